@@ -288,6 +288,8 @@ void VerificationServer::handle(const httplib::Request& request, httplib::Respon
   Verifier verifier;
   {
     std::lock_guard<std::mutex> lock(mutex);
+    entry.sequence = ++lastSequence;
+    received.push_back(entry);
     verdictSwitch = forcedVerdict;
     statusSwitch = forcedHttpStatus;
     delay = responseDelay;
@@ -304,9 +306,12 @@ void VerificationServer::handle(const httplib::Request& request, httplib::Respon
   auto answer = [&](int status, const std::string& text, const std::string& contentType) {
     response.status = status;
     response.set_content(text, contentType.c_str());
-    entry.answeredStatus = status;
     std::lock_guard<std::mutex> lock(mutex);
-    received.push_back(entry);
+    for (ReceivedRequest& recorded : received) {
+      if (recorded.sequence == entry.sequence) {
+        recorded.answeredStatus = status;
+      }
+    }
   };
 
   if (delay.count() > 0 && !waitUnlessStopping(delay)) {

@@ -63,14 +63,15 @@ struct RawResponse {
   std::vector<std::pair<std::string, std::string>> headers;
 };
 
-// One request as received, well formed or not.
+// One request as received, well formed or not; recorded when it arrives.
 struct ReceivedRequest {
   std::string path;
   std::string query;        // the raw query string of the request target, without "?"
   std::string contentType;
   std::string body;
   std::optional<VerificationRequest> request;  // present when the body was a well-formed request
-  int answeredStatus = 0;
+  int answeredStatus = 0;  // 0 while the answer is still pending (a delay)
+  unsigned long sequence = 0;  // order of arrival, from 1
 };
 
 class VerificationServer {
@@ -116,7 +117,7 @@ class VerificationServer {
   void resetSwitches();
 
   std::vector<ReceivedRequest> receivedRequests() const;
-  // The "reqType" of every well-formed request, in the order received.
+  // The "reqType" of every request whose body was well formed, in the order received.
   std::vector<std::string> receivedRequestTypes() const;
   void clearReceivedRequests();
 
@@ -136,6 +137,7 @@ class VerificationServer {
   ResponseShape responseShape = ResponseShape::Normal;
   std::optional<RawResponse> rawResponse;
   std::vector<ReceivedRequest> received;
+  unsigned long lastSequence = 0;
 
   // Set while running; touched only by start()/stop() (not concurrently with each other).
   std::unique_ptr<SelfSignedCertificate> certificate;
