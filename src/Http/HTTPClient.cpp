@@ -7,6 +7,7 @@
 
 #include <curl/curl.h>
 
+#include "Platform/Json.hpp"
 #include "Platform/Platform.hpp"
 
 namespace ekyc {
@@ -19,22 +20,6 @@ namespace {
 bool curlReady() {
   static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   return ready;
-}
-
-// JSON as the platform serializer writes it: compact, with "/" escaped as "\/". Outside strings a
-// compact dump holds no "/", so escaping every "/" of the dump touches string contents only.
-std::string writePlatformJson(const nlohmann::json& value) {
-  const std::string compact = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  std::string written;
-  written.reserve(compact.size() + 16);
-  for (char c : compact) {
-    if (c == '/') {
-      written += "\\/";
-    } else {
-      written += c;
-    }
-  }
-  return written;
 }
 
 // The time-out in milliseconds for libcurl; absent when the value cannot be used.
@@ -176,7 +161,12 @@ std::pair<HttpResponse, bool> HTTPClient::post(const std::string& urlString,
     headers.reset(grown);
   }
 
-  const std::string body = requestBody.is_null() ? std::string() : writePlatformJson(requestBody);
+  // JSON as the platform serializer writes it: compact, "/" as "\/".
+  const std::optional<std::string> written = requestBody.is_null() ? std::string() : Json::write(requestBody);
+  if (!written) {
+    return {HttpResponse("the request body holds a text that is not UTF-8"), false};
+  }
+  const std::string& body = *written;
   BodySink sink;
   char errorBuffer[CURL_ERROR_SIZE] = {};
 

@@ -37,7 +37,8 @@ class HTTPClient {
   // Posts `requestBody` serialised as JSON (compact, "/" written as "\/") with the header
   // "Content-Type: application/json; charset=UTF-8" to `urlString`, with `queriesDictionary`
   // appended URL-encoded as the query. Blocks until the exchange has ended. Returns the response and
-  // a flag that is true only when the exchange failed by time-out.
+  // a flag that is true only when the exchange failed by time-out. A body text that is not UTF-8, a
+  // URL that is not https and an unusable time-out fail at once, with nothing sent.
   std::pair<HttpResponse, bool> post(const std::string& urlString,
                                      const std::map<std::string, std::string>& queriesDictionary,
                                      const std::map<std::string, std::string>& requestBody) const;

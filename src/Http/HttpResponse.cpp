@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "Platform/Json.hpp"
+
 namespace ekyc {
 
 HttpResponse::HttpResponse(std::string errorDescription) : errorDescription(std::move(errorDescription)) {}
@@ -15,12 +17,7 @@ std::optional<nlohmann::json> HttpResponse::getResponseBodyForMyNumberVerificati
   if (!httpStatusCode || responseBody.empty()) {
     return std::nullopt;
   }
-  // Parse without exceptions: a body that is not JSON comes back as a "discarded" value.
-  nlohmann::json parsed = nlohmann::json::parse(responseBody, nullptr, /*allow_exceptions=*/false);
-  if (parsed.is_discarded() || !parsed.is_object()) {
-    return std::nullopt;
-  }
-  return parsed;
+  return Json::parseObject(responseBody);
 }
 
 const std::string& HttpResponse::getResponseBody() const { return responseBody; }

@@ -252,6 +252,11 @@ TEST_F(HTTPClientTest, UnusableSettingsSendNothing) {
     EXPECT_FALSE(timedOut);
     EXPECT_FALSE(response.getHttpStatusCode().has_value()) << url;
   }
+  std::map<std::string, std::string> notUtf8 = requestBody();
+  notUtf8["tenantCode"] = "\xFF\xFE";
+  const auto [response, timedOut] = client().post(server.url(), NO_QUERIES, notUtf8);
+  EXPECT_FALSE(timedOut);
+  EXPECT_FALSE(response.getHttpStatusCode().has_value());
   EXPECT_TRUE(server.receivedRequests().empty());
 }
 
