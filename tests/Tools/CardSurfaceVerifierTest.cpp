@@ -49,6 +49,10 @@ std::string params(const Bytes& cert, const std::optional<Bytes>& hash = std::nu
   return b64(toBytes(json + "}"));
 }
 
+std::optional<RsaPublicKey> issuerKey(const CardSurfaceKeys& keys) {
+  return RsaPublicKey::fromModulusExponent(CardSurfaceKeys::modulus(keys.issuer), CardSurfaceKeys::publicExponent(keys.issuer));
+}
+
 struct Side {
   std::string expectedHash, signature, verifyingParams;
 };
@@ -80,20 +84,20 @@ class CardSurfaceVerifierTest : public ::testing::Test {
   static Side pair(const Side& a, const Side& b) {
     return {arr(a.expectedHash, b.expectedHash), arr(a.signature, b.signature), arr(a.verifyingParams, b.verifyingParams)};
   }
-  CardSurfaceVerifier::Verdict verify(const std::string& type, const Side& s) const {
+  VerificationVerdict verify(const std::string& type, const Side& s) const {
     return verifier.verify(type, s.expectedHash, s.signature, s.verifyingParams);
   }
 
   const CardSurfaceKeys& keys = CardSurfaceKeys::shared();
   CardSurfaceFiles files = CardSurfaceFiles::build(CardSurfaceHolder::sampleWithPreviousName(), keys);
-  CardSurfaceVerifier verifier{keys.issuer};
+  CardSurfaceVerifier verifier{issuerKey(keys)};
   std::map<std::string, Side> sides;
 };
 
 TEST_F(CardSurfaceVerifierTest, GenuineCardPassesEveryRequestType) {
   for (const auto& type : CardSurfaceVerifier::requestTypes()) {
     const auto verdict = verify(type, sides.at(type));
-    EXPECT_TRUE(verdict.valid) << type << ": " << verdict.detail;
+    EXPECT_TRUE(verdict.valid) << type << ": " << verdict.errorDetail;
   }
 }
 
@@ -124,7 +128,7 @@ TEST_F(CardSurfaceVerifierTest, CombinedTypesNeedBothSidesInOrder) {
   broken.signature = arr(sides["21"].signature, sides["21"].signature);
   const auto verdict = verify("23", broken);
   EXPECT_FALSE(verdict.valid);
-  EXPECT_NE(verdict.detail.find("input-support"), std::string::npos);
+  EXPECT_NE(verdict.errorDetail.find("input-support"), std::string::npos);
   // Plain texts where arrays belong.
   EXPECT_FALSE(verify("13", sides["11"]).valid);
   // Arrays with a blank after the comma are not what the library writes.
@@ -155,10 +159,15 @@ TEST_F(CardSurfaceVerifierTest, CertificateRecordMustComeFromTheIssuer) {
   EXPECT_TRUE(CardSurfaceVerifier().verify("21", s.expectedHash, s.signature, s.verifyingParams).valid);
 }
 
-TEST(CardSurfaceVerifierKeyTest, RecordWithoutKeyGivesNoKey) {
-  EXPECT_FALSE(CardSurfaceVerifier::publicKeyOfRecord({}));
-  EXPECT_FALSE(CardSurfaceVerifier::publicKeyOfRecord({0x5F, 0x4E, 0x82, 0xFF, 0xFF}));
-  EXPECT_FALSE(CardSurfaceVerifier::publicKeyOfRecord({0x5F, 0x4E, 0x03, 0x7F, 0x49, 0x00}));
+TEST_F(CardSurfaceVerifierTest, RequestMembersBesideTheThreeAreChecked) {
+  VerificationRequest request{sides["32"].expectedHash, sides["32"].signature, sides["32"].verifyingParams, "0",
+                              "mynumber", "32", "tenant"};
+  EXPECT_TRUE(verifier.verify(request).valid);
+  request.flags = "1";
+  EXPECT_FALSE(verifier.verify(request).valid);
+  request.flags = "0";
+  request.tenantCode = "";
+  EXPECT_FALSE(verifier.verify(request).valid);
 }
 
 }  // namespace
