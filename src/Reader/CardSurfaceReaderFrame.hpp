@@ -197,7 +197,7 @@ class CardSurfaceReaderFrame : public NFCTagReaderSessionDelegate,
     if (surface && support) {
       const auto a = texts(*surface), b = texts(*support);
       const Utility utility;
-      for (std::size_t i = 0; i < 3; ++i) members[i] = utility.createBase64EncodedArray(a[i], b[i]).value_or("");
+      for (std::size_t i = 0; i < 3; ++i) members[i] = utility.createBase64EncodedArray(a[i], b[i]);
     } else {
       members = texts(surface ? *surface : *support);
     }
