@@ -32,7 +32,8 @@ void runWorker(std::shared_ptr<SerialQueue::State> state) {
       if (state->delayed.empty()) {
         state->wake.wait(lock);
       } else {
-        state->wake.wait_until(lock, state->delayed.begin()->first.first);
+        const SerialQueue::Clock::time_point due = state->delayed.begin()->first.first;  // a copy: the map may change
+        state->wake.wait_until(lock, due);
       }
       continue;
     }
