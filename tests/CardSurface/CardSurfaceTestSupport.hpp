@@ -83,7 +83,10 @@ template <class Record, class Error>
 class LoggingResults {
  public:
   explicit LoggingResults(std::shared_ptr<EventLog> log) : log_(std::move(log)) {}
+  // Runs in the delegate call, before it returns (to look at what the host sees at that moment).
+  std::function<void()> onResult;
   void record(const std::expected<Record, Error>& result) {
+    if (onResult) onResult();
     {
       std::lock_guard<std::mutex> lock(mutex_);
       results_.push_back(result);

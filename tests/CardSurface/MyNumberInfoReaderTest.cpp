@@ -9,6 +9,11 @@ class MyNumberInfoReaderTest : public ::testing::Test {
  protected:
   CardSurfaceRig rig;
   std::shared_ptr<MyNumberResults> results = std::make_shared<MyNumberResults>(rig.log);
+  std::vector<std::string> sheetAtDelivery;
+
+  void SetUp() override {
+    results->onResult = [this] { sheetAtDelivery = rig.alerts->texts(); };
+  }
 
   void fetch(std::optional<std::string> pin, std::optional<std::optional<std::string>> appId = std::nullopt,
              double httpTimeout = 10.0) {
@@ -47,7 +52,7 @@ TEST_F(MyNumberInfoReaderTest, ReadsTheNumberWithItsIntegrityData) {
   EXPECT_EQ(info.certCardPrintInfo->size(), 563u);
   EXPECT_EQ(info.hashPersonalInfo->size(), 32u);
   // Delivered after the session ended with the success text.
-  EXPECT_EQ(rig.alerts->texts(), (std::vector<std::string>{"initial", "reading", "success"}));
+  EXPECT_EQ(sheetAtDelivery, (std::vector<std::string>{"initial", "reading", "success"}));
 }
 
 TEST_F(MyNumberInfoReaderTest, WithAnApplicationIdTheStandInVerifiesBothSides) {
