@@ -38,6 +38,16 @@
 // the facade found itself (for example 12012), delivered to the delegate instead of a reader
 // result. The two requests that check a preset signing PIN in the facade use heldSignerPin().
 //
+// Inside the reader, the shared rules come from Reader/ReaderSupport.hpp, each generic over the
+// reader's error enumeration:
+//
+//   if (auto failure = ReaderSupport::checkStatusWord<MyNumberInfoError>(sw1, sw2,
+//           SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, idetifyDelegate)) { deliver(*failure); ... }
+//   ReaderSupport::pinRuleFailure<E>(Utility().validatePin(key, pin), key, idetifyDelegate, label);
+//   ReaderSupport::pinDialogCanceled<E>(key, idetifyDelegate, label);
+//   ReaderSupport::sessionEndFailure<E>(error);                // while hasApduResponse is false
+//   ReaderSupport::verificationFailure<E>(response, timedOut, label);  // after HTTPClient::post
+//
 // Everything the facade holds is guarded by one mutex that is never held while calling out (the
 // platform, a reader's entry, a host delegate): a reader may call back on the same thread before
 // its entry returns, and a host may start the next request from inside a delegate callback.
@@ -80,7 +90,9 @@ class SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate;
 class ResidenceCardInfoReaderDelegate;
 
 class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Identify> {
-  struct Passkey {};
+  struct Passkey {
+    explicit Passkey() = default;
+  };
 
  public:
   using PinDictionary = std::map<SetPinKey, std::optional<std::string>>;
