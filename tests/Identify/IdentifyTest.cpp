@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "Identify/Identify.hpp"
+#include "Platform/CardReader.hpp"
 #include "Reader/ReaderContext.hpp"
 #include "Support/TestErrors.hpp"
 #include "UI/ScriptedViewController.hpp"
@@ -194,6 +198,148 @@ TEST_F(IdentifyTest, HeldSignerPinFallsBackToTheKeptPinThenToEmpty) {
   pins.pinForSigner = "KEPT99";
   EXPECT_EQ(identify->heldSignerPin(pins), "KEPT99");
   EXPECT_EQ(identify->heldSignerPin(Identify::RequestPins{}), "");
+}
+
+// An NFC reader that is there but never sees a card: enough for the facade to build readers.
+class IdleCardReader : public CardReader {
+ public:
+  explicit IdleCardReader(bool available) : available_(available) {}
+  bool isAvailable() override { return available_; }
+  std::expected<std::vector<std::shared_ptr<CardConnection>>, NFCError> waitForCards(std::stop_token) override {
+    return std::unexpected(NFCError::other("no card"));
+  }
+
+ private:
+  bool available_;
+};
+
+Platform platformWithNfc(bool available = true) {
+  Platform platform;
+  platform.cardReader = std::make_shared<IdleCardReader>(available);
+  platform.verificationUrl = "https://127.0.0.1:1/signature/verification";
+  return platform;
+}
+
+class IdentifyRunnerTest : public IdentifyTest {
+ protected:
+  void SetUp() override {
+    IdentifyTest::SetUp();
+    identify = Identify::create(viewController, 7.0, platformWithNfc());
+  }
+};
+
+TEST_F(IdentifyTest, AReaderThatIsNotAvailableCountsAsNoNfc) {
+  identify = Identify::create(viewController, 7.0, platformWithNfc(false));
+  request();
+  EXPECT_EQ(FakeReader::constructed, 0);
+  ASSERT_EQ(delegate->results.size(), 1u);
+  EXPECT_EQ(delegate->results[0].error().errorCode, 11001);
+}
+
+TEST_F(IdentifyRunnerTest, BuildsTheReaderWithTheRequestsContext) {
+  std::shared_ptr<FakeReader> built;
+  request([&](FakeReader& reader, const Identify::RequestPins&) { built = reader.shared_from_this(); });
+  ASSERT_TRUE(built);
+  EXPECT_EQ(FakeReader::constructed, 1);
+  EXPECT_EQ(built->delegate, delegate);
+  EXPECT_EQ(built->context.uIViewController, viewController);
+  EXPECT_EQ(built->context.inputPinDialogDisplaySettingGroup, PIN_TEXTS);
+  EXPECT_EQ(built->context.nfcDialogMessageSettingGroup, NFC_TEXTS);
+  EXPECT_EQ(built->context.httpConnectionTimeOut, 7.0);
+  EXPECT_EQ(built->context.idetifyDelegate.lock(), std::static_pointer_cast<IdentifyDelegate>(identify));
+  ASSERT_TRUE(built->context.platform);
+  EXPECT_EQ(built->context.platform.get(), &identify->platform());
+  EXPECT_EQ(built->context.platform->verificationUrl, "https://127.0.0.1:1/signature/verification");
+  // The facade keeps it as the current reader of its type; no result is delivered by the runner.
+  EXPECT_EQ(identify->reader<FakeReader>(), built);
+  EXPECT_TRUE(delegate->results.empty());
+}
+
+TEST_F(IdentifyRunnerTest, TheEntryGetsTheStoredPinsUncheckedAndTheStoreIsEmptied) {
+  identify->didGetPin("KEPT01");
+  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "12");  // breaks the rule: passed as it is
+  identify->setPin(SetPinKey::DRIVERLICENSE_PIN2, "9999");
+  Identify::RequestPins seen;
+  Identify::PinDictionary storeDuringEntry;
+  request([&](FakeReader&, const Identify::RequestPins& pins) {
+    seen = pins;
+    storeDuringEntry = identify->pinDic();
+  });
+  EXPECT_EQ(seen.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), "12");
+  EXPECT_EQ(seen.pin(SetPinKey::DRIVERLICENSE_PIN2), "9999");
+  EXPECT_FALSE(seen.pin(SetPinKey::DRIVERLICENSE_PIN1));
+  EXPECT_EQ(seen.pinForSigner, "KEPT01");
+  EXPECT_EQ(identify->reader<FakeReader>()->pinReceived, "12");
+  for (const auto& [key, pin] : identify->pinDic()) EXPECT_FALSE(pin) << toString(key);
+  for (const auto& [key, pin] : storeDuringEntry) EXPECT_FALSE(pin) << toString(key);
+  EXPECT_FALSE(identify->pinForSigner());
+}
+
+TEST_F(IdentifyRunnerTest, AnEntryMayCallBackBeforeItReturns) {
+  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
+  request([&](FakeReader& reader, const Identify::RequestPins&) {
+    const auto back = reader.context.idetifyDelegate.lock();
+    ASSERT_TRUE(back);
+    back->didGetFailedPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, std::nullopt);
+    back->didGetPin("");
+  });
+  EXPECT_FALSE(identify->hasReader());
+  EXPECT_EQ(identify->pinForSigner(), "");
+  EXPECT_EQ(identify->failedPinDic()->count(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), 1u);
+}
+
+TEST_F(IdentifyRunnerTest, TheNextRequestDropsThePreviousReader) {
+  std::weak_ptr<FakeReader> first;
+  request([&](FakeReader& reader, const Identify::RequestPins&) { first = reader.shared_from_this(); });
+  EXPECT_FALSE(first.expired());
+  std::shared_ptr<FakeReader> second;
+  request([&](FakeReader& reader, const Identify::RequestPins&) { second = reader.shared_from_this(); });
+  EXPECT_TRUE(first.expired());
+  EXPECT_EQ(identify->reader<FakeReader>(), second);
+}
+
+TEST_F(IdentifyRunnerTest, ARunningReaderOutlivesTheFacadesReference) {
+  std::shared_ptr<FakeReader> pending;  // what a pending completion handler would hold
+  request([&](FakeReader& reader, const Identify::RequestPins&) { pending = reader.shared_from_this(); });
+  identify->didGetPin("");
+  EXPECT_FALSE(identify->reader<FakeReader>());
+  ASSERT_TRUE(pending);
+  EXPECT_EQ(pending->delegate, delegate);
+}
+
+TEST_F(IdentifyRunnerTest, AFailureTheFacadeFindsItselfGoesToTheDelegate) {
+  identify->runRequest<FakeReader>(delegate, &FakeReaderDelegate::didGetFake, PIN_TEXTS, NFC_TEXTS,
+                                   [](FakeReader&, const Identify::RequestPins&) -> std::optional<TestReaderError> {
+                                     return TestReaderError::notSetAppId();
+                                   });
+  ASSERT_EQ(delegate->results.size(), 1u);
+  EXPECT_EQ(delegate->results[0].error().errorCase(), TestReaderError::Case::notSetAppId);
+
+  identify->runRequest<FakeReader>(delegate, &FakeReaderDelegate::didGetFake, PIN_TEXTS, NFC_TEXTS,
+                                   [](FakeReader&, const Identify::RequestPins&) -> std::optional<TestReaderError> {
+                                     return std::nullopt;
+                                   });
+  EXPECT_EQ(delegate->results.size(), 1u);
+}
+
+TEST_F(IdentifyRunnerTest, BackChannelCallsFromAnotherThreadAreSafe) {
+  std::atomic<bool> stop{false};
+  std::thread nfcQueue([&] {
+    int n = 0;
+    while (!stop.load()) {
+      identify->didGetFailedPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, n++ % 16);
+      identify->didGetPin("");
+    }
+  });
+  for (int i = 0; i < 200; ++i) {
+    identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
+    request();
+    (void)identify->pinDic();
+    (void)identify->failedPinDic();
+  }
+  stop = true;
+  nfcQueue.join();
+  EXPECT_EQ(FakeReader::constructed, 200);
 }
 
 }  // namespace
