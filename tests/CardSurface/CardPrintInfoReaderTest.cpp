@@ -165,9 +165,10 @@ TEST_F(CardPrintInfoReaderTest, SurfaceFileWithoutThePhotoGivesACardReadFailure)
   CardSurfaceRig rig;
   // Rebuild cs EF 0002 without DF27: keep the elements before it and after it.
   Bytes inner;
-  std::size_t p = 4;
-  const Bytes& file = rig.files.csEf0002;
-  const std::size_t end = 4 + ((std::size_t(file[2]) << 8) | file[3]);
+  const Bytes& file = rig.files.csEf0002;  // FF 20 82 hi lo, then the elements
+  ASSERT_EQ(file[2], 0x82);
+  std::size_t p = 5;
+  const std::size_t end = 5 + ((std::size_t(file[3]) << 8) | file[4]);
   while (p < end) {
     std::size_t q = p + 2;
     std::size_t n = file[q++];
