@@ -17,6 +17,10 @@ namespace {
 
 bool readExactly(int socket, std::uint8_t* into, std::size_t size) {
   while (size > 0) {
+    // vpcd writes a message's length and its body separately; acknowledging at once lets the body
+    // follow without waiting for a delayed ACK (Linux clears this flag again, so set it each time).
+    const int on = 1;
+    ::setsockopt(socket, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof(on));
     const ssize_t n = ::recv(socket, into, size, 0);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
