@@ -7,6 +7,10 @@
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
 
+#include <libxml/c14n.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
 namespace ekyc::test {
 
 namespace {
@@ -145,6 +149,71 @@ bool verifySignature(const Bytes& certificateDer, const std::string& opensslName
     return false;
   }
   return EVP_DigestVerify(ctx.get(), signature.data(), signature.size(), data.data(), data.size()) == 1;
+}
+
+namespace {
+
+xmlNode* findElement(xmlNode* node, const char* name) {
+  for (xmlNode* n = node; n != nullptr; n = n->next) {
+    if (n->type != XML_ELEMENT_NODE) continue;
+    if (xmlStrcmp(n->name, reinterpret_cast<const xmlChar*>(name)) == 0) return n;
+    if (xmlNode* found = findElement(n->children, name)) return found;
+  }
+  return nullptr;
+}
+
+std::string content(xmlNode* node) {
+  if (node == nullptr) return {};
+  xmlChar* text = xmlNodeGetContent(node);
+  std::string out = text ? reinterpret_cast<const char*>(text) : "";
+  xmlFree(text);
+  return out;
+}
+
+std::string canonical(xmlDoc* doc) {
+  xmlChar* out = nullptr;
+  const int len = xmlC14NDocDumpMemory(doc, nullptr, XML_C14N_1_0, nullptr, 0, &out);
+  std::string result = len >= 0 && out ? std::string(reinterpret_cast<const char*>(out), static_cast<std::size_t>(len)) : "";
+  xmlFree(out);
+  return result;
+}
+
+}  // namespace
+
+XmlCheck checkXml(const std::string& document) {
+  XmlCheck check;
+  xmlDoc* doc = xmlReadMemory(document.data(), static_cast<int>(document.size()), "consent.xml", nullptr,
+                              XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  if (doc == nullptr) return check;
+  check.wellFormed = true;
+  xmlNode* root = xmlDocGetRootElement(doc);
+  check.rootName = reinterpret_cast<const char*>(root->name);
+  for (xmlNode* n = root->last; n != nullptr; n = n->prev) {
+    if (n->type == XML_ELEMENT_NODE) {
+      check.lastChildOfRoot = reinterpret_cast<const char*>(n->name);
+      break;
+    }
+  }
+  if (xmlNode* signedInfo = findElement(root, "SignedInfo")) {
+    xmlDoc* copy = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+    xmlDocSetRootElement(copy, xmlDocCopyNode(signedInfo, copy, 1));
+    check.canonicalSignedInfo = canonical(copy);
+    xmlFreeDoc(copy);
+  }
+  if (xmlNode* reference = findElement(root, "Reference")) {
+    check.referenceHasUri = xmlHasProp(reference, reinterpret_cast<const xmlChar*>("URI")) != nullptr;
+  }
+  check.digestValue = content(findElement(root, "DigestValue"));
+  check.signatureValue = content(findElement(root, "SignatureValue"));
+  check.certificate = content(findElement(root, "X509Certificate"));
+  if (xmlNode* signature = findElement(root, "Signature")) {
+    check.signatureHasNamespace = signature->ns != nullptr || signature->nsDef != nullptr;
+    xmlUnlinkNode(signature);
+    xmlFreeNode(signature);
+  }
+  check.canonicalWithoutSignature = canonical(doc);
+  xmlFreeDoc(doc);
+  return check;
 }
 
 }  // namespace ekyc::test

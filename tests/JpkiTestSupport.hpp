@@ -19,4 +19,19 @@ Bytes sha(const Bytes& data, const std::string& opensslName);
 bool verifySignature(const Bytes& certificateDer, const std::string& opensslName, const Bytes& data,
                      const Bytes& signature);
 
+// Independent XML checks with libxml2.
+struct XmlCheck {
+  bool wellFormed = false;
+  std::string rootName;
+  std::string lastChildOfRoot;    // name of the root's last element child
+  std::string canonicalWithoutSignature;  // C14N 1.0 of the document with Signature removed
+  std::string canonicalSignedInfo;        // C14N 1.0 of the SignedInfo element
+  std::string digestValue;                // text of DigestValue
+  std::string signatureValue;             // text of SignatureValue
+  std::string certificate;                // text of X509Certificate
+  bool signatureHasNamespace = true;
+  bool referenceHasUri = true;
+};
+XmlCheck checkXml(const std::string& document);
+
 }  // namespace ekyc::test
