@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+
+#include <memory>
+
+#include "Utility/ConstApduCmd.hpp"
+
+using namespace ekyc;
+
+namespace {
+
+Bytes concat(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// Independent 3DES-CBC decryption with OpenSSL's two-key cipher (K1 K2 K1), zero IV.
+Bytes tdes2Decrypt(const Bytes& key16, const Bytes& cipher) {
+  std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
+                                                                      &EVP_CIPHER_CTX_free);
+  const unsigned char iv[8] = {0};
+  EXPECT_EQ(EVP_DecryptInit_ex(ctx.get(), EVP_des_ede_cbc(), nullptr, key16.data(), iv), 1);
+  EVP_CIPHER_CTX_set_padding(ctx.get(), 0);
+  Bytes out(cipher.size() + 8);
+  int n = 0, f = 0;
+  EXPECT_EQ(EVP_DecryptUpdate(ctx.get(), out.data(), &n, cipher.data(), static_cast<int>(cipher.size())), 1);
+  EXPECT_EQ(EVP_DecryptFinal_ex(ctx.get(), out.data() + n, &f), 1);
+  out.resize(static_cast<std::size_t>(n + f));
+  return out;
+}
+
+}  // namespace
+
+TEST(ConstApduCmd, SelectApplicationsByAid) {
+  ConstApduCmd cmd;
+  EXPECT_EQ(cmd.selectPublicCertAid.encoded(),
+            (Bytes{0x00, 0xA4, 0x04, 0x0C, 0x0A, 0xD3, 0x92, 0xF0, 0x00, 0x26, 0x01, 0x00, 0x00, 0x00, 0x01}));
+  EXPECT_EQ(cmd.selectCardPrintAid.encoded(),
+            (Bytes{0x00, 0xA4, 0x04, 0x0C, 0x0A, 0xD3, 0x92, 0x10, 0x00, 0x31, 0x00, 0x01, 0x01, 0x04, 0x02}));
+  EXPECT_EQ(cmd.selectCardPrintSupAid.encoded(),
+            (Bytes{0x00, 0xA4, 0x04, 0x0C, 0x0A, 0xD3, 0x92, 0x10, 0x00, 0x31, 0x00, 0x01, 0x01, 0x04, 0x08}));
+
+  // 16-byte AIDs: six given bytes and ten 00.
+  const Bytes tenZeros(10, 0x00);
+  const Bytes head{0x00, 0xA4, 0x04, 0x0C, 0x10};
+  EXPECT_EQ(cmd.selectDF1.encoded(), concat(concat(head, {0xA0, 0x00, 0x00, 0x02, 0x31, 0x01}), tenZeros));
+  EXPECT_EQ(cmd.selectDF2.encoded(), concat(concat(head, {0xA0, 0x00, 0x00, 0x02, 0x31, 0x02}), tenZeros));
+  EXPECT_EQ(cmd.selectMynaDriverLicenceInstanceAid.encoded(),
+            concat(concat(head, {0xA0, 0x00, 0x00, 0x02, 0x31, 0x06}), tenZeros));
+  EXPECT_EQ(cmd.selectResidenceCardDF1.encoded(), concat(concat(head, {0xD3, 0x92, 0xF0, 0x00, 0x4F, 0x02}), tenZeros));
+  EXPECT_EQ(cmd.selectResidenceCardDF2.encoded(), concat(concat(head, {0xD3, 0x92, 0xF0, 0x00, 0x4F, 0x03}), tenZeros));
+  EXPECT_EQ(cmd.selectResidenceCardDF3.encoded(), concat(concat(head, {0xD3, 0x92, 0xF0, 0x00, 0x4F, 0x04}), tenZeros));
+
+  // Master files.
+  EXPECT_EQ(cmd.selectDriverLicenseCardMF.encoded(), (Bytes{0x00, 0xA4, 0x00, 0x00}));
+  EXPECT_EQ(cmd.selectResidenceCardMF.encoded(), (Bytes{0x00, 0xA4, 0x00, 0x00, 0x02, 0x3F, 0x00}));
+}
+
+TEST(ConstApduCmd, SelectElementaryFiles) {
+  ConstApduCmd cmd;
+  auto ef = [](std::uint8_t hi, std::uint8_t lo) { return Bytes{0x00, 0xA4, 0x02, 0x0C, 0x02, hi, lo}; };
+  const std::pair<const NFCISO7816APDU*, Bytes> cases[] = {
+      {&cmd.selectEf01, ef(0x00, 0x01)},
+      {&cmd.selectEf0A, ef(0x00, 0x0A)},
+      {&cmd.selectEf15, ef(0x00, 0x15)},
+      {&cmd.selectEf17, ef(0x00, 0x17)},
+      {&cmd.selectEf18, ef(0x00, 0x18)},
+      {&cmd.selectEf1A, ef(0x00, 0x1A)},
+      {&cmd.selectEf1B, ef(0x00, 0x1B)},
+      {&cmd.selectCommonDataElements, ef(0x2F, 0x01)},
+      {&cmd.selectChangedRegisteredDomicile, ef(0x00, 0x06)},
+      {&cmd.selectSignatureData, ef(0x00, 0x07)},
+      {&cmd.selectPhoto, ef(0x00, 0x01)},
+      {&cmd.selectMynaDriverLicenceIEF, ef(0x00, 0x06)},
+      {&cmd.selectMynaDriverLicenceWEF02, ef(0x00, 0x1B)},
+      {&cmd.selectMynaDriverLicenceWEF03, ef(0x00, 0x1C)},
+  };
+  for (const auto& [apdu, expected] : cases) {
+    EXPECT_EQ(apdu->encoded(), expected);
+    EXPECT_FALSE(apdu->expectedResponseLength().has_value());
+  }
+}
+
+TEST(ConstApduCmd, VerifyCarriesThePinBytesAsGiven) {
+  ConstApduCmd cmd;
+  EXPECT_EQ(cmd.getVerifyAdpuCmd(toBytes("1234")).encoded(),
+            (Bytes{0x00, 0x20, 0x00, 0x80, 0x04, '1', '2', '3', '4'}));
+  // A 16-character signing PIN: Lc 10.
+  EXPECT_EQ(cmd.getVerifyAdpuCmd(toBytes("ABCDEF0123456789")).encoded(),
+            concat({0x00, 0x20, 0x00, 0x80, 0x10}, toBytes("ABCDEF0123456789")));
+}
+
+TEST(ConstApduCmd, ReadBinaryShortAndExtendedLe) {
+  ConstApduCmd cmd;
+  EXPECT_EQ(cmd.getReadAdpuCmd(17).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00, 0x11}));
+  EXPECT_EQ(cmd.getReadAdpuCmd(256).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(cmd.getReadAdpuCmd(568).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00, 0x00, 0x02, 0x38}));
+  EXPECT_EQ(cmd.getReadAdpuCmd(3900).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00, 0x00, 0x0F, 0x3C}));
+  EXPECT_EQ(cmd.getReadAdpuCmd(5498).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00, 0x00, 0x15, 0x7A}));
+  EXPECT_EQ(cmd.readCardPrintInfo.encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00, 0x00, 0x15, 0x7A}));
+  EXPECT_EQ(cmd.readBasicPersonalInfo.encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00, 0x00, 0x04, 0x00}));
+  // A length that makes no sense requests nothing rather than a wrapped-around Le.
+  EXPECT_EQ(cmd.getReadAdpuCmd(-1).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00}));
+  EXPECT_EQ(cmd.getReadAdpuCmd(0).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00}));
+}
+
+TEST(ConstApduCmd, ComputeDigitalSignatureWithLe256) {
+  ConstApduCmd cmd;
+  // A SHA-256 DigestInfo is 51 bytes: Lc 33, Le 00.
+  Bytes digestInfo{0x30, 0x31, 0x30, 0x0D, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04,
+                   0x02, 0x01, 0x05, 0x00, 0x04, 0x20};
+  digestInfo.resize(51, 0xAA);
+  const Bytes encoded = cmd.getSignAdpuCmd(digestInfo, 256).encoded();
+  EXPECT_EQ(encoded, concat(concat({0x80, 0x2A, 0x00, 0x80, 0x33}, digestInfo), {0x00}));
+}
+
+TEST(ConstApduCmd, ResidenceCardPlainCommands) {
+  ConstApduCmd cmd;
+  EXPECT_EQ(cmd.getReadFullDataAdpuCmd(cmd.SELECT_RESIDENCE_CARD_COMMON_DATA).encoded(),
+            (Bytes{0x00, 0xB0, 0x8B, 0x00, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(cmd.getReadFullDataAdpuCmd(cmd.SELECT_RESIDENCE_CARD_ADDRESSES).encoded(),
+            (Bytes{0x00, 0xB0, 0x81, 0x00, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(cmd.getChallengeAdpuCmd(8).encoded(), (Bytes{0x00, 0x84, 0x00, 0x00, 0x08}));
+
+  const Bytes eIfd(32, 0x11), mIfd(8, 0x22);
+  const Bytes mutual = cmd.getMutualAuthenticateAdpuCmd(eIfd, mIfd).encoded();
+  EXPECT_EQ(mutual, concat(concat(concat({0x00, 0x82, 0x00, 0x00, 0x28}, eIfd), mIfd), {0x00}));
+  EXPECT_EQ(mutual.size(), 46u);
+}
+
+TEST(ConstApduCmd, ResidenceCardSecureMessagingCommands) {
+  ConstApduCmd cmd;
+  // Protected READ BINARY: 13 raw bytes, the expected length does not enter the command.
+  const Bytes read85{0x08, 0xB0, 0x85, 0x00, 0x00, 0x00, 0x04, 0x96, 0x02, 0x00, 0x00, 0x00, 0x00};
+  EXPECT_EQ(cmd.getReadSMResidenceCardApduCmd(7008, cmd.SELECT_RESIDENCE_CARD_CARD_ENTRIES).encoded(), read85);
+  EXPECT_EQ(cmd.getReadSMResidenceCardApduCmd(0, 0x85).encoded(), read85);
+  EXPECT_EQ(cmd.getReadSMResidenceCardApduCmd(3008, cmd.SELECT_RESIDENCE_CARD_PHOTO).encoded()[2], 0x86);
+
+  // Protected VERIFY: 24 bytes, 08 20 00 86 13 86 11 01 || 16-byte cryptogram of the padded number.
+  const Bytes key{0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF, 0xFE, 0xDC, 0xBA, 0x98, 0x76, 0x54, 0x32, 0x10};
+  const Bytes number = toBytes("AB12345678CD");
+  const Bytes verify = cmd.getVerifyForResidenceCardAdpuCmd(number, key).encoded();
+  ASSERT_EQ(verify.size(), 24u);
+  EXPECT_EQ(Bytes(verify.begin(), verify.begin() + 8), (Bytes{0x08, 0x20, 0x00, 0x86, 0x13, 0x86, 0x11, 0x01}));
+  const Bytes cryptogram(verify.begin() + 8, verify.end());
+  EXPECT_EQ(tdes2Decrypt(key, cryptogram), concat(number, {0x80, 0x00, 0x00, 0x00}));
+}
