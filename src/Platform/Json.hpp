@@ -1,0 +1,31 @@
+#pragma once
+// JSON over nlohmann-json, without exceptions.
+//
+// The writer matches the serializer of the phone platform that the verification server was built
+// against: compact (no blanks, no line breaks), UTF-8 written as it is, and every "/" inside a text
+// written as "\/".
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+namespace ekyc {
+
+class Json {
+ public:
+  // Parses a complete JSON text; absent when it is not one.
+  static std::optional<nlohmann::json> parse(std::string_view text);
+  // Parses a JSON text whose top level is an object; absent otherwise.
+  static std::optional<nlohmann::json> parseObject(std::string_view text);
+
+  // Writes compact JSON with "/" as "\/". Absent when a text in the value is not valid UTF-8.
+  static std::optional<std::string> write(const nlohmann::json& value);
+
+  // Members of an object, absent when the value is not an object, the member is missing or has
+  // another type (a number is not a text, a text is not a Boolean).
+  static std::optional<std::string> getString(const nlohmann::json& object, std::string_view key);
+  static std::optional<bool> getBool(const nlohmann::json& object, std::string_view key);
+};
+
+}  // namespace ekyc

@@ -1,0 +1,34 @@
+#include <gtest/gtest.h>
+
+#include "Platform/Json.hpp"
+
+using namespace ekyc;
+
+TEST(Json, WriterIsCompactAndEscapesSlash) {
+  nlohmann::json value = {{"ski", "ab/cd+=="}};
+  EXPECT_EQ(Json::write(value), R"({"ski":"ab\/cd+=="})");
+  nlohmann::json nested = {{"a/b", {1, 2}}, {"t", "改行\n\"q\""}};
+  EXPECT_EQ(Json::write(nested), "{\"a\\/b\":[1,2],\"t\":\"改行\\n\\\"q\\\"\"}");
+  // The escaped form reads back to the same value.
+  EXPECT_EQ(Json::parse(*Json::write(nested)), nested);
+}
+
+TEST(Json, WriterRefusesInvalidUtf8) {
+  nlohmann::json value = {{"bad", std::string("\xC3\x28")}};
+  EXPECT_FALSE(Json::write(value).has_value());
+}
+
+TEST(Json, ParseAndTypedMembers) {
+  EXPECT_FALSE(Json::parse("{").has_value());
+  EXPECT_FALSE(Json::parse("").has_value());
+  EXPECT_FALSE(Json::parseObject("[true]").has_value());
+  const auto object = Json::parseObject(R"({"valid":true,"n":1,"s":"x","sb":"true"})");
+  ASSERT_TRUE(object.has_value());
+  EXPECT_EQ(Json::getBool(*object, "valid"), true);
+  EXPECT_FALSE(Json::getBool(*object, "sb").has_value());
+  EXPECT_FALSE(Json::getBool(*object, "n").has_value());
+  EXPECT_FALSE(Json::getBool(*object, "missing").has_value());
+  EXPECT_EQ(Json::getString(*object, "s"), "x");
+  EXPECT_FALSE(Json::getString(*object, "n").has_value());
+  EXPECT_FALSE(Json::getString(nlohmann::json::array(), "s").has_value());
+}
