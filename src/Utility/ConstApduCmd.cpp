@@ -1,11 +1,10 @@
 #include "Utility/ConstApduCmd.hpp"
 
-#include <openssl/evp.h>
-
 #include <initializer_list>
-#include <memory>
 #include <optional>
 #include <utility>
+
+#include "Utility/Crypt.hpp"
 
 namespace ekyc {
 
@@ -32,36 +31,6 @@ std::optional<std::size_t> expectedLength(int length) {
   if (length < 1) return std::nullopt;
   if (length > 65536) return 65536;
   return static_cast<std::size_t>(length);
-}
-
-// ISO/IEC 7816-4 padding: the data, 80, then 00 up to a multiple of 8 bytes.
-Bytes padIso7816(const Bytes& data) {
-  Bytes out = data;
-  out.push_back(0x80);
-  while (out.size() % 8 != 0) out.push_back(0x00);
-  return out;
-}
-
-// Triple DES in CBC mode with a zero IV and no padding; a 16-byte key is used as K1 K2 K1.
-// Empty on any failure.
-Bytes tdesEncrypt(const Bytes& key, const Bytes& message) {
-  Bytes fullKey = key;
-  if (fullKey.size() == 16) fullKey.insert(fullKey.end(), key.begin(), key.begin() + 8);
-  if (fullKey.size() != 24 || message.size() % 8 != 0) return {};
-  std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
-                                                                      &EVP_CIPHER_CTX_free);
-  if (!ctx) return {};
-  const unsigned char iv[8] = {0};
-  if (EVP_EncryptInit_ex(ctx.get(), EVP_des_ede3_cbc(), nullptr, fullKey.data(), iv) != 1) return {};
-  EVP_CIPHER_CTX_set_padding(ctx.get(), 0);
-  Bytes out(message.size() + 8);
-  int written = 0;
-  int finalLength = 0;
-  if (EVP_EncryptUpdate(ctx.get(), out.data(), &written, message.data(), static_cast<int>(message.size())) != 1)
-    return {};
-  if (EVP_EncryptFinal_ex(ctx.get(), out.data() + written, &finalLength) != 1) return {};
-  out.resize(static_cast<std::size_t>(written + finalLength));
-  return out;
 }
 
 }  // namespace
@@ -148,7 +117,8 @@ NFCISO7816APDU ConstApduCmd::getMutualAuthenticateAdpuCmd(const Bytes& e_IFD, co
 }
 
 NFCISO7816APDU ConstApduCmd::getVerifyForResidenceCardAdpuCmd(const Bytes& pin, const Bytes& key) const {
-  const Bytes cryptogram = tdesEncrypt(key, padIso7816(pin));
+  const Crypt crypt;
+  const Bytes cryptogram = crypt.TDES(key, crypt.padding7816_4(pin, 0, pin.size()), Bytes(8, 0x00), crypt.ENCRYPT);
   Bytes data{0x86, 0x11, 0x01};
   data.insert(data.end(), cryptogram.begin(), cryptogram.end());
   return {0x08, 0x20, 0x00, 0x86, std::move(data), std::nullopt};

@@ -1,0 +1,295 @@
+// The HTTPS client against the verification stand-in on loopback.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <thread>
+
+#include "Http/HTTPClient.hpp"
+#include "Platform/Platform.hpp"
+#include "verification-server/VerificationServer.hpp"
+
+using namespace ekyc;
+
+namespace {
+
+const std::map<std::string, std::string> NO_QUERIES;
+
+std::map<std::string, std::string> requestBody(const std::string& reqType = "21") {
+  return {{"expectedHash", "q83v/ASNEjRWeJCrze8+AA=="},
+          {"signature", "AAEC"},
+          {"verifyingParams", "e30="},
+          {"flags", "0"},
+          {"cardType", "mynumber"},
+          {"reqType", reqType},
+          {"tenantCode", "tenant-1"}};
+}
+
+class HTTPClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server.start());
+    server.addVerifier("mynumber", "21", [](const VerificationRequest& request) {
+      return request.signature == "AAEC" ? VerificationVerdict::passed("checked-21")
+                                         : VerificationVerdict::failed("E_SIGNATURE", "signature does not verify");
+    });
+  }
+
+  HTTPClient client(double timeout = 2.0) const { return HTTPClient(timeout, server.caFilePath()); }
+
+  VerificationServer server;
+};
+
+}  // namespace
+
+TEST_F(HTTPClientTest, PostsCompactJsonAndReadsTheVerdict) {
+  const auto [response, timedOut] =
+      client().post(server.url(), {{"a b", "x&y=z"}, {"k", "\xC3\xA9"}}, requestBody());
+  EXPECT_FALSE(timedOut);
+  ASSERT_EQ(response.getHttpStatusCode(), 200) << response.getErrorDescription();
+  const std::optional<nlohmann::json> body = response.getResponseBodyForMyNumberVerification();
+  ASSERT_TRUE(body.has_value());
+  EXPECT_EQ(body->at("valid"), true);
+  EXPECT_EQ(body->at("checkedId"), "checked-21");
+  EXPECT_TRUE(body->at("reqTime").is_string());
+  EXPECT_FALSE(body->contains("errorCode"));
+
+  const std::vector<ReceivedRequest> received = server.receivedRequests();
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0].contentType, "application/json; charset=UTF-8");
+  // Compact, members in key order, "/" written as "\/".
+  EXPECT_EQ(received[0].body,
+            R"({"cardType":"mynumber","expectedHash":"q83v\/ASNEjRWeJCrze8+AA==","flags":"0",)"
+            R"("reqType":"21","signature":"AAEC","tenantCode":"tenant-1","verifyingParams":"e30="})");
+  // Query items URL-encoded, in key order.
+  EXPECT_EQ(received[0].query, "a%20b=x%26y%3Dz&k=%C3%A9");
+  ASSERT_TRUE(received[0].request.has_value());
+  EXPECT_EQ(received[0].request->expectedHash, "q83v/ASNEjRWeJCrze8+AA==");
+}
+
+TEST_F(HTTPClientTest, JsonBodyOverloadEscapesSlashesEverywhere) {
+  nlohmann::json body = requestBody();
+  body["verifyingParams"] = "a/b//c";
+  const auto [response, timedOut] = client().post(server.url(), NO_QUERIES, body);
+  EXPECT_FALSE(timedOut);
+  ASSERT_EQ(response.getHttpStatusCode(), 200);
+  const std::vector<ReceivedRequest> received = server.receivedRequests();
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_NE(received[0].body.find(R"("verifyingParams":"a\/b\/\/c")"), std::string::npos) << received[0].body;
+  ASSERT_TRUE(received[0].request.has_value());
+  EXPECT_EQ(received[0].request->verifyingParams, "a/b//c");
+
+  // A body that is not an object is refused before anything is sent.
+  const auto [refused, refusedTimedOut] = client().post(server.url(), NO_QUERIES, nlohmann::json::array({1, 2}));
+  EXPECT_FALSE(refused.getHttpStatusCode().has_value());
+  EXPECT_FALSE(refusedTimedOut);
+  EXPECT_EQ(server.receivedRequests().size(), 1u);
+}
+
+TEST_F(HTTPClientTest, ErrorStatusesComeBackWithTheirBody) {
+  for (int status : {404, 500, 503}) {
+    server.setForcedHttpStatus(status);
+    const auto [response, timedOut] = client().post(server.url(), NO_QUERIES, requestBody());
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(response.getHttpStatusCode(), status);
+    const std::optional<nlohmann::json> body = response.getResponseBodyForMyNumberVerification();
+    ASSERT_TRUE(body.has_value());
+    EXPECT_FALSE(body->contains("valid"));
+  }
+  server.resetSwitches();
+  const auto [missing, timedOut] = client().post(server.baseUrl() + "/no/such/path", NO_QUERIES, requestBody());
+  EXPECT_FALSE(timedOut);
+  EXPECT_EQ(missing.getHttpStatusCode(), 404);
+}
+
+TEST_F(HTTPClientTest, VerdictFalseAndUnknownRoute) {
+  std::map<std::string, std::string> bad = requestBody();
+  bad["signature"] = "AAED";
+  auto [response, timedOut] = client().post(server.url(), NO_QUERIES, bad);
+  ASSERT_EQ(response.getHttpStatusCode(), 200);
+  EXPECT_EQ(response.getResponseBodyForMyNumberVerification()->at("valid"), false);
+  EXPECT_EQ(response.getResponseBodyForMyNumberVerification()->at("errorCode"), "E_SIGNATURE");
+
+  std::tie(response, timedOut) = client().post(server.url(), NO_QUERIES, requestBody("99"));
+  ASSERT_EQ(response.getHttpStatusCode(), 200);
+  EXPECT_EQ(response.getResponseBodyForMyNumberVerification()->at("valid"), false);
+  EXPECT_EQ(response.getResponseBodyForMyNumberVerification()->at("errorCode"), "E_UNKNOWN_REQUEST_TYPE");
+  EXPECT_EQ(server.receivedRequestTypes(), (std::vector<std::string>{"21", "99"}));
+}
+
+TEST_F(HTTPClientTest, DelayPastTheTimeOutSetsTheFlag) {
+  server.setResponseDelay(std::chrono::seconds(30));  // woken when the server stops
+  const auto [response, timedOut] = HTTPClient(1.0, server.caFilePath()).post(server.url(), NO_QUERIES, requestBody());
+  EXPECT_TRUE(timedOut);
+  EXPECT_FALSE(response.getHttpStatusCode().has_value());
+  EXPECT_FALSE(response.getResponseBodyForMyNumberVerification().has_value());
+}
+
+TEST_F(HTTPClientTest, ConnectionRefusedIsAFailureWithoutTimeOut) {
+  // A port that was just free: bound, never listened on, closed.
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const int port = ntohs(address.sin_port);
+  // Keep the socket bound (not listening) while connecting: nothing can take the port meanwhile.
+  const auto [response, timedOut] =
+      client().post("https://127.0.0.1:" + std::to_string(port) + "/signature/verification", NO_QUERIES, requestBody());
+  ::close(fd);
+  EXPECT_FALSE(timedOut);
+  EXPECT_FALSE(response.getHttpStatusCode().has_value());
+  EXPECT_FALSE(response.getErrorDescription().empty());
+}
+
+TEST_F(HTTPClientTest, UntrustedCertificatesAreRefused) {
+  // The system trust store does not know the stand-in's certificate.
+  auto [response, timedOut] = HTTPClient(2.0).post(server.url(), NO_QUERIES, requestBody());
+  EXPECT_FALSE(timedOut);
+  EXPECT_FALSE(response.getHttpStatusCode().has_value());
+
+  // Nor does another server's certificate vouch for it.
+  VerificationServer other;
+  ASSERT_TRUE(other.start());
+  std::tie(response, timedOut) = HTTPClient(2.0, other.caFilePath()).post(server.url(), NO_QUERIES, requestBody());
+  EXPECT_FALSE(timedOut);
+  EXPECT_FALSE(response.getHttpStatusCode().has_value());
+
+  // A missing CA file trusts nothing.
+  std::tie(response, timedOut) = HTTPClient(2.0, "/nonexistent/ca.pem").post(server.url(), NO_QUERIES, requestBody());
+  EXPECT_FALSE(response.getHttpStatusCode().has_value());
+
+  EXPECT_TRUE(server.receivedRequests().empty());
+}
+
+TEST_F(HTTPClientTest, HostNameIsVerified) {
+  VerificationServerOptions options;
+  options.certificateDnsNames = {"verification.invalid"};
+  options.certificateIpAddresses = {};
+  VerificationServer misnamed(options);
+  ASSERT_TRUE(misnamed.start());
+  // Trusted certificate, but it names another host than the one connected to.
+  const auto [refused, refusedTimedOut] =
+      HTTPClient(2.0, misnamed.caFilePath()).post(misnamed.url(), NO_QUERIES, requestBody());
+  EXPECT_FALSE(refusedTimedOut);
+  EXPECT_FALSE(refused.getHttpStatusCode().has_value());
+  EXPECT_TRUE(misnamed.receivedRequests().empty());
+}
+
+TEST_F(HTTPClientTest, TrustComesFromThePlatform) {
+  Platform platform;
+  platform.trustedCaFile = server.caFilePath();
+  const auto [response, timedOut] = HTTPClient(2.0, platform).post(server.url(), NO_QUERIES, requestBody());
+  EXPECT_FALSE(timedOut);
+  EXPECT_EQ(response.getHttpStatusCode(), 200);
+}
+
+TEST_F(HTTPClientTest, BodiesThatAreNotJsonObjects) {
+  struct Case {
+    ResponseShape shape;
+    bool object;
+  };
+  for (const Case& c : {Case{ResponseShape::NotJson, false}, Case{ResponseShape::EmptyBody, false},
+                        Case{ResponseShape::NotObject, false}, Case{ResponseShape::ValidMissing, true},
+                        Case{ResponseShape::ValidString, true}, Case{ResponseShape::ValidNumber, true}}) {
+    server.setResponseShape(c.shape);
+    const auto [response, timedOut] = client().post(server.url(), NO_QUERIES, requestBody());
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(response.getHttpStatusCode(), 200);
+    const std::optional<nlohmann::json> body = response.getResponseBodyForMyNumberVerification();
+    ASSERT_EQ(body.has_value(), c.object) << static_cast<int>(c.shape);
+    if (c.object) {
+      EXPECT_TRUE(!body->contains("valid") || !body->at("valid").is_boolean());
+    }
+  }
+}
+
+TEST_F(HTTPClientTest, HugeBodiesAreCapped) {
+  server.setRawResponse(RawResponse{200, std::string(HTTPClient::MAX_RESPONSE_BODY_SIZE, ' '), "text/plain", {}});
+  auto [response, timedOut] = client().post(server.url(), NO_QUERIES, requestBody());
+  EXPECT_EQ(response.getHttpStatusCode(), 200) << response.getErrorDescription();
+  EXPECT_EQ(response.getResponseBody().size(), HTTPClient::MAX_RESPONSE_BODY_SIZE);
+
+  server.setRawResponse(
+      RawResponse{200, "{\"valid\":true,\"pad\":\"" + std::string(2 * HTTPClient::MAX_RESPONSE_BODY_SIZE, 'x') + "\"}",
+                  "application/json", {}});
+  std::tie(response, timedOut) = client().post(server.url(), NO_QUERIES, requestBody());
+  EXPECT_FALSE(timedOut);
+  EXPECT_FALSE(response.getHttpStatusCode().has_value());
+  EXPECT_TRUE(response.getResponseBody().empty());
+  EXPECT_FALSE(response.getResponseBodyForMyNumberVerification().has_value());
+}
+
+TEST_F(HTTPClientTest, RedirectsAreNotFollowed) {
+  server.setRawResponse(RawResponse{302, "", "text/plain", {{"Location", server.url() + "?followed=1"}}});
+  const auto [response, timedOut] = client().post(server.url(), NO_QUERIES, requestBody());
+  EXPECT_FALSE(timedOut);
+  EXPECT_EQ(response.getHttpStatusCode(), 302);
+  EXPECT_EQ(server.receivedRequests().size(), 1u);
+}
+
+TEST_F(HTTPClientTest, UnusableSettingsSendNothing) {
+  for (std::optional<double> timeout : {std::optional<double>(), std::optional<double>(0.0),
+                                        std::optional<double>(-1.0), std::optional<double>(std::nan("")),
+                                        std::optional<double>(std::numeric_limits<double>::infinity())}) {
+    const auto [response, timedOut] = HTTPClient(timeout, server.caFilePath()).post(server.url(), NO_QUERIES, requestBody());
+    EXPECT_FALSE(timedOut);
+    EXPECT_FALSE(response.getHttpStatusCode().has_value());
+  }
+  for (const std::string& url : {std::string(), std::string("not a url"), std::string("ftp://127.0.0.1/x"),
+                                 "http://127.0.0.1:" + std::to_string(server.port()) + "/signature/verification",
+                                 std::string("https://127.0.0.1\0/x", 20)}) {
+    const auto [response, timedOut] = client().post(url, NO_QUERIES, requestBody());
+    EXPECT_FALSE(timedOut);
+    EXPECT_FALSE(response.getHttpStatusCode().has_value()) << url;
+  }
+  std::map<std::string, std::string> notUtf8 = requestBody();
+  notUtf8["tenantCode"] = "\xFF\xFE";
+  const auto [response, timedOut] = client().post(server.url(), NO_QUERIES, notUtf8);
+  EXPECT_FALSE(timedOut);
+  EXPECT_FALSE(response.getHttpStatusCode().has_value());
+  EXPECT_TRUE(server.receivedRequests().empty());
+}
+
+TEST_F(HTTPClientTest, ClientsOnManyThreadsAtOnce) {
+  std::atomic<int> succeeded{0};
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 8; ++i) {
+    threads.emplace_back([&] {
+      const auto [response, timedOut] = client().post(server.url(), NO_QUERIES, requestBody());
+      if (!timedOut && response.getHttpStatusCode() == 200) {
+        ++succeeded;
+      }
+    });
+  }
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
+  EXPECT_EQ(succeeded.load(), 8);
+  EXPECT_EQ(server.receivedRequests().size(), 8u);
+}
+
+TEST(HttpResponse, BodyAsJsonObject) {
+  EXPECT_EQ(HttpResponse(200, R"( {"valid":true} )").getResponseBodyForMyNumberVerification(),
+            nlohmann::json({{"valid", true}}));
+  EXPECT_EQ(HttpResponse(200, R"({"a\/b":"c\/d"})").getResponseBodyForMyNumberVerification()->at("a/b"), "c/d");
+  for (const std::string& body : {std::string(), std::string("[1]"), std::string("true"), std::string("\"x\""),
+                                  std::string("{\"valid\":"), std::string("{\"v\":\"\xFF\"}"),
+                                  std::string(100000, '[')}) {
+    EXPECT_FALSE(HttpResponse(200, body).getResponseBodyForMyNumberVerification().has_value()) << body.substr(0, 20);
+  }
+  const HttpResponse none("refused");
+  EXPECT_FALSE(none.getHttpStatusCode().has_value());
+  EXPECT_FALSE(none.getResponseBodyForMyNumberVerification().has_value());
+  EXPECT_EQ(none.getErrorDescription(), "refused");
+  EXPECT_FALSE(HttpResponse().getHttpStatusCode().has_value());
+}

@@ -1,0 +1,277 @@
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "Reader/ReaderSupport.hpp"
+#include "Support/RecordingIdentifyDelegate.hpp"
+#include "Support/TestErrors.hpp"
+#include "Utility/ConstResult.hpp"
+
+namespace ekyc::test {
+namespace {
+
+using Kind = RecordingIdentifyDelegate::Call::Kind;
+
+struct StatusWordRow {
+  std::uint8_t sw1, sw2;
+  std::optional<std::int64_t> code;  // absent: passes
+  std::string text;
+  std::optional<std::int64_t> retryCount;
+  bool reported;
+  std::optional<int> pinRemainNum;
+};
+
+void checkStatusWordRows(const std::vector<StatusWordRow>& rows, bool residence, const std::string& label) {
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << std::hex << int(row.sw1) << " " << int(row.sw2) << (residence ? " residence" : ""));
+    auto back = std::make_shared<RecordingIdentifyDelegate>();
+    std::optional<std::int64_t> code;
+    std::optional<std::int64_t> retryCount;
+    std::string text;
+    if (residence) {
+      const auto failure = ReaderSupport::checkStatusWord<TestResidenceError>(row.sw1, row.sw2, SetPinKey::RESIDENCECARD_PIN, back, label);
+      if (failure) code = failure->errorCode, retryCount = failure->retryCount, text = failure->localizedDescription;
+    } else {
+      const auto failure = ReaderSupport::checkStatusWord<TestReaderError>(row.sw1, row.sw2, SetPinKey::DRIVERLICENSE_PIN2, back, label);
+      if (failure) code = failure->errorCode, retryCount = failure->retryCount, text = failure->localizedDescription;
+    }
+    EXPECT_EQ(code, row.code);
+    EXPECT_EQ(retryCount, row.retryCount);
+    EXPECT_EQ(text, row.text);
+    const auto calls = back->calls();
+    if (row.reported) {
+      ASSERT_EQ(calls.size(), 1u);
+      EXPECT_EQ(calls[0].kind, Kind::didGetFailedPin);
+      EXPECT_EQ(calls[0].setPinKey, residence ? SetPinKey::RESIDENCECARD_PIN : SetPinKey::DRIVERLICENSE_PIN2);
+      EXPECT_EQ(calls[0].pinRemainNum, row.pinRemainNum);
+    } else {
+      EXPECT_TRUE(calls.empty());
+    }
+  }
+}
+
+const std::string READ_FAILED = "カードの読み込みに失敗しました。";
+
+TEST(ReaderSupportStatusWord, PinCountersTable) {
+  checkStatusWordRows(
+      {
+          {0x90, 0x00, std::nullopt, "", std::nullopt, false, std::nullopt},
+          {0x90, 0x01, std::nullopt, "", std::nullopt, false, std::nullopt},  // SW1 90 passes whatever SW2 is
+          {0x90, 0xFF, std::nullopt, "", std::nullopt, false, std::nullopt},
+          {0x63, 0xC0, 13200, "ロックされました。", std::nullopt, true, 0},
+          {0x63, 0xC1, 13300, "残り1回でロックされます。", 1, true, 1},
+          {0x63, 0xC3, 13300, "残り3回でロックされます。", 3, true, 3},
+          {0x63, 0xCA, 13300, "残り10回でロックされます。", 10, true, 10},
+          {0x63, 0xCF, 13300, "残り15回でロックされます。", 15, true, 15},
+          {0x69, 0x84, 13400, "既にロックされています。", std::nullopt, true, 0},
+          {0x63, 0x00, 13999, READ_FAILED, std::nullopt, false, std::nullopt},  // no 6300 rule here
+          {0x63, 0xD2, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
+          {0x6A, 0x82, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
+          {0x69, 0x82, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
+          {0x61, 0x10, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
+          {0x91, 0x00, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
+          {0x00, 0x00, 13999, READ_FAILED, std::nullopt, false, std::nullopt},  // a failed transport
+      },
+      false, "");
+}
+
+TEST(ReaderSupportStatusWord, LabelGoesOnPinMessagesOnly) {
+  checkStatusWordRows(
+      {
+          {0x63, 0xC0, 13200, "暗証番号2 ロックされました。", std::nullopt, true, 0},
+          {0x63, 0xC2, 13300, "暗証番号2 残り2回でロックされます。", 2, true, 2},
+          {0x69, 0x84, 13400, "暗証番号2 既にロックされています。", std::nullopt, true, 0},
+          {0x6A, 0x82, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
+      },
+      false, "暗証番号2");
+}
+
+TEST(ReaderSupportStatusWord, ResidenceCardTable) {
+  checkStatusWordRows(
+      {
+          {0x90, 0x00, std::nullopt, "", std::nullopt, false, std::nullopt},
+          {0x63, 0x00, 13800, "入力された PIN が一致しませんでした。", std::nullopt, true, std::nullopt},
+          {0x63, 0xC2, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
+          {0x63, 0xC0, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
+          {0x69, 0x84, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
+          {0x63, 0x01, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
+          {0x6A, 0x82, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
+      },
+      true, "");
+}
+
+TEST(ReaderSupportStatusWord, ReturnsTheCaseOfTheReadersEnumeration) {
+  auto back = std::make_shared<RecordingIdentifyDelegate>();
+  const auto retry = ReaderSupport::checkStatusWord<TestReaderError>(0x63, 0xC2, SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, back);
+  ASSERT_TRUE(retry);
+  EXPECT_EQ(retry->errorCase(), TestReaderError::Case::failVerifyRetry);
+  const auto mismatch = ReaderSupport::checkStatusWord<TestResidenceError>(0x63, 0x00, SetPinKey::RESIDENCECARD_PIN, back);
+  ASSERT_TRUE(mismatch);
+  EXPECT_EQ(mismatch->errorCase(), TestResidenceError::Case::failVerifyPin);
+}
+
+TEST(ReaderSupportStatusWord, ExpiredBackChannelIsSkipped) {
+  std::weak_ptr<IdentifyDelegate> gone;
+  {
+    auto back = std::make_shared<RecordingIdentifyDelegate>();
+    gone = back;
+  }
+  const auto failure = ReaderSupport::checkStatusWord<TestReaderError>(0x63, 0xC0, SetPinKey::MYNUMBERCARD_SIGNER_PIN, gone);
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->errorCode, 13200);
+}
+
+TEST(ReaderSupportSessionEnd, MappingTable) {
+  const ConstResult constResult;
+  struct Row {
+    NFCError error;
+    std::int64_t code;
+  };
+  const std::vector<Row> rows = {
+      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled), 13700},
+      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTimeout), 13600},
+      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost), 13500},
+      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorRetryExceeded), 13500},
+      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagResponseError), 13500},
+      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorSessionInvalidated), 13500},
+      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagNotConnected), 13500},
+      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTerminatedUnexpectedly), 13500},
+      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSystemIsBusy), 13500},
+      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorFirstNDEFTagRead), 13500},
+      {NFCError{true, 999, ""}, 13500},
+      {NFCError::other("not a reader error"), 99999},
+      {NFCError{false, 200, ""}, 99999},  // code 200 of an error that is not a reader error
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.error.code);
+    const auto failure = ReaderSupport::sessionEndFailure<TestReaderError>(row.error);
+    EXPECT_EQ(failure.errorCode, row.code);
+    EXPECT_EQ(failure.localizedDescription, constResult.text(static_cast<int>(row.code)));
+  }
+  EXPECT_EQ(ReaderSupport::sessionEndFailure<TestReaderError>(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled)).errorCase(),
+            TestReaderError::Case::cardConnectionUserCancel);
+  EXPECT_EQ(ReaderSupport::sessionEndFailure<TestResidenceError>(NFCError::other("x")).errorCase(),
+            TestResidenceError::Case::unknown);
+}
+
+TEST(ReaderSupportVerification, VerdictTable) {
+  using nlohmann::json;
+  struct Row {
+    std::optional<int> status;
+    std::optional<json> body;
+    bool timedOut;
+    std::int64_t code;
+  };
+  const std::vector<Row> rows = {
+      {200, json{{"valid", true}}, false, 0},
+      {200, json{{"valid", true}, {"reqTime", "x"}, {"errorCode", ""}, {"checkedId", "1"}}, false, 0},
+      {200, json{{"valid", false}}, false, 18001},
+      {200, json{{"valid", "true"}}, false, 18001},  // a text is not a Boolean
+      {200, json{{"valid", 1}}, false, 18001},
+      {200, json{{"valid", nullptr}}, false, 18001},
+      {200, json::object(), false, 18001},           // "valid" missing
+      {200, json::array({true}), false, 18001},      // not an object
+      {200, json(true), false, 18001},
+      {200, std::nullopt, false, 18001},             // no JSON body
+      {404, json{{"valid", true}}, false, 15000},
+      {500, std::nullopt, false, 15000},
+      {503, std::nullopt, false, 15000},
+      {201, json{{"valid", true}}, false, 15000},
+      {302, std::nullopt, false, 15000},
+      {std::nullopt, std::nullopt, true, 16001},
+      {std::nullopt, std::nullopt, false, 16999},
+      {200, json{{"valid", true}}, true, 0},          // an HTTP answer counts, whatever the flag
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.status.value_or(-1) << " " << (row.body ? row.body->dump() : "-") << " "
+                                    << row.timedOut);
+    EXPECT_EQ(ReaderSupport::verificationCode(row.status, row.body, row.timedOut), row.code);
+    const auto failure = ReaderSupport::verificationFailure<TestReaderError>(row.status, row.body, row.timedOut);
+    if (row.code == 0) {
+      EXPECT_FALSE(failure);
+    } else {
+      ASSERT_TRUE(failure);
+      EXPECT_EQ(failure->errorCode, row.code);
+      EXPECT_EQ(failure->httpStatus.has_value(), row.code == 15000);
+    }
+  }
+}
+
+TEST(ReaderSupportVerification, Texts) {
+  const auto status = ReaderSupport::verificationFailure<TestReaderError>(503, std::nullopt, false, "個人番号情報");
+  ASSERT_TRUE(status);
+  EXPECT_EQ(status->errorCase(), TestReaderError::Case::failHttpsCommunicationStatusCode);
+  EXPECT_EQ(status->localizedDescription, "通信処理でエラーになりました。HTTP ステータスコード 503");
+  EXPECT_EQ(status->httpStatus, 503);
+
+  const auto refused = ReaderSupport::verificationFailure<TestReaderError>(200, nlohmann::json{{"valid", false}}, false, "個人番号情報");
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->errorCase(), TestReaderError::Case::failVerifySignature);
+  EXPECT_EQ(refused->localizedDescription, "個人番号情報 電子署名の検証に失敗しました。");
+
+  const auto plain = ReaderSupport::verificationFailure<TestResidenceError>(200, nlohmann::json{{"valid", false}}, false);
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->localizedDescription, "電子署名の検証に失敗しました。");
+
+  const auto timeout = ReaderSupport::verificationFailure<TestReaderError>(std::nullopt, std::nullopt, true, "個人番号情報");
+  ASSERT_TRUE(timeout);
+  EXPECT_EQ(timeout->errorCase(), TestReaderError::Case::failHttpsCommunicationTimeout);
+  EXPECT_EQ(timeout->localizedDescription, "HTTPS 通信中にタイムアウトが発生しました。");
+
+  const auto failed = ReaderSupport::verificationFailure<TestReaderError>(std::nullopt, std::nullopt, false);
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(failed->errorCase(), TestReaderError::Case::failHttpsCommunication);
+  EXPECT_EQ(failed->localizedDescription, "HTTPS 通信に失敗しました。");
+}
+
+TEST(ReaderSupportPin, RuleFailuresReportTheSlotWithoutCount) {
+  struct Row {
+    int result;
+    std::optional<std::int64_t> code;
+    bool reported;
+    std::string text;
+  };
+  const std::vector<Row> rows = {
+      {0, std::nullopt, false, ""},
+      {12002, 12002, true, "暗証番号1 PIN が設定されていません。"},
+      {12007, 12007, true, "暗証番号1 入力された PIN の桁数に誤りがあります。"},
+      {12008, 12008, true, "暗証番号1 入力された PIN の文字種に誤りがあります。"},
+      {12003, 99999, false, "暗証番号1 予期しないエラーが発生しました。"},
+      {-1, 99999, false, "暗証番号1 予期しないエラーが発生しました。"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.result);
+    auto back = std::make_shared<RecordingIdentifyDelegate>();
+    const auto failure = ReaderSupport::pinRuleFailure<TestReaderError>(row.result, SetPinKey::DRIVERLICENSE_PIN1, back, "暗証番号1");
+    EXPECT_EQ(failure ? std::optional<std::int64_t>(failure->errorCode) : std::nullopt, row.code);
+    if (failure) {
+      EXPECT_EQ(failure->localizedDescription, row.text);
+    }
+    const auto calls = back->calls();
+    ASSERT_EQ(calls.size(), row.reported ? 1u : 0u);
+    if (row.reported) {
+      EXPECT_EQ(calls[0].kind, Kind::didGetFailedPin);
+      EXPECT_EQ(calls[0].setPinKey, SetPinKey::DRIVERLICENSE_PIN1);
+      EXPECT_FALSE(calls[0].pinRemainNum);
+    }
+  }
+}
+
+TEST(ReaderSupportPin, CancelledDialogReportsThenFails) {
+  auto back = std::make_shared<RecordingIdentifyDelegate>();
+  const auto failure = ReaderSupport::pinDialogCanceled<TestReaderError>(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, back);
+  EXPECT_EQ(failure.errorCase(), TestReaderError::Case::inputPinDialogCanceled);
+  EXPECT_EQ(failure.localizedDescription, "PIN 入力ダイアログがキャンセルされました。");
+  const auto calls = back->calls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].setPinKey, SetPinKey::MYNUMBERCARD_MYNUMBER_PIN);
+  EXPECT_FALSE(calls[0].pinRemainNum);
+}
+
+}  // namespace
+}  // namespace ekyc::test

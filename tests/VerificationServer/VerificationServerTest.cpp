@@ -1,0 +1,210 @@
+// The verification stand-in itself: what it accepts, how it routes and answers, its switches.
+#include <gtest/gtest.h>
+
+#include <httplib.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "verification-server/VerificationServer.hpp"
+
+using namespace ekyc;
+
+namespace {
+
+nlohmann::json validBody(const std::string& cardType = "mynumber", const std::string& reqType = "21") {
+  return {{"expectedHash", "aGFzaA=="}, {"signature", "c2ln"}, {"verifyingParams", "e30="}, {"flags", "0"},
+          {"cardType", cardType},       {"reqType", reqType},  {"tenantCode", "app"}};
+}
+
+class VerificationServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(server.start()); }
+
+  // Posts `body` as it is, with the given content type, through an independent HTTPS client.
+  httplib::Result post(const std::string& body, const std::string& contentType = "application/json; charset=UTF-8") {
+    httplib::SSLClient client("127.0.0.1", server.port());
+    client.set_ca_cert_path(server.caFilePath().c_str());
+    client.enable_server_certificate_verification(true);
+    client.set_connection_timeout(2, 0);
+    client.set_read_timeout(2, 0);
+    return client.Post(VerificationServer::PATH, body, contentType.c_str());
+  }
+
+  static nlohmann::json json(const httplib::Result& result) { return nlohmann::json::parse(result->body); }
+
+  VerificationServer server;
+};
+
+}  // namespace
+
+TEST_F(VerificationServerTest, RefusesMalformedRequests) {
+  nlohmann::json missing = validBody();
+  missing.erase("tenantCode");
+  nlohmann::json extra = validBody();
+  extra["eighth"] = "x";
+  nlohmann::json number = validBody();
+  number["flags"] = 0;
+  nlohmann::json null = validBody();
+  null["signature"] = nullptr;
+  for (const std::string& body : {std::string("not json"), std::string("[]"), std::string(""), missing.dump(),
+                                  extra.dump(), number.dump(), null.dump()}) {
+    const httplib::Result result = post(body);
+    ASSERT_TRUE(result) << body;
+    EXPECT_EQ(result->status, 400) << body;
+    EXPECT_EQ(json(result).at("errorCode"), "E_BAD_REQUEST");
+  }
+  const httplib::Result wrongType = post(validBody().dump(), "application/json");
+  ASSERT_TRUE(wrongType);
+  EXPECT_EQ(wrongType->status, 415);
+
+  // Every attempt is recorded; only the well-formed body counts as a request of a type.
+  EXPECT_EQ(server.receivedRequests().size(), 8u);
+  EXPECT_EQ(server.receivedRequestTypes(), std::vector<std::string>{"21"});
+}
+
+TEST_F(VerificationServerTest, RoutesOnCardTypeAndRequestType) {
+  std::vector<VerificationRequest> seen;
+  std::mutex seenMutex;
+  server.addVerifier("mynumber", "11", [&](const VerificationRequest& request) {
+    std::lock_guard<std::mutex> lock(seenMutex);
+    seen.push_back(request);
+    return VerificationVerdict::passed("surface");
+  });
+  server.addVerifier("driverlicense", "11", [](const VerificationRequest&) {
+    return VerificationVerdict::failed("E_LICENCE", "licence signature does not verify");
+  });
+
+  httplib::Result result = post(validBody("mynumber", "11").dump());
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 200);
+  EXPECT_EQ(json(result).at("valid"), true);
+  EXPECT_EQ(json(result).at("checkedId"), "surface");
+  EXPECT_TRUE(json(result).at("reqTime").get<std::string>().ends_with("+09:00"));
+
+  result = post(validBody("driverlicense", "11").dump());
+  ASSERT_TRUE(result);
+  EXPECT_EQ(json(result).at("valid"), false);
+  EXPECT_EQ(json(result).at("errorCode"), "E_LICENCE");
+  EXPECT_EQ(json(result).at("errorDetail"), "licence signature does not verify");
+
+  result = post(validBody("residencecard", "11").dump());
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 200);
+  EXPECT_EQ(json(result).at("valid"), false);
+  EXPECT_EQ(json(result).at("errorCode"), "E_UNKNOWN_REQUEST_TYPE");
+
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].expectedHash, "aGFzaA==");
+  EXPECT_EQ(seen[0].tenantCode, "app");
+  EXPECT_EQ(server.receivedRequestTypes(), (std::vector<std::string>{"11", "11", "11"}));
+  server.clearReceivedRequests();
+  EXPECT_TRUE(server.receivedRequests().empty());
+}
+
+TEST_F(VerificationServerTest, SlashesEscapedAsInThePlatformJsonAreDecoded) {
+  server.addVerifier("mynumber", "43", [](const VerificationRequest& request) {
+    return request.verifyingParams == "a/b" ? VerificationVerdict::passed() : VerificationVerdict::failed("E", "");
+  });
+  const httplib::Result result = post(
+      R"({"cardType":"mynumber","expectedHash":"","flags":"0","reqType":"43","signature":"","tenantCode":"t","verifyingParams":"a\/b"})");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(json(result).at("valid"), true);
+}
+
+TEST_F(VerificationServerTest, SwitchesShapeTheAnswer) {
+  server.addVerifier("mynumber", "21", [](const VerificationRequest&) { return VerificationVerdict::passed(); });
+
+  server.setForcedVerdict(false);
+  httplib::Result result = post(validBody().dump());
+  EXPECT_EQ(json(result).at("valid"), false);
+  EXPECT_EQ(json(result).at("errorCode"), "E_FORCED_VERDICT");
+  server.setForcedVerdict(true);
+  result = post(validBody("mynumber", "99").dump());
+  EXPECT_EQ(json(result).at("valid"), true);
+  EXPECT_FALSE(json(result).contains("errorCode"));
+  server.setForcedVerdict(std::nullopt);
+
+  server.setForcedHttpStatus(503);
+  result = post(validBody().dump());
+  EXPECT_EQ(result->status, 503);
+  // A forced status wins even over a malformed request.
+  result = post("garbage");
+  EXPECT_EQ(result->status, 503);
+  server.setForcedHttpStatus(std::nullopt);
+
+  server.setResponseShape(ResponseShape::ValidString);
+  EXPECT_EQ(json(post(validBody().dump())).at("valid"), "true");
+  server.setResponseShape(ResponseShape::ValidNumber);
+  EXPECT_EQ(json(post(validBody().dump())).at("valid"), 1);
+  server.setResponseShape(ResponseShape::ValidMissing);
+  EXPECT_FALSE(json(post(validBody().dump())).contains("valid"));
+  server.setResponseShape(ResponseShape::NotObject);
+  EXPECT_TRUE(json(post(validBody().dump())).is_array());
+  server.setResponseShape(ResponseShape::NotJson);
+  EXPECT_TRUE(nlohmann::json::parse(post(validBody().dump())->body, nullptr, false).is_discarded());
+  server.setResponseShape(ResponseShape::EmptyBody);
+  EXPECT_TRUE(post(validBody().dump())->body.empty());
+
+  server.setRawResponse(RawResponse{418, "teapot", "text/plain", {{"X-Test", "1"}}});
+  result = post(validBody().dump());
+  EXPECT_EQ(result->status, 418);
+  EXPECT_EQ(result->body, "teapot");
+  EXPECT_EQ(result->get_header_value("X-Test"), "1");
+
+  server.resetSwitches();
+  EXPECT_EQ(json(post(validBody().dump())).at("valid"), true);
+}
+
+TEST_F(VerificationServerTest, AVerifierThatThrowsGives500) {
+  server.addVerifier("mynumber", "21", [](const VerificationRequest&) -> VerificationVerdict {
+    throw std::runtime_error("broken verifier");
+  });
+  const httplib::Result result = post(validBody().dump());
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 500);
+  EXPECT_EQ(json(result).at("errorDetail"), "broken verifier");
+}
+
+TEST_F(VerificationServerTest, StopsPromptlyWithADelayedAnswerPendingAndCleansUp) {
+  server.setResponseDelay(std::chrono::minutes(10));
+  std::thread client([&] {
+    httplib::SSLClient c("127.0.0.1", server.port());
+    c.set_ca_cert_path(server.caFilePath().c_str());
+    c.enable_server_certificate_verification(true);
+    c.set_read_timeout(30, 0);
+    c.Post(VerificationServer::PATH, validBody().dump(), "application/json; charset=UTF-8");
+  });
+  // Wait until the request is inside the server (recorded, not yet answered), then stop it.
+  while (server.receivedRequests().empty()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(server.receivedRequests()[0].answeredStatus, 0);
+  const std::string pem = server.caFilePath();
+  ASSERT_TRUE(std::filesystem::exists(pem));
+  server.stop();  // must wake the delayed handler rather than wait ten minutes
+  client.join();
+  EXPECT_FALSE(server.isRunning());
+  EXPECT_FALSE(std::filesystem::exists(pem));
+  EXPECT_EQ(server.port(), 0);
+  server.stop();  // idempotent
+
+  // And it starts again with a new certificate.
+  ASSERT_TRUE(server.start());
+  EXPECT_NE(server.caFilePath(), pem);
+  EXPECT_GT(server.port(), 0);
+}
+
+TEST_F(VerificationServerTest, CertificateCanBeWrittenForOtherClients) {
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("ekyc-cert-test-" + std::to_string(server.port()) + ".pem");
+  ASSERT_TRUE(server.writeCertificate(path.string()));
+  httplib::SSLClient client("127.0.0.1", server.port());
+  client.set_ca_cert_path(path.c_str());
+  client.enable_server_certificate_verification(true);
+  const httplib::Result result = client.Post(VerificationServer::PATH, validBody().dump(), "application/json; charset=UTF-8");
+  std::filesystem::remove(path);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 200);
+  EXPECT_EQ(server.url(), "https://127.0.0.1:" + std::to_string(server.port()) + "/signature/verification");
+}

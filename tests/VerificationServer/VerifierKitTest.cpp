@@ -1,0 +1,250 @@
+// The stand-in's verifier helpers: base64, digests, JSON forms of the request members, BER-TLV and
+// RSA PKCS#1 v1.5 verification with keys in each form a card carries.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <openssl/evp.h>
+#include <openssl/rsa.h>
+#include <openssl/x509.h>
+
+#include "verification-server/RsaPublicKey.hpp"
+#include "verification-server/VerifierKit.hpp"
+
+using namespace ekyc;
+
+namespace {
+
+Bytes fromHex(const std::string& hex) {
+  Bytes out;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    out.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  }
+  return out;
+}
+
+Bytes tlv(const Bytes& tag, const Bytes& value) {
+  Bytes out = tag;
+  const std::size_t n = value.size();
+  if (n < 0x80) {
+    out.push_back(static_cast<std::uint8_t>(n));
+  } else if (n < 0x100) {
+    out.insert(out.end(), {0x81, static_cast<std::uint8_t>(n)});
+  } else {
+    out.insert(out.end(), {0x82, static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
+  }
+  out.insert(out.end(), value.begin(), value.end());
+  return out;
+}
+
+Bytes concat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& part : parts) {
+    out.insert(out.end(), part.begin(), part.end());
+  }
+  return out;
+}
+
+// One RSA-2048 key for the whole suite (generation is the slow part).
+EVP_PKEY* signingKey() {
+  static std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(EVP_RSA_gen(2048), EVP_PKEY_free);
+  return key.get();
+}
+
+Bytes signDigest(const Bytes& digest) {
+  std::unique_ptr<EVP_PKEY_CTX, decltype(&EVP_PKEY_CTX_free)> ctx(EVP_PKEY_CTX_new(signingKey(), nullptr),
+                                                                   EVP_PKEY_CTX_free);
+  EVP_PKEY_sign_init(ctx.get());
+  EVP_PKEY_CTX_set_rsa_padding(ctx.get(), RSA_PKCS1_PADDING);
+  EVP_PKEY_CTX_set_signature_md(ctx.get(), EVP_sha256());
+  std::size_t length = 0;
+  EVP_PKEY_sign(ctx.get(), nullptr, &length, digest.data(), digest.size());
+  Bytes signature(length);
+  EXPECT_EQ(EVP_PKEY_sign(ctx.get(), signature.data(), &length, digest.data(), digest.size()), 1);
+  signature.resize(length);
+  return signature;
+}
+
+Bytes subjectPublicKeyInfo() {
+  unsigned char* der = nullptr;
+  const int length = i2d_PUBKEY(signingKey(), &der);
+  Bytes out(der, der + length);
+  OPENSSL_free(der);
+  return out;
+}
+
+Bytes certificateDer() {
+  std::unique_ptr<X509, decltype(&X509_free)> cert(X509_new(), X509_free);
+  X509_set_version(cert.get(), X509_VERSION_3);
+  ASN1_INTEGER_set(X509_get_serialNumber(cert.get()), 7);
+  X509_gmtime_adj(X509_getm_notBefore(cert.get()), 0);
+  X509_gmtime_adj(X509_getm_notAfter(cert.get()), 3600);
+  X509_NAME_add_entry_by_txt(X509_get_subject_name(cert.get()), "CN", MBSTRING_ASC,
+                             reinterpret_cast<const unsigned char*>("card"), -1, -1, 0);
+  X509_set_issuer_name(cert.get(), X509_get_subject_name(cert.get()));
+  X509_set_pubkey(cert.get(), signingKey());
+  X509_sign(cert.get(), signingKey(), EVP_sha256());
+  unsigned char* der = nullptr;
+  const int length = i2d_X509(cert.get(), &der);
+  Bytes out(der, der + length);
+  OPENSSL_free(der);
+  return out;
+}
+
+}  // namespace
+
+TEST(VerifierKit, Base64KnownAnswersAndStrictness) {
+  // RFC 4648 section 10.
+  const std::vector<std::pair<std::string, std::string>> vectors = {
+      {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="},
+      {"foobar", "Zm9vYmFy"}};
+  for (const auto& [plain, encoded] : vectors) {
+    EXPECT_EQ(VerifierKit::base64Encode(toBytes(plain)), encoded);
+    EXPECT_EQ(VerifierKit::base64Decode(encoded), toBytes(plain)) << encoded;
+  }
+  EXPECT_EQ(VerifierKit::base64Decode("+/+/"), (Bytes{0xFB, 0xFF, 0xBF}));
+  for (const char* bad : {"Zg=", "Zg", "Z===", "Zm9v\n", "Zm=v", "Zm9v!A==", "-_-_", "Zg==Zg==", " Zm9v"}) {
+    EXPECT_FALSE(VerifierKit::base64Decode(bad).has_value()) << bad;
+  }
+}
+
+TEST(VerifierKit, DigestsKnownAnswers) {
+  // FIPS 180-4 examples ("abc").
+  EXPECT_EQ(VerifierKit::hex(VerifierKit::sha256(toBytes("abc"))),
+            "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
+  EXPECT_EQ(VerifierKit::hex(*VerifierKit::digest("SHA1", toBytes("abc"))), "A9993E364706816ABA3E25717850C26C9CD0D89D");
+  EXPECT_FALSE(VerifierKit::digest("NO-SUCH-DIGEST", toBytes("abc")).has_value());
+}
+
+TEST(VerifierKit, JsonFormsOfTheRequestMembers) {
+  // verifyingParams: base64 of a JSON object, possibly with "\/".
+  const std::string params = VerifierKit::base64Encode(toBytes(R"({"ski":"ab\/cd","hash":"x"})"));
+  const std::optional<nlohmann::json> object = VerifierKit::decodeBase64JsonObject(params);
+  ASSERT_TRUE(object.has_value());
+  EXPECT_EQ(object->at("ski"), "ab/cd");
+  EXPECT_FALSE(VerifierKit::decodeBase64JsonObject(VerifierKit::base64Encode(toBytes("[1]"))).has_value());
+  EXPECT_FALSE(VerifierKit::decodeBase64JsonObject("not base64").has_value());
+
+  // Two-sided members: base64 of ["X","Y"].
+  const std::string pair = VerifierKit::base64Encode(toBytes(R"(["QUJD","REVG"])"));
+  EXPECT_EQ(VerifierKit::decodeBase64TextArray(pair), (std::vector<std::string>{"QUJD", "REVG"}));
+  EXPECT_FALSE(VerifierKit::decodeBase64TextArray(VerifierKit::base64Encode(toBytes(R"(["a",1])"))).has_value());
+  EXPECT_FALSE(VerifierKit::decodeBase64TextArray(VerifierKit::base64Encode(toBytes(R"({"a":"b"})"))).has_value());
+}
+
+TEST(VerifierKit, TlvWalk) {
+  const Bytes inner = concat({tlv({0x5F, 0x4E}, Bytes(300, 0xAB)), tlv({0x5F, 0x37}, Bytes(0x90, 0xCD))});
+  const Bytes file = concat({tlv({0x7F, 0x21}, inner), Bytes{0xFF, 0xFF, 0xFF}});
+  const std::vector<TlvElement> top = VerifierKit::parseTlv(file);
+  ASSERT_EQ(top.size(), 1u);  // the filler ends the walk
+  EXPECT_EQ(top[0].tag, "7F21");
+  EXPECT_TRUE(top[0].constructed);
+  EXPECT_EQ(top[0].length, 5 + inner.size());  // 7F 21 82 01 C5
+  const std::vector<TlvElement> fields = VerifierKit::parseTlv(top[0].value);
+  ASSERT_EQ(fields.size(), 2u);
+  EXPECT_EQ(fields[0].tag, "5F4E");
+  EXPECT_EQ(fields[0].value.size(), 300u);  // 82 01 2C
+  EXPECT_EQ(fields[1].tag, "5F37");
+  EXPECT_EQ(fields[1].value.size(), 0x90u);  // 81 90
+  EXPECT_EQ(fields[1].offset, 5u + 300u);
+  ASSERT_TRUE(VerifierKit::findTlv(file, "5F37", true).has_value());
+  EXPECT_FALSE(VerifierKit::findTlv(file, "5F37", false).has_value());
+
+  // An element running past the end stops the walk and keeps what came before.
+  const Bytes truncated = concat({tlv({0x81}, {1, 2}), Bytes{0x82, 0x05, 0x01}});
+  ASSERT_EQ(VerifierKit::parseTlv(truncated).size(), 1u);
+  EXPECT_TRUE(VerifierKit::parseTlv(Bytes{0x5F}).empty());
+  EXPECT_TRUE(VerifierKit::parseTlv(Bytes{0x30, 0x84, 0xFF, 0xFF, 0xFF, 0xFF}).empty());
+  EXPECT_TRUE(VerifierKit::parseTlv(Bytes{0x30, 0x80}).empty());
+  // Deep nesting does not recurse without bound.
+  Bytes deep = {0x04, 0x00};
+  for (int i = 0; i < 60; ++i) {
+    deep = tlv({0x30}, deep);
+  }
+  EXPECT_FALSE(VerifierKit::findTlv(deep, "04", true).has_value());
+}
+
+TEST(RsaPublicKey, VerifiesPkcs1v15InEveryKeyForm) {
+  const Bytes message = toBytes("card data");
+  const Bytes digest = VerifierKit::sha256(message);
+  const Bytes signature = signDigest(digest);
+  const Bytes spki = subjectPublicKeyInfo();
+  Bytes certificateWithFill = certificateDer();
+  certificateWithFill.resize(certificateWithFill.size() + 200, 0x00);
+
+  std::unique_ptr<BIGNUM, decltype(&BN_free)> n(nullptr, BN_free), e(nullptr, BN_free);
+  BIGNUM* rawN = nullptr;
+  BIGNUM* rawE = nullptr;
+  ASSERT_EQ(EVP_PKEY_get_bn_param(signingKey(), "n", &rawN), 1);
+  ASSERT_EQ(EVP_PKEY_get_bn_param(signingKey(), "e", &rawE), 1);
+  n.reset(rawN);
+  e.reset(rawE);
+  Bytes modulus(static_cast<std::size_t>(BN_num_bytes(rawN)));
+  Bytes exponent(static_cast<std::size_t>(BN_num_bytes(rawE)));
+  BN_bn2bin(rawN, modulus.data());
+  BN_bn2bin(rawE, exponent.data());
+
+  // Card-verifiable certificates: 5F4E holding a SubjectPublicKeyInfo, or a body with 7F49 { 81, 82 }.
+  const Bytes issuerSignature(256, 0x5A);
+  const Bytes cvWithSpki = tlv({0x7F, 0x21}, concat({tlv({0x5F, 0x4E}, spki), tlv({0x5F, 0x37}, issuerSignature)}));
+  const Bytes cvBody = concat({tlv({0x42}, toBytes("JPKI-CA")), tlv({0x5F, 0x20}, toBytes("CARD")),
+                               tlv({0x7F, 0x49}, concat({tlv({0x81}, modulus), tlv({0x82}, exponent)}))});
+  const Bytes cvWithKeyElement =
+      tlv({0x7F, 0x21}, concat({tlv({0x5F, 0x4E}, cvBody), tlv({0x5F, 0x37}, issuerSignature)}));
+  const Bytes cvValueOnly = VerifierKit::parseTlv(cvWithKeyElement)[0].value;
+
+  const std::vector<std::pair<std::string, std::optional<RsaPublicKey>>> forms = {
+      {"spki", RsaPublicKey::fromSubjectPublicKeyInfo(spki)},
+      {"certificate", RsaPublicKey::fromCertificate(certificateWithFill)},
+      {"modulus/exponent", RsaPublicKey::fromModulusExponent(modulus, exponent)},
+      {"7F21 with SPKI", RsaPublicKey::fromCardCertificate(cvWithSpki)},
+      {"7F21 with 7F49", RsaPublicKey::fromCardCertificate(cvWithKeyElement)},
+      {"7F21 value", RsaPublicKey::fromCardCertificate(cvValueOnly)},
+      {"any: spki", RsaPublicKey::fromAnyForm(spki)},
+      {"any: certificate", RsaPublicKey::fromAnyForm(certificateWithFill)},
+      {"any: 7F21", RsaPublicKey::fromAnyForm(cvWithKeyElement)},
+  };
+  for (const auto& [name, key] : forms) {
+    ASSERT_TRUE(key.has_value()) << name;
+    EXPECT_EQ(key->bits(), 2048) << name;
+    EXPECT_EQ(key->modulus(), modulus) << name;
+    EXPECT_TRUE(key->verifyDigest("SHA256", digest, signature)) << name;
+    EXPECT_TRUE(key->verifyMessage("SHA256", message, signature)) << name;
+  }
+
+  const RsaPublicKey& key = *forms[0].second;
+  // RFC 8017 section 9.2: DigestInfo for SHA-256 is this prefix followed by the digest.
+  const Bytes digestInfo = concat({fromHex("3031300D060960864801650304020105000420"), digest});
+  EXPECT_TRUE(key.verifyPayload(digestInfo, signature));
+
+  Bytes wrongDigest = digest;
+  wrongDigest[0] ^= 1;
+  Bytes wrongSignature = signature;
+  wrongSignature[100] ^= 1;
+  EXPECT_FALSE(key.verifyDigest("SHA256", wrongDigest, signature));
+  EXPECT_FALSE(key.verifyDigest("SHA256", digest, wrongSignature));
+  EXPECT_FALSE(key.verifyDigest("SHA1", Bytes(digest.begin(), digest.begin() + 20), signature));
+  EXPECT_FALSE(key.verifyDigest("SHA256", Bytes(digest.begin(), digest.begin() + 31), signature));
+  EXPECT_FALSE(key.verifyDigest("SHA256", digest, Bytes(signature.begin(), signature.end() - 1)));
+  EXPECT_FALSE(key.verifyMessage("SHA256", toBytes("card datA"), signature));
+  EXPECT_FALSE(key.verifyPayload(digest, signature));
+}
+
+TEST(RsaPublicKey, RefusesWhatIsNotAnRsaKey) {
+  std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> ec(EVP_EC_gen("P-256"), EVP_PKEY_free);
+  unsigned char* der = nullptr;
+  const int length = i2d_PUBKEY(ec.get(), &der);
+  const Bytes ecSpki(der, der + length);
+  OPENSSL_free(der);
+  EXPECT_FALSE(RsaPublicKey::fromSubjectPublicKeyInfo(ecSpki).has_value());
+  EXPECT_FALSE(RsaPublicKey::fromAnyForm(ecSpki).has_value());
+
+  Bytes spkiWithTail = subjectPublicKeyInfo();
+  spkiWithTail.push_back(0x00);
+  EXPECT_FALSE(RsaPublicKey::fromSubjectPublicKeyInfo(spkiWithTail).has_value());
+  EXPECT_FALSE(RsaPublicKey::fromModulusExponent({}, {0x01, 0x00, 0x01}).has_value());
+  EXPECT_FALSE(RsaPublicKey::fromModulusExponent({0x00}, {0x03}).has_value());
+  EXPECT_FALSE(RsaPublicKey::fromCardCertificate(tlv({0x7F, 0x21}, tlv({0x5F, 0x37}, Bytes(256, 1)))).has_value());
+  EXPECT_FALSE(RsaPublicKey::fromAnyForm(Bytes(64, 0xFF)).has_value());
+  EXPECT_FALSE(RsaPublicKey::fromAnyForm({}).has_value());
+}

@@ -1,0 +1,74 @@
+// The verification stand-in as a program, for the demo: serves HTTPS on loopback until it gets
+// SIGINT or SIGTERM.
+//
+//   ekyc-verification-server [--port N] [--cert-out PATH]
+//
+// Prints the endpoint URL on the first line of standard output. With --cert-out the server
+// certificate (PEM) is written to PATH, for the client to trust.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "verification-server/StandardVerifiers.hpp"
+#include "verification-server/VerificationServer.hpp"
+
+namespace {
+
+void usage() {
+  std::fprintf(stderr, "usage: ekyc-verification-server [--port N] [--cert-out PATH]\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ekyc::VerificationServerOptions options;
+  std::string certOut;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if ((argument == "--port" || argument == "--cert-out") && i + 1 < argc) {
+      const std::string value = argv[++i];
+      if (argument == "--port") {
+        char* end = nullptr;
+        const long port = std::strtol(value.c_str(), &end, 10);
+        if (end == value.c_str() || *end != '\0' || port < 0 || port > 65535) {
+          usage();
+          return 2;
+        }
+        options.port = static_cast<int>(port);
+      } else {
+        certOut = value;
+      }
+    } else {
+      usage();
+      return 2;
+    }
+  }
+
+  // Block the stop signals before any thread starts, so every thread inherits the mask and the
+  // main thread alone takes them with sigwait.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+  ekyc::VerificationServer server(options);
+  ekyc::StandardVerifiers::install(server);
+  if (!server.start()) {
+    std::fprintf(stderr, "ekyc-verification-server: cannot start on %s:%d\n", options.host.c_str(), options.port);
+    return 1;
+  }
+  if (!certOut.empty() && !server.writeCertificate(certOut)) {
+    std::fprintf(stderr, "ekyc-verification-server: cannot write %s\n", certOut.c_str());
+    return 1;
+  }
+  std::printf("%s\n", server.url().c_str());
+  std::fflush(stdout);
+
+  int received = 0;
+  sigwait(&signals, &received);
+  server.stop();
+  return 0;
+}
