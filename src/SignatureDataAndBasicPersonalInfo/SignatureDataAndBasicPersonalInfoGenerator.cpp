@@ -93,13 +93,13 @@ std::expected<BasicPersonalInfo, Error> SignatureDataAndBasicPersonalInfoGenerat
 
   const Const c;
   const Utility utility;
-  const bool includePreviousName = utility.isIncludePreviousName(*name, c.COMMON_BRACKET_LEFT);
+  // A "［" without a "］" after it is no previous name: the whole name is the common name.
+  const auto previousName = utility.fetchPreviousName(*name, c.COMMON_BRACKET_LEFT, c.COMMON_BRACKET_RIGHT);
+  const bool includePreviousName = utility.isIncludePreviousName(*name, c.COMMON_BRACKET_LEFT) && previousName;
   std::optional<Bytes> commonName = name;
-  std::optional<Bytes> previousName;
   std::optional<Bytes> subCharOfCommonName = nameSubChar;
   std::optional<Bytes> subCharOfPreviousName;
   if (includePreviousName) {
-    previousName = utility.fetchPreviousName(*name, c.COMMON_BRACKET_LEFT, c.COMMON_BRACKET_RIGHT);
     subCharOfPreviousName = utility.fetchIndexesOfSubCharInPreviousName(*name, *nameSubChar, c.COMMON_BRACKET_LEFT,
                                                                          c.COMMON_BRACKET_RIGHT);
     subCharOfCommonName = utility.fetchIndexesOfSubCharInCommonName(*name, *nameSubChar, c.COMMON_BRACKET_LEFT,

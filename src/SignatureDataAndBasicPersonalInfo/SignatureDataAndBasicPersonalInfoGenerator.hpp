@@ -35,7 +35,7 @@ class SignatureDataAndBasicPersonalInfoGenerator : public JpkiSigningFrame<Signa
 
   // The items of a signature certificate file (READ BINARY answer) as the record, or the failure:
   // 17000 with the mask of missing items, 99999 for a file without a certificate, an empty
-  // date-of-birth item or a name that cannot be split.
+  // date-of-birth item.
   static std::expected<BasicPersonalInfo, SignatureDataAndBasicPersonalInfoError> readBasicPersonalInfo(
       const Bytes& certificateFile);
 
