@@ -1,0 +1,48 @@
+#pragma once
+// The reader behind every NFC session of a Platform: it tells whether reading is possible, waits
+// for cards in its field, and knows the sessions that run on it, so that the host can cancel them
+// as a user closing the NFC sheet would.
+#include <cstddef>
+#include <expected>
+#include <memory>
+#include <mutex>
+#include <stop_token>
+#include <vector>
+
+#include "Platform/CardConnection.hpp"
+#include "Platform/NFCReaderError.hpp"
+
+namespace ekyc {
+
+class CardReaderSession;
+
+class CardReader {
+ public:
+  virtual ~CardReader() = default;
+
+  // Whether this reader can read cards at all (NFCTagReaderSession::readingAvailable).
+  virtual bool isAvailable() = 0;
+  // Whether a new session may be created now; false makes NFCTagReaderSession::create fail.
+  virtual bool acceptsNewSession() { return true; }
+  // Blocks until cards are in the field and returns them (the list may be empty when the field
+  // reports nothing usable), until stop is triggered, or until the reader fails (an error that
+  // ends the waiting session).
+  virtual std::expected<std::vector<std::shared_ptr<CardConnection>>, NFCError> waitForCards(
+      std::stop_token stop) = 0;
+
+  // Ends every session running on this reader as a user closing the sheet would (error 200).
+  // Returns how many sessions it ended.
+  std::size_t cancelBySheet();
+  // The number of sessions that have begun and not yet ended.
+  std::size_t activeSessionCount() const;
+
+ private:
+  friend class CardReaderSession;
+  void sessionBegan(const std::shared_ptr<CardReaderSession>& session);
+  void sessionEnded(const CardReaderSession* session);
+
+  mutable std::mutex sessionsMutex_;
+  std::vector<std::weak_ptr<CardReaderSession>> sessions_;
+};
+
+}  // namespace ekyc

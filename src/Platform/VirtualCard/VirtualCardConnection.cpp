@@ -1,0 +1,51 @@
+#include "Platform/VirtualCard/VirtualCardConnection.hpp"
+
+#include <condition_variable>
+#include <mutex>
+
+#include "Platform/VirtualCard/VirtualCard.hpp"
+
+namespace ekyc {
+
+namespace {
+
+NFCError cardRemoved() {
+  return NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost, "Tag connection lost");
+}
+
+}  // namespace
+
+VirtualCardConnection::VirtualCardConnection(std::shared_ptr<VirtualCard> card, std::optional<NFCError> connectFailure)
+    : card_(std::move(card)), connectFailure_(std::move(connectFailure)) {}
+
+bool VirtualCardConnection::isISO7816() const { return card_->isISO7816(); }
+
+std::optional<NFCError> VirtualCardConnection::connect() {
+  if (connectFailure_) return connectFailure_;
+  if (card_->isRemoved()) return cardRemoved();
+  card_->powerOn();
+  return std::nullopt;
+}
+
+std::expected<Bytes, NFCError> VirtualCardConnection::transmit(const NFCISO7816APDU& apdu, std::stop_token stop) {
+  if (!card_->isISO7816()) {
+    return std::unexpected(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagResponseError,
+                                            "The tag does not take ISO 7816 commands"));
+  }
+  VirtualCardAnswer answer = card_->transmit(apdu.encoded());
+  if (answer.delay.count() > 0) {
+    std::mutex mutex;
+    std::condition_variable_any wake;
+    std::unique_lock lock(mutex);
+    if (wake.wait_for(lock, stop, answer.delay, [] { return false; }) || stop.stop_requested()) {
+      return std::unexpected(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorSessionInvalidated,
+                                              "Session invalidated"));
+    }
+  }
+  if (answer.removed) return std::unexpected(cardRemoved());
+  return std::move(answer.bytes);
+}
+
+void VirtualCardConnection::disconnect() { card_->powerOff(); }
+
+}  // namespace ekyc

@@ -1,0 +1,151 @@
+// The card-surface record: text and image getters, the image-side digests over whole elements,
+// the server's forms, the dictionary and JSON.
+#include <gtest/gtest.h>
+
+#include "CardPrintInfo/CardPrintInfo.hpp"
+#include "Platform/Base64.hpp"
+#include "Platform/Digest.hpp"
+#include "Platform/Json.hpp"
+#include "Platform/VirtualCard/CardSurfaceFiles.hpp"
+
+namespace ekyc {
+namespace {
+
+Bytes element(std::uint8_t tag, std::size_t size, std::uint8_t fill) {
+  return CardSurfaceFiles::tlv({0xDF, tag}, Bytes(size, fill));
+}
+
+// DF22..DF27 as a card holds them; the images take long-form lengths.
+Bytes sixElements(bool withPhoto = true) {
+  Bytes out;
+  for (const auto& e : {element(0x22, 8, '1'), element(0x23, 1, '2'), element(0x24, 10, 'C'), element(0x25, 300, 0x11),
+                        element(0x26, 200, 0x22)}) {
+    out.insert(out.end(), e.begin(), e.end());
+  }
+  if (withPhoto) {
+    const Bytes photo = element(0x27, 1000, 0x33);
+    out.insert(out.end(), photo.begin(), photo.end());
+  }
+  return out;
+}
+
+CardPrintInfo empty() {
+  return CardPrintInfo(std::nullopt, std::nullopt, std::nullopt, false, std::nullopt, std::nullopt, std::nullopt,
+                       std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                       std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt);
+}
+
+CardPrintInfo full() {
+  return CardPrintInfo(toBytes("日本［山田］　花子"), toBytes("日本　花子"), toBytes("山田"), true, toBytes("東京都"),
+                       toBytes("19850401"), toBytes("女"), toBytes("2035年04月01日"), Bytes{0x01, 0xAB},
+                       Bytes{0x02}, Bytes{0x03}, Bytes{0x0F, 0xF0, 0x00}, Bytes(32, 0x31), toBytes("CS-CERT"),
+                       toBytes("SUP-CERT"), toBytes("cs-sig"), toBytes("sup-sig"), sixElements(), toBytes("abc"));
+}
+
+std::string decodedText(const std::optional<std::string>& b64) {
+  const auto bytes = Base64::decode(b64.value_or("!"));
+  EXPECT_TRUE(bytes.has_value());
+  return bytes ? std::string(bytes->begin(), bytes->end()) : "";
+}
+
+TEST(CardPrintInfoTest, ConstructorStoresArgumentsAndLeavesPaddingAbsent) {
+  const CardPrintInfo info = full();
+  EXPECT_EQ(info.allName, toBytes("日本［山田］　花子"));
+  EXPECT_TRUE(info.includePreviousName);
+  EXPECT_EQ(info.hashMyNumberInfo, Bytes(32, 0x31));
+  EXPECT_EQ(info.certCardPrintInfo, toBytes("CS-CERT"));
+  EXPECT_EQ(info.certSupport, toBytes("SUP-CERT"));
+  EXPECT_EQ(info.cardPrintInfoSignature, toBytes("cs-sig"));
+  EXPECT_EQ(info.supportSignature, toBytes("sup-sig"));
+  EXPECT_EQ(info.cardPrintInfoVerifySrc, sixElements());
+  EXPECT_EQ(info.supportVerifySrc, toBytes("abc"));
+  EXPECT_FALSE(info.isIncludePadding);
+}
+
+TEST(CardPrintInfoTest, AllAbsentGivesTwentyThreeEmptyTextsAndFalse) {
+  const CardPrintInfo info = empty();
+  EXPECT_FALSE(info.getAllName());
+  EXPECT_FALSE(info.getPhoto());
+  EXPECT_FALSE(info.isIncludePreviousName());
+  EXPECT_FALSE(info.getCardPrintInfoImageHashData());
+  EXPECT_FALSE(info.getCardPrintInfoAllVerifyingParams());
+  const auto dictionary = info.asDictionary();
+  EXPECT_EQ(dictionary.size(), 24u);
+  for (const auto& [key, value] : dictionary) EXPECT_EQ(value, key == "isIncludePreviousName" ? "false" : "") << key;
+  EXPECT_EQ(dictionary.count("isIncludePadding"), 0u);
+}
+
+TEST(CardPrintInfoTest, TextGettersDecodeUtf8AndGiveEmptyTextForOtherBytes) {
+  CardPrintInfo info = full();
+  EXPECT_EQ(info.getAllName(), "日本［山田］　花子");
+  EXPECT_EQ(info.getCommonName(), "日本　花子");
+  EXPECT_EQ(info.getPreviousName(), "山田");
+  EXPECT_EQ(info.getExpireDate(), "2035年04月01日");
+  info.address = Bytes{0xFF, 0xFE};
+  EXPECT_EQ(info.getAddress(), "");
+  info.previousName = Bytes{};
+  EXPECT_FALSE(info.getPreviousName());
+  EXPECT_EQ(info.asDictionary().at("previousName"), "");
+}
+
+TEST(CardPrintInfoTest, ImagesAreUpperCaseHexInTheDictionary) {
+  const auto dictionary = full().asDictionary();
+  EXPECT_EQ(dictionary.at("commonNameImage"), "01AB");
+  EXPECT_EQ(dictionary.at("photo"), "0FF000");
+  EXPECT_EQ(dictionary.at("isIncludePreviousName"), "true");
+}
+
+TEST(CardPrintInfoTest, ImageHashIsThreeDigestsOverWholeElements) {
+  const CardPrintInfo info = full();
+  const Bytes all = sixElements();
+  // Group boundaries: DF22 (11 bytes), DF23 (4), DF24 (13); DF25 (2+3+300), DF26 (2+2+200); DF27.
+  const Bytes g1(all.begin(), all.begin() + 28);
+  const Bytes g2(all.begin() + 28, all.begin() + 28 + 305 + 204);
+  const Bytes g3(all.begin() + 28 + 305 + 204, all.end());
+  Bytes expected = Digest::sha256(g1);
+  for (const Bytes& g : {g2, g3}) {
+    const Bytes d = Digest::sha256(g);
+    expected.insert(expected.end(), d.begin(), d.end());
+  }
+  const auto hash = info.getCardPrintInfoImageHashData();
+  ASSERT_TRUE(hash);
+  EXPECT_EQ(hash->size(), 128u);
+  EXPECT_EQ(Base64::decode(*hash), expected);
+  EXPECT_NE(info.getCardPrintInfoImageRawData(), hash);
+  EXPECT_EQ(Base64::decode(*info.getCardPrintInfoImageRawData()), all);
+}
+
+TEST(CardPrintInfoTest, ImageHashIsAbsentWithoutThePhoto) {
+  CardPrintInfo info = full();
+  info.cardPrintInfoVerifySrc = sixElements(false);
+  EXPECT_FALSE(info.getCardPrintInfoImageHashData());
+  EXPECT_FALSE(info.getCardPrintInfoAllHashData());
+}
+
+TEST(CardPrintInfoTest, TextSideUsesTheNumberHashAndImageSideNone) {
+  CardPrintInfo info = full();
+  EXPECT_EQ(info.getCardPrintInfoHashData(), "ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=");
+  EXPECT_EQ(decodedText(info.getCardPrintInfoVerifyingParams()),
+            "{\"publicKey\":\"" + Base64::encode(toBytes("SUP-CERT")) + "\",\"hash\":\"" +
+                Base64::encode(Bytes(32, 0x31)) + "\"}");
+  EXPECT_EQ(decodedText(info.getCardPrintInfoImageVerifyingParams()),
+            "{\"publicKey\":\"" + Base64::encode(toBytes("CS-CERT")) + "\"}");
+  info.hashMyNumberInfo.reset();
+  EXPECT_EQ(decodedText(info.getCardPrintInfoVerifyingParams()),
+            "{\"publicKey\":\"" + Base64::encode(toBytes("SUP-CERT")) + "\"}");
+}
+
+TEST(CardPrintInfoTest, BothSidesAreArraysImageSideFirst) {
+  const CardPrintInfo info = full();
+  EXPECT_EQ(decodedText(info.getCardPrintInfoAllHashData()),
+            "[\"" + *info.getCardPrintInfoImageHashData() + "\",\"" + *info.getCardPrintInfoHashData() + "\"]");
+  EXPECT_EQ(decodedText(info.getCardPrintInfoAllSignature()),
+            "[\"" + Base64::encode(toBytes("cs-sig")) + "\",\"" + Base64::encode(toBytes("sup-sig")) + "\"]");
+  const auto json = Json::parseObject(info.toJson());
+  ASSERT_TRUE(json);
+  EXPECT_EQ(json->size(), 24u);
+  EXPECT_EQ((*json)["CardPrintInfoAllSignature"], *info.getCardPrintInfoAllSignature());
+}
+
+}  // namespace
+}  // namespace ekyc

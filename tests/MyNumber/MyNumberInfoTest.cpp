@@ -1,0 +1,121 @@
+// The individual-number record: its getters in the server's forms, its dictionary and JSON.
+#include <gtest/gtest.h>
+
+#include "MyNumber/MyNumberInfo.hpp"
+#include "Platform/Base64.hpp"
+#include "Platform/Json.hpp"
+
+namespace ekyc {
+namespace {
+
+// SHA-256("abc") (FIPS 180-4, example 1) in base64.
+constexpr const char* kAbcDigestBase64 = "ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=";
+
+std::string decodedText(const std::optional<std::string>& b64) {
+  EXPECT_TRUE(b64.has_value());
+  const auto bytes = Base64::decode(b64.value_or(""));
+  EXPECT_TRUE(bytes.has_value());
+  return bytes ? std::string(bytes->begin(), bytes->end()) : "";
+}
+
+MyNumberInfo empty() {
+  return MyNumberInfo(std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                      std::nullopt, std::nullopt, std::nullopt);
+}
+
+MyNumberInfo full() {
+  return MyNumberInfo(toBytes("123456789018"), Bytes{0x0A, 0xFF}, Bytes(32, 0x22), toBytes("CS-CERT"),
+                      toBytes("SUP-CERT"), toBytes("cs-sig"), toBytes("sup-sig"), toBytes("cs-src"), toBytes("abc"));
+}
+
+TEST(MyNumberInfoTest, ConstructorStoresEachArgumentInItsField) {
+  const MyNumberInfo info = full();
+  EXPECT_EQ(info.myNumber, toBytes("123456789018"));
+  EXPECT_EQ(info.myNumberImage, (Bytes{0x0A, 0xFF}));
+  EXPECT_EQ(info.hashPersonalInfo, Bytes(32, 0x22));
+  EXPECT_EQ(info.certCardPrintInfo, toBytes("CS-CERT"));
+  EXPECT_EQ(info.certSupport, toBytes("SUP-CERT"));
+  EXPECT_EQ(info.cardPrintInfoSignature, toBytes("cs-sig"));
+  EXPECT_EQ(info.supportSignature, toBytes("sup-sig"));
+  EXPECT_EQ(info.cardPrintInfoVerifySrc, toBytes("cs-src"));
+  EXPECT_EQ(info.supportVerifySrc, toBytes("abc"));
+}
+
+TEST(MyNumberInfoTest, AllAbsentGivesAbsentGettersAndFourteenEmptyTexts) {
+  const MyNumberInfo info = empty();
+  EXPECT_FALSE(info.getMyNumber());
+  EXPECT_FALSE(info.getMyNumberImage());
+  EXPECT_FALSE(info.getMyNumberSignature());
+  EXPECT_FALSE(info.getMyNumberHashData());
+  EXPECT_FALSE(info.getMyNumberVerifyingParams());
+  EXPECT_FALSE(info.getMyNumberImageVerifyingParams());
+  EXPECT_FALSE(info.getMyNumberAllRawData());
+  const auto dictionary = info.asDictionary();
+  EXPECT_EQ(dictionary.size(), 14u);
+  for (const auto& [key, value] : dictionary) EXPECT_EQ(value, "") << key;
+  const auto json = Json::parseObject(info.toJson());
+  ASSERT_TRUE(json);
+  EXPECT_EQ(json->size(), 14u);
+  EXPECT_EQ((*json)["MyNumberAllVerifyingParams"], "");
+}
+
+TEST(MyNumberInfoTest, NumberIsAsciiTextOrAbsent) {
+  MyNumberInfo info = full();
+  EXPECT_EQ(info.getMyNumber(), "123456789018");
+  info.myNumber = Bytes{0x31, 0x32, 0xE3, 0x81, 0x82};
+  EXPECT_FALSE(info.getMyNumber());
+  EXPECT_EQ(info.asDictionary().at("myNumber"), "");
+}
+
+TEST(MyNumberInfoTest, ImageIsGivenBackUnchangedAndAsUpperCaseHex) {
+  const MyNumberInfo info = full();
+  EXPECT_EQ(info.getMyNumberImage(), (Bytes{0x0A, 0xFF}));
+  EXPECT_EQ(info.asDictionary().at("myNumberImage"), "0AFF");
+}
+
+TEST(MyNumberInfoTest, NumberSideHashesTheSourceAsRead) {
+  const MyNumberInfo info = full();
+  EXPECT_EQ(info.getMyNumberHashData(), kAbcDigestBase64);
+  EXPECT_EQ(info.getMyNumberRawData(), "YWJj");
+  EXPECT_EQ(info.getMyNumberSignature(), Base64::encode(toBytes("sup-sig")));
+  // The JSON form writes each "/" as "\/".
+  EXPECT_NE(info.toJson().find("ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD\\/YfIAFa0="), std::string::npos);
+}
+
+TEST(MyNumberInfoTest, VerifyingParamsCarryTheHashOnlyOnTheNumberSide) {
+  MyNumberInfo info = full();
+  EXPECT_EQ(decodedText(info.getMyNumberVerifyingParams()),
+            "{\"publicKey\":\"" + Base64::encode(toBytes("SUP-CERT")) + "\",\"hash\":\"" +
+                Base64::encode(Bytes(32, 0x22)) + "\"}");
+  EXPECT_EQ(decodedText(info.getMyNumberImageVerifyingParams()),
+            "{\"publicKey\":\"" + Base64::encode(toBytes("CS-CERT")) + "\"}");
+  info.hashPersonalInfo.reset();
+  EXPECT_EQ(decodedText(info.getMyNumberVerifyingParams()),
+            "{\"publicKey\":\"" + Base64::encode(toBytes("SUP-CERT")) + "\"}");
+  info.hashPersonalInfo = Bytes(32, 0x22);
+  info.certSupport.reset();
+  EXPECT_FALSE(info.getMyNumberVerifyingParams());
+  EXPECT_FALSE(info.getMyNumberAllVerifyingParams());
+}
+
+TEST(MyNumberInfoTest, BothSidesJoinImageSideFirstAndNeedBoth) {
+  MyNumberInfo info = full();
+  EXPECT_EQ(decodedText(info.getMyNumberAllRawData()),
+            "[\"" + *info.getMyNumberImageRawData() + "\",\"" + *info.getMyNumberRawData() + "\"]");
+  EXPECT_EQ(decodedText(info.getMyNumberAllHashData()),
+            "[\"" + *info.getMyNumberImageHashData() + "\",\"" + std::string(kAbcDigestBase64) + "\"]");
+  info.supportSignature.reset();
+  EXPECT_TRUE(info.getMyNumberImageSignature());
+  EXPECT_FALSE(info.getMyNumberAllSignature());
+}
+
+TEST(MyNumberInfoTest, GettersReadTheFieldsAsTheyAreNow) {
+  MyNumberInfo info = full();
+  info.supportVerifySrc = toBytes("other");
+  EXPECT_NE(info.getMyNumberHashData(), kAbcDigestBase64);
+  info.supportVerifySrc = Bytes{};  // an empty source is present and hashes to SHA-256 of nothing
+  EXPECT_EQ(info.getMyNumberHashData(), "47DEQpj8HBSa+/TImW+5JCeuQeRkm5NMpJWZG3hSuFU=");
+}
+
+}  // namespace
+}  // namespace ekyc

@@ -1,0 +1,464 @@
+// The NFC session layer on the in-process virtual reader: threads and order of callbacks, the
+// exactly-once completion contract, the session's end (invalidate, time-out, sheet cancel,
+// reader failure), lost cards and odd answers.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+
+#include "Platform/CardReaderSession.hpp"
+#include "Platform/NFCTagReaderSession.hpp"
+#include "Platform/Platform.hpp"
+#include "Platform/RecordingAlertPresenter.hpp"
+#include "Platform/VirtualCard/VirtualCard.hpp"
+#include "Platform/VirtualCard/VirtualCardReader.hpp"
+#include "Platform/VirtualCard/VirtualSampleCard.hpp"
+#include "Platform/PlatformTestSupport.hpp"
+#include "Platform/SessionRecorder.hpp"
+
+using namespace ekyc;
+using namespace ekyc::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+thread_local bool insideSendCommand = false;
+
+// One command's outcome as its completion saw it.
+struct Outcome {
+  Bytes data;
+  std::uint8_t sw1 = 0xFF;
+  std::uint8_t sw2 = 0xFF;
+  std::optional<NFCError> error;
+  std::thread::id thread;
+  bool inline_ = false;
+  int calls = 0;
+};
+
+class CardReaderSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform.cardReader = reader;
+    platform.alertPresenter = presenter;
+    platform.sessionTimeout = 10s;
+  }
+
+  void TearDown() override {
+    // End whatever still runs and make sure every session is gone before the fixture is.
+    if (auto s = session.lock()) s->invalidate();
+    if (recorder) {
+      recorder->waitFor("end");
+      recorder->session.reset();
+    }
+    recorder.reset();
+    {
+      std::lock_guard lock(mutex);
+      iso.reset();  // a tag holds its session
+    }
+    EXPECT_TRUE(eventually([&] { return session.expired(); }));
+  }
+
+  std::shared_ptr<CardReaderSession> begin() {
+    auto created = NFCTagReaderSession::create(platform, NFCPollingOption::iso14443, recorder);
+    auto ours = std::dynamic_pointer_cast<CardReaderSession>(created);
+    recorder->session = created;
+    session = ours;
+    created->setAlertMessage("hold");
+    created->begin();
+    return ours;
+  }
+
+  // Sends a command, recording its outcome under a key; the completion must run once, later.
+  void send(const std::shared_ptr<NFCISO7816Tag>& tag, const NFCISO7816APDU& apdu, const std::string& key,
+            std::function<void()> then = nullptr) {
+    insideSendCommand = true;
+    tag->sendCommand(apdu, [this, key, then](Bytes data, std::uint8_t sw1, std::uint8_t sw2,
+                                             std::optional<NFCError> error) {
+      {
+        std::lock_guard lock(mutex);
+        Outcome& outcome = outcomes[key];
+        outcome.data = std::move(data);
+        outcome.sw1 = sw1;
+        outcome.sw2 = sw2;
+        outcome.error = error;
+        outcome.thread = std::this_thread::get_id();
+        outcome.inline_ = insideSendCommand;
+        ++outcome.calls;
+      }
+      recorder->record(key);
+      if (then) then();
+    });
+    insideSendCommand = false;
+  }
+
+  Outcome outcome(const std::string& key) {
+    std::lock_guard lock(mutex);
+    return outcomes[key];
+  }
+
+  // On detection: connect to the first tag and keep it.
+  void connectOnDetect(std::function<void()> then) {
+    recorder->onDetect = [this, then](NFCTagReaderSession& s, const std::vector<std::shared_ptr<NFCTag>>& tags) {
+      auto tag = tags.front();
+      s.connect(tag, [this, tag, then](std::optional<NFCError> error) {
+        EXPECT_FALSE(error.has_value());
+        {
+          std::lock_guard lock(mutex);
+          iso = tag->iso7816();
+        }
+        recorder->record("connect");
+        if (then) then();
+      });
+    };
+  }
+
+  std::shared_ptr<NFCISO7816Tag> connectedTag() {
+    std::lock_guard lock(mutex);
+    return iso;
+  }
+
+  std::shared_ptr<VirtualCardReader> reader = std::make_shared<VirtualCardReader>();
+  std::shared_ptr<RecordingAlertPresenter> presenter = std::make_shared<RecordingAlertPresenter>();
+  std::shared_ptr<VirtualCard> card = VirtualSampleCard::make();
+  std::shared_ptr<SessionRecorder> recorder = std::make_shared<SessionRecorder>();
+  std::weak_ptr<CardReaderSession> session;
+  Platform platform;
+  std::mutex mutex;
+  std::map<std::string, Outcome> outcomes;
+  std::shared_ptr<NFCISO7816Tag> iso;
+};
+
+TEST_F(CardReaderSessionTest, ChainRunsInOrderOnTheSessionQueueWithEachCompletionOnce) {
+  reader->present(card);
+  const auto chain = sampleChain();
+  std::function<void(std::size_t)> step = [&](std::size_t i) {
+    if (i == chain.size()) {
+      recorder->session->setAlertMessage("done");
+      recorder->session->invalidate();
+      return;
+    }
+    send(connectedTag(), chain[i], "cmd" + std::to_string(i), [&, i] { step(i + 1); });
+  };
+  connectOnDetect([&] { step(0); });
+  auto s = begin();
+  const auto queueThread = s->queueThreadId();
+  ASSERT_TRUE(recorder->waitFor("end"));
+
+  std::vector<std::string> expected{"active", "detect", "connect"};
+  for (std::size_t i = 0; i < chain.size(); ++i) expected.push_back("cmd" + std::to_string(i));
+  expected.push_back("end");
+  EXPECT_EQ(recorder->names(), expected);
+  for (const auto& event : recorder->events()) {
+    EXPECT_EQ(event.thread, queueThread) << event.name;
+    EXPECT_NE(event.thread, std::this_thread::get_id()) << event.name;
+  }
+  for (std::size_t i = 0; i < chain.size(); ++i) {
+    Outcome o = outcome("cmd" + std::to_string(i));
+    EXPECT_EQ(o.calls, 1);
+    EXPECT_FALSE(o.inline_) << "completion ran inside sendCommand";
+    EXPECT_FALSE(o.error.has_value());
+    EXPECT_EQ(o.sw1, 0x90);
+    EXPECT_EQ(o.sw2, 0x00);
+  }
+  EXPECT_EQ(outcome("cmd4").data, VirtualSampleCard::protectedContents());
+  EXPECT_EQ(outcome("cmd6").data, VirtualSampleCard::freeContents());
+  ASSERT_EQ(recorder->endErrors().size(), 1u);
+  EXPECT_EQ(recorder->endErrors()[0].code, 200);  // a session the app ends itself reports 200
+  EXPECT_EQ(presenter->texts(), (std::vector<std::string>{"hold", "done"}));
+
+  // The session let go of its delegate once it had reported its end.
+  std::weak_ptr<SessionRecorder> weakRecorder = recorder;
+  recorder->session.reset();
+  recorder.reset();
+  s.reset();
+  {
+    std::lock_guard lock(mutex);
+    iso.reset();
+  }
+  EXPECT_TRUE(eventually([&] { return weakRecorder.expired() && session.expired(); }));
+}
+
+TEST_F(CardReaderSessionTest, CommandsSentTogetherCompleteInOrderEachOnce) {
+  reader->present(card);
+  connectOnDetect([&] {
+    auto tag = connectedTag();
+    send(tag, selectSampleApplication(), "a");
+    send(tag, selectFile(VirtualSampleCard::FREE_FILE), "b");
+    send(tag, readBinary(17), "c");
+  });
+  begin();
+  ASSERT_TRUE(recorder->waitFor("c"));
+  auto names = recorder->names();
+  EXPECT_EQ(std::vector<std::string>(names.begin() + 3, names.begin() + 6), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(outcome("c").data, VirtualSampleCard::freeContents());
+  for (const char* key : {"a", "b", "c"}) EXPECT_EQ(outcome(key).calls, 1);
+}
+
+TEST_F(CardReaderSessionTest, InvalidateTwiceReportsOneEndAndShowsTheErrorText) {
+  reader->present(card);
+  connectOnDetect([&] {
+    recorder->session->invalidate("failed");
+    recorder->session->invalidate("again");
+    recorder->session->invalidate();
+    recorder->session->setAlertMessage("too late");
+  });
+  begin();
+  ASSERT_TRUE(recorder->waitFor("end"));
+  // Nothing else may arrive: drop everything and wait until the session is gone.
+  recorder->session.reset();
+  {
+    std::lock_guard lock(mutex);
+    iso.reset();
+  }
+  EXPECT_TRUE(eventually([&] { return session.expired(); }));
+  EXPECT_EQ(recorder->endErrors().size(), 1u);
+  EXPECT_EQ(presenter->texts(), (std::vector<std::string>{"hold", "failed"}));
+}
+
+TEST_F(CardReaderSessionTest, InvalidateBeforeBeginStillReportsItsEndOnce) {
+  auto created = NFCTagReaderSession::create(platform, NFCPollingOption::iso14443, recorder);
+  recorder->session = created;
+  session = std::dynamic_pointer_cast<CardReaderSession>(created);
+  created->invalidate();
+  created->begin();  // too late: the session has ended
+  ASSERT_TRUE(recorder->waitFor("end"));
+  EXPECT_EQ(recorder->names(), (std::vector<std::string>{"end"}));
+}
+
+TEST_F(CardReaderSessionTest, TimesOutWith201WhenNoCardComes) {
+  platform.sessionTimeout = 50ms;
+  begin();
+  ASSERT_TRUE(recorder->waitFor("end"));
+  ASSERT_EQ(recorder->endErrors().size(), 1u);
+  EXPECT_TRUE(recorder->endErrors()[0].isReaderError);
+  EXPECT_EQ(recorder->endErrors()[0].code, 201);
+  EXPECT_EQ(recorder->names(), (std::vector<std::string>{"active", "end"}));
+}
+
+TEST_F(CardReaderSessionTest, TimeOutEndsACardThatNeverAnswersWithAnErrorAnd0000) {
+  platform.sessionTimeout = 200ms;
+  card->addFault(VirtualCardFault::delayAt(2, 1h));
+  reader->present(card);
+  connectOnDetect([&] {
+    send(connectedTag(), selectSampleApplication(), "first",
+         [&] { send(connectedTag(), selectFile(VirtualSampleCard::FREE_FILE), "stuck"); });
+  });
+  begin();
+  ASSERT_TRUE(recorder->waitFor("end"));
+  Outcome stuck = outcome("stuck");
+  EXPECT_EQ(stuck.calls, 1);
+  ASSERT_TRUE(stuck.error.has_value());
+  EXPECT_EQ(stuck.sw1, 0x00);
+  EXPECT_EQ(stuck.sw2, 0x00);
+  EXPECT_TRUE(stuck.data.empty());
+  ASSERT_EQ(recorder->endErrors().size(), 1u);
+  EXPECT_EQ(recorder->endErrors()[0].code, 201);
+  // The pending command completes before the end is reported.
+  auto names = recorder->names();
+  EXPECT_EQ(names.back(), "end");
+  EXPECT_EQ(names[names.size() - 2], "stuck");
+}
+
+TEST_F(CardReaderSessionTest, HostCancelEndsTheSessionAs200) {
+  begin();
+  ASSERT_TRUE(recorder->waitFor("active"));
+  EXPECT_EQ(reader->activeSessionCount(), 1u);
+  EXPECT_EQ(reader->cancelBySheet(), 1u);
+  ASSERT_TRUE(recorder->waitFor("end"));
+  ASSERT_EQ(recorder->endErrors().size(), 1u);
+  EXPECT_EQ(recorder->endErrors()[0].code, 200);
+  EXPECT_TRUE(eventually([&] { return reader->activeSessionCount() == 0; }));
+  EXPECT_EQ(reader->cancelBySheet(), 0u);
+}
+
+TEST_F(CardReaderSessionTest, CardRemovedAtCommandNGivesAnErrorAnd0000ThenTheTagStaysLost) {
+  card->addFault(VirtualCardFault::removedAt(3));
+  reader->present(card);
+  connectOnDetect([&] {
+    auto tag = connectedTag();
+    send(tag, selectSampleApplication(), "1");
+    send(tag, selectFile(VirtualSampleCard::PIN_FILE), "2");
+    send(tag, verifyPin("1234"), "3", [&] { send(connectedTag(), readBinary(17), "4"); });
+  });
+  begin();
+  ASSERT_TRUE(recorder->waitFor("4"));
+  EXPECT_FALSE(outcome("2").error.has_value());
+  for (const char* key : {"3", "4"}) {
+    Outcome o = outcome(key);
+    ASSERT_TRUE(o.error.has_value()) << key;
+    EXPECT_EQ(o.error->code, 100) << key;
+    EXPECT_EQ(o.sw1, 0x00);
+    EXPECT_EQ(o.sw2, 0x00);
+    EXPECT_FALSE(o.inline_);
+  }
+  // The card saw three commands; the fourth never reached it.
+  EXPECT_EQ(card->log().size(), 3u);
+  EXPECT_TRUE(card->log().back().removed);
+  EXPECT_TRUE(recorder->endErrors().empty());  // the session goes on until its owner ends it
+}
+
+TEST_F(CardReaderSessionTest, CommandsAfterTheEndCompleteWithAnErrorOnTheQueue) {
+  reader->present(card);
+  connectOnDetect([&] {
+    recorder->session->invalidate();
+    send(connectedTag(), selectSampleApplication(), "late");
+  });
+  auto s = begin();
+  ASSERT_TRUE(recorder->waitFor("late"));
+  ASSERT_TRUE(recorder->waitFor("end"));
+  Outcome late = outcome("late");
+  ASSERT_TRUE(late.error.has_value());
+  EXPECT_EQ(late.error->code, 103);
+  EXPECT_EQ(late.sw1, 0x00);
+  EXPECT_EQ(late.sw2, 0x00);
+  EXPECT_FALSE(late.inline_);
+  EXPECT_EQ(late.thread, s->queueThreadId());
+  EXPECT_TRUE(card->log().empty());
+
+  // From the host thread too, after the end.
+  send(connectedTag(), selectSampleApplication(), "after");
+  ASSERT_TRUE(recorder->waitFor("after"));
+  EXPECT_EQ(outcome("after").error->code, 103);
+  EXPECT_EQ(outcome("after").thread, s->queueThreadId());
+}
+
+TEST_F(CardReaderSessionTest, OddAnswersBecomeResponseErrorsWithoutData) {
+  card->addFault(VirtualCardFault::answerAt(1, {}));
+  card->addFault(VirtualCardFault::answerAt(2, {0x90}));
+  card->addFault(VirtualCardFault::answerAt(3, {0x6A, 0x82}));
+  card->addFault(VirtualCardFault::answerAt(4, {0x01, 0x02, 0x61, 0x10}));
+  reader->present(card);
+  connectOnDetect([&] {
+    auto tag = connectedTag();
+    for (int i = 1; i <= 4; ++i) send(tag, selectSampleApplication(), std::to_string(i));
+  });
+  begin();
+  ASSERT_TRUE(recorder->waitFor("4"));
+  for (const char* key : {"1", "2"}) {
+    Outcome o = outcome(key);
+    ASSERT_TRUE(o.error.has_value()) << key;
+    EXPECT_EQ(o.error->code, 102);
+    EXPECT_EQ(o.sw1, 0x00);
+    EXPECT_EQ(o.sw2, 0x00);
+    EXPECT_TRUE(o.data.empty());
+  }
+  EXPECT_FALSE(outcome("3").error.has_value());
+  EXPECT_EQ(outcome("3").sw1, 0x6A);
+  EXPECT_EQ(outcome("3").sw2, 0x82);
+  // Status words pass as the card sent them: the in-process reader does no response chaining.
+  EXPECT_EQ(outcome("4").data, (Bytes{0x01, 0x02}));
+  EXPECT_EQ(outcome("4").sw1, 0x61);
+}
+
+TEST_F(CardReaderSessionTest, ATagOfAnotherKindIsDetectedButCarriesNoCommands) {
+  card->setISO7816(false);
+  reader->present(card);
+  std::shared_ptr<NFCTag> detected;
+  recorder->onDetect = [&](NFCTagReaderSession& s, const std::vector<std::shared_ptr<NFCTag>>& tags) {
+    detected = tags.front();
+    s.connect(tags.front(), [&](std::optional<NFCError> error) {
+      EXPECT_FALSE(error.has_value());
+      recorder->record("connect");
+    });
+  };
+  begin();
+  ASSERT_TRUE(recorder->waitFor("connect"));
+  EXPECT_EQ(detected->iso7816(), nullptr);
+}
+
+TEST_F(CardReaderSessionTest, DetectionsOfSeveralTagsOrNone) {
+  reader->presentCards({card, VirtualSampleCard::make()});
+  begin();
+  ASSERT_TRUE(recorder->waitFor("detect"));
+  EXPECT_EQ(recorder->detectedCount(), 2u);
+  recorder->session->invalidate();
+  ASSERT_TRUE(recorder->waitFor("end"));
+  recorder->session.reset();
+  ASSERT_TRUE(eventually([&] { return session.expired(); }));
+
+  recorder = std::make_shared<SessionRecorder>();
+  reader->presentCards({});
+  begin();
+  ASSERT_TRUE(recorder->waitFor("detect"));
+  EXPECT_EQ(recorder->detectedCount(), 0u);
+}
+
+TEST_F(CardReaderSessionTest, ReaderFailureWhileWaitingEndsTheSessionWithThatError) {
+  reader->failNextWait(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTerminatedUnexpectedly));
+  begin();
+  ASSERT_TRUE(recorder->waitFor("end"));
+  ASSERT_EQ(recorder->endErrors().size(), 1u);
+  EXPECT_EQ(recorder->endErrors()[0].code, 202);
+
+  recorder = std::make_shared<SessionRecorder>();
+  reader->failNextWait(NFCError::other("not a reader error"));
+  begin();
+  ASSERT_TRUE(recorder->waitFor("end"));
+  EXPECT_FALSE(recorder->endErrors()[0].isReaderError);
+}
+
+TEST_F(CardReaderSessionTest, ConnectFailureAndForeignTagsReachTheCompletion) {
+  reader->setConnectFailure(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost, "gone"));
+  reader->present(card);
+  std::optional<NFCError> connectError;
+  std::optional<NFCError> sendError;
+  recorder->onDetect = [&](NFCTagReaderSession& s, const std::vector<std::shared_ptr<NFCTag>>& tags) {
+    auto tag = tags.front();
+    s.connect(tag, [&, tag](std::optional<NFCError> error) {
+      connectError = error;
+      // Not connected: a command is refused, on the queue.
+      tag->iso7816()->sendCommand(selectSampleApplication(),
+                                  [&](Bytes, std::uint8_t, std::uint8_t, std::optional<NFCError> e) {
+                                    sendError = e;
+                                    recorder->record("sent");
+                                  });
+    });
+  };
+  begin();
+  ASSERT_TRUE(recorder->waitFor("sent"));
+  ASSERT_TRUE(connectError.has_value());
+  EXPECT_EQ(connectError->message, "gone");
+  ASSERT_TRUE(sendError.has_value());
+  EXPECT_EQ(sendError->code, 104);
+}
+
+TEST_F(CardReaderSessionTest, CreationFailsWithoutReaderWithAQueueOrWhenRefused) {
+  EXPECT_TRUE(NFCTagReaderSession::readingAvailable(platform));
+  int queue = 0;
+  EXPECT_EQ(NFCTagReaderSession::create(platform, NFCPollingOption::iso14443, recorder, &queue), nullptr);
+  reader->setSessionCreationFails(true);
+  EXPECT_EQ(NFCTagReaderSession::create(platform, NFCPollingOption::iso14443, recorder), nullptr);
+  reader->setAvailable(false);
+  EXPECT_FALSE(NFCTagReaderSession::readingAvailable(platform));
+  Platform none;
+  EXPECT_FALSE(NFCTagReaderSession::readingAvailable(none));
+  EXPECT_EQ(NFCTagReaderSession::create(none, NFCPollingOption::iso14443, recorder), nullptr);
+  recorder.reset();  // no session ran
+}
+
+TEST_F(CardReaderSessionTest, SessionReleasedFromItsOwnQueueEndsCleanly) {
+  // The delegate drops its session from the end callback; the last reference then goes on the
+  // session's own queue.
+  reader->present(card);
+  struct Dropper : SessionRecorder {
+    void tagReaderSession(NFCTagReaderSession& s, const NFCError& error) override {
+      SessionRecorder::tagReaderSession(s, error);
+      session.reset();
+    }
+  };
+  auto dropper = std::make_shared<Dropper>();
+  recorder = dropper;
+  connectOnDetect([&] { recorder->session->invalidate(); });
+  {
+    auto s = begin();
+    s.reset();
+  }
+  ASSERT_TRUE(recorder->waitFor("end"));
+  {
+    std::lock_guard lock(mutex);
+    iso.reset();
+  }
+  EXPECT_TRUE(eventually([&] { return session.expired(); }));
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+// The input-support record: everything it derives from the four files as read.
+#include <gtest/gtest.h>
+
+#include "Platform/Base64.hpp"
+#include "Platform/Digest.hpp"
+#include "Platform/Json.hpp"
+#include "Platform/VirtualCard/CardSurfaceFiles.hpp"
+#include "PromptedPii/PromptedPii.hpp"
+
+namespace ekyc {
+namespace {
+
+using F = CardSurfaceFiles;
+
+Bytes cat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+// An EF 0002 with the given name and the four items (DF24 left out when dateOfBirth is empty).
+Bytes personalInfo(const std::string& name, const std::string& dateOfBirth = "19850401") {
+  Bytes items = cat({F::tlv({0xDF, 0x21}, {0x01}), F::tlv({0xDF, 0x22}, toBytes(name)),
+                     F::tlv({0xDF, 0x23}, toBytes("東京都")), });
+  if (!dateOfBirth.empty()) items = cat({items, F::tlv({0xDF, 0x24}, toBytes(dateOfBirth))});
+  items = cat({items, F::tlv({0xDF, 0x25}, toBytes("女"))});
+  Bytes file = F::tlv({0xFF, 0x20}, items);
+  file.resize(1024, 0xFF);
+  return file;
+}
+
+std::string decodedText(const std::optional<std::string>& b64) {
+  const auto bytes = Base64::decode(b64.value_or("!"));
+  EXPECT_TRUE(bytes.has_value());
+  return bytes ? std::string(bytes->begin(), bytes->end()) : "";
+}
+
+class PromptedPiiTest : public ::testing::Test {
+ protected:
+  CardSurfaceFiles files = CardSurfaceFiles::build(CardSurfaceHolder::sample(), CardSurfaceKeys::shared());
+  PromptedPii record{files.supEf0001, files.supEf0002, files.supEf0003, files.supEf0004};
+};
+
+TEST_F(PromptedPiiTest, TextItemsOfTheSampleCard) {
+  EXPECT_EQ(record.getMyNumber(), "123456789018");
+  EXPECT_EQ(record.getAllName(), "日本　花子");
+  EXPECT_EQ(record.getCommonName(), "日本　花子");
+  EXPECT_FALSE(record.getPreviousName());
+  EXPECT_FALSE(record.isIncludePreviousName());
+  EXPECT_EQ(record.getAddress(), CardSurfaceHolder::sample().address);
+  EXPECT_EQ(record.getDateOfBirth(), "19850401");
+  EXPECT_EQ(record.getGender(), "女");
+  const auto dictionary = record.asDictionary();
+  EXPECT_EQ(dictionary.size(), 20u);
+  EXPECT_EQ(dictionary.at("previousName"), "");
+  EXPECT_EQ(dictionary.at("commonName"), dictionary.at("allName"));
+  EXPECT_EQ(dictionary.at("isIncludePreviousName"), "false");
+}
+
+TEST_F(PromptedPiiTest, HashesCoverTheFilesAsReadAndRebuildTheCardsHashElements) {
+  // The number hash covers all 17 bytes, tag, length and fill included.
+  EXPECT_EQ(record.getMyNumberHashData(), Base64::encode(Digest::sha256(files.supEf0001)));
+  EXPECT_NE(record.getMyNumberHashData(), Base64::encode(Digest::sha256(toBytes("123456789018"))));
+  EXPECT_EQ(record.getMyNumberRawData(), Base64::encode(files.supEf0001));
+  // The whole-scope hash is SHA-256 of the first 70 bytes of EF 0003's content (DF31, DF32).
+  const Bytes body(files.supEf0003.begin() + 5, files.supEf0003.begin() + 75);
+  EXPECT_EQ(record.getPromptedPiiHashData(), Base64::encode(Digest::sha256(body)));
+  EXPECT_EQ(Base64::decode(*record.getPromptedPiiHashData())->size(), 32u);
+  // The signature is DF33 in every scope.
+  const Bytes signature(files.supEf0003.begin() + 80, files.supEf0003.end());
+  EXPECT_EQ(record.getPromptedPiiSignature(), Base64::encode(signature));
+  EXPECT_EQ(record.getMyNumberSignature(), record.getPromptedPiiSignature());
+  EXPECT_EQ(record.getCardPrintInfoSignature(), record.getPromptedPiiSignature());
+}
+
+TEST_F(PromptedPiiTest, EachSingleScopeCarriesTheOtherScopesHash) {
+  const std::string certificate = Base64::encode(Bytes(files.supEf0004.begin() + 5, files.supEf0004.end()));
+  const std::string numberHash = *record.getMyNumberHashData();
+  const std::string itemsHash = *record.getCardPrintInfoHashData();
+  EXPECT_EQ(decodedText(record.getMyNumberVerifyingParams()),
+            "{\"publicKey\":\"" + certificate + "\",\"hash\":\"" + itemsHash + "\"}");
+  EXPECT_EQ(decodedText(record.getCardPrintInfoVerifyingParams()),
+            "{\"publicKey\":\"" + certificate + "\",\"hash\":\"" + numberHash + "\"}");
+  EXPECT_EQ(decodedText(record.getPromptedPiiVerifyingParams()), "{\"publicKey\":\"" + certificate + "\"}");
+}
+
+TEST_F(PromptedPiiTest, RawDataOfBothScopesIsTwoBase64TextsJoinedByAComma) {
+  EXPECT_EQ(decodedText(record.getPromptedPiiRawData()),
+            *record.getMyNumberRawData() + "," + *record.getCardPrintInfoRawData());
+  const auto block = Base64::decode(*record.getCardPrintInfoRawData());
+  ASSERT_TRUE(block);
+  EXPECT_EQ(block->at(0), 0xDF);
+  EXPECT_EQ(block->at(1), 0x22);  // DF21 is left out
+}
+
+TEST_F(PromptedPiiTest, WithoutTheHashFileOnlyTheWholeScopeParamsRemain) {
+  for (const auto& absent : {std::optional<Bytes>{}, std::optional<Bytes>{Bytes{}}}) {
+    const PromptedPii r(files.supEf0001, files.supEf0002, absent, files.supEf0004);
+    EXPECT_FALSE(r.getMyNumberSignature());
+    EXPECT_FALSE(r.getCardPrintInfoSignature());
+    EXPECT_FALSE(r.getPromptedPiiSignature());
+    EXPECT_FALSE(r.getMyNumberVerifyingParams());
+    EXPECT_FALSE(r.getCardPrintInfoVerifyingParams());
+    EXPECT_TRUE(r.getPromptedPiiVerifyingParams());
+  }
+}
+
+TEST(PromptedPiiRecordTest, FourAbsentFilesGiveEmptyTextsAndFalse) {
+  for (const auto& absent : {std::optional<Bytes>{}, std::optional<Bytes>{Bytes{}}}) {
+    const PromptedPii r(absent, absent, absent, absent);
+    EXPECT_FALSE(r.getMyNumber());
+    EXPECT_FALSE(r.getAllName());
+    EXPECT_FALSE(r.getCommonName());
+    EXPECT_FALSE(r.getDateOfBirth());
+    EXPECT_FALSE(r.isIncludePreviousName());
+    EXPECT_FALSE(r.getPromptedPiiHashData());
+    EXPECT_FALSE(r.getPromptedPiiVerifyingParams());
+    const auto dictionary = r.asDictionary();
+    ASSERT_EQ(dictionary.size(), 20u);
+    for (const auto& [key, value] : dictionary) EXPECT_EQ(value, key == "isIncludePreviousName" ? "false" : "") << key;
+    EXPECT_TRUE(Json::parseObject(r.toJson()));
+  }
+}
+
+TEST(PromptedPiiRecordTest, NameSplitAroundTheBrackets) {
+  const PromptedPii middle(std::nullopt, personalInfo("日本［山田］　花子"), std::nullopt, std::nullopt);
+  EXPECT_TRUE(middle.isIncludePreviousName());
+  EXPECT_EQ(middle.getPreviousName(), "山田");
+  EXPECT_EQ(middle.getCommonName(), "日本　花子");
+  EXPECT_EQ(middle.getAllName(), "日本［山田］　花子");
+
+  const PromptedPii leftOnly(std::nullopt, personalInfo("日本［山田　花子"), std::nullopt, std::nullopt);
+  EXPECT_FALSE(leftOnly.isIncludePreviousName());
+  EXPECT_FALSE(leftOnly.getPreviousName());
+  EXPECT_EQ(leftOnly.getCommonName(), "日本［山田　花子");
+
+  // A right bracket before the left one: both are there, but no previous name can be cut out.
+  const PromptedPii reversed(std::nullopt, personalInfo("日本］山田［花子"), std::nullopt, std::nullopt);
+  EXPECT_TRUE(reversed.isIncludePreviousName());
+  EXPECT_FALSE(reversed.getPreviousName());
+  EXPECT_FALSE(reversed.getCommonName());
+}
+
+TEST(PromptedPiiRecordTest, MissingItemOfAPresentFileIsEmptyText) {
+  const PromptedPii r(std::nullopt, personalInfo("日本　花子", ""), std::nullopt, std::nullopt);
+  EXPECT_EQ(r.getDateOfBirth(), "");
+  EXPECT_EQ(r.getGender(), "女");
+  // The four-items block needs all four elements.
+  EXPECT_FALSE(r.getCardPrintInfoRawData());
+  EXPECT_FALSE(r.getCardPrintInfoHashData());
+}
+
+TEST(PromptedPiiRecordTest, BrokenFilesGiveAbsentValuesNotCrashes) {
+  const Bytes truncated{0xFF, 0x20, 0x82, 0x01, 0x00, 0xDF, 0x22, 0x10, 0x41};
+  const Bytes numberWithoutElement{0xDF, 0x31, 0x01, 0x00};
+  const PromptedPii r(numberWithoutElement, truncated, truncated, Bytes{0x7F, 0x21, 0x82, 0xFF});
+  EXPECT_FALSE(r.getMyNumber());
+  EXPECT_FALSE(r.getCardPrintInfoRawData());
+  EXPECT_FALSE(r.getPromptedPiiVerifyingParams());
+  EXPECT_FALSE(r.getPromptedPiiSignature());
+  EXPECT_EQ(r.asDictionary().size(), 20u);
+}
+
+}  // namespace
+}  // namespace ekyc
