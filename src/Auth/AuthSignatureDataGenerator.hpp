@@ -7,6 +7,7 @@
 
 #include "Auth/AuthSignatureDataGeneratorDelegate.hpp"
 #include "Error/SignatureDataError.hpp"
+#include "Sign/SignatureData.hpp"
 #include "Sign/JpkiSigningFrame.hpp"
 
 namespace ekyc {

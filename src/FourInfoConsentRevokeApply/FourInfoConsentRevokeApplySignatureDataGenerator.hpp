@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Error/SignatureDataError.hpp"
+#include "Sign/SignatureData.hpp"
 #include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGeneratorDelegate.hpp"
 #include "Sign/JpkiSigningFrame.hpp"
 

@@ -9,6 +9,7 @@
 #include "BasicPersonalInfo/BasicPersonalInfo.hpp"
 #include "Error/SignatureDataAndBasicPersonalInfoError.hpp"
 #include "Sign/JpkiSigningFrame.hpp"
+#include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfo.hpp"
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGeneratorDelegate.hpp"
 
 namespace ekyc {
