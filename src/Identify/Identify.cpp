@@ -2,11 +2,15 @@
 
 #include <vector>
 
+#include "Auth/AuthSignatureDataGenerator.hpp"
 #include "CardPrintInfo/CardPrintInfoReader.hpp"
 #include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
+#include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
 #include "MyNumber/MyNumberInfoReader.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
 #include "PromptedPii/PromptedPiiReader.hpp"
+#include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
+#include "Utility/Const.hpp"
 #include "Utility/Utility.hpp"
 
 namespace ekyc {
@@ -143,9 +147,55 @@ std::expected<std::string, int> Identify::heldSignerPin(const RequestPins& pins)
 
 // -- auth: AuthSignatureDataGenerator
 
+void Identify::auth(std::shared_ptr<AuthSignatureDataGeneratorDelegate> delegate, std::optional<std::string> tbsData,
+                    std::optional<std::string> hashAlgorithm,
+                    const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                    const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup) {
+  runRequest<AuthSignatureDataGenerator>(
+      delegate, &AuthSignatureDataGeneratorDelegate::didAuth, inputPinDialogDisplaySettingGroup,
+      nfcDialogMessageSettingGroup, [&](AuthSignatureDataGenerator& generator, const RequestPins& pins) {
+        generator.auth(tbsData, hashAlgorithm.value_or(Const().SHA256), pins.pin(SetPinKey::MYNUMBERCARD_USERCERT_PIN));
+      });
+}
+
 // -- signFourInfoConsentRevokeApply: FourInfoConsentRevokeApplySignatureDataGenerator
 
+void Identify::signFourInfoConsentRevokeApply(
+    std::shared_ptr<FourInfoConsentRevokeApplySignatureDataGeneratorDelegate> delegate, std::string serviceId,
+    std::string serviceProviderId, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+    const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup) {
+  using Generator = FourInfoConsentRevokeApplySignatureDataGenerator;
+  runRequest<Generator>(delegate, &FourInfoConsentRevokeApplySignatureDataGeneratorDelegate::didSignFourInfoConsentRevokeApply,
+                        inputPinDialogDisplaySettingGroup, nfcDialogMessageSettingGroup,
+                        [&](Generator& generator, const RequestPins& pins) -> std::optional<SignatureDataError> {
+                          if (serviceId.empty()) return SignatureDataError::notSetServiceId();
+                          if (serviceProviderId.empty()) return SignatureDataError::notSetServiceProviderId();
+                          const auto pin = heldSignerPin(pins);
+                          if (!pin) return SignatureDataError::fromCode(pin.error());
+                          generator.signFourInfoConsentRevokeApply(serviceId, serviceProviderId, Const().SHA256, *pin);
+                          return std::nullopt;
+                        });
+}
+
 // -- signAndGetBasicPersonalInfo: SignatureDataAndBasicPersonalInfoGenerator
+
+void Identify::signAndGetBasicPersonalInfo(std::shared_ptr<SignatureDataAndBasicPersonalInfoGeneratorDelegate> delegate,
+                                           std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+                                           bool includeBasicPersonalInfo,
+                                           const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                                           const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup) {
+  using Generator = SignatureDataAndBasicPersonalInfoGenerator;
+  using Error = SignatureDataAndBasicPersonalInfoError;
+  runRequest<Generator>(delegate, &SignatureDataAndBasicPersonalInfoGeneratorDelegate::didSignAndGetBasicPersonalInfo,
+                        inputPinDialogDisplaySettingGroup, nfcDialogMessageSettingGroup,
+                        [&](Generator& generator, const RequestPins& pins) -> std::optional<Error> {
+                          const auto pin = heldSignerPin(pins);
+                          if (!pin) return Error::fromCode(pin.error());
+                          generator.signAndGetBasicPersonalInfo(tbsData, hashAlgorithm.value_or(Const().SHA256), *pin,
+                                                                includeBasicPersonalInfo);
+                          return std::nullopt;
+                        });
+}
 
 // -- getMyNumber: MyNumberInfoReader
 
