@@ -15,6 +15,7 @@
 
 #include "CoreNFC/IdentifyDelegate.hpp"
 #include "Error/ErrorValue.hpp"
+#include "Http/HttpResponse.hpp"
 #include "Pin/SetPinKey.hpp"
 #include "Platform/NFCReaderError.hpp"
 
@@ -108,6 +109,14 @@ class ReaderSupport {
   static std::optional<E> verificationFailure(std::optional<int> httpStatusCode,
                                               const std::optional<nlohmann::json>& responseBody, bool timedOut,
                                               const std::string& label = {});
+
+  // The same for the answer of HTTPClient::post.
+  template <class E>
+  static std::optional<E> verificationFailure(const HttpResponse& response, bool timedOut,
+                                              const std::string& label = {}) {
+    return verificationFailure<E>(response.getHttpStatusCode(), response.getResponseBodyForMyNumberVerification(),
+                                  timedOut, label);
+  }
 
   // ---- Back channel --------------------------------------------------------------------------
 

@@ -229,6 +229,19 @@ TEST(ReaderSupportVerification, Texts) {
   EXPECT_EQ(failed->localizedDescription, "HTTPS 通信に失敗しました。");
 }
 
+TEST(ReaderSupportVerification, TakesTheClientsAnswer) {
+  EXPECT_FALSE(ReaderSupport::verificationFailure<TestReaderError>(HttpResponse(200, R"({"valid":true})"), false));
+  const auto notJson = ReaderSupport::verificationFailure<TestReaderError>(HttpResponse(200, "<html>"), false);
+  ASSERT_TRUE(notJson);
+  EXPECT_EQ(notJson->errorCode, 18001);
+  const auto status = ReaderSupport::verificationFailure<TestReaderError>(HttpResponse(404, R"({"valid":true})"), false);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(status->httpStatus, 404);
+  const auto timeout = ReaderSupport::verificationFailure<TestReaderError>(HttpResponse("timed out"), true);
+  ASSERT_TRUE(timeout);
+  EXPECT_EQ(timeout->errorCode, 16001);
+}
+
 TEST(ReaderSupportPin, RuleFailuresReportTheSlotWithoutCount) {
   struct Row {
     int result;

@@ -1,0 +1,300 @@
+#include "Identify/Identify.hpp"
+
+#include <vector>
+
+#include "Auth/AuthSignatureDataGenerator.hpp"
+#include "CardPrintInfo/CardPrintInfoReader.hpp"
+#include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
+#include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
+#include "MyNumber/MyNumberInfoReader.hpp"
+#include "Platform/NFCTagReaderSession.hpp"
+#include "PromptedPii/PromptedPiiReader.hpp"
+#include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
+#include "Utility/Const.hpp"
+#include "Utility/Utility.hpp"
+
+namespace ekyc {
+
+namespace {
+
+Identify::PinDictionary emptyPinDictionary() {
+  Identify::PinDictionary pins;
+  for (const auto key : allSetPinKeys()) pins.emplace(key, std::nullopt);
+  return pins;
+}
+
+}  // namespace
+
+std::optional<std::string> Identify::RequestPins::pin(SetPinKey key) const {
+  const auto found = pinDic.find(key);
+  return found == pinDic.end() ? std::nullopt : found->second;
+}
+
+std::shared_ptr<Identify> Identify::create(std::shared_ptr<ViewController> viewController,
+                                           double httpConnectionTimeOut, Platform platform) {
+  return std::make_shared<Identify>(Passkey{}, std::move(viewController), httpConnectionTimeOut, std::move(platform));
+}
+
+Identify::Identify(Passkey, std::shared_ptr<ViewController> viewController, double httpConnectionTimeOut,
+                   Platform platform)
+    : viewController_(std::move(viewController)),
+      httpConnectionTimeOut_(httpConnectionTimeOut),
+      platform_(std::make_shared<const Platform>(std::move(platform))),
+      pinDic_(emptyPinDictionary()) {}
+
+// ---- PIN store -------------------------------------------------------------------------------------
+
+Identify::PinDictionary Identify::pinDic() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return pinDic_;
+}
+
+void Identify::setPin(SetPinKey key, std::optional<std::string> pin) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  pinDic_[key] = std::move(pin);
+}
+
+void Identify::clearPinDic() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  pinDic_ = emptyPinDictionary();
+}
+
+std::optional<std::string> Identify::pinForSigner() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return pinForSigner_;
+}
+
+std::optional<Identify::FailedPinDictionary> Identify::failedPinDic() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return failedPinDic_;
+}
+
+bool Identify::hasReader() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !readers_.empty();
+}
+
+// ---- Back channel ------------------------------------------------------------------------------------
+
+void Identify::didGetPin(const std::string& pin) {
+  std::map<std::type_index, std::shared_ptr<void>> dropped;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dropped.swap(readers_);
+    pinForSigner_.reset();
+    pinDic_ = emptyPinDictionary();
+    pinForSigner_ = pin;
+  }
+}
+
+void Identify::didClearInstance() { dropReaders(); }
+
+void Identify::didGetFailedPin(SetPinKey setPinKey, std::optional<int> pinRemainNum) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failedPinDic_ = FailedPinDictionary{{setPinKey, pinRemainNum}};
+}
+
+// ---- Runner support ------------------------------------------------------------------------------------
+
+void Identify::dropReaders() {
+  std::map<std::type_index, std::shared_ptr<void>> dropped;
+  std::lock_guard<std::mutex> lock(mutex_);
+  dropped.swap(readers_);
+  // `dropped` is destroyed after the lock is released (declared first).
+}
+
+bool Identify::nfcReadingAvailable() const { return NFCTagReaderSession::readingAvailable(*platform_); }
+
+ReaderContext Identify::readerContext(const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                                      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup) {
+  ReaderContext context;
+  context.uIViewController = viewController_;
+  context.inputPinDialogDisplaySettingGroup = inputPinDialogDisplaySettingGroup;
+  context.nfcDialogMessageSettingGroup = nfcDialogMessageSettingGroup;
+  context.idetifyDelegate = std::static_pointer_cast<IdentifyDelegate>(shared_from_this());
+  context.httpConnectionTimeOut = httpConnectionTimeOut_;
+  context.platform = platform_;
+  return context;
+}
+
+void Identify::keepReader(std::type_index type, std::shared_ptr<void> reader) {
+  std::shared_ptr<void> replaced;
+  std::lock_guard<std::mutex> lock(mutex_);
+  replaced = std::exchange(readers_[type], std::move(reader));
+}
+
+Identify::RequestPins Identify::takeRequestPins() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  RequestPins pins{std::exchange(pinDic_, emptyPinDictionary()), std::exchange(pinForSigner_, std::nullopt)};
+  return pins;
+}
+
+std::expected<std::string, int> Identify::heldSignerPin(const RequestPins& pins) {
+  if (const auto preset = pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN)) {
+    const int check = Utility().validatePin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, *preset);
+    if (check != 0) {
+      didGetFailedPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt);
+      return std::unexpected(check);
+    }
+    return *preset;
+  }
+  return pins.pinForSigner.value_or(std::string());
+}
+
+// ---- Requests ------------------------------------------------------------------------------------------
+// Each request is one runRequest call (see Identify.hpp). They are added with their readers, each in
+// its own section below.
+
+// -- auth: AuthSignatureDataGenerator
+
+void Identify::auth(std::shared_ptr<AuthSignatureDataGeneratorDelegate> delegate, std::optional<std::string> tbsData,
+                    std::optional<std::string> hashAlgorithm,
+                    const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                    const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup) {
+  runRequest<AuthSignatureDataGenerator>(
+      delegate, &AuthSignatureDataGeneratorDelegate::didAuth, inputPinDialogDisplaySettingGroup,
+      nfcDialogMessageSettingGroup, [&](AuthSignatureDataGenerator& generator, const RequestPins& pins) {
+        generator.auth(tbsData, hashAlgorithm.value_or(Const().SHA256), pins.pin(SetPinKey::MYNUMBERCARD_USERCERT_PIN));
+      });
+}
+
+// -- signFourInfoConsentRevokeApply: FourInfoConsentRevokeApplySignatureDataGenerator
+
+void Identify::signFourInfoConsentRevokeApply(
+    std::shared_ptr<FourInfoConsentRevokeApplySignatureDataGeneratorDelegate> delegate, std::string serviceId,
+    std::string serviceProviderId, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+    const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup) {
+  using Generator = FourInfoConsentRevokeApplySignatureDataGenerator;
+  runRequest<Generator>(delegate, &FourInfoConsentRevokeApplySignatureDataGeneratorDelegate::didSignFourInfoConsentRevokeApply,
+                        inputPinDialogDisplaySettingGroup, nfcDialogMessageSettingGroup,
+                        [&](Generator& generator, const RequestPins& pins) -> std::optional<SignatureDataError> {
+                          if (serviceId.empty()) return SignatureDataError::notSetServiceId();
+                          if (serviceProviderId.empty()) return SignatureDataError::notSetServiceProviderId();
+                          const auto pin = heldSignerPin(pins);
+                          if (!pin) return SignatureDataError::fromCode(pin.error());
+                          generator.signFourInfoConsentRevokeApply(serviceId, serviceProviderId, Const().SHA256, *pin);
+                          return std::nullopt;
+                        });
+}
+
+// -- signAndGetBasicPersonalInfo: SignatureDataAndBasicPersonalInfoGenerator
+
+void Identify::signAndGetBasicPersonalInfo(std::shared_ptr<SignatureDataAndBasicPersonalInfoGeneratorDelegate> delegate,
+                                           std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+                                           bool includeBasicPersonalInfo,
+                                           const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                                           const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup) {
+  using Generator = SignatureDataAndBasicPersonalInfoGenerator;
+  using Error = SignatureDataAndBasicPersonalInfoError;
+  runRequest<Generator>(delegate, &SignatureDataAndBasicPersonalInfoGeneratorDelegate::didSignAndGetBasicPersonalInfo,
+                        inputPinDialogDisplaySettingGroup, nfcDialogMessageSettingGroup,
+                        [&](Generator& generator, const RequestPins& pins) -> std::optional<Error> {
+                          const auto pin = heldSignerPin(pins);
+                          if (!pin) return Error::fromCode(pin.error());
+                          generator.signAndGetBasicPersonalInfo(tbsData, hashAlgorithm.value_or(Const().SHA256), *pin,
+                                                                includeBasicPersonalInfo);
+                          return std::nullopt;
+                        });
+}
+
+// -- getMyNumber: MyNumberInfoReader
+
+void Identify::getMyNumber(std::shared_ptr<MyNumberInfoReaderDelegate> delegate,
+                           const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<MyNumberInfoReader>(delegate, &MyNumberInfoReaderDelegate::didGetMyNumberInfo, pinTexts, nfcTexts,
+                                 [](MyNumberInfoReader& reader, const RequestPins& pins) {
+                                   reader.fetchMyNumberCardInfo(pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN));
+                                 });
+}
+
+void Identify::getMyNumber(std::shared_ptr<MyNumberInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                           const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<MyNumberInfoReader>(delegate, &MyNumberInfoReaderDelegate::didGetMyNumberInfo, pinTexts, nfcTexts,
+                                 [&appId](MyNumberInfoReader& reader, const RequestPins& pins) {
+                                   reader.fetchMyNumberCardInfo(pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), appId);
+                                 });
+}
+
+// -- getCardPrintInfo: CardPrintInfoReader
+
+void Identify::getCardPrintInfo(std::shared_ptr<CardPrintInfoReaderDelegate> delegate,
+                                const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoReader>(delegate, &CardPrintInfoReaderDelegate::didGetCardPrintInfo, pinTexts, nfcTexts,
+                                  [](CardPrintInfoReader& reader, const RequestPins& pins) {
+                                    reader.fetchCardPrintInfo(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN));
+                                  });
+}
+
+void Identify::getCardPrintInfo(std::shared_ptr<CardPrintInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                                const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoReader>(
+      delegate, &CardPrintInfoReaderDelegate::didGetCardPrintInfo, pinTexts, nfcTexts,
+      [&appId](CardPrintInfoReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfo(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN), appId);
+      });
+}
+
+// -- getCardPrintInfoAndGetMyNumber: CardPrintInfoAndMyNumberInfoReader
+
+void Identify::getCardPrintInfoAndGetMyNumber(std::shared_ptr<CardPrintInfoAndMyNumberInfoReaderDelegate> delegate,
+                                              const InputPinDialogDisplaySettingGroup& pinTexts,
+                                              const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoAndMyNumberInfoReader>(
+      delegate, &CardPrintInfoAndMyNumberInfoReaderDelegate::didGetCardPrintInfoAndGetMyNumber, pinTexts, nfcTexts,
+      [](CardPrintInfoAndMyNumberInfoReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfoAndMyNumberInfo(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN),
+                                                 pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN));
+      });
+}
+
+void Identify::getCardPrintInfoAndGetMyNumber(std::shared_ptr<CardPrintInfoAndMyNumberInfoReaderDelegate> delegate,
+                                              std::optional<std::string> appId,
+                                              const InputPinDialogDisplaySettingGroup& pinTexts,
+                                              const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoAndMyNumberInfoReader>(
+      delegate, &CardPrintInfoAndMyNumberInfoReaderDelegate::didGetCardPrintInfoAndGetMyNumber, pinTexts, nfcTexts,
+      [&appId](CardPrintInfoAndMyNumberInfoReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfoAndMyNumberInfo(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN),
+                                                 pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), appId);
+      });
+}
+
+// -- getPromptedPii: PromptedPiiReader
+
+void Identify::getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegate,
+                              const InputPinDialogDisplaySettingGroup& pinTexts,
+                              const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<PromptedPiiReader>(delegate, &PromptedPiiReaderDelegate::didGetPromptedPii, pinTexts, nfcTexts,
+                                [](PromptedPiiReader& reader, const RequestPins& pins) {
+                                  reader.fetchPromptedPii(pins.pin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN));
+                                });
+}
+
+void Identify::getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegate, std::optional<std::string> appId,
+                              const InputPinDialogDisplaySettingGroup& pinTexts,
+                              const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<PromptedPiiReader>(delegate, &PromptedPiiReaderDelegate::didGetPromptedPii, pinTexts, nfcTexts,
+                                [&appId](PromptedPiiReader& reader, const RequestPins& pins) {
+                                  reader.fetchPromptedPii(appId, pins.pin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN));
+                                });
+}
+
+// -- signAndGetMyNumber: SignatureDataAndMyNumberInfoReader
+
+// -- signAndGetBasicPersonalInfoAndGetMyNumber: SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader
+
+// -- signAndGetBasicPersonalInfoAndGetPromptedPii: SignatureDataAndBasicPersonalInfoAndPromptedPiiReader
+
+// -- getDriverLicense: DriverLicenseInfoReader
+
+// -- getMynaDriverLicense: MynaDriverLicenseReader
+
+// -- getCardPrintInfoAndGetMynaDriverLicense: CardPrintInfoAndMynaDriverLicenseReader
+
+// -- signAndGetBasicPersonalInfoAndGetMynaDriverLicense: SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader
+
+// -- getResidenceCard: ResidenceCardInfoReader
+
+}  // namespace ekyc

@@ -1,0 +1,346 @@
+#pragma once
+// The public facade. The host creates it once and keeps it:
+//
+//   auto identify = Identify::create(viewController, /*httpConnectionTimeOut=*/30.0, platform);
+//   identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");   // optional preset
+//   identify->getMyNumber(delegate, pinTexts, nfcTexts);                      // returns at once
+//
+// Each request method returns at once; the result arrives later through the delegate given with
+// the call. The facade is also every reader's back channel (IdentifyDelegate).
+//
+// ---- How a reader plugs in (for the request methods) ----------------------------------------
+//
+// A reader or generator is a class created with std::make_shared and constructed as
+//
+//   Reader(std::shared_ptr<ReaderDelegate> delegate, ReaderContext context)
+//
+// (Reader/ReaderContext.hpp: view controller, the two text groups, the facade as a weak back
+// channel, the HTTPS time-out and the Platform). Its result protocol has one method taking
+// `const std::expected<Record, Error>&`, and Error is declared with EKYC_ERROR_ENUMERATION
+// (Error/ErrorEnumeration.hpp) and has the case notNfcTagReadAvailable (11001).
+//
+// A request method is then one call of the shared runner, runRequest, in Identify.cpp:
+//
+//   void Identify::getMyNumber(std::shared_ptr<MyNumberInfoReaderDelegate> delegate,
+//                              const InputPinDialogDisplaySettingGroup& pinTexts,
+//                              const NFCDialogMessageSettingGroup& nfcTexts) {
+//     runRequest<MyNumberInfoReader>(delegate, &MyNumberInfoReaderDelegate::didGetMyNumberInfo,
+//                                    pinTexts, nfcTexts, [](MyNumberInfoReader& reader, const RequestPins& pins) {
+//       reader.fetchMyNumberCardInfo(pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN));
+//     });
+//   }
+//
+// The runner drops the previous readers; when the device cannot read NFC tags it delivers
+// Error::notNfcTagReadAvailable() (11001, bare text) and builds nothing; otherwise it builds the
+// reader, keeps it (reader<MyNumberInfoReader>() gives it back), takes the PIN store's entries and
+// the held signing PIN (the store is then empty and the held PIN cleared) and calls the entry with
+// them unchanged. The entry may return std::optional<Error> instead of void: a value is a failure
+// the facade found itself (for example 12012), delivered to the delegate instead of a reader
+// result. The two requests that check a preset signing PIN in the facade use heldSignerPin().
+//
+// Inside the reader, the shared rules come from Reader/ReaderSupport.hpp, each generic over the
+// reader's error enumeration:
+//
+//   if (auto failure = ReaderSupport::checkStatusWord<MyNumberInfoError>(sw1, sw2,
+//           SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, idetifyDelegate)) { deliver(*failure); ... }
+//   ReaderSupport::pinRuleFailure<E>(Utility().validatePin(key, pin), key, idetifyDelegate, label);
+//   ReaderSupport::pinDialogCanceled<E>(key, idetifyDelegate, label);
+//   ReaderSupport::sessionEndFailure<E>(error);                // while hasApduResponse is false
+//   ReaderSupport::verificationFailure<E>(response, timedOut, label);  // after HTTPClient::post
+//
+// Everything the facade holds is guarded by one mutex that is never held while calling out (the
+// platform, a reader's entry, a host delegate): a reader may call back on the same thread before
+// its entry returns, and a host may start the next request from inside a delegate callback.
+#include <concepts>
+#include <expected>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <typeindex>
+#include <typeinfo>
+#include <utility>
+
+#include "CoreNFC/IdentifyDelegate.hpp"
+#include "Pin/SetPinKey.hpp"
+#include "Platform/Platform.hpp"
+#include "Reader/ReaderContext.hpp"
+#include "UI/InputPinDialogDisplaySettingGroup.hpp"
+#include "UI/NFCDialogMessageSettingGroup.hpp"
+#include "UI/ViewController.hpp"
+
+namespace ekyc {
+
+class AuthSignatureDataGeneratorDelegate;
+class FourInfoConsentRevokeApplySignatureDataGeneratorDelegate;
+class SignatureDataAndBasicPersonalInfoGeneratorDelegate;
+class MyNumberInfoReaderDelegate;
+class CardPrintInfoReaderDelegate;
+class PromptedPiiReaderDelegate;
+class CardPrintInfoAndMyNumberInfoReaderDelegate;
+class SignatureDataAndMyNumberInfoReaderDelegate;
+class SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate;
+class SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate;
+class DriverLicenseInfoReaderDelegate;
+class MynaDriverLicenseReaderDelegate;
+class CardPrintInfoAndMynaDriverLicenseReaderDelegate;
+class SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate;
+class ResidenceCardInfoReaderDelegate;
+
+class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Identify> {
+  struct Passkey {
+    explicit Passkey() = default;
+  };
+
+ public:
+  using PinDictionary = std::map<SetPinKey, std::optional<std::string>>;
+  using FailedPinDictionary = std::map<SetPinKey, std::optional<int>>;
+
+  // What a request takes from the facade: the PIN store's entries (one per slot, absent when not
+  // preset) and the held signing PIN.
+  struct RequestPins {
+    PinDictionary pinDic;
+    std::optional<std::string> pinForSigner;
+
+    std::optional<std::string> pin(SetPinKey key) const;
+  };
+
+  // The facade, with the host's view controller (PIN dialogs), the HTTPS time-out in seconds of the
+  // verification requests, and the platform (NFC reader, clock, random source, endpoint).
+  static std::shared_ptr<Identify> create(std::shared_ptr<ViewController> viewController,
+                                          double httpConnectionTimeOut, Platform platform = Platform());
+  Identify(Passkey, std::shared_ptr<ViewController> viewController, double httpConnectionTimeOut,
+           Platform platform);
+  Identify(const Identify&) = delete;
+  Identify& operator=(const Identify&) = delete;
+
+  const std::shared_ptr<ViewController>& viewController() const { return viewController_; }
+  double httpConnectionTimeOut() const { return httpConnectionTimeOut_; }
+  const Platform& platform() const { return *platform_; }
+
+  // ---- PIN store --------------------------------------------------------------------------------
+
+  // The PIN store: one entry per slot, absent when not preset.
+  PinDictionary pinDic() const;
+  // Presets (or, with an absent value, clears) the PIN of a slot for the next request.
+  void setPin(SetPinKey key, std::optional<std::string> pin);
+  // Clears every preset PIN.
+  void clearPinDic();
+  // The signing PIN kept from an earlier signature for the next signing request.
+  std::optional<std::string> pinForSigner() const;
+  // The last refused PIN: its slot and the tries left (absent count: refused before the card saw
+  // it). Absent until a PIN has been refused.
+  std::optional<FailedPinDictionary> failedPinDic() const;
+
+  // The reader of the current request of this type, if the facade still holds it.
+  template <class Reader>
+  std::shared_ptr<Reader> reader() const;
+  // Whether the facade holds any reader.
+  bool hasReader() const;
+
+  // ---- Back channel (IdentifyDelegate) ------------------------------------------------------------
+
+  // Drops every reader, clears the held signing PIN and the PIN store, then keeps `pin` as the
+  // held signing PIN.
+  void didGetPin(const std::string& pin) override;
+  // Drops every reader.
+  void didClearInstance() override;
+  // Replaces the record of the last refused PIN with this one.
+  void didGetFailedPin(SetPinKey setPinKey, std::optional<int> pinRemainNum) override;
+
+  // ---- Requests -----------------------------------------------------------------------------------
+  // Requests without a hash name use "SHA-256"; the forms with `appId` have the data verified by the
+  // verification server before it is delivered.
+
+  void auth(std::shared_ptr<AuthSignatureDataGeneratorDelegate> delegate, std::optional<std::string> tbsData,
+            std::optional<std::string> hashAlgorithm, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+            const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void signFourInfoConsentRevokeApply(std::shared_ptr<FourInfoConsentRevokeApplySignatureDataGeneratorDelegate> delegate,
+                                      std::string serviceId, std::string serviceProviderId,
+                                      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                                      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void signAndGetBasicPersonalInfo(std::shared_ptr<SignatureDataAndBasicPersonalInfoGeneratorDelegate> delegate,
+                                   std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+                                   bool includeBasicPersonalInfo,
+                                   const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                                   const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void getMyNumber(std::shared_ptr<MyNumberInfoReaderDelegate> delegate,
+                   const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                   const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getMyNumber(std::shared_ptr<MyNumberInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                   const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                   const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void getCardPrintInfo(std::shared_ptr<CardPrintInfoReaderDelegate> delegate,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getCardPrintInfo(std::shared_ptr<CardPrintInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void getCardPrintInfoAndGetMyNumber(std::shared_ptr<CardPrintInfoAndMyNumberInfoReaderDelegate> delegate,
+                                      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                                      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getCardPrintInfoAndGetMyNumber(std::shared_ptr<CardPrintInfoAndMyNumberInfoReaderDelegate> delegate,
+                                      std::optional<std::string> appId,
+                                      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                                      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegate,
+                      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegate, std::optional<std::string> appId,
+                      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void signAndGetMyNumber(std::shared_ptr<SignatureDataAndMyNumberInfoReaderDelegate> delegate,
+                          std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+                          const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                          const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void signAndGetMyNumber(std::shared_ptr<SignatureDataAndMyNumberInfoReaderDelegate> delegate,
+                          std::optional<std::string> appId, std::optional<std::string> tbsData,
+                          std::optional<std::string> hashAlgorithm,
+                          const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                          const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void signAndGetBasicPersonalInfoAndGetMyNumber(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
+      std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
+      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void signAndGetBasicPersonalInfoAndGetMyNumber(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
+      std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+      bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void signAndGetBasicPersonalInfoAndGetPromptedPii(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
+      std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
+      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void signAndGetBasicPersonalInfoAndGetPromptedPii(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
+      std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+      bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void getMynaDriverLicense(std::shared_ptr<MynaDriverLicenseReaderDelegate> delegate,
+                            const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                            const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getMynaDriverLicense(std::shared_ptr<MynaDriverLicenseReaderDelegate> delegate, std::optional<std::string> appId,
+                            const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                            const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void getCardPrintInfoAndGetMynaDriverLicense(
+      std::shared_ptr<CardPrintInfoAndMynaDriverLicenseReaderDelegate> delegate,
+      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getCardPrintInfoAndGetMynaDriverLicense(
+      std::shared_ptr<CardPrintInfoAndMynaDriverLicenseReaderDelegate> delegate, std::optional<std::string> appId,
+      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void signAndGetBasicPersonalInfoAndGetMynaDriverLicense(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate> delegate,
+      std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
+      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void signAndGetBasicPersonalInfoAndGetMynaDriverLicense(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate> delegate,
+      std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+      bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  // ---- The shared runner (see the note at the top) -------------------------------------------------
+
+  template <class Reader, class Delegate, class Record, class Error, class Entry>
+  void runRequest(std::shared_ptr<std::type_identity_t<Delegate>> delegate,
+                  void (Delegate::*deliver)(const std::expected<Record, Error>&),
+                  const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                  const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup, Entry&& entry);
+
+  // For the requests that take the signing PIN in the facade: a preset MYNUMBERCARD_SIGNER_PIN is
+  // the held signing PIN and must pass Utility.validatePin (a refusal is reported through
+  // didGetFailedPin with no count, and its code 12002, 12007 or 12008 is returned for the facade
+  // to deliver); without one, the PIN kept from an earlier signature; else the empty text.
+  std::expected<std::string, int> heldSignerPin(const RequestPins& pins);
+
+ private:
+  // Drops every reader reference; the readers are released after the lock.
+  void dropReaders();
+  // Whether the platform can read NFC tags.
+  bool nfcReadingAvailable() const;
+  // The context every reader of a request is built with.
+  ReaderContext readerContext(const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                              const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void keepReader(std::type_index type, std::shared_ptr<void> reader);
+  // Takes the PIN store's entries and the held signing PIN, leaving the store empty and the held
+  // PIN cleared.
+  RequestPins takeRequestPins();
+
+  const std::shared_ptr<ViewController> viewController_;
+  const double httpConnectionTimeOut_;
+  const std::shared_ptr<const Platform> platform_;
+
+  mutable std::mutex mutex_;
+  PinDictionary pinDic_;
+  std::optional<std::string> pinForSigner_;
+  std::optional<FailedPinDictionary> failedPinDic_;
+  std::map<std::type_index, std::shared_ptr<void>> readers_;
+};
+
+template <class Reader>
+std::shared_ptr<Reader> Identify::reader() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = readers_.find(std::type_index(typeid(Reader)));
+  return found == readers_.end() ? nullptr : std::static_pointer_cast<Reader>(found->second);
+}
+
+template <class Reader, class Delegate, class Record, class Error, class Entry>
+void Identify::runRequest(std::shared_ptr<std::type_identity_t<Delegate>> delegate,
+                          void (Delegate::*deliver)(const std::expected<Record, Error>&),
+                          const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                          const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup, Entry&& entry) {
+  static_assert(Error::hasCode(11001), "a request's error enumeration needs notNfcTagReadAvailable");
+  using EntryResult = std::invoke_result_t<Entry&, Reader&, const RequestPins&>;
+  static_assert(std::is_void_v<EntryResult> || std::is_same_v<EntryResult, std::optional<Error>>,
+                "an entry returns void or std::optional<Error>");
+
+  dropReaders();
+  if (!nfcReadingAvailable()) {
+    takeRequestPins();
+    if (delegate) ((*delegate).*deliver)(std::unexpected(Error::notNfcTagReadAvailable()));
+    return;
+  }
+  auto reader = std::make_shared<Reader>(delegate, readerContext(inputPinDialogDisplaySettingGroup,
+                                                                 nfcDialogMessageSettingGroup));
+  keepReader(std::type_index(typeid(Reader)), reader);
+  const RequestPins pins = takeRequestPins();
+  if constexpr (std::is_void_v<EntryResult>) {
+    entry(*reader, pins);
+  } else {
+    if (auto failure = entry(*reader, pins); failure && delegate) ((*delegate).*deliver)(std::unexpected(std::move(*failure)));
+  }
+}
+
+}  // namespace ekyc

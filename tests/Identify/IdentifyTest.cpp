@@ -1,0 +1,346 @@
+#include <expected>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "Identify/Identify.hpp"
+#include "Platform/CardReader.hpp"
+#include "Reader/ReaderContext.hpp"
+#include "Support/TestErrors.hpp"
+#include "UI/ScriptedViewController.hpp"
+
+namespace ekyc::test {
+namespace {
+
+// A request type of the tests' own: record, result protocol, reader.
+class FakeRecord {
+ public:
+  std::string text;
+};
+
+class FakeReaderDelegate {
+ public:
+  virtual ~FakeReaderDelegate() = default;
+  virtual void didGetFake(const std::expected<FakeRecord, TestReaderError>& result) = 0;
+};
+
+class RecordingFakeDelegate : public FakeReaderDelegate {
+ public:
+  void didGetFake(const std::expected<FakeRecord, TestReaderError>& result) override {
+    results.push_back(result);
+    if (onResult) onResult();
+  }
+  std::vector<std::expected<FakeRecord, TestReaderError>> results;
+  std::function<void()> onResult;
+};
+
+class FakeReader : public std::enable_shared_from_this<FakeReader> {
+ public:
+  static inline int constructed = 0;
+
+  FakeReader(std::shared_ptr<FakeReaderDelegate> delegate, ReaderContext context)
+      : delegate(std::move(delegate)), context(std::move(context)) {
+    ++constructed;
+  }
+  std::shared_ptr<FakeReaderDelegate> delegate;
+  ReaderContext context;
+  std::optional<std::string> pinReceived;
+};
+
+const InputPinDialogDisplaySettingGroup PIN_TEXTS{"t1", "t2", "m1", "m2", "p1", "p2", "OK", "Cancel"};
+const NFCDialogMessageSettingGroup NFC_TEXTS{"hold", "reading", "done", "failed"};
+
+class IdentifyTest : public testing::Test {
+ protected:
+  void SetUp() override { FakeReader::constructed = 0; }
+
+  // A request of the fake type through the shared runner.
+  void request(std::function<void(FakeReader&, const Identify::RequestPins&)> entry = {}) {
+    identify->runRequest<FakeReader>(delegate, &FakeReaderDelegate::didGetFake, PIN_TEXTS, NFC_TEXTS,
+                                     [&](FakeReader& reader, const Identify::RequestPins& pins) {
+                                       reader.pinReceived = pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN);
+                                       if (entry) entry(reader, pins);
+                                     });
+  }
+
+  std::shared_ptr<RunLoop> runLoop = std::make_shared<RunLoop>();
+  std::shared_ptr<ScriptedViewController> viewController = std::make_shared<ScriptedViewController>(runLoop);
+  // A platform without an NFC reader: the device cannot read tags.
+  std::shared_ptr<Identify> identify = Identify::create(viewController, 12.5, Platform());
+  std::shared_ptr<RecordingFakeDelegate> delegate = std::make_shared<RecordingFakeDelegate>();
+};
+
+TEST_F(IdentifyTest, KeepsWhatTheHostGaveIt) {
+  EXPECT_EQ(identify->viewController(), viewController);
+  EXPECT_EQ(identify->httpConnectionTimeOut(), 12.5);
+  EXPECT_FALSE(identify->hasReader());
+}
+
+TEST_F(IdentifyTest, PinStoreHasOneEntryPerSlot) {
+  auto pins = identify->pinDic();
+  ASSERT_EQ(pins.size(), 9u);
+  for (const auto key : allSetPinKeys()) EXPECT_FALSE(pins.at(key)) << toString(key);
+
+  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
+  identify->setPin(SetPinKey::RESIDENCECARD_PIN, "AB12345678CD");
+  identify->setPin(SetPinKey::DRIVERLICENSE_PIN1, "anything at all");  // the facade does not check
+  pins = identify->pinDic();
+  EXPECT_EQ(pins.at(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), "123456789012");
+  EXPECT_EQ(pins.at(SetPinKey::RESIDENCECARD_PIN), "AB12345678CD");
+  EXPECT_EQ(pins.at(SetPinKey::DRIVERLICENSE_PIN1), "anything at all");
+  EXPECT_FALSE(pins.at(SetPinKey::DRIVERLICENSE_PIN2));
+
+  identify->setPin(SetPinKey::RESIDENCECARD_PIN, std::nullopt);
+  EXPECT_FALSE(identify->pinDic().at(SetPinKey::RESIDENCECARD_PIN));
+  identify->clearPinDic();
+  for (const auto& [key, pin] : identify->pinDic()) EXPECT_FALSE(pin) << toString(key);
+}
+
+TEST_F(IdentifyTest, FailedPinDicHoldsOnlyTheLastRefusal) {
+  EXPECT_FALSE(identify->failedPinDic());
+  identify->didGetFailedPin(SetPinKey::DRIVERLICENSE_PIN1, 3);
+  ASSERT_TRUE(identify->failedPinDic());
+  EXPECT_EQ(*identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::DRIVERLICENSE_PIN1, 3}}));
+  identify->didGetFailedPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt);
+  EXPECT_EQ(*identify->failedPinDic(),
+            (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
+  identify->didGetFailedPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, 0);
+  EXPECT_EQ(identify->failedPinDic()->at(SetPinKey::MYNUMBERCARD_SIGNER_PIN), 0);
+}
+
+TEST_F(IdentifyTest, DidGetPinEmptiesTheStoreAndKeepsTheGivenPin) {
+  identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "ABC123");
+  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
+  identify->didGetPin("SIGN99");
+  for (const auto& [key, pin] : identify->pinDic()) EXPECT_FALSE(pin) << toString(key);
+  EXPECT_EQ(identify->pinForSigner(), "SIGN99");
+
+  identify->didGetPin("");
+  EXPECT_EQ(identify->pinForSigner(), "");
+}
+
+TEST_F(IdentifyTest, DidGetPinDoesNotTouchTheFailedPinRecord) {
+  identify->didGetFailedPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, 2);
+  identify->didGetPin("");
+  EXPECT_EQ(identify->failedPinDic()->at(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), 2);
+}
+
+TEST_F(IdentifyTest, WithoutNfcTheRequestFailsWith11001AndBuildsNothing) {
+  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
+  identify->didGetPin("KEPT01");
+  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
+  bool entryCalled = false;
+  request([&](FakeReader&, const Identify::RequestPins&) { entryCalled = true; });
+
+  EXPECT_FALSE(entryCalled);
+  EXPECT_EQ(FakeReader::constructed, 0);
+  EXPECT_FALSE(identify->hasReader());
+  ASSERT_EQ(delegate->results.size(), 1u);
+  ASSERT_FALSE(delegate->results[0]);
+  const auto& error = delegate->results[0].error();
+  EXPECT_EQ(error.errorCase(), TestReaderError::Case::notNfcTagReadAvailable);
+  EXPECT_EQ(error.errorCode, 11001);
+  EXPECT_EQ(error.localizedDescription, "使用している端末は NFC の機能がありません。");
+  // The store is emptied and the held signing PIN cleared in this case too.
+  for (const auto& [key, pin] : identify->pinDic()) EXPECT_FALSE(pin) << toString(key);
+  EXPECT_FALSE(identify->pinForSigner());
+}
+
+TEST_F(IdentifyTest, WithoutNfcAndWithoutDelegateNothingHappens) {
+  delegate.reset();
+  request();
+  EXPECT_EQ(FakeReader::constructed, 0);
+}
+
+TEST_F(IdentifyTest, AHostMayStartTheNextRequestFromItsCallback) {
+  int started = 0;
+  delegate->onResult = [&] {
+    if (++started < 3) request();
+  };
+  request();
+  EXPECT_EQ(delegate->results.size(), 3u);
+}
+
+TEST_F(IdentifyTest, HeldSignerPinTakesAValidPresetPin) {
+  Identify::RequestPins pins;
+  pins.pinDic[SetPinKey::MYNUMBERCARD_SIGNER_PIN] = "abcDEF123";
+  pins.pinForSigner = "OLDPIN";
+  EXPECT_EQ(identify->heldSignerPin(pins), "abcDEF123");
+  EXPECT_FALSE(identify->failedPinDic());
+}
+
+TEST_F(IdentifyTest, HeldSignerPinRefusesABadPresetPin) {
+  struct Row {
+    std::string pin;
+    int code;
+  };
+  for (const auto& row : std::vector<Row>{{"", 12002}, {"12345", 12007}, {"12345678901234567", 12007}, {"abc-123", 12008}}) {
+    SCOPED_TRACE(row.code);
+    Identify::RequestPins pins;
+    pins.pinDic[SetPinKey::MYNUMBERCARD_SIGNER_PIN] = row.pin;
+    const auto held = identify->heldSignerPin(pins);
+    ASSERT_FALSE(held);
+    EXPECT_EQ(held.error(), row.code);
+    EXPECT_EQ(*identify->failedPinDic(),
+              (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
+  }
+}
+
+TEST_F(IdentifyTest, HeldSignerPinFallsBackToTheKeptPinThenToEmpty) {
+  Identify::RequestPins pins;
+  pins.pinForSigner = "KEPT99";
+  EXPECT_EQ(identify->heldSignerPin(pins), "KEPT99");
+  EXPECT_EQ(identify->heldSignerPin(Identify::RequestPins{}), "");
+}
+
+// An NFC reader that is there but never sees a card: enough for the facade to build readers.
+class IdleCardReader : public CardReader {
+ public:
+  explicit IdleCardReader(bool available) : available_(available) {}
+  bool isAvailable() override { return available_; }
+  std::expected<std::vector<std::shared_ptr<CardConnection>>, NFCError> waitForCards(std::stop_token) override {
+    return std::unexpected(NFCError::other("no card"));
+  }
+
+ private:
+  bool available_;
+};
+
+Platform platformWithNfc(bool available = true) {
+  Platform platform;
+  platform.cardReader = std::make_shared<IdleCardReader>(available);
+  platform.verificationUrl = "https://127.0.0.1:1/signature/verification";
+  return platform;
+}
+
+class IdentifyRunnerTest : public IdentifyTest {
+ protected:
+  void SetUp() override {
+    IdentifyTest::SetUp();
+    identify = Identify::create(viewController, 7.0, platformWithNfc());
+  }
+};
+
+TEST_F(IdentifyTest, AReaderThatIsNotAvailableCountsAsNoNfc) {
+  identify = Identify::create(viewController, 7.0, platformWithNfc(false));
+  request();
+  EXPECT_EQ(FakeReader::constructed, 0);
+  ASSERT_EQ(delegate->results.size(), 1u);
+  EXPECT_EQ(delegate->results[0].error().errorCode, 11001);
+}
+
+TEST_F(IdentifyRunnerTest, BuildsTheReaderWithTheRequestsContext) {
+  std::shared_ptr<FakeReader> built;
+  request([&](FakeReader& reader, const Identify::RequestPins&) { built = reader.shared_from_this(); });
+  ASSERT_TRUE(built);
+  EXPECT_EQ(FakeReader::constructed, 1);
+  EXPECT_EQ(built->delegate, delegate);
+  EXPECT_EQ(built->context.uIViewController, viewController);
+  EXPECT_EQ(built->context.inputPinDialogDisplaySettingGroup, PIN_TEXTS);
+  EXPECT_EQ(built->context.nfcDialogMessageSettingGroup, NFC_TEXTS);
+  EXPECT_EQ(built->context.httpConnectionTimeOut, 7.0);
+  EXPECT_EQ(built->context.idetifyDelegate.lock(), std::static_pointer_cast<IdentifyDelegate>(identify));
+  ASSERT_TRUE(built->context.platform);
+  EXPECT_EQ(built->context.platform.get(), &identify->platform());
+  EXPECT_EQ(built->context.platform->verificationUrl, "https://127.0.0.1:1/signature/verification");
+  // The facade keeps it as the current reader of its type; no result is delivered by the runner.
+  EXPECT_EQ(identify->reader<FakeReader>(), built);
+  EXPECT_TRUE(delegate->results.empty());
+}
+
+TEST_F(IdentifyRunnerTest, TheEntryGetsTheStoredPinsUncheckedAndTheStoreIsEmptied) {
+  identify->didGetPin("KEPT01");
+  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "12");  // breaks the rule: passed as it is
+  identify->setPin(SetPinKey::DRIVERLICENSE_PIN2, "9999");
+  Identify::RequestPins seen;
+  Identify::PinDictionary storeDuringEntry;
+  request([&](FakeReader&, const Identify::RequestPins& pins) {
+    seen = pins;
+    storeDuringEntry = identify->pinDic();
+  });
+  EXPECT_EQ(seen.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), "12");
+  EXPECT_EQ(seen.pin(SetPinKey::DRIVERLICENSE_PIN2), "9999");
+  EXPECT_FALSE(seen.pin(SetPinKey::DRIVERLICENSE_PIN1));
+  EXPECT_EQ(seen.pinForSigner, "KEPT01");
+  EXPECT_EQ(identify->reader<FakeReader>()->pinReceived, "12");
+  for (const auto& [key, pin] : identify->pinDic()) EXPECT_FALSE(pin) << toString(key);
+  for (const auto& [key, pin] : storeDuringEntry) EXPECT_FALSE(pin) << toString(key);
+  EXPECT_FALSE(identify->pinForSigner());
+}
+
+TEST_F(IdentifyRunnerTest, AnEntryMayCallBackBeforeItReturns) {
+  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
+  request([&](FakeReader& reader, const Identify::RequestPins&) {
+    const auto back = reader.context.idetifyDelegate.lock();
+    ASSERT_TRUE(back);
+    back->didGetFailedPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, std::nullopt);
+    back->didGetPin("");
+  });
+  EXPECT_FALSE(identify->hasReader());
+  EXPECT_EQ(identify->pinForSigner(), "");
+  EXPECT_EQ(identify->failedPinDic()->count(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), 1u);
+}
+
+TEST_F(IdentifyRunnerTest, TheNextRequestDropsThePreviousReader) {
+  std::weak_ptr<FakeReader> first;
+  request([&](FakeReader& reader, const Identify::RequestPins&) { first = reader.shared_from_this(); });
+  EXPECT_FALSE(first.expired());
+  std::shared_ptr<FakeReader> second;
+  request([&](FakeReader& reader, const Identify::RequestPins&) { second = reader.shared_from_this(); });
+  EXPECT_TRUE(first.expired());
+  EXPECT_EQ(identify->reader<FakeReader>(), second);
+}
+
+TEST_F(IdentifyRunnerTest, ARunningReaderOutlivesTheFacadesReference) {
+  std::shared_ptr<FakeReader> pending;  // what a pending completion handler would hold
+  request([&](FakeReader& reader, const Identify::RequestPins&) { pending = reader.shared_from_this(); });
+  identify->didGetPin("");
+  EXPECT_FALSE(identify->reader<FakeReader>());
+  ASSERT_TRUE(pending);
+  EXPECT_EQ(pending->delegate, delegate);
+}
+
+TEST_F(IdentifyRunnerTest, AFailureTheFacadeFindsItselfGoesToTheDelegate) {
+  identify->runRequest<FakeReader>(delegate, &FakeReaderDelegate::didGetFake, PIN_TEXTS, NFC_TEXTS,
+                                   [](FakeReader&, const Identify::RequestPins&) -> std::optional<TestReaderError> {
+                                     return TestReaderError::notSetAppId();
+                                   });
+  ASSERT_EQ(delegate->results.size(), 1u);
+  EXPECT_EQ(delegate->results[0].error().errorCase(), TestReaderError::Case::notSetAppId);
+
+  identify->runRequest<FakeReader>(delegate, &FakeReaderDelegate::didGetFake, PIN_TEXTS, NFC_TEXTS,
+                                   [](FakeReader&, const Identify::RequestPins&) -> std::optional<TestReaderError> {
+                                     return std::nullopt;
+                                   });
+  EXPECT_EQ(delegate->results.size(), 1u);
+}
+
+TEST_F(IdentifyRunnerTest, BackChannelCallsFromAnotherThreadAreSafe) {
+  std::atomic<bool> stop{false};
+  std::thread nfcQueue([&] {
+    int n = 0;
+    while (!stop.load()) {
+      identify->didGetFailedPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, n++ % 16);
+      identify->didGetPin("");
+    }
+  });
+  for (int i = 0; i < 200; ++i) {
+    identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
+    request();
+    (void)identify->pinDic();
+    (void)identify->failedPinDic();
+  }
+  stop = true;
+  nfcQueue.join();
+  EXPECT_EQ(FakeReader::constructed, 200);
+}
+
+}  // namespace
+}  // namespace ekyc::test

@@ -1,0 +1,168 @@
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "UI/InputPinDialog.hpp"
+#include "UI/RunLoop.hpp"
+#include "UI/ScriptedViewController.hpp"
+
+namespace ekyc::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Answer = ScriptedViewController::Answer;
+
+struct DialogRun {
+  int completions = 0;
+  std::thread::id thread;
+  bool onHostThread = false;
+};
+
+class InputPinDialogTest : public testing::Test {
+ protected:
+  std::shared_ptr<RunLoop> runLoop = std::make_shared<RunLoop>();
+  std::shared_ptr<ScriptedViewController> viewController = std::make_shared<ScriptedViewController>(runLoop);
+  std::shared_ptr<InputPinDialog> dialog = std::make_shared<InputPinDialog>();
+  std::shared_ptr<DialogRun> run = std::make_shared<DialogRun>();
+
+  void show(const std::string& preset = "") {
+    dialog->show(viewController, "Title", "Message", "Placeholder", "OK", "Cancel", preset,
+                 [run = run, loop = runLoop] {
+                   ++run->completions;
+                   run->thread = std::this_thread::get_id();
+                   run->onHostThread = loop->isHostThread();
+                 });
+  }
+  bool waitForCompletion() {
+    return runLoop->runUntil([&] { return run->completions > 0; }, 5s);
+  }
+  void TearDown() override { viewController->dismissUnanswered(); }
+};
+
+TEST_F(InputPinDialogTest, StartsEmpty) {
+  EXPECT_FALSE(dialog->dialogPin);
+  EXPECT_FALSE(dialog->isCanceled);
+}
+
+TEST_F(InputPinDialogTest, PresentsOneSecureFieldWithOkAndCancel) {
+  show();
+  const auto shown = viewController->presentations();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].title, "Title");
+  EXPECT_EQ(shown[0].message, "Message");
+  EXPECT_TRUE(shown[0].animated);
+  ASSERT_EQ(shown[0].textFields.size(), 1u);
+  EXPECT_TRUE(shown[0].textFields[0].isSecureTextEntry);
+  EXPECT_EQ(shown[0].textFields[0].placeholder, "Placeholder");
+  EXPECT_EQ(shown[0].textFields[0].text, "");
+  ASSERT_EQ(shown[0].actionTitles.size(), 2u);
+  EXPECT_EQ(shown[0].actionTitles[0], "OK");
+  EXPECT_EQ(shown[0].actionStyles[0], AlertActionStyle::defaultStyle);
+  EXPECT_EQ(shown[0].actionTitles[1], "Cancel");
+  EXPECT_EQ(shown[0].actionStyles[1], AlertActionStyle::cancel);
+}
+
+TEST_F(InputPinDialogTest, PresetTextOnlyWhenNotEmpty) {
+  show("5678");
+  EXPECT_EQ(viewController->presentations().at(0).textFields.at(0).text, "5678");
+}
+
+TEST_F(InputPinDialogTest, OkStoresTheTextAndCompletesOnceOnTheHostThread) {
+  viewController->enqueue(Answer::OK("1234"));
+  show();
+  // show returns at once: nothing has run before the host thread runs its loop.
+  EXPECT_EQ(run->completions, 0);
+  EXPECT_FALSE(dialog->dialogPin);
+  ASSERT_TRUE(waitForCompletion());
+  runLoop->runUntilIdle(20ms, 1s);
+  EXPECT_EQ(run->completions, 1);
+  EXPECT_EQ(run->thread, std::this_thread::get_id());
+  EXPECT_TRUE(run->onHostThread);
+  EXPECT_EQ(dialog->dialogPin, "1234");
+  EXPECT_FALSE(dialog->isCanceled);
+}
+
+TEST_F(InputPinDialogTest, OkWithAnEmptyFieldGivesAnEmptyPin) {
+  viewController->enqueue(Answer::OK(""));
+  show("preset");
+  ASSERT_TRUE(waitForCompletion());
+  ASSERT_TRUE(dialog->dialogPin);
+  EXPECT_EQ(*dialog->dialogPin, "");
+}
+
+TEST_F(InputPinDialogTest, CancelSetsTheFlagAndLeavesNoPin) {
+  viewController->enqueue(Answer::Cancel());
+  show("preset");
+  testing::internal::CaptureStdout();
+  ASSERT_TRUE(waitForCompletion());
+  const auto out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out, "isCanceled\n");
+  EXPECT_TRUE(dialog->isCanceled);
+  EXPECT_FALSE(dialog->dialogPin);
+  EXPECT_EQ(run->completions, 1);
+  EXPECT_TRUE(run->onHostThread);
+}
+
+TEST_F(InputPinDialogTest, NeverAnsweredNeverCompletes) {
+  viewController->enqueue(Answer::Never());
+  show();
+  EXPECT_FALSE(runLoop->runUntil([&] { return run->completions > 0; }, 50ms));
+  EXPECT_EQ(run->completions, 0);
+  EXPECT_FALSE(dialog->dialogPin);
+  EXPECT_FALSE(dialog->isCanceled);
+}
+
+TEST_F(InputPinDialogTest, OnlyTheFirstTapCounts) {
+  show();
+  const auto alert = viewController->alerts().at(0);
+  alert->textFields()[0].text = "4321";
+  EXPECT_TRUE(alert->tap(0));
+  EXPECT_FALSE(alert->tap(1));
+  EXPECT_FALSE(alert->tap(0));
+  EXPECT_EQ(run->completions, 1);
+  EXPECT_EQ(dialog->dialogPin, "4321");
+  EXPECT_FALSE(dialog->isCanceled);
+}
+
+TEST_F(InputPinDialogTest, ScriptedAnswersGoToAlertsInOrder) {
+  viewController->enqueue(Answer::Cancel());
+  viewController->enqueue(Answer::OK("2222"));
+  show();
+  auto second = std::make_shared<InputPinDialog>();
+  auto secondDone = std::make_shared<int>(0);
+  second->show(viewController, "T2", "M2", "P2", "OK", "Cancel", "", [secondDone] { ++*secondDone; });
+  ASSERT_TRUE(runLoop->runUntil([&] { return run->completions > 0 && *secondDone > 0; }, 5s));
+  EXPECT_TRUE(dialog->isCanceled);
+  EXPECT_EQ(second->dialogPin, "2222");
+}
+
+TEST_F(InputPinDialogTest, APendingDialogKeepsItselfAlive) {
+  viewController->enqueue(Answer::OK("9999"));
+  std::weak_ptr<InputPinDialog> weak;
+  auto seen = std::make_shared<std::optional<std::string>>();
+  {
+    auto local = std::make_shared<InputPinDialog>();
+    weak = local;
+    local->show(viewController, "T", "M", "P", "OK", "Cancel", "", [seen, weak] {
+      if (auto d = weak.lock()) *seen = d->dialogPin;
+    });
+  }
+  EXPECT_FALSE(weak.expired());
+  ASSERT_TRUE(runLoop->runUntil([&] { return seen->has_value(); }, 5s));
+  EXPECT_EQ(**seen, "9999");
+}
+
+TEST_F(InputPinDialogTest, WithoutAViewControllerItCountsAsCancelled) {
+  testing::internal::CaptureStdout();
+  dialog->show(nullptr, "T", "M", "P", "OK", "Cancel", "", [run = run] { ++run->completions; });
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(run->completions, 1);
+  EXPECT_TRUE(dialog->isCanceled);
+  EXPECT_FALSE(dialog->dialogPin);
+}
+
+}  // namespace
+}  // namespace ekyc::test

@@ -1,0 +1,65 @@
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "UI/RunLoop.hpp"
+
+namespace ekyc::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(RunLoop, TasksPostedFromAnyThreadRunInOrderOnTheHostThread) {
+  RunLoop loop;
+  std::vector<int> order;
+  std::vector<std::thread::id> threads;
+  std::thread poster([&] {
+    for (int i = 0; i < 5; ++i)
+      loop.post([&, i] {
+        order.push_back(i);
+        threads.push_back(std::this_thread::get_id());
+        EXPECT_TRUE(loop.isHostThread());
+      });
+  });
+  poster.join();
+  ASSERT_TRUE(loop.runUntil([&] { return order.size() == 5; }, 5s));
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
+  for (const auto& id : threads) EXPECT_EQ(id, std::this_thread::get_id());
+  EXPECT_FALSE(loop.isHostThread());
+}
+
+TEST(RunLoop, RunUntilGivesUpAfterItsTimeout) {
+  RunLoop loop;
+  EXPECT_FALSE(loop.runUntil([] { return false; }, 20ms));
+  EXPECT_TRUE(loop.runUntil([] { return true; }, 0ms));
+}
+
+TEST(RunLoop, RunReturnsAfterStopOnceQueuedTasksRan) {
+  RunLoop loop;
+  std::atomic<int> ran{0};
+  std::thread other([&] {
+    loop.post([&] { ++ran; });
+    loop.post([&] { ++ran; });
+    loop.stop();
+  });
+  loop.run();
+  other.join();
+  EXPECT_EQ(ran.load(), 2);
+}
+
+TEST(RunLoop, TasksMayPostTasks) {
+  RunLoop loop;
+  int depth = 0;
+  loop.post([&] { loop.post([&] { depth = 2; }); depth = 1; });
+  EXPECT_EQ(loop.runPending(), 1u);
+  EXPECT_EQ(depth, 1);
+  EXPECT_EQ(loop.pendingCount(), 1u);
+  EXPECT_TRUE(loop.runUntilIdle(10ms, 1s));
+  EXPECT_EQ(depth, 2);
+}
+
+}  // namespace
+}  // namespace ekyc::test

@@ -1,0 +1,101 @@
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "UI/InputPinDialog.hpp"
+#include "UI/TerminalViewController.hpp"
+
+namespace ekyc::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Input from a pipe, output to another; the test writes the user's typing up front.
+class TerminalViewControllerTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(::pipe(input_), 0);
+    ASSERT_EQ(::pipe(output_), 0);
+    ::fcntl(output_[0], F_SETFL, O_NONBLOCK);
+    viewController = std::make_shared<TerminalViewController>(runLoop, input_[0], output_[1]);
+  }
+  void TearDown() override {
+    for (int fd : {input_[0], input_[1], output_[0], output_[1]})
+      if (fd >= 0) ::close(fd);
+  }
+  void type(const std::string& text) { ASSERT_EQ(::write(input_[1], text.data(), text.size()), ssize_t(text.size())); }
+  void endInput() {
+    ::close(input_[1]);
+    input_[1] = -1;
+  }
+  std::string shown() {
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+      const auto n = ::read(output_[0], buffer, sizeof buffer);
+      if (n <= 0) break;
+      text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+  }
+  // Shows one PIN dialog and runs the loop until it completes.
+  std::shared_ptr<InputPinDialog> ask(const std::string& title = "PIN") {
+    auto dialog = std::make_shared<InputPinDialog>();
+    auto done = std::make_shared<bool>(false);
+    dialog->show(viewController, title, "Enter the PIN", "4 digits", "OK", "Cancel", "", [done] { *done = true; });
+    EXPECT_TRUE(runLoop->runUntil([&] { return *done; }, 5s));
+    return dialog;
+  }
+
+  std::shared_ptr<RunLoop> runLoop = std::make_shared<RunLoop>();
+  std::shared_ptr<TerminalViewController> viewController;
+  int input_[2] = {-1, -1};
+  int output_[2] = {-1, -1};
+};
+
+TEST_F(TerminalViewControllerTest, ALineAnswersOk) {
+  type("1234\n");
+  const auto dialog = ask();
+  EXPECT_EQ(dialog->dialogPin, "1234");
+  EXPECT_FALSE(dialog->isCanceled);
+  const auto text = shown();
+  EXPECT_NE(text.find("PIN"), std::string::npos);
+  EXPECT_NE(text.find("Enter the PIN"), std::string::npos);
+  EXPECT_NE(text.find("4 digits"), std::string::npos);
+  EXPECT_EQ(text.find("1234"), std::string::npos);  // the PIN is never written back
+}
+
+TEST_F(TerminalViewControllerTest, EndOfInputAnswersCancel) {
+  endInput();
+  testing::internal::CaptureStdout();
+  const auto dialog = ask();
+  testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(dialog->isCanceled);
+  EXPECT_FALSE(dialog->dialogPin);
+}
+
+TEST_F(TerminalViewControllerTest, LinesServeDialogsInTurnAndLineEndsAreDropped) {
+  type("1111\r\n\n2222");
+  endInput();
+  EXPECT_EQ(ask("first")->dialogPin, "1111");
+  EXPECT_EQ(ask("second")->dialogPin, "");      // an empty line is an empty PIN
+  EXPECT_EQ(ask("third")->dialogPin, "2222");   // a last line without its end
+}
+
+TEST_F(TerminalViewControllerTest, AnOverlongLineIsCut) {
+  const std::string longLine(TerminalViewController::MAX_LINE_LENGTH + 500, '7');
+  std::thread writer([&] { type(longLine + "\n42\n"); });
+  const auto first = ask();
+  const auto second = ask();
+  writer.join();
+  ASSERT_TRUE(first->dialogPin);
+  EXPECT_EQ(first->dialogPin->size(), TerminalViewController::MAX_LINE_LENGTH);
+  EXPECT_EQ(second->dialogPin, "42");
+}
+
+}  // namespace
+}  // namespace ekyc::test
