@@ -107,7 +107,7 @@ void CardPrintInfoReader::finish() {
   cardPrintInfoVerifyingParams = utility.createJsonVerifyingParams(*certCardPrintInfo, std::nullopt);
   supportVerifyingParams = utility.createJsonVerifyingParams(*certSupport, hashMyNumberInfo);
   if (appId) {
-    std::cout << "Send Request" << std::endl;
+    std::clog << "Send Request" << std::endl;
     if (!request(Const().REQ_TYPE_CARD_PRINT_INFO_ALL)) {
       appId.reset();
       endWithError();

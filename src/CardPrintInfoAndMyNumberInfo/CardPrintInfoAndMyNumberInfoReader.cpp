@@ -156,7 +156,7 @@ void CardPrintInfoAndMyNumberInfoReader::finish() {
   const bool verified = appId.has_value();
   if (verified) {
     const Const c;
-    std::cout << "Send Request" << std::endl;
+    std::clog << "Send Request" << std::endl;
     if (!requestCardPrintInfo(c.REQ_TYPE_CARD_PRINT_INFO_ALL) || !requestMyNumberInfo(c.REQ_TYPE_MYNUMBER_ALL)) {
       endWithError();
       return;

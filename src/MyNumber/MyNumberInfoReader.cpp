@@ -95,7 +95,7 @@ void MyNumberInfoReader::finish() {
   cardPrintInfoVerifyingParams = utility.createJsonVerifyingParams(*certCardPrintInfo, std::nullopt);
   supportVerifyingParams = utility.createJsonVerifyingParams(*certSupport, hashPersonalInfo);
   if (appId) {
-    std::cout << "Send Request" << std::endl;
+    std::clog << "Send Request" << std::endl;
     if (!request(Const().REQ_TYPE_MYNUMBER_ALL)) {
       endWithError();
       return;

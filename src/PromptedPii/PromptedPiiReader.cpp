@@ -46,7 +46,7 @@ void PromptedPiiReader::finish() {
   ret = PromptedPii(myNumberRawData, personalInfoRawData, signatureRawData, publicKeyCertRawData);
   if (appId) {
     // Verified while the session is open, so that a refusal ends the sheet with the error text.
-    std::cout << "Send Request" << std::endl;
+    std::clog << "Send Request" << std::endl;
     if (!request(Const().REQ_TYPE_PROMPTED_PII, *ret)) {
       endWithError();
       return;

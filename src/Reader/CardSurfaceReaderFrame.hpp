@@ -220,7 +220,7 @@ class CardSurfaceReaderFrame : public NFCTagReaderSessionDelegate,
       deliverFailure(*failure);
       return false;
     }
-    std::cout << "verify Response OK" << std::endl;
+    std::clog << "verify Response OK" << std::endl;
     return true;
   }
 
