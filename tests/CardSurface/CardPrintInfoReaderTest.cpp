@@ -185,6 +185,18 @@ TEST_F(CardPrintInfoReaderTest, SurfaceFileWithoutThePhotoGivesACardReadFailure)
   EXPECT_EQ(rig.commands().size(), 5u);
 }
 
+TEST_F(CardPrintInfoReaderTest, ShortAnswersWithSuccessGiveACardReadFailure) {
+  // The card answers 90 00 with less than the file: the surface file cut inside the photo, then
+  // the input-support certificate cut inside its record.
+  for (const auto& [command, keep] : std::vector<std::pair<std::size_t, std::size_t>>{{5, 3000}, {16, 300}}) {
+    CardSurfaceRig rig;
+    rig.presentCard().addFault(VirtualCardFault::truncatedAt(command, keep));
+    fetch(rig, rig.holder.cardPrintInfoPin);
+    EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(13999)"})) << command;
+    EXPECT_EQ(rig.commands().size(), command);
+  }
+}
+
 TEST_F(CardPrintInfoReaderTest, VerificationFailuresAndRequestTypes) {
   CardSurfaceRig rig;
   auto& server = rig.startServer();
