@@ -2,7 +2,15 @@
 
 #include <vector>
 
+#include "Auth/AuthSignatureDataGenerator.hpp"
+#include "CardPrintInfo/CardPrintInfoReader.hpp"
+#include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
+#include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
+#include "MyNumber/MyNumberInfoReader.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
+#include "PromptedPii/PromptedPiiReader.hpp"
+#include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
+#include "Utility/Const.hpp"
 #include "Utility/Utility.hpp"
 
 namespace ekyc {
@@ -139,17 +147,139 @@ std::expected<std::string, int> Identify::heldSignerPin(const RequestPins& pins)
 
 // -- auth: AuthSignatureDataGenerator
 
+void Identify::auth(std::shared_ptr<AuthSignatureDataGeneratorDelegate> delegate, std::optional<std::string> tbsData,
+                    std::optional<std::string> hashAlgorithm,
+                    const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                    const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup) {
+  runRequest<AuthSignatureDataGenerator>(
+      delegate, &AuthSignatureDataGeneratorDelegate::didAuth, inputPinDialogDisplaySettingGroup,
+      nfcDialogMessageSettingGroup, [&](AuthSignatureDataGenerator& generator, const RequestPins& pins) {
+        generator.auth(tbsData, hashAlgorithm.value_or(Const().SHA256), pins.pin(SetPinKey::MYNUMBERCARD_USERCERT_PIN));
+      });
+}
+
 // -- signFourInfoConsentRevokeApply: FourInfoConsentRevokeApplySignatureDataGenerator
+
+void Identify::signFourInfoConsentRevokeApply(
+    std::shared_ptr<FourInfoConsentRevokeApplySignatureDataGeneratorDelegate> delegate, std::string serviceId,
+    std::string serviceProviderId, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+    const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup) {
+  using Generator = FourInfoConsentRevokeApplySignatureDataGenerator;
+  runRequest<Generator>(delegate, &FourInfoConsentRevokeApplySignatureDataGeneratorDelegate::didSignFourInfoConsentRevokeApply,
+                        inputPinDialogDisplaySettingGroup, nfcDialogMessageSettingGroup,
+                        [&](Generator& generator, const RequestPins& pins) -> std::optional<SignatureDataError> {
+                          if (serviceId.empty()) return SignatureDataError::notSetServiceId();
+                          if (serviceProviderId.empty()) return SignatureDataError::notSetServiceProviderId();
+                          const auto pin = heldSignerPin(pins);
+                          if (!pin) return SignatureDataError::fromCode(pin.error());
+                          generator.signFourInfoConsentRevokeApply(serviceId, serviceProviderId, Const().SHA256, *pin);
+                          return std::nullopt;
+                        });
+}
 
 // -- signAndGetBasicPersonalInfo: SignatureDataAndBasicPersonalInfoGenerator
 
+void Identify::signAndGetBasicPersonalInfo(std::shared_ptr<SignatureDataAndBasicPersonalInfoGeneratorDelegate> delegate,
+                                           std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+                                           bool includeBasicPersonalInfo,
+                                           const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                                           const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup) {
+  using Generator = SignatureDataAndBasicPersonalInfoGenerator;
+  using Error = SignatureDataAndBasicPersonalInfoError;
+  runRequest<Generator>(delegate, &SignatureDataAndBasicPersonalInfoGeneratorDelegate::didSignAndGetBasicPersonalInfo,
+                        inputPinDialogDisplaySettingGroup, nfcDialogMessageSettingGroup,
+                        [&](Generator& generator, const RequestPins& pins) -> std::optional<Error> {
+                          const auto pin = heldSignerPin(pins);
+                          if (!pin) return Error::fromCode(pin.error());
+                          generator.signAndGetBasicPersonalInfo(tbsData, hashAlgorithm.value_or(Const().SHA256), *pin,
+                                                                includeBasicPersonalInfo);
+                          return std::nullopt;
+                        });
+}
+
 // -- getMyNumber: MyNumberInfoReader
+
+void Identify::getMyNumber(std::shared_ptr<MyNumberInfoReaderDelegate> delegate,
+                           const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<MyNumberInfoReader>(delegate, &MyNumberInfoReaderDelegate::didGetMyNumberInfo, pinTexts, nfcTexts,
+                                 [](MyNumberInfoReader& reader, const RequestPins& pins) {
+                                   reader.fetchMyNumberCardInfo(pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN));
+                                 });
+}
+
+void Identify::getMyNumber(std::shared_ptr<MyNumberInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                           const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<MyNumberInfoReader>(delegate, &MyNumberInfoReaderDelegate::didGetMyNumberInfo, pinTexts, nfcTexts,
+                                 [&appId](MyNumberInfoReader& reader, const RequestPins& pins) {
+                                   reader.fetchMyNumberCardInfo(pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), appId);
+                                 });
+}
 
 // -- getCardPrintInfo: CardPrintInfoReader
 
+void Identify::getCardPrintInfo(std::shared_ptr<CardPrintInfoReaderDelegate> delegate,
+                                const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoReader>(delegate, &CardPrintInfoReaderDelegate::didGetCardPrintInfo, pinTexts, nfcTexts,
+                                  [](CardPrintInfoReader& reader, const RequestPins& pins) {
+                                    reader.fetchCardPrintInfo(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN));
+                                  });
+}
+
+void Identify::getCardPrintInfo(std::shared_ptr<CardPrintInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                                const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoReader>(
+      delegate, &CardPrintInfoReaderDelegate::didGetCardPrintInfo, pinTexts, nfcTexts,
+      [&appId](CardPrintInfoReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfo(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN), appId);
+      });
+}
+
 // -- getCardPrintInfoAndGetMyNumber: CardPrintInfoAndMyNumberInfoReader
 
+void Identify::getCardPrintInfoAndGetMyNumber(std::shared_ptr<CardPrintInfoAndMyNumberInfoReaderDelegate> delegate,
+                                              const InputPinDialogDisplaySettingGroup& pinTexts,
+                                              const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoAndMyNumberInfoReader>(
+      delegate, &CardPrintInfoAndMyNumberInfoReaderDelegate::didGetCardPrintInfoAndGetMyNumber, pinTexts, nfcTexts,
+      [](CardPrintInfoAndMyNumberInfoReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfoAndMyNumberInfo(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN),
+                                                 pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN));
+      });
+}
+
+void Identify::getCardPrintInfoAndGetMyNumber(std::shared_ptr<CardPrintInfoAndMyNumberInfoReaderDelegate> delegate,
+                                              std::optional<std::string> appId,
+                                              const InputPinDialogDisplaySettingGroup& pinTexts,
+                                              const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoAndMyNumberInfoReader>(
+      delegate, &CardPrintInfoAndMyNumberInfoReaderDelegate::didGetCardPrintInfoAndGetMyNumber, pinTexts, nfcTexts,
+      [&appId](CardPrintInfoAndMyNumberInfoReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfoAndMyNumberInfo(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN),
+                                                 pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), appId);
+      });
+}
+
 // -- getPromptedPii: PromptedPiiReader
+
+void Identify::getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegate,
+                              const InputPinDialogDisplaySettingGroup& pinTexts,
+                              const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<PromptedPiiReader>(delegate, &PromptedPiiReaderDelegate::didGetPromptedPii, pinTexts, nfcTexts,
+                                [](PromptedPiiReader& reader, const RequestPins& pins) {
+                                  reader.fetchPromptedPii(pins.pin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN));
+                                });
+}
+
+void Identify::getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegate, std::optional<std::string> appId,
+                              const InputPinDialogDisplaySettingGroup& pinTexts,
+                              const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<PromptedPiiReader>(delegate, &PromptedPiiReaderDelegate::didGetPromptedPii, pinTexts, nfcTexts,
+                                [&appId](PromptedPiiReader& reader, const RequestPins& pins) {
+                                  reader.fetchPromptedPii(appId, pins.pin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN));
+                                });
+}
 
 // -- signAndGetMyNumber: SignatureDataAndMyNumberInfoReader
 

@@ -1,0 +1,264 @@
+// The NFC layer's cost per APDU: one 5498-byte extended READ BINARY and a 16-command chain, through
+// the session layer on the in-process virtual reader and on PC/SC (pcscd with vpcd on loopback),
+// beside a replay of the same chain with raw SCardTransmit calls and the modelled air time
+// (about 23.6 us a byte at 424 kbit/s). The PC/SC ones skip where pcscd cannot run.
+#include <benchmark/benchmark.h>
+
+#include <PCSC/pcsclite.h>
+#include <PCSC/winscard.h>
+
+#include <condition_variable>
+#include <future>
+#include <mutex>
+
+#include "Platform/CardReader.hpp"
+#include "Platform/NFCTagReaderSession.hpp"
+#include "Platform/PcscCardReader.hpp"
+#include "Platform/Platform.hpp"
+#include "Platform/VirtualCard/PcscDaemon.hpp"
+#include "Platform/VirtualCard/VirtualCard.hpp"
+#include "Platform/VirtualCard/VirtualCardReader.hpp"
+#include "Platform/VirtualCard/VirtualSampleCard.hpp"
+#include "Platform/VirtualCard/VpcdBridge.hpp"
+
+using namespace ekyc;
+
+namespace {
+
+constexpr double kAirMicrosecondsPerByte = 23.6;
+
+NFCISO7816APDU select(std::uint16_t id) {
+  return NFCISO7816APDU(0x00, 0xA4, 0x02, 0x0C, Bytes{static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id)},
+                        std::nullopt);
+}
+NFCISO7816APDU read(std::size_t le) { return NFCISO7816APDU(0x00, 0xB0, 0x00, 0x00, {}, le); }
+
+std::vector<NFCISO7816APDU> unlockCommands() {
+  return {NFCISO7816APDU(0x00, 0xA4, 0x04, 0x0C, VirtualSampleCard::AID, std::nullopt),
+          select(VirtualSampleCard::PIN_FILE), NFCISO7816APDU(0x00, 0x20, 0x00, 0x80, toBytes("1234"), std::nullopt)};
+}
+
+// Sixteen commands shaped like a reader's chain: application, PIN, then selects and reads.
+std::vector<NFCISO7816APDU> chain16() {
+  auto chain = unlockCommands();
+  for (std::size_t le : {17, 568, 1664, 336, 1024, 17}) {
+    chain.push_back(select(le == 17 ? VirtualSampleCard::FREE_FILE : VirtualSampleCard::PROTECTED_FILE));
+    chain.push_back(read(le));
+  }
+  chain.push_back(select(VirtualSampleCard::FREE_FILE));
+  return chain;  // 3 + 12 + 1
+}
+
+// Wall-clock microseconds per APDU over the measured loop.
+double perApdu(std::chrono::steady_clock::duration elapsed, benchmark::IterationCount iterations, double apdus) {
+  if (iterations == 0) return 0;
+  return std::chrono::duration<double, std::micro>(elapsed).count() / (static_cast<double>(iterations) * apdus);
+}
+
+double airMicroseconds(const std::vector<NFCISO7816APDU>& commands, const std::vector<std::size_t>& answerSizes) {
+  std::size_t bytes = 0;
+  for (const auto& c : commands) bytes += c.encoded().size();
+  for (std::size_t s : answerSizes) bytes += s;
+  return static_cast<double>(bytes) * kAirMicrosecondsPerByte;
+}
+
+// A begun session connected to the card, driven from the benchmark thread.
+class SessionHarness : public NFCTagReaderSessionDelegate, public std::enable_shared_from_this<SessionHarness> {
+ public:
+  bool open(const Platform& platform) {
+    session_ = NFCTagReaderSession::create(platform, NFCPollingOption::iso14443, shared_from_this());
+    if (!session_) return false;
+    auto connected = connected_.get_future();
+    session_->begin();
+    if (connected.wait_for(std::chrono::seconds(20)) != std::future_status::ready) return false;
+    return tag_ != nullptr;
+  }
+  void close() {
+    if (session_) session_->invalidate();
+    auto ended = ended_.get_future();
+    ended.wait_for(std::chrono::seconds(20));
+    session_.reset();
+    tag_.reset();
+  }
+  // Runs the commands one after the other, each from the completion of the one before; returns
+  // the answer sizes (data + status), or nothing when one failed.
+  std::optional<std::vector<std::size_t>> run(const std::vector<NFCISO7816APDU>& commands) {
+    std::promise<std::optional<std::vector<std::size_t>>> done;
+    auto future = done.get_future();
+    auto sizes = std::make_shared<std::vector<std::size_t>>();
+    auto step = std::make_shared<std::function<void(std::size_t)>>();
+    *step = [this, &commands, &done, sizes, step](std::size_t i) {
+      if (i == commands.size()) {
+        done.set_value(*sizes);
+        return;
+      }
+      tag_->sendCommand(commands[i], [&done, sizes, step, i](Bytes data, std::uint8_t sw1, std::uint8_t,
+                                                             std::optional<NFCError> error) {
+        if (error || sw1 != 0x90) {
+          done.set_value(std::nullopt);
+          return;
+        }
+        sizes->push_back(data.size() + 2);
+        (*step)(i + 1);
+      });
+    };
+    (*step)(0);
+    auto result = future.get();
+    *step = nullptr;  // breaks the self-reference
+    return result;
+  }
+
+  void tagReaderSessionDidBecomeActive(NFCTagReaderSession&) override {}
+  void tagReaderSession(NFCTagReaderSession& session, const std::vector<std::shared_ptr<NFCTag>>& tags) override {
+    auto tag = tags.at(0);
+    session.connect(tag, [this, tag](std::optional<NFCError> error) {
+      if (!error) tag_ = tag->iso7816();
+      connected_.set_value();
+    });
+  }
+  void tagReaderSession(NFCTagReaderSession&, const NFCError&) override { ended_.set_value(); }
+
+ private:
+  std::shared_ptr<NFCTagReaderSession> session_;
+  std::shared_ptr<NFCISO7816Tag> tag_;
+  std::promise<void> connected_;
+  std::promise<void> ended_;
+};
+
+void runChain(benchmark::State& state, const Platform& platform, const std::vector<NFCISO7816APDU>& prelude,
+              const std::vector<NFCISO7816APDU>& measured) {
+  auto harness = std::make_shared<SessionHarness>();
+  if (!harness->open(platform)) {
+    state.SkipWithError("no card could be connected");
+    return;
+  }
+  if (!prelude.empty() && !harness->run(prelude)) {
+    state.SkipWithError("the card refused the preparing commands");
+    harness->close();
+    return;
+  }
+  std::vector<std::size_t> sizes;
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    auto answered = harness->run(measured);
+    if (!answered) {
+      state.SkipWithError("a command failed");
+      break;
+    }
+    sizes = *answered;
+  }
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  harness->close();
+  const double apdus = static_cast<double>(measured.size());
+  state.counters["us_per_apdu"] = perApdu(elapsed, state.iterations(), apdus);
+  state.counters["air_us_per_apdu"] = airMicroseconds(measured, sizes) / apdus;
+}
+
+// ---- In-process virtual reader ----
+
+Platform virtualPlatform() {
+  auto reader = std::make_shared<VirtualCardReader>();
+  reader->present(VirtualSampleCard::make());
+  Platform platform;
+  platform.cardReader = reader;
+  return platform;
+}
+
+void BM_Virtual_ExtendedRead5498(benchmark::State& state) {
+  auto prelude = unlockCommands();
+  prelude.push_back(select(VirtualSampleCard::PROTECTED_FILE));
+  runChain(state, virtualPlatform(), prelude, {read(VirtualSampleCard::PROTECTED_SIZE)});
+}
+BENCHMARK(BM_Virtual_ExtendedRead5498)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+void BM_Virtual_Chain16(benchmark::State& state) { runChain(state, virtualPlatform(), {}, chain16()); }
+BENCHMARK(BM_Virtual_Chain16)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// ---- PC/SC through pcscd and vpcd ----
+
+struct PcscSetup {
+  std::unique_ptr<PcscDaemon> daemon;
+  std::unique_ptr<VpcdBridge> bridge;
+  std::string whyNot;
+  Platform platform;
+};
+
+PcscSetup& pcsc() {
+  static PcscSetup setup = [] {
+    PcscSetup s;
+    s.daemon = PcscDaemon::start(s.whyNot);
+    if (!s.daemon) return s;
+    s.bridge = std::make_unique<VpcdBridge>(VirtualSampleCard::make(), s.daemon->vpcdPort());
+    if (!s.bridge->start()) {
+      s.whyNot = "vpcd did not take the virtual card";
+      s.bridge.reset();
+      s.daemon.reset();
+      return s;
+    }
+    s.platform.cardReader = std::make_shared<PcscCardReader>(s.daemon->readerName());
+    return s;
+  }();
+  return setup;
+}
+
+void BM_Pcsc_ExtendedRead5498(benchmark::State& state) {
+  if (!pcsc().daemon) {
+    state.SkipWithError(("pcscd cannot run here: " + pcsc().whyNot).c_str());
+    return;
+  }
+  auto prelude = unlockCommands();
+  prelude.push_back(select(VirtualSampleCard::PROTECTED_FILE));
+  runChain(state, pcsc().platform, prelude, {read(VirtualSampleCard::PROTECTED_SIZE)});
+}
+BENCHMARK(BM_Pcsc_ExtendedRead5498)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+void BM_Pcsc_Chain16(benchmark::State& state) {
+  if (!pcsc().daemon) {
+    state.SkipWithError(("pcscd cannot run here: " + pcsc().whyNot).c_str());
+    return;
+  }
+  runChain(state, pcsc().platform, {}, chain16());
+}
+BENCHMARK(BM_Pcsc_Chain16)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// The same chain replayed with raw SCardTransmit calls: what PC/SC itself costs.
+void BM_Pcsc_RawSCardTransmitChain16(benchmark::State& state) {
+  if (!pcsc().daemon) {
+    state.SkipWithError(("pcscd cannot run here: " + pcsc().whyNot).c_str());
+    return;
+  }
+  SCARDCONTEXT context = 0;
+  SCARDHANDLE card = 0;
+  DWORD protocol = 0;
+  if (SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &context) != SCARD_S_SUCCESS) {
+    state.SkipWithError("no PC/SC context");
+    return;
+  }
+  if (SCardConnect(context, pcsc().daemon->readerName().c_str(), SCARD_SHARE_SHARED, SCARD_PROTOCOL_T1, &card,
+                   &protocol) != SCARD_S_SUCCESS) {
+    SCardReleaseContext(context);
+    state.SkipWithError("SCardConnect failed");
+    return;
+  }
+  std::vector<Bytes> encoded;
+  for (const auto& c : chain16()) encoded.push_back(c.encoded());
+  Bytes receive(65538);
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    for (const auto& command : encoded) {
+      DWORD length = static_cast<DWORD>(receive.size());
+      if (SCardTransmit(card, SCARD_PCI_T1, command.data(), static_cast<DWORD>(command.size()), nullptr,
+                        receive.data(), &length) != SCARD_S_SUCCESS) {
+        state.SkipWithError("SCardTransmit failed");
+        break;
+      }
+    }
+  }
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  SCardDisconnect(card, SCARD_RESET_CARD);
+  SCardReleaseContext(context);
+  state.counters["us_per_apdu"] = perApdu(elapsed, state.iterations(), static_cast<double>(encoded.size()));
+}
+BENCHMARK(BM_Pcsc_RawSCardTransmitChain16)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,62 @@
+#include "Auth/AuthSignatureDataGenerator.hpp"
+
+#include "PKI/DigestInfo.hpp"
+#include "Utility/Const.hpp"
+
+namespace ekyc {
+
+AuthSignatureDataGenerator::AuthSignatureDataGenerator(std::shared_ptr<AuthSignatureDataGeneratorDelegate> delegate,
+                                                       ReaderContext context)
+    : JpkiSigningFrame(std::move(context)), delegate(std::move(delegate)), hashAlgorithm(Const().SHA256) {}
+
+void AuthSignatureDataGenerator::auth(const std::optional<std::string>& tbsDataBase64String,
+                                      const std::string& hashAlgorithm, const std::optional<std::string>& pinUserCert) {
+  this->pinUserCert = pinUserCert;
+  auto self = std::static_pointer_cast<AuthSignatureDataGenerator>(shared_from_this());
+  obtainPin(pinUserCert, [self, tbsDataBase64String, hashAlgorithm](const std::string& pin) {
+    Bytes decoded;
+    if (auto failure = checkTbsData(tbsDataBase64String, hashAlgorithm, decoded)) {
+      self->fail(*failure);
+      return;
+    }
+    self->tbsDataBinary = decoded;
+    self->hashAlgorithm = hashAlgorithm;
+    self->digestInfo = DigestInfo(decoded, hashAlgorithm).create();
+    self->pinUserCert = upperCased(pin);
+    self->beginScan(pin);
+  });
+}
+
+std::vector<AuthSignatureDataGenerator::Step> AuthSignatureDataGenerator::chain() {
+  const ConstApduCmd cmd;
+  return {
+      fixed(cmd.selectPublicCertAid),
+      fixed(cmd.selectEf18),
+      {[this] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(scanPin().value_or(""))); }, nullptr},
+      fixed(cmd.selectEf17),
+      {[this] { return ConstApduCmd().getSignAdpuCmd(digestInfo.value_or(Bytes{}), 256); },
+       [this](const Bytes& data) -> std::optional<SignatureDataError> {
+         signatureBinary = data;
+         return std::nullopt;
+       }},
+      fixed(cmd.selectEf0A),
+      {readCertificateCommand,
+       [this](const Bytes& data) -> std::optional<SignatureDataError> {
+         certificateBinary = certificateElement(data);
+         if (!certificateBinary) return SignatureDataError::unknown();
+         return std::nullopt;
+       }},
+  };
+}
+
+void AuthSignatureDataGenerator::deliverFailure(const SignatureDataError& error) {
+  if (delegate) delegate->didAuth(std::unexpected(error));
+}
+
+void AuthSignatureDataGenerator::deliverSuccess() {
+  if (!delegate) return;
+  delegate->didAuth(SignatureData(signatureBinary, certificateBinary, tbsDataBinary,
+                                  Utility().getHashAlgorithm(hashAlgorithm)));
+}
+
+}  // namespace ekyc

@@ -1,0 +1,226 @@
+#include "Platform/VirtualCard/PcscDaemon.hpp"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <PCSC/pcsclite.h>
+#include <PCSC/winscard.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "Platform/PcscContext.hpp"
+
+namespace ekyc {
+
+namespace {
+
+constexpr const char* LOCK_FILE = "/tmp/ekyc-pcscd.lock";
+constexpr const char* SOCKET_FILE = "/run/pcscd/pcscd.comm";
+constexpr const char* VPCD_READER = "Virtual PCD";
+
+std::string findProgram(const std::vector<std::string>& candidates) {
+  for (const auto& path : candidates) {
+    if (::access(path.c_str(), X_OK) == 0) return path;
+  }
+  return {};
+}
+
+std::string findVpcdDriver() {
+  for (const char* path : {"/usr/lib/pcsc/drivers/serial/libifdvpcd.so", "/usr/local/lib/pcsc/drivers/serial/libifdvpcd.so",
+                           "/usr/lib64/pcsc/drivers/serial/libifdvpcd.so"}) {
+    if (::access(path, R_OK) == 0) return path;
+  }
+  return {};
+}
+
+std::uint16_t freeLocalPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return 0;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof(address);
+  std::uint16_t port = 0;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+    port = ntohs(address.sin_port);
+  }
+  ::close(fd);
+  return port;
+}
+
+// The vpcd reader of a running pcscd, or empty.
+std::string vpcdReader() {
+  auto context = PcscContext::establish();
+  if (!context) return {};
+  for (const auto& name : context->readers()) {
+    if (name.find(VPCD_READER) != std::string::npos) return name;
+  }
+  return {};
+}
+
+bool serviceAnswers() { return PcscContext::establish() != nullptr; }
+
+}  // namespace
+
+std::unique_ptr<PcscDaemon> PcscDaemon::start(std::string& whyNot, std::chrono::milliseconds limit) {
+  const std::string program = findProgram({"/usr/sbin/pcscd", "/usr/local/sbin/pcscd", "/sbin/pcscd"});
+  if (program.empty()) {
+    whyNot = "pcscd is not installed (Debian package pcscd)";
+    return nullptr;
+  }
+  const std::string driver = findVpcdDriver();
+  if (driver.empty()) {
+    whyNot = "the vpcd driver is not installed (Debian package vsmartcard-vpcd)";
+    return nullptr;
+  }
+
+  std::unique_ptr<PcscDaemon> daemon(new PcscDaemon());
+  daemon->lockFd_ = ::open(LOCK_FILE, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (daemon->lockFd_ < 0) {
+    whyNot = std::string("cannot open ") + LOCK_FILE;
+    return nullptr;
+  }
+  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  while (::flock(daemon->lockFd_, LOCK_EX | LOCK_NB) != 0) {
+    if (std::chrono::steady_clock::now() > until) {
+      whyNot = "another user of pcscd held the lock for two minutes";
+      return nullptr;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+
+  // A pcscd already running (a system one): use its vpcd reader, on vpcd's default port.
+  if (::access(SOCKET_FILE, F_OK) == 0 && serviceAnswers()) {
+    daemon->readerName_ = vpcdReader();
+    if (daemon->readerName_.empty()) {
+      whyNot = "a pcscd without the vpcd reader is already running";
+      return nullptr;
+    }
+    daemon->port_ = 35963;
+    return daemon;
+  }
+
+  char directory[] = "/tmp/ekyc-pcscd-XXXXXX";
+  if (!::mkdtemp(directory)) {
+    whyNot = "cannot make a temporary directory";
+    return nullptr;
+  }
+  daemon->directory_ = directory;
+  daemon->port_ = freeLocalPort();
+  if (daemon->port_ == 0) {
+    whyNot = "no free local port for vpcd";
+    return nullptr;
+  }
+  const std::string configDirectory = daemon->directory_ + "/reader.conf.d";
+  ::mkdir(configDirectory.c_str(), 0755);
+  {
+    char port[16];
+    std::snprintf(port, sizeof(port), "0x%X", daemon->port_);
+    std::ofstream config(configDirectory + "/vpcd");
+    config << "FRIENDLYNAME \"" << VPCD_READER << "\"\n"
+           << "DEVICENAME   /dev/null:" << port << "\n"
+           << "LIBPATH      " << driver << "\n"
+           << "CHANNELID    " << port << "\n";
+  }
+  const std::string logPath = daemon->directory_ + "/pcscd.log";
+
+  // Everything the child needs is prepared before fork: it only calls async-signal-safe functions.
+  std::vector<std::string> arguments{program, "--foreground", "--config", configDirectory};
+  std::vector<char*> argv;
+  for (auto& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  const int logFd = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int nullFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  const pid_t parent = ::getpid();
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    whyNot = "fork failed";
+    if (logFd >= 0) ::close(logFd);
+    if (nullFd >= 0) ::close(nullFd);
+    return nullptr;
+  }
+  if (pid == 0) {
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::_exit(127);
+    if (nullFd >= 0) ::dup2(nullFd, 0);
+    if (logFd >= 0) {
+      ::dup2(logFd, 1);
+      ::dup2(logFd, 2);
+    }
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  if (logFd >= 0) ::close(logFd);
+  if (nullFd >= 0) ::close(nullFd);
+  daemon->pid_ = pid;
+
+  const auto ready = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < ready) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) {
+      daemon->pid_ = -1;
+      whyNot = "pcscd ended at start (status " + std::to_string(status) + "): " + daemon->log();
+      return nullptr;
+    }
+    if (::access(SOCKET_FILE, F_OK) == 0) {
+      daemon->readerName_ = vpcdReader();
+      if (!daemon->readerName_.empty()) return daemon;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  whyNot = "pcscd did not list the vpcd reader in time: " + daemon->log();
+  return nullptr;
+}
+
+PcscDaemon::~PcscDaemon() { shutdown(); }
+
+void PcscDaemon::shutdown() {
+  if (pid_ > 0) {
+    ::kill(pid_, SIGTERM);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    int status = 0;
+    while (::waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > until) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status, 0);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    pid_ = -1;
+  }
+  if (!directory_.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove_all(directory_, ignored);
+    directory_.clear();
+  }
+  if (lockFd_ >= 0) {
+    ::close(lockFd_);  // releases the lock
+    lockFd_ = -1;
+  }
+}
+
+std::string PcscDaemon::log() const {
+  if (directory_.empty()) return {};
+  std::ifstream in(directory_ + "/pcscd.log");
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace ekyc

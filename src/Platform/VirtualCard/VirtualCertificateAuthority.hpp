@@ -1,0 +1,47 @@
+#pragma once
+// A certificate authority for virtual cards: an RSA-2048 key and a self-signed certificate, issuing
+// X.509 certificates (DER) whose subjectAltName may carry otherName entries. Made with OpenSSL.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <openssl/evp.h>
+
+#include "Extension/Bytes.hpp"
+
+namespace ekyc {
+
+using EvpPkeyPtr = std::shared_ptr<EVP_PKEY>;
+
+class VirtualCertificateAuthority {
+ public:
+  // One otherName entry of a subjectAltName: the identifier in dotted form, the ASN.1 universal
+  // string type of its value (V_ASN1_UTF8STRING, V_ASN1_PRINTABLESTRING, V_ASN1_IA5STRING, ...)
+  // and the value's bytes.
+  struct OtherName {
+    std::string oid;
+    int stringType;
+    Bytes value;
+  };
+
+  // A fresh RSA key of the given size; null if OpenSSL fails.
+  static EvpPkeyPtr generateRsaKey(int bits = 2048);
+
+  // A CA with the given key (a fresh RSA-2048 key when null) and a self-signed certificate.
+  explicit VirtualCertificateAuthority(std::string commonName, EvpPkeyPtr key = nullptr);
+
+  const Bytes& certificate() const { return certificate_; }
+  const EvpPkeyPtr& key() const { return key_; }
+
+  // An end-entity certificate for subjectKey's public key, signed with SHA-256 by this CA; empty
+  // on failure.
+  Bytes issue(const std::string& subjectCommonName, EVP_PKEY* subjectKey, const std::vector<OtherName>& altNames,
+              long serial) const;
+
+ private:
+  std::string commonName_;
+  EvpPkeyPtr key_;
+  Bytes certificate_;
+};
+
+}  // namespace ekyc

@@ -1,0 +1,113 @@
+// The basic four items record: text getters, the dictionary and JSON forms, and the items' hash.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "BasicPersonalInfo/BasicPersonalInfo.hpp"
+#include "JpkiTestSupport.hpp"
+#include "Platform/Base64.hpp"
+
+namespace ekyc {
+namespace {
+
+std::optional<Bytes> b(const std::string& text) { return toBytes(text); }
+
+BasicPersonalInfo withPreviousName() {
+  return BasicPersonalInfo(b("髙橋　花子［齋藤］"), b("髙橋　花子"), true, b("齋藤"), b("2"), b("19850412"),
+                           b("東京都千代田区"), b("100000100"), b("10000"), b("10"), b("0000000"), b("3"));
+}
+
+BasicPersonalInfo withoutPreviousName() {
+  return BasicPersonalInfo(b("山田　太郎"), b("山田　太郎"), false, std::nullopt, b("1"), b("19920101"), b("東京都"),
+                           b("00000"), b("00000"), std::nullopt, b("000"), b("4"));
+}
+
+TEST(BasicPersonalInfo, GettersDecodeTheItems) {
+  const auto info = withPreviousName();
+  EXPECT_TRUE(info.isIncludePreviousName());
+  EXPECT_EQ(info.getAllName(), "髙橋　花子［齋藤］");
+  EXPECT_EQ(info.getCommonName(), "髙橋　花子");
+  EXPECT_EQ(info.getPreviousName(), "齋藤");
+  EXPECT_EQ(info.getGender(), "2");
+  EXPECT_EQ(info.getDateOfBirth(), "19850412");
+  EXPECT_EQ(info.getYearNumber(), "3");
+  EXPECT_EQ(info.getAddress(), "東京都千代田区");
+  EXPECT_EQ(info.getSubCharOfAllName(), "100000100");
+  EXPECT_EQ(info.getSubCharOfCommonName(), "10000");
+  EXPECT_EQ(info.getSubCharOfPreviousName(), "10");
+  EXPECT_EQ(info.getSubCharOfAddress(), "0000000");
+  EXPECT_EQ(info.allName(), b("髙橋　花子［齋藤］"));
+  EXPECT_EQ(info.yearNumber(), b("3"));
+}
+
+TEST(BasicPersonalInfo, HashCoversTheWholeNameItemAndNotTheYearNumber) {
+  const auto info = withPreviousName();
+  const Bytes joined = toBytes("髙橋　花子［齋藤］" "2" "19850412" "東京都千代田区");
+  EXPECT_EQ(info.getBasicPersonalInfoHash(), Base64::encode(test::sha(joined, "SHA256")));
+  const BasicPersonalInfo otherYear(b("髙橋　花子［齋藤］"), b("髙橋　花子"), true, b("齋藤"), b("2"), b("19850412"),
+                                    b("東京都千代田区"), b("100000100"), b("10000"), b("10"), b("0000000"), b("4"));
+  EXPECT_EQ(otherYear.getBasicPersonalInfoHash(), info.getBasicPersonalInfoHash());
+  const BasicPersonalInfo otherPrevious(b("髙橋　花子［佐藤］"), b("髙橋　花子"), true, b("佐藤"), b("2"), b("19850412"),
+                                        b("東京都千代田区"), b("100000100"), b("10000"), b("10"), b("0000000"), b("3"));
+  EXPECT_NE(otherPrevious.getBasicPersonalInfoHash(), info.getBasicPersonalInfoHash());
+}
+
+TEST(BasicPersonalInfo, HashIsAbsentWhenOneOfTheFourItemsIs) {
+  for (int missing = 0; missing < 4; ++missing) {
+    const BasicPersonalInfo info(missing == 0 ? std::nullopt : b("n"), b("n"), false, std::nullopt,
+                                 missing == 1 ? std::nullopt : b("1"), missing == 2 ? std::nullopt : b("19900101"),
+                                 missing == 3 ? std::nullopt : b("a"), b("0"), b("0"), std::nullopt, b("0"), b("4"));
+    EXPECT_FALSE(info.getBasicPersonalInfoHash()) << missing;
+    EXPECT_EQ(info.asDictionary().at("basicPersonalInfoHash"), "") << missing;
+  }
+  // Empty items are present: the hash exists.
+  const BasicPersonalInfo empty(Bytes{}, Bytes{}, false, std::nullopt, Bytes{}, Bytes{}, Bytes{}, Bytes{}, Bytes{},
+                                std::nullopt, Bytes{}, Bytes{});
+  EXPECT_EQ(empty.getBasicPersonalInfoHash(), "47DEQpj8HBSa+/TImW+5JCeuQeRkm5NMpJWZG3hSuFU=");
+}
+
+TEST(BasicPersonalInfo, DictionaryWithoutPreviousName) {
+  const auto dict = withoutPreviousName().asDictionary();
+  ASSERT_EQ(dict.size(), 13u);
+  EXPECT_EQ(dict.at("isIncludePreviousName"), "false");
+  EXPECT_EQ(dict.at("previousName"), "");
+  EXPECT_EQ(dict.at("subCharOfPreviousName"), "");
+  EXPECT_EQ(dict.at("allName"), dict.at("commonName"));
+  EXPECT_EQ(dict.at("subCharOfAllName"), dict.at("subCharOfCommonName"));
+  EXPECT_EQ(dict.at("yearNumber"), "4");
+  EXPECT_EQ(withPreviousName().asDictionary().at("isIncludePreviousName"), "true");
+}
+
+TEST(BasicPersonalInfo, InvalidUtf8GivesTheEmptyText) {
+  const BasicPersonalInfo info(Bytes{0xFF, 0xFE}, Bytes{0xFF}, false, std::nullopt, b("1"), b("19900101"),
+                               Bytes{0xC3}, b("0"), b("0"), std::nullopt, b("0"), b("4"));
+  EXPECT_EQ(info.getAllName(), "");
+  EXPECT_EQ(info.getAddress(), "");
+  EXPECT_FALSE(info.getPreviousName());
+  EXPECT_EQ(info.asDictionary().at("allName"), "");
+  // The hash is over the stored bytes, whatever they are.
+  EXPECT_TRUE(info.getBasicPersonalInfoHash());
+  const auto json = nlohmann::json::parse(info.toJson());
+  EXPECT_EQ(json.at("allName"), "");
+}
+
+TEST(BasicPersonalInfo, JsonHasThirteenTextMembers) {
+  for (const auto& info : {withPreviousName(), withoutPreviousName()}) {
+    const std::string text = info.toJson();
+    EXPECT_EQ(text.find(' '), std::string::npos);
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    const auto json = nlohmann::json::parse(text);
+    ASSERT_TRUE(json.is_object());
+    EXPECT_EQ(json.size(), 13u);
+    for (const auto& [key, value] : json.items()) EXPECT_TRUE(value.is_string()) << key;
+    EXPECT_EQ(json.at("allName"), *info.getAllName());
+    EXPECT_EQ(json.at("basicPersonalInfoHash"), *info.getBasicPersonalInfoHash());
+  }
+  // "/" is written as "\/", as the platform serializer does (base64 may hold it).
+  const BasicPersonalInfo slash(b("a/b"), b("a/b"), false, std::nullopt, b("1"), b("1"), b("x"), b("0"), b("0"),
+                                std::nullopt, b("0"), b("4"));
+  EXPECT_NE(slash.toJson().find("\"a\\/b\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ekyc

@@ -1,0 +1,200 @@
+// Consent-revoke document signing end to end. The returned document is checked independently with
+// libxml2: well-formed, the canonical form (C14N 1.0) of the document without its Signature hashes
+// to the DigestValue, the canonical SignedInfo verifies under the returned certificate with RSA and
+// SHA-256, and the document keeps its shape (declaration first, no namespace on Signature, no URI
+// on Reference, Signature as the root's last child).
+#include <gtest/gtest.h>
+
+#include "Jpki/JpkiRig.hpp"
+#include "PKI/DigestInfo.hpp"
+#include "Platform/Base64.hpp"
+#include "Utility/ConsentXmlUtility.hpp"
+
+namespace ekyc::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+using Generator = FourInfoConsentRevokeApplySignatureDataGenerator;
+
+std::string document(const JpkiRig& rig) {
+  const auto result = rig.recorder->signatureResult();
+  if (!result || !*result || !(*result)->fourInfoConsentRevokeApply()) return {};
+  const auto bytes = Base64::decode(*(*result)->fourInfoConsentRevokeApply());
+  return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+}
+
+std::string elementText(const std::string& xml, const std::string& name) {
+  const auto open = "<" + name + ">";
+  const auto start = xml.find(open);
+  const auto end = xml.find("</" + name + ">");
+  if (start == std::string::npos || end == std::string::npos) return "<missing>";
+  return xml.substr(start + open.size(), end - start - open.size());
+}
+
+// Checks the document as an XML-DSig verifier would (with the namespace-free shape) and returns
+// the libxml2 view of it.
+XmlCheck verifyDocument(const std::string& doc) {
+  const auto check = checkXml(doc);
+  EXPECT_TRUE(check.wellFormed);
+  EXPECT_EQ(doc.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u);
+  EXPECT_EQ(check.rootName, "利用者同意取消申請情報");
+  EXPECT_EQ(check.lastChildOfRoot, "Signature");
+  EXPECT_FALSE(check.signatureHasNamespace);
+  EXPECT_FALSE(check.referenceHasUri);
+  EXPECT_EQ(check.digestValue, Base64::encode(sha(toBytes(check.canonicalWithoutSignature), "SHA256")));
+  const auto certificate = Base64::decode(check.certificate);
+  const auto signature = Base64::decode(check.signatureValue);
+  EXPECT_TRUE(certificate && signature);
+  if (certificate && signature) {
+    EXPECT_EQ(*certificate, jpkiContents().signingCertificate);
+    EXPECT_TRUE(verifySignature(*certificate, "SHA256", toBytes(check.canonicalSignedInfo), *signature));
+  }
+  return check;
+}
+
+TEST(FourInfoConsentRevokeApply, SignedDocumentVerifies) {
+  JpkiRig rig;
+  rig.make<Generator>()->signFourInfoConsentRevokeApply("service-0001", "provider-0002", "SHA-256", "ABCDEF123");
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ", "result ok", "didGetPin "}));
+  EXPECT_EQ(rig.sheet->texts(), (Strings{"カードをかざしてください", "読み取り中", "読み取りました"}));
+  const auto record = rig.recorder->signatureResult()->value();
+  EXPECT_FALSE(record.signature());
+  EXPECT_FALSE(record.signingCert());
+  EXPECT_FALSE(record.tbsData());
+  EXPECT_FALSE(record.hashAlgOid());
+  EXPECT_FALSE(record.fourInfoConsentApply());
+
+  const std::string doc = document(rig);
+  verifyDocument(doc);
+  const ConsentXmlUtility xml;
+  const std::string base = xml.createBaseXmlForConsentRevokeApply("2024/03/05", "09:07:30", "service-0001", "provider-0002");
+  EXPECT_EQ(elementText(doc, "申請日"), "2024/03/05");
+  EXPECT_EQ(elementText(doc, "申請時間"), "09:07:30");
+  EXPECT_EQ(elementText(doc, "DigestValue"), Base64::encode(sha(toBytes(base), "SHA256")));
+  // Declaration, the application up to its closing tag, Signature, the closing tag.
+  EXPECT_EQ(doc.find(xml.XML_DECLARATION + base.substr(0, base.rfind('<')) + "<Signature><SignedInfo>"), 0u);
+  const std::string closing = "</Signature></利用者同意取消申請情報>";
+  EXPECT_EQ(doc.substr(doc.size() - closing.size()), closing);
+
+  // What the card signed: the DigestInfo of SignedInfo exactly as it is in the document.
+  const std::string signedInfo = xml.createSignedInfoXml(elementText(doc, "DigestValue"));
+  const Bytes info = DigestInfo(toBytes(signedInfo), "SHA-256").create();
+  EXPECT_EQ(rig.commands(), (Strings{"00A4040C0AD392F000260100000001", "00A4020C02001B",
+                                     "002000800941424344454631323" "3", "00A4020C02001A",
+                                     "802A008033" + hex(info) + "00", "00A4020C020001", "00B00000000F3C"}));
+}
+
+TEST(FourInfoConsentRevokeApply, TokyoDateAndTime) {
+  JpkiRig rig;
+  rig.clock->set(Clock::TimePoint(std::chrono::seconds(1709652600)));  // 2024-03-05T15:30:00Z
+  rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
+  ASSERT_TRUE(rig.waitForResult());
+  const std::string doc = document(rig);
+  EXPECT_EQ(elementText(doc, "申請日"), "2024/03/06");
+  EXPECT_EQ(elementText(doc, "申請時間"), "00:30:00");
+}
+
+TEST(FourInfoConsentRevokeApply, HostTextsCannotBreakOrRewriteTheDocument) {
+  JpkiRig rig;
+  const std::string serviceId = "a<b>&c</サービスID><サービス事業者ID>evil</サービス事業者ID>serviceProviderId";
+  const std::string providerId = "x\"y'z & applyDate";
+  rig.make<Generator>()->signFourInfoConsentRevokeApply(serviceId, providerId, "SHA-256", "ABCDEF123");
+  ASSERT_TRUE(rig.waitForResult());
+  const std::string doc = document(rig);
+  const auto check = verifyDocument(doc);
+  // The canonical form carries the texts as given.
+  EXPECT_NE(check.canonicalWithoutSignature.find(
+                "<サービスID>a&lt;b&gt;&amp;c&lt;/サービスID&gt;&lt;サービス事業者ID&gt;evil&lt;/サービス事業者ID&gt;"
+                "serviceProviderId</サービスID>"),
+            std::string::npos);
+  EXPECT_NE(check.canonicalWithoutSignature.find("<サービス事業者ID>x\"y'z &amp; applyDate</サービス事業者ID>"),
+            std::string::npos);
+}
+
+TEST(FourInfoConsentRevokeApply, SmallLettersOfThePinReachTheCardInCapitals) {
+  JpkiRig rig;
+  rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "abcdef123");
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->code(), 0);
+  EXPECT_EQ(rig.commands()[2], "0020008009" + hex(toBytes("ABCDEF123")));
+  // The signing PIN is not handed back.
+  EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ", "result ok", "didGetPin "}));
+}
+
+TEST(FourInfoConsentRevokeApply, UnsupportedHashBeforeThePin) {
+  JpkiRig rig;
+  rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-1", "");
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), (Strings{"result 12005", "didGetPin "}));
+  EXPECT_EQ(rig.viewController->presentedCount(), 0u);
+}
+
+TEST(FourInfoConsentRevokeApply, PinStepAndRefusals) {
+  {  // empty PIN: the dialog asks; the entered PIN is checked with the signing rule
+    JpkiRig rig;
+    rig.viewController->enqueue(ScriptedViewController::Answer::OK("abc12"));
+    rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "");
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"didGetFailedPin MYNUMBERCARD_SIGNER_PIN", "result 12007", "didGetPin "}));
+  }
+  {
+    JpkiRig rig;
+    rig.viewController->enqueue(ScriptedViewController::Answer::Cancel());
+    rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "");
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"didGetFailedPin MYNUMBERCARD_SIGNER_PIN", "result 12101", "didGetPin "}));
+  }
+  {
+    JpkiRig rig;
+    rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABC-123");
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"didGetFailedPin MYNUMBERCARD_SIGNER_PIN", "result 12008", "didGetPin "}));
+    EXPECT_TRUE(rig.commands().empty());
+  }
+  {  // VERIFY refused with one try left
+    auto options = VirtualJpkiContents::Options{};
+    options.signingTriesLeft = 2;
+    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
+    rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "WRONG123");
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(),
+              (Strings{"didGetPin ", "didGetFailedPin MYNUMBERCARD_SIGNER_PIN 1", "result 13300", "didGetPin "}));
+    EXPECT_EQ(rig.recorder->signatureResult()->error().retryCount, 1);
+    EXPECT_EQ(rig.sheet->texts().back(), "読み取りに失敗しました");
+  }
+}
+
+TEST(FourInfoConsentRevokeApply, SessionEndBeforeTheChainReportsOnce) {
+  JpkiRig rig(jpkiContents(), false);
+  rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
+  ASSERT_TRUE(rig.waitForSession());
+  rig.reader->cancelBySheet();
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), (Strings{"result 13700", "didGetPin "}));
+}
+
+TEST(FourInfoConsentRevokeApply, CardRemovedMidChain) {
+  JpkiRig rig;
+  rig.card->addFault(VirtualCardFault::removedAt(6));
+  rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ", "result 13999", "didGetPin "}));
+}
+
+TEST(FourInfoConsentRevokeApply, CertificateFileWithoutCertificate) {
+  auto options = VirtualJpkiContents::Options{};
+  options.signingCertificateFile = Bytes(3900, 0x00);
+  JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
+  rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ", "result 99999", "didGetPin "}));
+}
+
+TEST(FourInfoConsentRevokeApply, BooleanToString) {
+  EXPECT_EQ(Generator::booleanToString(true), "1");
+  EXPECT_EQ(Generator::booleanToString(false), "0");
+}
+
+}  // namespace
+}  // namespace ekyc::test

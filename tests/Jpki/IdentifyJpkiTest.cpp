@@ -1,0 +1,141 @@
+// The three JPKI requests through the facade: the facade's own checks (12012, 12013, the preset
+// signing PIN), the PIN store and the held signing PIN, and whole requests on the virtual card.
+#include <gtest/gtest.h>
+
+#include "Identify/Identify.hpp"
+#include "Jpki/JpkiRig.hpp"
+#include "Platform/Base64.hpp"
+
+namespace ekyc::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+const Bytes DATA = toBytes("facade data");
+const std::string DATA_B64 = Base64::encode(DATA);
+
+struct FacadeRig : JpkiRig {
+  explicit FacadeRig(const VirtualJpkiContents& contents = jpkiContents()) : JpkiRig(contents) {
+    identify = Identify::create(viewController, 30.0, *platform);
+  }
+  std::shared_ptr<Identify> identify;
+};
+
+TEST(IdentifyJpki, AuthWithPresetPin) {
+  FacadeRig rig;
+  rig.identify->setPin(SetPinKey::MYNUMBERCARD_USERCERT_PIN, "1234");
+  rig.identify->auth(rig.recorder, DATA_B64, std::nullopt, JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), (Strings{"result ok"}));
+  const auto record = rig.recorder->signatureResult()->value();
+  EXPECT_EQ(record.hashAlgOid(), "2.16.840.1.101.3.4.2.1");
+  EXPECT_TRUE(verifySignature(*record.signingCert(), "SHA256", DATA, *record.signature()));
+  EXPECT_FALSE(rig.identify->hasReader());
+  EXPECT_FALSE(rig.identify->pinDic().at(SetPinKey::MYNUMBERCARD_USERCERT_PIN));
+  // The user-authentication PIN is never kept as a signing PIN.
+  EXPECT_EQ(rig.identify->pinForSigner().value_or(""), "");
+}
+
+TEST(IdentifyJpki, AuthPinIsCheckedByTheGeneratorAndRefusalsReachTheFacade) {
+  {
+    FacadeRig rig;
+    rig.identify->setPin(SetPinKey::MYNUMBERCARD_USERCERT_PIN, "12");
+    rig.identify->auth(rig.recorder, DATA_B64, "SHA-512", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result 12007"}));
+    EXPECT_EQ(rig.identify->failedPinDic(),
+              (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_USERCERT_PIN, std::nullopt}}));
+  }
+  {
+    FacadeRig rig;
+    rig.identify->setPin(SetPinKey::MYNUMBERCARD_USERCERT_PIN, "4321");
+    rig.identify->auth(rig.recorder, DATA_B64, "SHA-512", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result 13300"}));
+    EXPECT_EQ(rig.identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_USERCERT_PIN, 2}}));
+    EXPECT_FALSE(rig.identify->hasReader());
+  }
+}
+
+TEST(IdentifyJpki, ConsentRevokeChecksTheServiceIdsFirst) {
+  for (const auto& [service, provider, code] :
+       {std::tuple{"", "", 12012}, std::tuple{"", "p", 12012}, std::tuple{"s", "", 12013}}) {
+    FacadeRig rig;
+    rig.identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "bad");
+    rig.identify->signFourInfoConsentRevokeApply(rig.recorder, service, provider, JpkiRig::pinTexts(),
+                                                 JpkiRig::nfcTexts());
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(code)}));
+    EXPECT_EQ(rig.recorder->signatureResult()->error().localizedDescription,
+              code == 12012 ? "serviceId が設定されていません。" : "serviceProviderId が設定されていません。");
+    EXPECT_TRUE(rig.commands().empty());
+    EXPECT_EQ(rig.viewController->presentedCount(), 0u);
+    EXPECT_FALSE(rig.identify->failedPinDic());
+  }
+}
+
+TEST(IdentifyJpki, PresetSigningPinIsCheckedByTheFacade) {
+  const std::pair<std::string, int> cases[] = {{"", 12002}, {"ABC12", 12007}, {"ABCDEFGHIJ1234567", 12007},
+                                               {"ABC 123", 12008}};
+  for (const auto& [pin, code] : cases) {
+    FacadeRig rig;
+    rig.identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, pin);
+    rig.identify->signAndGetBasicPersonalInfo(rig.recorder, DATA_B64, std::nullopt, false, JpkiRig::pinTexts(),
+                                              JpkiRig::nfcTexts());
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(code)})) << pin;
+    EXPECT_EQ(rig.identify->failedPinDic(),
+              (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
+    EXPECT_TRUE(rig.commands().empty());
+  }
+}
+
+TEST(IdentifyJpki, SigningPinHandedBackServesTheNextSigningRequest) {
+  FacadeRig rig;
+  rig.identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "abcdef123");
+  rig.identify->signAndGetBasicPersonalInfo(rig.recorder, DATA_B64, "SHA-384", true, JpkiRig::pinTexts(),
+                                            JpkiRig::nfcTexts());
+  ASSERT_TRUE(rig.waitForResult());
+  ASSERT_EQ(rig.recorder->code(), 0);
+  const auto record = rig.recorder->basicResult()->value();
+  EXPECT_EQ(record.getSignatureData()->tbsData()->size(), 80u);
+  EXPECT_TRUE(verifySignature(*record.getSignatureData()->signingCert(), "SHA384", *record.getSignatureData()->tbsData(),
+                              *record.getSignatureData()->signature()));
+  EXPECT_EQ(rig.identify->pinForSigner(), "ABCDEF123");
+
+  // The consent revoke takes the held PIN: no dialog.
+  JpkiRig& base = rig;
+  base.recorder = std::make_shared<JpkiRecorder>();
+  rig.card->clearLog();
+  rig.identify->signFourInfoConsentRevokeApply(rig.recorder, "service", "provider", JpkiRig::pinTexts(),
+                                               JpkiRig::nfcTexts());
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->code(), 0);
+  EXPECT_EQ(rig.viewController->presentedCount(), 0u);
+  EXPECT_EQ(rig.commands()[2], "0020008009" + hex(toBytes("ABCDEF123")));
+  EXPECT_EQ(rig.identify->pinForSigner().value_or(""), "");
+  EXPECT_FALSE(rig.identify->hasReader());
+}
+
+TEST(IdentifyJpki, NoNfcReading) {
+  FacadeRig rig;
+  Platform noReader = *rig.platform;
+  noReader.cardReader = nullptr;
+  auto identify = Identify::create(rig.viewController, 30.0, noReader);
+  identify->auth(rig.recorder, DATA_B64, std::nullopt, JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+  identify->signFourInfoConsentRevokeApply(rig.recorder, "s", "p", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+  identify->signAndGetBasicPersonalInfo(rig.recorder, DATA_B64, std::nullopt, false, JpkiRig::pinTexts(),
+                                        JpkiRig::nfcTexts());
+  EXPECT_EQ(rig.recorder->events(), (Strings{"result 11001", "result 11001", "result 11001"}));
+}
+
+TEST(IdentifyJpki, DialogRequestThroughTheFacade) {
+  FacadeRig rig;
+  rig.viewController->enqueue(ScriptedViewController::Answer::OK("1234"));
+  rig.identify->auth(rig.recorder, DATA_B64, "SHA-256", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), (Strings{"result ok"}));
+  EXPECT_EQ(rig.viewController->presentedCount(), 1u);
+}
+
+}  // namespace
+}  // namespace ekyc::test

@@ -1,0 +1,134 @@
+// Taking the six items out of a signature certificate file: the record, the 17000 mask and text
+// for every combination of missing items, and the files that give 99999.
+#include <gtest/gtest.h>
+
+#include "JpkiTestSupport.hpp"
+#include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
+#include "Utility/ConstResult.hpp"
+
+namespace ekyc {
+namespace {
+
+using Generator = SignatureDataAndBasicPersonalInfoGenerator;
+
+std::string text(const std::optional<Bytes>& b) { return b ? std::string(b->begin(), b->end()) : "<absent>"; }
+
+TEST(BasicPersonalInfoExtraction, SampleHolderWithPreviousName) {
+  const auto info = Generator::readBasicPersonalInfo(test::jpkiContents().signingCertificateFile);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(text(info->allName()), "髙橋　花子［齋藤］");
+  EXPECT_TRUE(info->isIncludePreviousName());
+  EXPECT_EQ(text(info->commonName()), "髙橋　花子");
+  EXPECT_EQ(text(info->previousName()), "齋藤");
+  EXPECT_EQ(text(info->subCharOfAllName()), "100000100");
+  EXPECT_EQ(text(info->subCharOfCommonName()), "10000");
+  EXPECT_EQ(text(info->subCharOfPreviousName()), "10");
+  EXPECT_EQ(text(info->gender()), "2");
+  EXPECT_EQ(text(info->yearNumber()), "3");
+  EXPECT_EQ(text(info->dateOfBirth()), "19850412");
+  EXPECT_EQ(text(info->address()), *test::jpkiContents().options.holder.address);
+  EXPECT_EQ(text(info->subCharOfAddress()), *test::jpkiContents().options.holder.addressSubChar);
+}
+
+TEST(BasicPersonalInfoExtraction, HolderWithoutPreviousName) {
+  VirtualJpkiContents::Options options;
+  options.holder = VirtualJpkiContents::Holder::plain();
+  const auto info = Generator::readBasicPersonalInfo(VirtualJpkiContents::make(test::jpkiKeys(), options).signingCertificateFile);
+  ASSERT_TRUE(info);
+  EXPECT_FALSE(info->isIncludePreviousName());
+  EXPECT_EQ(info->commonName(), info->allName());
+  EXPECT_EQ(info->subCharOfCommonName(), info->subCharOfAllName());
+  EXPECT_FALSE(info->previousName());
+  EXPECT_FALSE(info->subCharOfPreviousName());
+}
+
+TEST(BasicPersonalInfoExtraction, OpenBracketWithoutClosingIsNoPreviousName) {
+  VirtualJpkiContents::Options options;
+  options.holder.name = "山田［太郎";
+  options.holder.nameSubChar = "00000";
+  const auto info = Generator::readBasicPersonalInfo(VirtualJpkiContents::make(test::jpkiKeys(), options).signingCertificateFile);
+  ASSERT_TRUE(info);
+  EXPECT_FALSE(info->isIncludePreviousName());
+  EXPECT_EQ(text(info->commonName()), "山田［太郎");
+  EXPECT_FALSE(info->previousName());
+}
+
+TEST(BasicPersonalInfoExtraction, ShortPositionsItemIsNotReadPastItsEnd) {
+  VirtualJpkiContents::Options options;
+  options.holder.nameSubChar = "1";  // the name has 9 characters
+  const auto info = Generator::readBasicPersonalInfo(VirtualJpkiContents::make(test::jpkiKeys(), options).signingCertificateFile);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(text(info->subCharOfCommonName()), "1");
+  EXPECT_EQ(text(info->subCharOfPreviousName()), "");
+}
+
+TEST(BasicPersonalInfoExtraction, EveryCombinationOfMissingItems) {
+  const ConstResult results;
+  const std::string labels[] = {"氏名", "性別", "生年月日", "住所", "氏名の代替文字使用位置", "住所の代替文字使用位置"};
+  for (int mask = 1; mask < 64; ++mask) {
+    VirtualJpkiContents::Options options;
+    auto& h = options.holder;
+    if (mask & 1) h.name.reset();
+    if (mask & 2) h.gender.reset();
+    if (mask & 4) h.dateOfBirth.reset();
+    if (mask & 8) h.address.reset();
+    if (mask & 16) h.nameSubChar.reset();
+    if (mask & 32) h.addressSubChar.reset();
+    const auto info = Generator::readBasicPersonalInfo(VirtualJpkiContents::make(test::jpkiKeys(), options).signingCertificateFile);
+    ASSERT_FALSE(info) << mask;
+    const auto& error = info.error();
+    EXPECT_EQ(error.errorCode, 17000);
+    EXPECT_EQ(error.intErrFlag, mask);
+    EXPECT_EQ(error.errorCase(), SignatureDataAndBasicPersonalInfoError::Case::failReadBasicPersonalInfo);
+    std::string expected = results.constResult.at(17000);
+    for (int bit = 0; bit < 6; ++bit) {
+      if (!(mask & (1 << bit))) continue;
+      if (bit != 0) expected += "、";
+      expected += labels[bit];
+    }
+    EXPECT_EQ(error.localizedDescription, expected) << mask;
+  }
+}
+
+TEST(BasicPersonalInfoExtraction, LabelTextsOfTheSpecCases) {
+  const std::string head = "基本4情報の取得に失敗しました。 : ";
+  VirtualJpkiContents::Options onlyGender;
+  onlyGender.holder.gender.reset();
+  EXPECT_EQ(Generator::readBasicPersonalInfo(VirtualJpkiContents::make(test::jpkiKeys(), onlyGender).signingCertificateFile)
+                .error().localizedDescription,
+            head + "、性別");
+  VirtualJpkiContents::Options nameAndAddress;
+  nameAndAddress.holder.name.reset();
+  nameAndAddress.holder.address.reset();
+  const auto error =
+      Generator::readBasicPersonalInfo(VirtualJpkiContents::make(test::jpkiKeys(), nameAndAddress).signingCertificateFile).error();
+  EXPECT_EQ(error.localizedDescription, head + "氏名、住所");
+  EXPECT_EQ(error.intErrFlag, 9);
+}
+
+TEST(BasicPersonalInfoExtraction, DateOfBirthOfOneByteAndEmpty) {
+  VirtualJpkiContents::Options one;
+  one.holder.dateOfBirth = "5";
+  const auto info = Generator::readBasicPersonalInfo(VirtualJpkiContents::make(test::jpkiKeys(), one).signingCertificateFile);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(text(info->yearNumber()), "5");
+  ASSERT_TRUE(info->dateOfBirth());
+  EXPECT_TRUE(info->dateOfBirth()->empty());
+
+  VirtualJpkiContents::Options empty;
+  empty.holder.dateOfBirth = "";
+  const auto failed = Generator::readBasicPersonalInfo(VirtualJpkiContents::make(test::jpkiKeys(), empty).signingCertificateFile);
+  ASSERT_FALSE(failed);
+  EXPECT_EQ(failed.error().errorCode, 99999);
+}
+
+TEST(BasicPersonalInfoExtraction, FileWithoutACertificate) {
+  EXPECT_EQ(Generator::readBasicPersonalInfo(Bytes(3900, 0xFF)).error().errorCode, 99999);
+  EXPECT_EQ(Generator::readBasicPersonalInfo({}).error().errorCode, 99999);
+  // A certificate element cut short by the end of the data.
+  Bytes cut(test::jpkiContents().signingCertificate.begin(), test::jpkiContents().signingCertificate.begin() + 600);
+  EXPECT_EQ(Generator::readBasicPersonalInfo(cut).error().errorCode, 99999);
+}
+
+}  // namespace
+}  // namespace ekyc

@@ -1,0 +1,101 @@
+// The consent-revoke templates and their three operations, checked against libxml2: documents are
+// well-formed whatever the host's texts hold, and each filled part is already in canonical form.
+#include <gtest/gtest.h>
+
+#include "JpkiTestSupport.hpp"
+#include "Utility/ConsentXmlUtility.hpp"
+
+namespace ekyc {
+namespace {
+
+TEST(ConsentXmlUtility, Templates) {
+  const ConsentXmlUtility u;
+  EXPECT_EQ(u.CONSENT_REVOKE_APPLY_BASE,
+            "<利用者同意取消申請情報><申請書><申請日>applyDate</申請日><申請時間>applyTime</申請時間><サービスID>"
+            "serviceId</サービスID><サービス事業者ID>serviceProviderId</サービス事業者ID></申請書></利用者同意取消申請情報>");
+  EXPECT_EQ(u.SIGNED_INFO_BASE.size(), 576u);
+  EXPECT_EQ(u.XML_DECLARATION, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+  EXPECT_EQ(u.XML_DECLARATION.size(), 38u);
+  EXPECT_EQ(u.SIGNATURE_BASE,
+            "<Signature>signedInfo<SignatureValue>signatureValueEntity</SignatureValue><KeyInfo><X509Data>"
+            "<X509Certificate>certificateEntity</X509Certificate></X509Data></KeyInfo></Signature>");
+  // SignedInfo in canonical form already: what is signed is what a verifier canonicalizes.
+  const auto check = test::checkXml(u.createSignedInfoXml("ABC="));
+  ASSERT_TRUE(check.wellFormed);
+  EXPECT_EQ(check.canonicalSignedInfo, u.createSignedInfoXml("ABC="));
+  EXPECT_FALSE(check.referenceHasUri);
+  EXPECT_EQ(check.digestValue, "ABC=");
+}
+
+TEST(ConsentXmlUtility, FillsTheApplicationDocument) {
+  const ConsentXmlUtility u;
+  EXPECT_EQ(u.createBaseXmlForConsentRevokeApply("2024/03/05", "09:07:30", "svc-1", "prov-2"),
+            "<利用者同意取消申請情報><申請書><申請日>2024/03/05</申請日><申請時間>09:07:30</申請時間><サービスID>svc-1"
+            "</サービスID><サービス事業者ID>prov-2</サービス事業者ID></申請書></利用者同意取消申請情報>");
+}
+
+TEST(ConsentXmlUtility, ValueHoldingAPlaceholderWordIsInsertedAsItIs) {
+  const ConsentXmlUtility u;
+  const std::string xml = u.createBaseXmlForConsentRevokeApply("applyTime", "t", "my-serviceProviderId-applyDate", "p");
+  EXPECT_NE(xml.find("<申請日>applyTime</申請日>"), std::string::npos);
+  EXPECT_NE(xml.find("<サービスID>my-serviceProviderId-applyDate</サービスID>"), std::string::npos);
+  EXPECT_NE(xml.find("<サービス事業者ID>p</サービス事業者ID>"), std::string::npos);
+  EXPECT_EQ(u.createSignedInfoXml("digestValueEntity").find("<DigestValue>digestValueEntity</DigestValue>") !=
+                std::string::npos,
+            true);
+  const std::string done = u.finalizeConsentXml("<r>x</r>", "<SignedInfo></SignedInfo>", "certificateEntity", "signedInfo");
+  EXPECT_EQ(done, u.XML_DECLARATION +
+                      "<r>x<Signature><SignedInfo></SignedInfo><SignatureValue>certificateEntity</SignatureValue>"
+                      "<KeyInfo><X509Data><X509Certificate>signedInfo</X509Certificate></X509Data></KeyInfo>"
+                      "</Signature></r>");
+}
+
+TEST(ConsentXmlUtility, HostTextsAreEscapedAndStayCanonical) {
+  const ConsentXmlUtility u;
+  const std::string id = "a<b>&c\"d'e\r\nf\tg</サービスID><injected/>";
+  const std::string base = u.createBaseXmlForConsentRevokeApply("2024/03/05", "09:07:30", id, "x&y");
+  EXPECT_NE(base.find("a&lt;b&gt;&amp;c\"d'e&#xD;\nf\tg&lt;/サービスID&gt;&lt;injected/&gt;"), std::string::npos);
+  const auto check = test::checkXml(base);
+  ASSERT_TRUE(check.wellFormed);
+  EXPECT_EQ(check.canonicalWithoutSignature, base);
+  EXPECT_EQ(check.rootName, "利用者同意取消申請情報");
+  EXPECT_EQ(check.lastChildOfRoot, "申請書");
+}
+
+TEST(ConsentXmlUtility, CharactersXmlCannotCarryBecomeReplacementCharacters) {
+  const std::string replacement = "\xEF\xBF\xBD";
+  EXPECT_EQ(ConsentXmlUtility::escapeText(std::string("a\x01" "b", 3)), "a" + replacement + "b");
+  EXPECT_EQ(ConsentXmlUtility::escapeText(std::string("\0", 1)), replacement);
+  EXPECT_EQ(ConsentXmlUtility::escapeText("\xFF\xC3"), replacement + replacement);  // not UTF-8, cut short
+  EXPECT_EQ(ConsentXmlUtility::escapeText("\xC0\xAF"), replacement + replacement);  // overlong "/"
+  EXPECT_EQ(ConsentXmlUtility::escapeText("\xED\xA0\x80"), replacement + replacement + replacement);  // surrogate
+  EXPECT_EQ(ConsentXmlUtility::escapeText("\xEF\xBF\xBF"), replacement);  // U+FFFF
+  EXPECT_EQ(ConsentXmlUtility::escapeText("髙\xF0\x9F\x98\x80"), "髙\xF0\x9F\x98\x80");
+  const ConsentXmlUtility u;
+  const std::string base = u.createBaseXmlForConsentRevokeApply("d", "t", std::string("\x01\x1F\xFE", 3), "p");
+  const auto check = test::checkXml(base);
+  ASSERT_TRUE(check.wellFormed);
+  EXPECT_EQ(check.canonicalWithoutSignature, base);
+}
+
+TEST(ConsentXmlUtility, SignatureIsTheLastChildOfTheRoot) {
+  const ConsentXmlUtility u;
+  const std::string base = u.createBaseXmlForConsentRevokeApply("2024/03/05", "09:07:30", "s", "p");
+  const std::string done = u.finalizeConsentXml(base, u.createSignedInfoXml("RA=="), "U0lH", "Q0VSVA==");
+  EXPECT_EQ(done.rfind(u.XML_DECLARATION, 0), 0u);
+  const std::string closing = "</利用者同意取消申請情報>";
+  ASSERT_GE(done.size(), closing.size());
+  EXPECT_EQ(done.substr(done.size() - closing.size()), closing);
+  EXPECT_NE(done.find("</Signature></利用者同意取消申請情報>"), std::string::npos);
+  const auto check = test::checkXml(done);
+  ASSERT_TRUE(check.wellFormed);
+  EXPECT_EQ(check.lastChildOfRoot, "Signature");
+  EXPECT_FALSE(check.signatureHasNamespace);
+  EXPECT_EQ(check.canonicalWithoutSignature, base);
+  EXPECT_EQ(check.canonicalSignedInfo, u.createSignedInfoXml("RA=="));
+  EXPECT_EQ(check.signatureValue, "U0lH");
+  EXPECT_EQ(check.certificate, "Q0VSVA==");
+}
+
+}  // namespace
+}  // namespace ekyc
