@@ -3,8 +3,12 @@
 #include <vector>
 
 #include "Auth/AuthSignatureDataGenerator.hpp"
+#include "CardPrintInfo/CardPrintInfoReader.hpp"
+#include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
 #include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
+#include "MyNumber/MyNumberInfoReader.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
+#include "PromptedPii/PromptedPiiReader.hpp"
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
 #include "Utility/Const.hpp"
 #include "Utility/Utility.hpp"
@@ -195,11 +199,87 @@ void Identify::signAndGetBasicPersonalInfo(std::shared_ptr<SignatureDataAndBasic
 
 // -- getMyNumber: MyNumberInfoReader
 
+void Identify::getMyNumber(std::shared_ptr<MyNumberInfoReaderDelegate> delegate,
+                           const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<MyNumberInfoReader>(delegate, &MyNumberInfoReaderDelegate::didGetMyNumberInfo, pinTexts, nfcTexts,
+                                 [](MyNumberInfoReader& reader, const RequestPins& pins) {
+                                   reader.fetchMyNumberCardInfo(pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN));
+                                 });
+}
+
+void Identify::getMyNumber(std::shared_ptr<MyNumberInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                           const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<MyNumberInfoReader>(delegate, &MyNumberInfoReaderDelegate::didGetMyNumberInfo, pinTexts, nfcTexts,
+                                 [&appId](MyNumberInfoReader& reader, const RequestPins& pins) {
+                                   reader.fetchMyNumberCardInfo(pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), appId);
+                                 });
+}
+
 // -- getCardPrintInfo: CardPrintInfoReader
+
+void Identify::getCardPrintInfo(std::shared_ptr<CardPrintInfoReaderDelegate> delegate,
+                                const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoReader>(delegate, &CardPrintInfoReaderDelegate::didGetCardPrintInfo, pinTexts, nfcTexts,
+                                  [](CardPrintInfoReader& reader, const RequestPins& pins) {
+                                    reader.fetchCardPrintInfo(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN));
+                                  });
+}
+
+void Identify::getCardPrintInfo(std::shared_ptr<CardPrintInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                                const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoReader>(
+      delegate, &CardPrintInfoReaderDelegate::didGetCardPrintInfo, pinTexts, nfcTexts,
+      [&appId](CardPrintInfoReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfo(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN), appId);
+      });
+}
 
 // -- getCardPrintInfoAndGetMyNumber: CardPrintInfoAndMyNumberInfoReader
 
+void Identify::getCardPrintInfoAndGetMyNumber(std::shared_ptr<CardPrintInfoAndMyNumberInfoReaderDelegate> delegate,
+                                              const InputPinDialogDisplaySettingGroup& pinTexts,
+                                              const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoAndMyNumberInfoReader>(
+      delegate, &CardPrintInfoAndMyNumberInfoReaderDelegate::didGetCardPrintInfoAndGetMyNumber, pinTexts, nfcTexts,
+      [](CardPrintInfoAndMyNumberInfoReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfoAndMyNumberInfo(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN),
+                                                 pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN));
+      });
+}
+
+void Identify::getCardPrintInfoAndGetMyNumber(std::shared_ptr<CardPrintInfoAndMyNumberInfoReaderDelegate> delegate,
+                                              std::optional<std::string> appId,
+                                              const InputPinDialogDisplaySettingGroup& pinTexts,
+                                              const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoAndMyNumberInfoReader>(
+      delegate, &CardPrintInfoAndMyNumberInfoReaderDelegate::didGetCardPrintInfoAndGetMyNumber, pinTexts, nfcTexts,
+      [&appId](CardPrintInfoAndMyNumberInfoReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfoAndMyNumberInfo(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN),
+                                                 pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), appId);
+      });
+}
+
 // -- getPromptedPii: PromptedPiiReader
+
+void Identify::getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegate,
+                              const InputPinDialogDisplaySettingGroup& pinTexts,
+                              const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<PromptedPiiReader>(delegate, &PromptedPiiReaderDelegate::didGetPromptedPii, pinTexts, nfcTexts,
+                                [](PromptedPiiReader& reader, const RequestPins& pins) {
+                                  reader.fetchPromptedPii(pins.pin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN));
+                                });
+}
+
+void Identify::getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegate, std::optional<std::string> appId,
+                              const InputPinDialogDisplaySettingGroup& pinTexts,
+                              const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<PromptedPiiReader>(delegate, &PromptedPiiReaderDelegate::didGetPromptedPii, pinTexts, nfcTexts,
+                                [&appId](PromptedPiiReader& reader, const RequestPins& pins) {
+                                  reader.fetchPromptedPii(appId, pins.pin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN));
+                                });
+}
 
 // -- signAndGetMyNumber: SignatureDataAndMyNumberInfoReader
 

@@ -4,6 +4,7 @@
 #include <openssl/evp.h>
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 
 namespace ekyc {
@@ -44,6 +45,8 @@ std::optional<Bytes> BlockCipher::run(Algorithm algorithm, Direction direction, 
     return std::nullopt;
   }
   if (mode == Mode::CBC && iv.size() != blockSize) return std::nullopt;
+  // OpenSSL takes the input length as an int.
+  if (data.size() > static_cast<std::size_t>(INT_MAX) - blockSize) return std::nullopt;
   if (!pkcs7Padding && data.size() % blockSize != 0) return std::nullopt;
   if (direction == Direction::Decrypt && pkcs7Padding && (data.empty() || data.size() % blockSize != 0)) {
     return std::nullopt;

@@ -109,16 +109,20 @@ bool extendsCharacter(char32_t cp) {
 }
 
 // Byte offsets where each user-perceived character of valid UTF-8 text starts, plus the end.
+// A line break written CR LF is one character.
 std::vector<std::size_t> characterBoundaries(std::string_view text) {
   std::vector<std::size_t> bounds;
   std::size_t pos = 0;
   bool joinNext = false;
+  char32_t previous = 0;
   char32_t cp = 0;
   while (pos < text.size()) {
     std::size_t n = decodeUtf8(text, pos, cp);
     if (n == 0) n = 1, cp = 0xFFFD;
-    if (bounds.empty() || !(extendsCharacter(cp) || joinNext)) bounds.push_back(pos);
+    const bool crLf = previous == U'\r' && cp == U'\n';
+    if (bounds.empty() || !(extendsCharacter(cp) || joinNext || crLf)) bounds.push_back(pos);
     joinNext = cp == 0x200D;
+    previous = cp;
     pos += n;
   }
   bounds.push_back(text.size());
@@ -128,7 +132,7 @@ std::vector<std::size_t> characterBoundaries(std::string_view text) {
 // Where a previous name sits in a name's text, in bytes and in characters.
 struct PreviousNameSplit {
   std::size_t leftByte, afterLeftByte, rightByte, afterRightByte;
-  std::size_t leftChar, afterLeftChar, rightChar, afterRightChar;
+  std::size_t leftChar, afterLeftChar, rightChar, afterRightChar, endChar;
 };
 
 std::size_t characterIndexOf(const std::vector<std::size_t>& bounds, std::size_t byteOffset) {
@@ -152,6 +156,7 @@ std::optional<PreviousNameSplit> splitPreviousName(std::string_view text, std::s
   s.afterLeftChar = characterIndexOf(bounds, s.afterLeftByte);
   s.rightChar = characterIndexOf(bounds, s.rightByte);
   s.afterRightChar = characterIndexOf(bounds, s.afterRightByte);
+  s.endChar = bounds.size() - 1;
   return s;
 }
 
@@ -377,7 +382,7 @@ Bytes Utility::fetchIndexesOfSubCharInCommonName(const Bytes& dataCommonName, co
   if (!split) return dataSubChar;
   Bytes out;
   appendFlags(out, dataSubChar, 0, split->leftChar);
-  appendFlags(out, dataSubChar, split->afterRightChar, dataSubChar.size());
+  appendFlags(out, dataSubChar, split->afterRightChar, split->endChar);
   return out;
 }
 

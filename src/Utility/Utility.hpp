@@ -75,7 +75,8 @@ class Utility {
   // separator. A name with the left separator and no right separator after it is treated as a name
   // without a previous name: the common name is the whole name and the previous name is absent.
   // Character positions count user-perceived characters (a base character with its combining marks
-  // and variation selectors is one), as the substitute-character positions of the cards do.
+  // and variation selectors is one, and so is a CR LF line break), as the substitute-character
+  // positions of the cards do and as PIN lengths are counted.
 
   // Whether the UTF-8 text of the bytes contains the target text (false for an empty target).
   bool isIncludePreviousName(const std::optional<Bytes>& dataCommonName, const std::string& targetChar) const;
@@ -88,8 +89,10 @@ class Utility {
   std::optional<Bytes> fetchPreviousName(const Bytes& dataCommonName, const std::string& separatorLeftChar,
                                          const std::string& separatorRightChar) const;
   // dataSubChar holds one flag byte per character of the name. These give the flags of the
-  // characters kept by fetchCommonName / fetchPreviousName. Positions past the end of a shorter
-  // dataSubChar are left out. Without a previous name: dataSubChar unchanged / absent.
+  // characters kept by fetchCommonName / fetchPreviousName, so that the result has one flag per
+  // character of what those return. Positions past the end of a shorter dataSubChar are left out,
+  // and so are flags past the end of the name. Without a previous name: dataSubChar unchanged /
+  // absent.
   Bytes fetchIndexesOfSubCharInCommonName(const Bytes& dataCommonName, const Bytes& dataSubChar,
                                           const std::string& separatorLeftChar,
                                           const std::string& separatorRightChar) const;

@@ -61,13 +61,28 @@ TEST(ConstApduCmd, SelectElementaryFiles) {
   auto ef = [](std::uint8_t hi, std::uint8_t lo) { return Bytes{0x00, 0xA4, 0x02, 0x0C, 0x02, hi, lo}; };
   const std::pair<const NFCISO7816APDU*, Bytes> cases[] = {
       {&cmd.selectEf01, ef(0x00, 0x01)},
+      {&cmd.selectEf02, ef(0x00, 0x02)},
+      {&cmd.selectEf03, ef(0x00, 0x03)},
+      {&cmd.selectEf04, ef(0x00, 0x04)},
+      {&cmd.selectEf05, ef(0x00, 0x05)},
       {&cmd.selectEf0A, ef(0x00, 0x0A)},
+      {&cmd.selectEf11, ef(0x00, 0x11)},
+      {&cmd.selectEf12, ef(0x00, 0x12)},
+      {&cmd.selectEf13, ef(0x00, 0x13)},
+      {&cmd.selectEf14, ef(0x00, 0x14)},
       {&cmd.selectEf15, ef(0x00, 0x15)},
       {&cmd.selectEf17, ef(0x00, 0x17)},
       {&cmd.selectEf18, ef(0x00, 0x18)},
       {&cmd.selectEf1A, ef(0x00, 0x1A)},
       {&cmd.selectEf1B, ef(0x00, 0x1B)},
+      {&cmd.selectDriverLicensePin1, ef(0x00, 0x01)},
+      {&cmd.selectDriverLicensePin2, ef(0x00, 0x02)},
       {&cmd.selectCommonDataElements, ef(0x2F, 0x01)},
+      {&cmd.selectLicenseEntries, ef(0x00, 0x01)},
+      {&cmd.selectRegisteredDomicile, ef(0x00, 0x02)},
+      {&cmd.selectExternalCharacter, ef(0x00, 0x03)},
+      {&cmd.selectChangedLicenseEntries, ef(0x00, 0x04)},
+      {&cmd.selectChangedExternalCharacter, ef(0x00, 0x05)},
       {&cmd.selectChangedRegisteredDomicile, ef(0x00, 0x06)},
       {&cmd.selectSignatureData, ef(0x00, 0x07)},
       {&cmd.selectPhoto, ef(0x00, 0x01)},
@@ -116,6 +131,20 @@ TEST(ConstApduCmd, ComputeDigitalSignatureWithLe256) {
 
 TEST(ConstApduCmd, ResidenceCardPlainCommands) {
   ConstApduCmd cmd;
+  // P1 of a read by short file identifier: 80 + the file's identifier. Signatures share 82 with the
+  // comprehensive permission (they sit in another DF).
+  const std::pair<std::uint8_t, std::uint8_t> p1[] = {
+      {cmd.SELECT_RESIDENCE_CARD_COMMON_DATA, 0x8B},
+      {cmd.SELECT_RESIDENCE_CARD_CARD_TYPE, 0x8A},
+      {cmd.SELECT_RESIDENCE_CARD_CARD_ENTRIES, 0x85},
+      {cmd.SELECT_RESIDENCE_CARD_PHOTO, 0x86},
+      {cmd.SELECT_RESIDENCE_CARD_ADDRESSES, 0x81},
+      {cmd.SELECT_RESIDENCE_CARD_COMPREHENSIVE_PERMISSION, 0x82},
+      {cmd.SELECT_RESIDENCE_CARD_INDIVIDUAL_PERMISSION, 0x83},
+      {cmd.SELECT_RESIDENCE_CARD_UPDATE_STATUS, 0x84},
+      {cmd.SELECT_RESIDENCE_CARD_SIGNATURES, 0x82},
+  };
+  for (const auto& [member, expected] : p1) EXPECT_EQ(member, expected);
   EXPECT_EQ(cmd.getReadFullDataAdpuCmd(cmd.SELECT_RESIDENCE_CARD_COMMON_DATA).encoded(),
             (Bytes{0x00, 0xB0, 0x8B, 0x00, 0x00, 0x00, 0x00}));
   EXPECT_EQ(cmd.getReadFullDataAdpuCmd(cmd.SELECT_RESIDENCE_CARD_ADDRESSES).encoded(),

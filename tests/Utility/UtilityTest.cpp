@@ -46,6 +46,9 @@ TEST(UtilityPin, EachSlotsRule) {
       {SetPinKey::MYNUMBERCARD_SIGNER_PIN, "ABCDEFGHIJ1234567", 12007},
       {SetPinKey::MYNUMBERCARD_SIGNER_PIN, "abc 123", 12008},
       {SetPinKey::MYNUMBERCARD_SIGNER_PIN, "abc123\n", 12008},  // a trailing line break is not accepted
+      // CR LF is one character: four characters, one outside the set.
+      {SetPinKey::MYNUMBERCARD_USERCERT_PIN, "123\r\n", 12008},
+      {SetPinKey::MYNUMBERCARD_USERCERT_PIN, "1234\r\n", 12007},
       {SetPinKey::MYNUMBERCARD_USERCERT_PIN, "1234", 0},
       {SetPinKey::MYNUMBERCARD_USERCERT_PIN, "12a4", 12008},
       {SetPinKey::MYNUMBERCARD_USERCERT_PIN, "12345", 12007},
@@ -148,6 +151,9 @@ TEST(UtilityName, MalformedNamesAndShortPositions) {
   EXPECT_EQ(text(u.fetchIndexesOfSubCharInCommonName(name, toBytes("0100001"), kLeft, kRight)), "011");
   EXPECT_EQ(text(u.fetchIndexesOfSubCharInPreviousName(name, toBytes("0001"), kLeft, kRight)), "1");
   EXPECT_EQ(text(u.fetchIndexesOfSubCharInPreviousName(name, Bytes{}, kLeft, kRight)), "");
+  // Positions text longer than the name: one flag per character of what remains, nothing beyond.
+  EXPECT_EQ(text(u.fetchIndexesOfSubCharInCommonName(name, toBytes("01000001XY"), kLeft, kRight)), "0101");
+  EXPECT_EQ(text(u.fetchIndexesOfSubCharInPreviousName(name, toBytes("01011001XY"), kLeft, kRight)), "11");
   // A character with a variation selector is one position.
   const Bytes ivs = toBytes("葛\U000E0100城［辻\U000E0101］");
   EXPECT_EQ(text(u.fetchIndexesOfSubCharInCommonName(ivs, toBytes("10010"), kLeft, kRight)), "10");
@@ -249,6 +255,10 @@ TEST(UtilityJis, PreviousNameInJisText) {
   EXPECT_FALSE(u.isIncludePreviousNameUsingJISX0208(hex("21"), "214E"));
   EXPECT_EQ(u.getPreviousNameUsingJISX0208(name, "214E", "214F"), hex("4E6B 4C5A"));
   EXPECT_EQ(u.removePreviousNameUsingJISX0208(name, "214E", "214F"), hex("3B33 4544"));
+  // Text after the right code (a full-width blank here) is not part of the previous name.
+  const Bytes trailing = hex("3B33 4544 214E 4E6B 4C5A 214F 2121");
+  EXPECT_EQ(u.getPreviousNameUsingJISX0208(trailing, "214E", "214F"), hex("4E6B 4C5A"));
+  EXPECT_EQ(u.removePreviousNameUsingJISX0208(trailing, "214E", "214F"), hex("3B33 4544"));
   // Without both codes: no previous name, the name unchanged.
   const Bytes plain = hex("3B33 4544");
   EXPECT_FALSE(u.getPreviousNameUsingJISX0208(plain, "214E", "214F").has_value());

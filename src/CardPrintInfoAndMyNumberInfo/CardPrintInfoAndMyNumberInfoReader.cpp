@@ -1,0 +1,196 @@
+#include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
+
+#include "TLV/Ber.hpp"
+#include "Utility/ConstApduCmd.hpp"
+#include "Utility/ConstDataLength.hpp"
+#include "Utility/ConstTag.hpp"
+
+namespace ekyc {
+
+namespace {
+
+std::optional<Bytes> entry(const Ber::TagDictionary& dictionary, const std::string& tag) {
+  const auto it = dictionary.find(tag);
+  if (it == dictionary.end()) return std::nullopt;
+  return it->second;
+}
+
+}  // namespace
+
+CardPrintInfoAndMyNumberInfoReader::CardPrintInfoAndMyNumberInfoReader(
+    std::shared_ptr<CardPrintInfoAndMyNumberInfoReaderDelegate> delegate_, ReaderContext context)
+    : CardSurfaceReaderFrame(std::move(context)), delegate(std::move(delegate_)) {}
+
+void CardPrintInfoAndMyNumberInfoReader::fetchCardPrintInfoAndMyNumberInfo(std::optional<std::string> cardPrintPin,
+                                                                           std::optional<std::string> numberPin,
+                                                                           std::optional<std::string> id) {
+  if (acceptAppId(id)) fetchCardPrintInfoAndMyNumberInfo(std::move(cardPrintPin), std::move(numberPin));
+}
+
+void CardPrintInfoAndMyNumberInfoReader::fetchCardPrintInfoAndMyNumberInfo(std::optional<std::string> cardPrintPin,
+                                                                           std::optional<std::string> numberPin) {
+  pinCardPrintInfo = std::move(cardPrintPin);
+  pinMyNumber = std::move(numberPin);
+  const Const c;
+  // The card-surface PIN first: a refused one is the only failure reported.
+  obtainPins({{SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, &pinCardPrintInfo, c.CARD_PRINT_INFO},
+              {SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, &pinMyNumber, c.MY_NUMBER_INFO}});
+}
+
+std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberInfoReader::chain() {
+  const ConstApduCmd cmd;
+  const ConstDataLength length;
+  const ConstTag tag;
+  const Const c;
+  const SetPinKey cardPrintKey = SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN;
+  const SetPinKey numberKey = SetPinKey::MYNUMBERCARD_MYNUMBER_PIN;
+  // The card-surface VERIFY is built once, now, and sent in both applications; the
+  // individual-number VERIFY is built from pinMyNumber each time it is sent.
+  const auto verifyCardPrint = step(cmd.getVerifyAdpuCmd(toBytes(pinCardPrintInfo.value_or(""))), cardPrintKey, {},
+                                    c.CARD_PRINT_INFO);
+  const Step verifyNumber{[this] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(pinMyNumber.value_or(""))); },
+                          numberKey, c.MY_NUMBER_INFO, {}};
+  const auto certificate = [tag](std::optional<Bytes>& into) {
+    return [&into, tag](const Bytes& data) {
+      into = entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+      return into.has_value();
+    };
+  };
+  return {
+      // Card-surface application.
+      step(cmd.selectCardPrintAid, cardPrintKey),                                        // 1
+      step(cmd.selectEf12, cardPrintKey),                                                // 2
+      verifyCardPrint,                                                                   // 3
+      step(cmd.selectEf13, numberKey),                                                   // 4
+      verifyNumber,                                                                      // 5
+      step(cmd.selectEf02, cardPrintKey),                                                // 6
+      step(cmd.readCardPrintInfo, cardPrintKey,                                          // 7
+           [this, tag](const Bytes& data) {
+             const auto whole = Ber().parseToTLV(data, tag.CARD_PRINT_INFO, true);
+             responseCardPrintInfoVerifySrc = CardPrintInfo::imageElements(whole);
+             const auto digests = CardPrintInfo::imageDigests(whole);
+             if (!responseCardPrintInfoVerifySrc || !digests) return false;
+             cardPrintInfoVerifySrcFst = Bytes(digests->begin(), digests->begin() + 32);
+             cardPrintInfoVerifySrcSec = Bytes(digests->begin() + 32, digests->begin() + 64);
+             cardPrintInfoVerifySrcTrd = Bytes(digests->begin() + 64, digests->end());
+             cardPrintInfoVerifySrc = digests;
+             dicCardPrintInfo = Ber().parse(data, tag.CARD_PRINT_INFO, true);
+             cardPrintInfoSignature = entry(*dicCardPrintInfo, tag.CARD_P_INFO_SIGN);
+             return true;
+           }),
+      step(cmd.selectEf04, cardPrintKey),                                                // 8
+      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), cardPrintKey,                // 9
+           certificate(certCardPrintInfo)),
+      step(cmd.selectEf05, cardPrintKey),                                                // 10
+      step(cmd.getReadAdpuCmd(length.MYNUMBER_INFO), cardPrintKey,                       // 11
+           [this, tag](const Bytes& data) {
+             const auto whole = Ber().parseToTLV(data, tag.MYNUMBER_INFO, true);
+             const auto image = entry(whole, tag.MYNUMBER_IMG);
+             const auto internalKey = entry(whole, tag.MYNUMBER_INTERNAL_KEY);
+             if (!image || !internalKey) return false;
+             myNumberInfoVerifySrc = *image;
+             myNumberInfoVerifySrc->insert(myNumberInfoVerifySrc->end(), internalKey->begin(), internalKey->end());
+             const auto values = Ber().parse(data, tag.MYNUMBER_INFO, true);
+             myNumberImage = entry(values, tag.MYNUMBER_IMG);
+             myNumberInfoSignature = entry(values, tag.MYNUMBER_SIGNATURE);
+             return true;
+           }),
+      // Input-support application.
+      step(cmd.selectCardPrintSupAid, cardPrintKey),                                     // 12
+      step(cmd.selectEf14, numberKey),                                                   // 13
+      verifyNumber,                                                                      // 14
+      step(cmd.selectEf15, cardPrintKey),                                                // 15
+      verifyCardPrint,                                                                   // 16
+      step(cmd.selectEf01, cardPrintKey),                                                // 17
+      step(cmd.getReadAdpuCmd(length.MYNUMBER), cardPrintKey,                            // 18
+           [this, tag](const Bytes& data) {
+             supportMyNumberInfoVerifySrc = data;
+             myNumber = Ber().parse(data, tag.MYNUMBER, false);
+             return myNumber->count(tag.MYNUMBER.front()) != 0;
+           }),
+      step(cmd.selectEf02, cardPrintKey),                                                // 19
+      step(cmd.readBasicPersonalInfo, cardPrintKey,                                      // 20
+           [this, tag](const Bytes& data) {
+             const auto whole = Ber().parseToTLV(data, tag.BASIC_PERSONAL_INFO, true);
+             Bytes items;
+             for (const auto& t : {tag.BASIC_P_INFO_NAME, tag.BASIC_P_INFO_ADD, tag.BASIC_P_INFO_DATEOFBIRTH,
+                                   tag.BASIC_P_INFO_GENDER}) {
+               const auto element = entry(whole, t);
+               if (!element) return false;
+               items.insert(items.end(), element->begin(), element->end());
+             }
+             supportVerifySrc = std::move(items);
+             dicBasicPersonalInfo = Ber().parse(data, tag.BASIC_PERSONAL_INFO, true);
+             return true;
+           }),
+      step(cmd.selectEf03, cardPrintKey),                                                // 21
+      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), cardPrintKey,   // 22
+           [this, tag](const Bytes& data) {
+             const auto values = Ber().parse(data, tag.MYNUMBER_HASH, true);
+             supportSignature = entry(values, tag.MYNUMBER_HASH_SIGNATURE);
+             hashMyNumberInfo = entry(values, tag.MYNUMBER_HASH_NUMBER);
+             hashPersonalInfo = entry(values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
+             return true;
+           }),
+      step(cmd.selectEf04, cardPrintKey),                                                // 23
+      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), cardPrintKey,        // 24
+           certificate(certSupport)),
+  };
+}
+
+void CardPrintInfoAndMyNumberInfoReader::buildRecords() {
+  cardPrintInfo = CardPrintInfo::fromCardFiles(*dicBasicPersonalInfo, *dicCardPrintInfo, hashMyNumberInfo,
+                                               certCardPrintInfo, certSupport, cardPrintInfoSignature,
+                                               supportSignature, responseCardPrintInfoVerifySrc, supportVerifySrc);
+  myNumberInfo = MyNumberInfo(entry(*myNumber, ConstTag().MYNUMBER.front()), myNumberImage, hashPersonalInfo,
+                              certCardPrintInfo, certSupport, myNumberInfoSignature, supportSignature,
+                              myNumberInfoVerifySrc, supportMyNumberInfoVerifySrc);
+}
+
+void CardPrintInfoAndMyNumberInfoReader::finish() {
+  const Utility utility;
+  cardPrintInfoVerifyingParams = utility.createJsonVerifyingParams(*certCardPrintInfo, std::nullopt);
+  myNumberInfoVerifyingParams = utility.createJsonVerifyingParams(*certCardPrintInfo, std::nullopt);
+  supportVerifyingParams = utility.createJsonVerifyingParams(*certSupport, hashMyNumberInfo);
+  supportMyNumberInfoVerifyingParams = utility.createJsonVerifyingParams(*certSupport, hashPersonalInfo);
+  const bool verified = appId.has_value();
+  if (verified) {
+    const Const c;
+    std::cout << "Send Request" << std::endl;
+    if (!requestCardPrintInfo(c.REQ_TYPE_CARD_PRINT_INFO_ALL) || !requestMyNumberInfo(c.REQ_TYPE_MYNUMBER_ALL)) {
+      endWithError();
+      return;
+    }
+    endWithSuccess();
+  }
+  buildRecords();
+  if (delegate) delegate->didGetCardPrintInfoAndGetMyNumber(CardPrintInfoAndMyNumberInfo(cardPrintInfo, myNumberInfo));
+  if (!verified) endWithSuccess();
+}
+
+bool CardPrintInfoAndMyNumberInfoReader::requestCardPrintInfo(const std::string& reqType) {
+  const Const c;
+  const VerificationSide surface{cardPrintInfoVerifySrc, false, cardPrintInfoSignature, cardPrintInfoVerifyingParams};
+  const VerificationSide text{supportVerifySrc, true, supportSignature, supportVerifyingParams};
+  if (reqType == c.REQ_TYPE_CARD_PRINT_INFO_ALL) return postSides(reqType, surface, text, c.CARD_PRINT_INFO);
+  if (reqType == c.REQ_TYPE_CARD_PRINT_INFO_IMG) return postSides(reqType, surface, std::nullopt, c.CARD_PRINT_INFO);
+  if (reqType == c.REQ_TYPE_CARD_PRINT_INFO_TEXT) return postSides(reqType, std::nullopt, text, c.CARD_PRINT_INFO);
+  return false;
+}
+
+bool CardPrintInfoAndMyNumberInfoReader::requestMyNumberInfo(const std::string& reqType) {
+  const Const c;
+  const VerificationSide image{myNumberInfoVerifySrc, true, myNumberInfoSignature, myNumberInfoVerifyingParams};
+  const VerificationSide number{supportMyNumberInfoVerifySrc, true, supportSignature,
+                                supportMyNumberInfoVerifyingParams};
+  if (reqType == c.REQ_TYPE_MYNUMBER_ALL) return postSides(reqType, image, number, c.MY_NUMBER_INFO);
+  if (reqType == c.REQ_TYPE_MYNUMBER_IMG) return postSides(reqType, image, std::nullopt, c.MY_NUMBER_INFO);
+  if (reqType == c.REQ_TYPE_MYNUMBER_TEXT) return postSides(reqType, std::nullopt, number, c.MY_NUMBER_INFO);
+  return false;
+}
+
+void CardPrintInfoAndMyNumberInfoReader::deliverFailure(const CardPrintInfoAndMyNumberInfoError& error) {
+  if (delegate) delegate->didGetCardPrintInfoAndGetMyNumber(std::unexpected(error));
+}
+
+}  // namespace ekyc

@@ -1,0 +1,126 @@
+#include "MyNumber/MyNumberInfoReader.hpp"
+
+#include "TLV/Ber.hpp"
+#include "Utility/ConstApduCmd.hpp"
+#include "Utility/ConstDataLength.hpp"
+#include "Utility/ConstTag.hpp"
+
+namespace ekyc {
+
+namespace {
+
+std::optional<Bytes> entry(const Ber::TagDictionary& dictionary, const std::string& tag) {
+  const auto it = dictionary.find(tag);
+  if (it == dictionary.end()) return std::nullopt;
+  return it->second;
+}
+
+}  // namespace
+
+MyNumberInfoReader::MyNumberInfoReader(std::shared_ptr<MyNumberInfoReaderDelegate> delegate_, ReaderContext context)
+    : CardSurfaceReaderFrame(std::move(context)), delegate(std::move(delegate_)) {}
+
+void MyNumberInfoReader::fetchMyNumberCardInfo(std::optional<std::string> pin, std::optional<std::string> id) {
+  if (acceptAppId(id)) fetchMyNumberCardInfo(std::move(pin));
+}
+
+void MyNumberInfoReader::fetchMyNumberCardInfo(std::optional<std::string> pin) {
+  pinMyNumber = std::move(pin);
+  obtainPins({{SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, &pinMyNumber, {}}});
+}
+
+std::vector<MyNumberInfoReader::Step> MyNumberInfoReader::chain() {
+  const ConstApduCmd cmd;
+  const ConstDataLength length;
+  const ConstTag tag;
+  const SetPinKey key = SetPinKey::MYNUMBERCARD_MYNUMBER_PIN;
+  const auto verify = [this, key] {
+    return Step{[this] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(pinMyNumber.value_or(""))); }, key, {}, {}};
+  };
+  return {
+      // Card-surface application.
+      step(cmd.selectCardPrintAid, key),
+      step(cmd.selectEf13, key),
+      verify(),
+      step(cmd.selectEf04, key),
+      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), key,
+           [this, tag](const Bytes& data) {
+             certCardPrintInfo = entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+             return certCardPrintInfo.has_value();
+           }),
+      step(cmd.selectEf05, key),
+      step(cmd.getReadAdpuCmd(length.MYNUMBER_INFO), key,
+           [this, tag](const Bytes& data) {
+             const auto whole = Ber().parseToTLV(data, tag.MYNUMBER_INFO, true);
+             const auto image = entry(whole, tag.MYNUMBER_IMG);
+             const auto internalKey = entry(whole, tag.MYNUMBER_INTERNAL_KEY);
+             if (!image || !internalKey) return false;
+             cardPrintInfoVerifySrc = *image;
+             cardPrintInfoVerifySrc->insert(cardPrintInfoVerifySrc->end(), internalKey->begin(), internalKey->end());
+             const auto values = Ber().parse(data, tag.MYNUMBER_INFO, true);
+             myNumberImage = entry(values, tag.MYNUMBER_IMG);
+             cardPrintInfoSignature = entry(values, tag.MYNUMBER_SIGNATURE);
+             return true;
+           }),
+      // Input-support application.
+      step(cmd.selectCardPrintSupAid, key),
+      step(cmd.selectEf14, key),
+      verify(),
+      step(cmd.selectEf01, key),
+      step(cmd.getReadAdpuCmd(length.MYNUMBER), key,
+           [this, tag](const Bytes& data) {
+             supportVerifySrc = data;
+             myNumber = Ber().parse(data, tag.MYNUMBER, false);
+             return myNumber->count(tag.MYNUMBER.front()) != 0;
+           }),
+      step(cmd.selectEf03, key),
+      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key,
+           [this, tag](const Bytes& data) {
+             const auto values = Ber().parse(data, tag.MYNUMBER_HASH, true);
+             supportSignature = entry(values, tag.MYNUMBER_HASH_SIGNATURE);
+             hashPersonalInfo = entry(values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
+             return true;
+           }),
+      step(cmd.selectEf04, key),
+      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key,
+           [this, tag](const Bytes& data) {
+             certSupport = entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+             return certSupport.has_value();
+           }),
+  };
+}
+
+void MyNumberInfoReader::finish() {
+  const Utility utility;
+  cardPrintInfoVerifyingParams = utility.createJsonVerifyingParams(*certCardPrintInfo, std::nullopt);
+  supportVerifyingParams = utility.createJsonVerifyingParams(*certSupport, hashPersonalInfo);
+  if (appId) {
+    std::cout << "Send Request" << std::endl;
+    if (!request(Const().REQ_TYPE_MYNUMBER_ALL)) {
+      endWithError();
+      return;
+    }
+  }
+  endWithSuccess();
+  if (delegate) {
+    delegate->didGetMyNumberInfo(MyNumberInfo(entry(*myNumber, ConstTag().MYNUMBER.front()), myNumberImage,
+                                              hashPersonalInfo, certCardPrintInfo, certSupport, cardPrintInfoSignature,
+                                              supportSignature, cardPrintInfoVerifySrc, supportVerifySrc));
+  }
+}
+
+bool MyNumberInfoReader::request(const std::string& reqType) {
+  const Const c;
+  const VerificationSide image{cardPrintInfoVerifySrc, true, cardPrintInfoSignature, cardPrintInfoVerifyingParams};
+  const VerificationSide number{supportVerifySrc, true, supportSignature, supportVerifyingParams};
+  if (reqType == c.REQ_TYPE_MYNUMBER_ALL) return postSides(reqType, image, number);
+  if (reqType == c.REQ_TYPE_MYNUMBER_IMG) return postSides(reqType, image, std::nullopt);
+  if (reqType == c.REQ_TYPE_MYNUMBER_TEXT) return postSides(reqType, std::nullopt, number);
+  return false;
+}
+
+void MyNumberInfoReader::deliverFailure(const MyNumberInfoError& error) {
+  if (delegate) delegate->didGetMyNumberInfo(std::unexpected(error));
+}
+
+}  // namespace ekyc

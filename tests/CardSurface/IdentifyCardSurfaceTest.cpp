@@ -1,0 +1,136 @@
+// The eight facade forms of the card-surface group, host -> Identify -> reader -> virtual card
+// (-> stand-in), with the facade's PIN store and its record of refused PINs.
+#include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Identify/Identify.hpp"
+
+namespace ekyc::test {
+namespace {
+
+class IdentifyCardSurfaceTest : public ::testing::Test {
+ protected:
+  CardSurfaceRig rig;
+  std::shared_ptr<Identify> identify;
+
+  void SetUp() override { rig.presentCard(); }
+
+  std::shared_ptr<Identify> facade() {
+    if (!identify) identify = Identify::create(rig.viewController, 10.0, rig.platform);
+    return identify;
+  }
+
+  // Runs one facade call on the host thread until the delegate has a result and the facade has
+  // let go of the reader (and the reader's session has ended).
+  template <class Results>
+  void call(const std::shared_ptr<Results>& results, const std::function<void(Identify&)>& request) {
+    auto f = facade();
+    rig.runLoop->post([&] { request(*f); });
+    EXPECT_TRUE(rig.runLoop->runUntil(
+        [&] { return !results->results().empty() && !f->hasReader() && rig.cardReader->activeSessionCount() == 0; },
+        std::chrono::seconds(20)));
+  }
+};
+
+TEST_F(IdentifyCardSurfaceTest, GetMyNumberBothForms) {
+  auto results = std::make_shared<MyNumberResults>(rig.log);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, rig.holder.myNumberPin);
+  call(results, [&](Identify& i) { i.getMyNumber(results, pinTexts(), nfcTexts()); });
+  ASSERT_TRUE(results->last() && *results->last());
+  EXPECT_EQ(results->last()->value().getMyNumber(), "123456789018");
+  EXPECT_FALSE(identify->pinDic().at(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN));  // the store is emptied
+
+  auto& server = rig.startServer();
+  identify.reset();
+  auto verified = std::make_shared<MyNumberResults>(rig.log);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, rig.holder.myNumberPin);
+  call(verified, [&](Identify& i) { i.getMyNumber(verified, std::string("tenant"), pinTexts(), nfcTexts()); });
+  ASSERT_TRUE(verified->last() && *verified->last());
+  EXPECT_EQ(server.receivedRequestTypes(), std::vector<std::string>{"23"});
+}
+
+TEST_F(IdentifyCardSurfaceTest, GetCardPrintInfoBothForms) {
+  auto results = std::make_shared<CardPrintResults>(rig.log);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, rig.holder.cardPrintInfoPin);
+  call(results, [&](Identify& i) { i.getCardPrintInfo(results, pinTexts(), nfcTexts()); });
+  ASSERT_TRUE(results->last() && *results->last());
+
+  auto& server = rig.startServer();
+  identify.reset();
+  auto verified = std::make_shared<CardPrintResults>(rig.log);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, rig.holder.cardPrintInfoPin);
+  call(verified, [&](Identify& i) { i.getCardPrintInfo(verified, std::string("tenant"), pinTexts(), nfcTexts()); });
+  ASSERT_TRUE(verified->last() && *verified->last());
+  EXPECT_EQ(server.receivedRequestTypes(), std::vector<std::string>{"13"});
+}
+
+TEST_F(IdentifyCardSurfaceTest, GetCardPrintInfoAndGetMyNumberBothForms) {
+  auto results = std::make_shared<BothResults>(rig.log);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, rig.holder.cardPrintInfoPin);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, rig.holder.myNumberPin);
+  call(results, [&](Identify& i) { i.getCardPrintInfoAndGetMyNumber(results, pinTexts(), nfcTexts()); });
+  ASSERT_TRUE(results->last() && *results->last());
+
+  auto& server = rig.startServer();
+  identify.reset();
+  auto verified = std::make_shared<BothResults>(rig.log);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, rig.holder.cardPrintInfoPin);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, rig.holder.myNumberPin);
+  call(verified,
+       [&](Identify& i) { i.getCardPrintInfoAndGetMyNumber(verified, std::string("tenant"), pinTexts(), nfcTexts()); });
+  ASSERT_TRUE(verified->last() && *verified->last());
+  EXPECT_EQ(server.receivedRequestTypes(), (std::vector<std::string>{"13", "23"}));
+}
+
+TEST_F(IdentifyCardSurfaceTest, GetPromptedPiiBothForms) {
+  auto results = std::make_shared<PromptedPiiResults>(rig.log);
+  rig.viewController->enqueue(ScriptedViewController::Answer::OK(rig.holder.promptedPiiPin));
+  call(results, [&](Identify& i) { i.getPromptedPii(results, pinTexts(), nfcTexts()); });
+  ASSERT_TRUE(results->last() && *results->last());
+  EXPECT_EQ(rig.viewController->presentedCount(), 1u);
+
+  auto& server = rig.startServer();
+  identify.reset();
+  auto verified = std::make_shared<PromptedPiiResults>(rig.log);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN, rig.holder.promptedPiiPin);
+  call(verified, [&](Identify& i) { i.getPromptedPii(verified, std::string("tenant"), pinTexts(), nfcTexts()); });
+  ASSERT_TRUE(verified->last() && *verified->last());
+  EXPECT_EQ(server.receivedRequestTypes(), std::vector<std::string>{"32"});
+}
+
+TEST_F(IdentifyCardSurfaceTest, TheFacadeRecordsTheRefusedPinAndPassesPresetPinsUnchecked) {
+  auto results = std::make_shared<BothResults>(rig.log);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, rig.holder.cardPrintInfoPin);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "000000000000");
+  call(results, [&](Identify& i) { i.getCardPrintInfoAndGetMyNumber(results, pinTexts(), nfcTexts()); });
+  ASSERT_EQ(results->results().size(), 1u);
+  EXPECT_EQ(results->results()[0].error().localizedDescription, "個人番号情報 残り9回でロックされます。");
+  EXPECT_EQ(*identify->failedPinDic(),
+            (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, 9}}));
+
+  identify.reset();
+  auto invalid = std::make_shared<CardPrintResults>(rig.log);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, "1234");
+  call(invalid, [&](Identify& i) { i.getCardPrintInfo(invalid, pinTexts(), nfcTexts()); });
+  EXPECT_EQ(invalid->results()[0].error().errorCode, 12007);
+  EXPECT_EQ(*identify->failedPinDic(),
+            (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, std::nullopt}}));
+}
+
+TEST_F(IdentifyCardSurfaceTest, WithoutNfcEachFormDelivers11001) {
+  rig.platform.cardReader = nullptr;
+  auto a = std::make_shared<MyNumberResults>(rig.log);
+  auto b = std::make_shared<CardPrintResults>(rig.log);
+  auto c = std::make_shared<BothResults>(rig.log);
+  auto d = std::make_shared<PromptedPiiResults>(rig.log);
+  auto f = facade();
+  f->getMyNumber(a, std::string("t"), pinTexts(), nfcTexts());
+  f->getCardPrintInfo(b, pinTexts(), nfcTexts());
+  f->getCardPrintInfoAndGetMyNumber(c, std::string("t"), pinTexts(), nfcTexts());
+  f->getPromptedPii(d, pinTexts(), nfcTexts());
+  EXPECT_EQ(a->results().at(0).error().errorCode, 11001);
+  EXPECT_EQ(b->results().at(0).error().errorCode, 11001);
+  EXPECT_EQ(c->results().at(0).error().errorCode, 11001);
+  EXPECT_EQ(d->results().at(0).error().errorCode, 11001);
+}
+
+}  // namespace
+}  // namespace ekyc::test
