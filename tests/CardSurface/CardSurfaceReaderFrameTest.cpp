@@ -1,0 +1,92 @@
+// What the four readers share through their frame, shown on the input-support reader (the shortest
+// chain): the detected tags, a session that cannot begin, a reader without a host delegate.
+#include "CardSurface/CardSurfaceTestSupport.hpp"
+
+namespace ekyc::test {
+namespace {
+
+std::shared_ptr<PromptedPiiResults> fetch(CardSurfaceRig& rig, const std::string& pin = "1234") {
+  auto results = std::make_shared<PromptedPiiResults>(rig.log);
+  rig.run<PromptedPiiReader>(results, [&](PromptedPiiReader& reader) { reader.fetchPromptedPii(pin); });
+  return results;
+}
+
+TEST(CardSurfaceReaderFrameTest, OnlyTheFirstDetectedTagIsConnected) {
+  CardSurfaceRig rig;
+  CardSurfaceApplications::Options options;
+  rig.card = CardSurfaceApplications::makeCard(rig.files, options);
+  auto second = CardSurfaceApplications::makeCard(rig.files, options);
+  rig.cardReader->presentCards({rig.card, second});
+  fetch(rig);
+  EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(ok)"}));
+  EXPECT_EQ(rig.card->commands().size(), 11u);
+  EXPECT_TRUE(second->commands().empty());
+}
+
+TEST(CardSurfaceReaderFrameTest, ADetectionWithoutTagsWaitsForTheSessionEnd) {
+  CardSurfaceRig rig;
+  rig.platform.sessionTimeout = std::chrono::milliseconds(200);
+  rig.cardReader->presentCards({});
+  fetch(rig);
+  EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"result(13600)", "didGetPin()"}));
+}
+
+TEST(CardSurfaceReaderFrameTest, ASessionThatCannotBeCreatedEndsTheRequestOnce) {
+  CardSurfaceRig rig;
+  rig.cardReader->setSessionCreationFails(true);
+  fetch(rig);
+  EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"result(13500)", "didGetPin()"}));
+}
+
+TEST(CardSurfaceReaderFrameTest, ConnectionFailureBeforeTheFirstCommand) {
+  CardSurfaceRig rig;
+  rig.platform.sessionTimeout = std::chrono::milliseconds(300);
+  rig.presentCard();
+  rig.cardReader->setConnectFailure(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost));
+  fetch(rig);
+  // Exactly one failure and one didGetPin, whatever the platform does after the failed connect.
+  EXPECT_EQ(rig.log->count("result("), 1u);
+  EXPECT_EQ(rig.log->count("didGetPin("), 1u);
+}
+
+TEST(CardSurfaceReaderFrameTest, WithoutAHostDelegateTheRequestStillRunsAndEnds) {
+  CardSurfaceRig rig;
+  rig.presentCard();
+  rig.run<PromptedPiiReader>(std::shared_ptr<PromptedPiiReaderDelegate>(),
+                             [&](PromptedPiiReader& reader) { reader.fetchPromptedPii("1234"); });
+  EXPECT_EQ(rig.log->events(), std::vector<std::string>{"didGetPin()"});
+  EXPECT_EQ(rig.commands().size(), 11u);
+  EXPECT_EQ(rig.alerts->texts().back(), "success");
+}
+
+TEST(CardSurfaceReaderFrameTest, TheChainRunsOnAfterTheFacadeLetsGo) {
+  // didGetPin("") follows the first command: the card has seen it when the back channel is called.
+  CardSurfaceRig rig;
+  rig.presentCard();
+  std::size_t commandsAtDidGetPin = 0;
+  struct Watch : IdentifyDelegate {
+    std::function<void()> onPin;
+    void didGetPin(const std::string&) override { onPin(); }
+    void didClearInstance() override {}
+    void didGetFailedPin(SetPinKey, std::optional<int>) override {}
+  };
+  auto watch = std::make_shared<Watch>();
+  watch->onPin = [&] { commandsAtDidGetPin = rig.card->commands().size(); };
+  auto results = std::make_shared<PromptedPiiResults>(rig.log);
+  std::weak_ptr<PromptedPiiReader> alive;
+  bool started = false;
+  rig.runLoop->post([&] {
+    started = true;
+    auto context = rig.context();
+    context.idetifyDelegate = watch;
+    auto reader = std::make_shared<PromptedPiiReader>(results, context);
+    alive = reader;
+    reader->fetchPromptedPii("1234");
+  });
+  ASSERT_TRUE(rig.runLoop->runUntil([&] { return started && alive.expired(); }, std::chrono::seconds(10)));
+  EXPECT_LE(commandsAtDidGetPin, 1u);  // the command may not have reached the card yet...
+  EXPECT_EQ(results->results().size(), 1u);  // ...but the chain ran on after the facade let go
+}
+
+}  // namespace
+}  // namespace ekyc::test
