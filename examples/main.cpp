@@ -1,65 +1,118 @@
-// The example host. Until the card readers exist it shows the card data toolkit at work: a small
-// input-support file (the four basic items, as the card stores them) is parsed and printed as JSON.
+// The example host. It picks the reader, takes preset PINs, an application id and the verification
+// endpoint, runs one request and prints the record as JSON on stdout, or the coded error (code and
+// message, non-zero exit). The texts of the NFC sheet go to stderr as progress; PINs that are not
+// preset are asked for on the terminal without echo. The reader: virtual (in-process virtual cards,
+// the default), pcsc (the first PC/SC reader), or vpcd (the virtual cards served to a pcscd of the
+// demo's own through vpcd and read over PC/SC; exit code 3 where pcscd cannot run).
+//
+//   ekyc-demo --request NAME [--reader virtual|pcsc|vpcd] [--pin SLOT=VALUE]... [--app-id ID]
+//             [--endpoint URL] [--ca-file PEM]
+//   ekyc-demo --list
+#include <cstdio>
 #include <iostream>
+#include <string>
 
-#include "Platform/Base64.hpp"
+#include "DemoContext.hpp"
+#include "DemoRequest.hpp"
 #include "Platform/Json.hpp"
-#include "TLV/Ber.hpp"
-#include "Utility/Const.hpp"
-#include "Utility/ConstTag.hpp"
-#include "Utility/Utility.hpp"
 
 using namespace ekyc;
+using namespace ekyc::demo;
 
 namespace {
 
-void append(Bytes& out, std::uint8_t t1, std::uint8_t t2, const Bytes& value) {
-  out.insert(out.end(), {t1, t2, static_cast<std::uint8_t>(value.size())});
-  out.insert(out.end(), value.begin(), value.end());
+constexpr const char* DEFAULT_REQUEST = "apdu-chain";
+
+void usage() {
+  std::fprintf(stderr,
+               "usage: ekyc-demo [--request NAME] [--reader virtual|pcsc|vpcd] [--pin SLOT=VALUE]... [--app-id ID]\n"
+               "                 [--endpoint URL] [--ca-file PEM]\n"
+               "       ekyc-demo --list\n"
+               "The default request is %s on the virtual reader.\n",
+               DEFAULT_REQUEST);
 }
 
-// FF20 { DF21 address map, DF22 name, DF23 address, DF24 date of birth, DF25 gender }, FF filler.
-Bytes sampleBasicPersonalInfoFile() {
-  Bytes inner;
-  append(inner, 0xDF, 0x21, {0x00, 0x02});
-  append(inner, 0xDF, 0x22, toBytes("番号　花子［旧姓］"));
-  append(inner, 0xDF, 0x23, toBytes("東京都千代田区霞が関２－１－１"));
-  append(inner, 0xDF, 0x24, toBytes("19850415"));
-  append(inner, 0xDF, 0x25, toBytes("2"));
-  Bytes file{0xFF, 0x20, 0x81, static_cast<std::uint8_t>(inner.size())};
-  file.insert(file.end(), inner.begin(), inner.end());
-  file.resize(256, 0xFF);
-  return file;
+void list() {
+  for (const auto& request : DemoRequests::all()) {
+    std::printf("%-28s %s\n", request.name.c_str(), request.summary.c_str());
+  }
+}
+
+// Compact JSON with "/" written as "\/", as the library writes it.
+std::string write(const nlohmann::json& value) {
+  auto text = Json::write(value);
+  return text ? *text : value.dump();
 }
 
 }  // namespace
 
-int main() {
-  const Utility utility;
-  const Const c;
-  const ConstTag tags;
-  const Bytes file = sampleBasicPersonalInfoFile();
-  const auto dic = Ber().parse(file, tags.BASIC_PERSONAL_INFO, true);
+int main(int argc, char** argv) {
+  DemoOptions options;
+  options.request = DEFAULT_REQUEST;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    auto value = [&]() -> std::optional<std::string> {
+      if (i + 1 >= argc) return std::nullopt;
+      return std::string(argv[++i]);
+    };
+    if (argument == "--list") {
+      list();
+      return 0;
+    }
+    if (argument == "--help" || argument == "-h") {
+      usage();
+      return 0;
+    }
+    std::optional<std::string> v = value();
+    if (!v) {
+      usage();
+      return 2;
+    }
+    if (argument == "--request") {
+      options.request = *v;
+    } else if (argument == "--reader") {
+      if (*v != "virtual" && *v != "pcsc" && *v != "vpcd") {
+        usage();
+        return 2;
+      }
+      options.reader = *v;
+    } else if (argument == "--pin") {
+      const auto equals = v->find('=');
+      if (equals == std::string::npos || equals == 0) {
+        usage();
+        return 2;
+      }
+      options.pins[v->substr(0, equals)] = v->substr(equals + 1);
+    } else if (argument == "--app-id") {
+      options.appId = *v;
+    } else if (argument == "--endpoint") {
+      options.endpoint = *v;
+    } else if (argument == "--ca-file") {
+      options.caFile = *v;
+    } else {
+      usage();
+      return 2;
+    }
+  }
 
-  nlohmann::json items = nlohmann::json::object();
-  for (const auto& [tag, value] : dic) items[tag] = utility.dataToHexString(value);
-  const Bytes name = dic.count(tags.BASIC_P_INFO_NAME) ? dic.at(tags.BASIC_P_INFO_NAME) : Bytes{};
-
-  nlohmann::json out = {
-      {"demo", "nfc-ekyc card data toolkit"},
-      {"file", {{"bytes", file.size()}, {"sha256", utility.dataToHexString(utility.createDigest(file, c.SHA256))}}},
-      {"tags", items},
-      {"name", utility.dataToUTF8String(utility.fetchCommonName(name, c.COMMON_BRACKET_LEFT, c.COMMON_BRACKET_RIGHT))},
-      {"previousName", utility.dataToUTF8String(
-                           utility.fetchPreviousName(name, c.COMMON_BRACKET_LEFT, c.COMMON_BRACKET_RIGHT))},
-      {"address", utility.dataToUTF8String(dic.count(tags.BASIC_P_INFO_ADD) ? dic.at(tags.BASIC_P_INFO_ADD) : Bytes{})},
-      {"dateOfBirth", utility.dataToUTF8String(
-                          dic.count(tags.BASIC_P_INFO_DATEOFBIRTH) ? dic.at(tags.BASIC_P_INFO_DATEOFBIRTH) : Bytes{})},
-      {"licenceText", utility.convertDriverLicenseChar({0x3B, 0x33, 0x45, 0x44, 0x2D, 0x35, 0xFF, 0xF1})},
-      {"verifyingParams", utility.dataToUTF8String(utility.createJsonVerifyingParams(Utility::ski, {0xFB, 0xFF, 0x01}))},
-  };
-  const auto text = Json::write(out);
-  if (!text) return 1;
-  std::cout << *text << std::endl;
-  return 0;
+  const DemoRequest* request = DemoRequests::find(options.request);
+  if (!request) {
+    std::fprintf(stderr, "ekyc-demo: no request named %s (see --list)\n", options.request.c_str());
+    return 2;
+  }
+  DemoContext context(options);
+  if (!context.readerProblem().empty()) {
+    std::fprintf(stderr, "ekyc-demo: the vpcd reader cannot be used: %s\n", context.readerProblem().c_str());
+    return 3;
+  }
+  const DemoOutcome outcome = request->run(context);
+  if (outcome.ok) {
+    std::cout << write(outcome.record) << std::endl;
+    return 0;
+  }
+  std::cout << write({{"errorCode", outcome.errorCode}, {"localizedDescription", outcome.localizedDescription}})
+            << std::endl;
+  std::fprintf(stderr, "ekyc-demo: error %lld: %s\n", static_cast<long long>(outcome.errorCode),
+               outcome.localizedDescription.c_str());
+  return 1;
 }

@@ -2,7 +2,38 @@
 
 namespace ekyc {
 
+namespace {
+
+// Whether the arrays and objects of a JSON text nest deeper than `limit` (brackets inside texts
+// do not count). Checked before parsing, so that an absurd text is refused without building it.
+bool nestsDeeperThan(std::string_view text, std::size_t limit) {
+  std::size_t depth = 0;
+  bool inText = false;
+  bool escaped = false;
+  for (const char c : text) {
+    if (inText) {
+      if (escaped) {
+        escaped = false;
+      } else if (c == '\\') {
+        escaped = true;
+      } else if (c == '"') {
+        inText = false;
+      }
+    } else if (c == '"') {
+      inText = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > limit) return true;
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 std::optional<nlohmann::json> Json::parse(std::string_view text) {
+  if (nestsDeeperThan(text, MAX_NESTING_DEPTH)) return std::nullopt;
   auto value = nlohmann::json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
   if (value.is_discarded()) return std::nullopt;
   return value;

@@ -4,6 +4,7 @@
 // The writer matches the serializer of the phone platform that the verification server was built
 // against: compact (no blanks, no line breaks), UTF-8 written as it is, and every "/" inside a text
 // written as "\/".
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,7 +15,12 @@ namespace ekyc {
 
 class Json {
  public:
-  // Parses a complete JSON text; absent when it is not one.
+  // The deepest nesting of arrays and objects that parse accepts. The JSON this system reads is
+  // a few levels deep; a deeper text would only make the recursive copy and writing of the value
+  // overflow the stack.
+  static constexpr std::size_t MAX_NESTING_DEPTH = 64;
+
+  // Parses a complete JSON text; absent when it is not one or nests deeper than MAX_NESTING_DEPTH.
   static std::optional<nlohmann::json> parse(std::string_view text);
   // Parses a JSON text whose top level is an object; absent otherwise.
   static std::optional<nlohmann::json> parseObject(std::string_view text);

@@ -72,8 +72,8 @@ class ReaderSupport {
   // ---- PIN rule and PIN dialog ---------------------------------------------------------------
 
   // The failure for a result of Utility.validatePin: absent for 0; 12002, 12007 and 12008 report
-  // the slot without a count and give their case; any other value gives 99999 without a report.
-  // `label` goes in front of each of these texts.
+  // the slot without a count and give their case, with `label` (and one blank) in front of the
+  // text; any other value gives 99999 without a report and without the label.
   template <class E>
   static std::optional<E> pinRuleFailure(int validatePinResult, SetPinKey setPinKey,
                                          const std::weak_ptr<IdentifyDelegate>& idetifyDelegate,
@@ -158,16 +158,18 @@ std::optional<E> ReaderSupport::pinRuleFailure(int validatePinResult, SetPinKey 
                     E::hasCode(CODE_INVALID_PIN_CHARACTER) && E::hasCode(CODE_UNKNOWN),
                 "a PIN-taking reader's error enumeration needs the PIN-rule cases and unknown");
   if (validatePinResult == 0) return std::nullopt;
-  ErrorDetail detail;
-  detail.label = label;
   switch (validatePinResult) {
     case CODE_NOT_SET_PIN:
     case CODE_INVALID_PIN_LENGTH:
-    case CODE_INVALID_PIN_CHARACTER:
+    case CODE_INVALID_PIN_CHARACTER: {
       didGetFailedPin(idetifyDelegate, setPinKey, std::nullopt);
+      ErrorDetail detail;
+      detail.label = label;
       return byCode<E>(validatePinResult, detail);
+    }
     default:
-      return byCode<E>(CODE_UNKNOWN, detail);
+      // Not a refusal of the PIN: the unexpected failure, with its text alone.
+      return byCode<E>(CODE_UNKNOWN, {});
   }
 }
 

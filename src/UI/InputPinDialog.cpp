@@ -1,8 +1,10 @@
 #include "UI/InputPinDialog.hpp"
 
+#include <atomic>
 #include <iostream>
 
 #include "UI/AlertController.hpp"
+#include "UI/RunLoop.hpp"
 #include "UI/ViewController.hpp"
 
 namespace ekyc {
@@ -24,6 +26,19 @@ void InputPinDialog::show(const std::shared_ptr<ViewController>& viewController,
     return;
   }
 
+  // The answer takes effect on the host thread and never inside show(): at once when the tap
+  // comes from a task of the host's run loop after show() has presented the alert, else as a task
+  // of that loop (a view controller may tap from another thread, or inside present()).
+  const auto runLoop = viewController->runLoop();
+  const auto presenting = std::make_shared<std::atomic<bool>>(true);
+  const auto onHostThread = [runLoop, presenting](std::function<void()> answer) {
+    if (!presenting->load() && runLoop->isHostThread()) {
+      answer();
+    } else {
+      runLoop->post(std::move(answer));
+    }
+  };
+
   auto alert = std::make_shared<AlertController>(title, message, AlertControllerStyle::alert);
   alert->addTextField([&](AlertTextField& field) {
     field.isSecureTextEntry = true;
@@ -32,20 +47,27 @@ void InputPinDialog::show(const std::shared_ptr<ViewController>& viewController,
   });
   std::weak_ptr<AlertController> weakAlert = alert;
   alert->addAction(AlertAction(uiAlertActionOKTitle, AlertActionStyle::defaultStyle,
-                               [this, self, weakAlert, completion](const AlertAction&) {
+                               [this, self, weakAlert, completion, onHostThread](const AlertAction&) {
+                                 // The field as it stands when OK is tapped.
                                  const auto shown = weakAlert.lock();
-                                 dialogPin = shown && !shown->textFields().empty()
-                                                 ? shown->textFields().front().text
-                                                 : std::string();
-                                 if (*completion) (*completion)();
+                                 std::string text = shown && !shown->textFields().empty()
+                                                        ? shown->textFields().front().text
+                                                        : std::string();
+                                 onHostThread([this, self, completion, text = std::move(text)] {
+                                   dialogPin = text;
+                                   if (*completion) (*completion)();
+                                 });
                                }));
   alert->addAction(AlertAction(uiAlertActionCancelTitle, AlertActionStyle::cancel,
-                               [this, self, completion](const AlertAction&) {
-                                 std::cout << "isCanceled" << std::endl;
-                                 isCanceled = true;
-                                 if (*completion) (*completion)();
+                               [this, self, completion, onHostThread](const AlertAction&) {
+                                 onHostThread([this, self, completion] {
+                                   std::cout << "isCanceled" << std::endl;
+                                   isCanceled = true;
+                                   if (*completion) (*completion)();
+                                 });
                                }));
   viewController->present(std::move(alert), true);
+  presenting->store(false);
 }
 
 }  // namespace ekyc

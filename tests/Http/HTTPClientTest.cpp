@@ -151,6 +151,26 @@ TEST_F(HTTPClientTest, ConnectionRefusedIsAFailureWithoutTimeOut) {
   EXPECT_FALSE(response.getErrorDescription().empty());
 }
 
+TEST_F(HTTPClientTest, AServerThatNeverSpeaksTimesOut) {
+  // Listening, so the connection is made, but nothing ever answers the TLS handshake.
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(fd, 4), 0);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const int port = ntohs(address.sin_port);
+  const auto [response, timedOut] = HTTPClient(1.0, server.caFilePath())
+                                        .post("https://127.0.0.1:" + std::to_string(port) + "/signature/verification",
+                                              NO_QUERIES, requestBody());
+  ::close(fd);
+  EXPECT_TRUE(timedOut);
+  EXPECT_FALSE(response.getHttpStatusCode().has_value());
+}
+
 TEST_F(HTTPClientTest, UntrustedCertificatesAreRefused) {
   // The system trust store does not know the stand-in's certificate.
   auto [response, timedOut] = HTTPClient(2.0).post(server.url(), NO_QUERIES, requestBody());
@@ -284,7 +304,13 @@ TEST(HttpResponse, BodyAsJsonObject) {
   EXPECT_EQ(HttpResponse(200, R"({"a\/b":"c\/d"})").getResponseBodyForMyNumberVerification()->at("a/b"), "c/d");
   for (const std::string& body : {std::string(), std::string("[1]"), std::string("true"), std::string("\"x\""),
                                   std::string("{\"valid\":"), std::string("{\"v\":\"\xFF\"}"),
-                                  std::string(100000, '[')}) {
+                                  std::string(100000, '['),
+                                  // complete, but nested deep enough to overflow the stack when copied
+                                  [] {
+                                    std::string deep;
+                                    for (int i = 0; i < 100000; ++i) deep += R"({"valid":)";
+                                    return deep + "true" + std::string(100000, '}');
+                                  }()}) {
     EXPECT_FALSE(HttpResponse(200, body).getResponseBodyForMyNumberVerification().has_value()) << body.substr(0, 20);
   }
   const HttpResponse none("refused");

@@ -32,3 +32,22 @@ TEST(Json, ParseAndTypedMembers) {
   EXPECT_FALSE(Json::getString(*object, "n").has_value());
   EXPECT_FALSE(Json::getString(nlohmann::json::array(), "s").has_value());
 }
+
+TEST(Json, RefusesAbsurdNesting) {
+  const auto nested = [](std::size_t depth, const std::string& inner) {
+    std::string text;
+    for (std::size_t i = 0; i < depth; ++i) text += R"({"a":)";
+    text += inner;
+    for (std::size_t i = 0; i < depth; ++i) text += "}";
+    return text;
+  };
+  EXPECT_TRUE(Json::parseObject(nested(Json::MAX_NESTING_DEPTH, "1")).has_value());
+  EXPECT_FALSE(Json::parseObject(nested(Json::MAX_NESTING_DEPTH + 1, "1")).has_value());
+  // A deep text that would overflow the stack when the value is copied or written.
+  EXPECT_FALSE(Json::parseObject(nested(200000, "1")).has_value());
+  EXPECT_FALSE(Json::parse(std::string(300000, '[') + std::string(300000, ']')).has_value());
+  // Brackets and escaped quotes inside texts do not nest.
+  const std::string brackets = "\"" + std::string(500, '[') + "\\\"{{{" + "\"";
+  const auto inText = Json::parseObject(nested(Json::MAX_NESTING_DEPTH, brackets));
+  ASSERT_TRUE(inText.has_value());
+}

@@ -45,10 +45,9 @@ class SessionRecorder : public NFCTagReaderSessionDelegate {
   }
 
   void record(std::string name) {
-    {
-      std::lock_guard lock(mutex_);
-      events_.push_back({std::move(name), std::this_thread::get_id()});
-    }
+    // Notified under the lock: a waiter that wakes may destroy the recorder right away.
+    std::lock_guard lock(mutex_);
+    events_.push_back({std::move(name), std::this_thread::get_id()});
     changed_.notify_all();
   }
 

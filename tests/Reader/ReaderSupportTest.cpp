@@ -254,8 +254,8 @@ TEST(ReaderSupportPin, RuleFailuresReportTheSlotWithoutCount) {
       {12002, 12002, true, "暗証番号1 PIN が設定されていません。"},
       {12007, 12007, true, "暗証番号1 入力された PIN の桁数に誤りがあります。"},
       {12008, 12008, true, "暗証番号1 入力された PIN の文字種に誤りがあります。"},
-      {12003, 99999, false, "暗証番号1 予期しないエラーが発生しました。"},
-      {-1, 99999, false, "暗証番号1 予期しないエラーが発生しました。"},
+      {12003, 99999, false, "予期しないエラーが発生しました。"},  // never labelled
+      {-1, 99999, false, "予期しないエラーが発生しました。"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.result);

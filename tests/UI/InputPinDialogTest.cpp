@@ -122,9 +122,63 @@ TEST_F(InputPinDialogTest, OnlyTheFirstTapCounts) {
   EXPECT_TRUE(alert->tap(0));
   EXPECT_FALSE(alert->tap(1));
   EXPECT_FALSE(alert->tap(0));
+  runLoop->runUntilIdle(20ms, 1s);
   EXPECT_EQ(run->completions, 1);
   EXPECT_EQ(dialog->dialogPin, "4321");
   EXPECT_FALSE(dialog->isCanceled);
+}
+
+// A view controller that taps the alert itself: from another thread, or inside present().
+class TappingViewController : public ViewController {
+ public:
+  enum class Mode { fromAnotherThread, insidePresent };
+  TappingViewController(std::shared_ptr<RunLoop> loop, Mode mode) : ViewController(std::move(loop)), mode_(mode) {}
+  ~TappingViewController() override {
+    if (tapper_.joinable()) tapper_.join();
+  }
+  void present(std::shared_ptr<AlertController> alert, bool) override {
+    alert->textFields().front().text = "2468";
+    if (mode_ == Mode::insidePresent) {
+      alert->tap(*alert->actionIndex(AlertActionStyle::defaultStyle));
+    } else {
+      tapper_ = std::thread([alert] { alert->tap(*alert->actionIndex(AlertActionStyle::cancel)); });
+    }
+  }
+
+ private:
+  Mode mode_;
+  std::thread tapper_;
+};
+
+TEST_F(InputPinDialogTest, TheCompletionRunsOnTheHostThreadAfterShowReturnsWhoeverTaps) {
+  for (const auto mode : {TappingViewController::Mode::fromAnotherThread, TappingViewController::Mode::insidePresent}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    auto tapping = std::make_shared<TappingViewController>(runLoop, mode);
+    auto local = std::make_shared<InputPinDialog>();
+    auto localRun = std::make_shared<DialogRun>();
+    bool returned = false;
+    bool completedBeforeReturn = false;
+    // Shown from a task of the host's run loop, as a reader's entry would be.
+    runLoop->post([&] {
+      local->show(tapping, "T", "M", "P", "OK", "Cancel", "", [&, localRun, loop = runLoop] {
+        completedBeforeReturn = !returned;
+        ++localRun->completions;
+        localRun->onHostThread = loop->isHostThread();
+      });
+      returned = true;
+    });
+    ASSERT_TRUE(runLoop->runUntil([&] { return localRun->completions > 0; }, 5s));
+    runLoop->runUntilIdle(20ms, 1s);
+    EXPECT_EQ(localRun->completions, 1);
+    EXPECT_TRUE(localRun->onHostThread);
+    EXPECT_FALSE(completedBeforeReturn);
+    if (mode == TappingViewController::Mode::insidePresent) {
+      EXPECT_EQ(local->dialogPin, "2468");
+    } else {
+      EXPECT_TRUE(local->isCanceled);
+      EXPECT_FALSE(local->dialogPin);
+    }
+  }
 }
 
 TEST_F(InputPinDialogTest, ScriptedAnswersGoToAlertsInOrder) {

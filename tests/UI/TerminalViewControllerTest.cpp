@@ -1,8 +1,11 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -95,6 +98,43 @@ TEST_F(TerminalViewControllerTest, AnOverlongLineIsCut) {
   ASSERT_TRUE(first->dialogPin);
   EXPECT_EQ(first->dialogPin->size(), TerminalViewController::MAX_LINE_LENGTH);
   EXPECT_EQ(second->dialogPin, "42");
+}
+
+TEST(TerminalViewControllerTty, SecureEntryIsNotEchoedOnATerminalAndEchoComesBack) {
+  int master = -1;
+  int slave = -1;
+  ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  int output[2] = {-1, -1};
+  ASSERT_EQ(::pipe(output), 0);
+  const auto echoOn = [slave] {
+    termios mode{};
+    return ::tcgetattr(slave, &mode) == 0 && (mode.c_lflag & ECHO) != 0;
+  };
+  ASSERT_TRUE(echoOn());
+
+  auto runLoop = std::make_shared<RunLoop>();
+  auto viewController = std::make_shared<TerminalViewController>(runLoop, slave, output[1]);
+  // The user types once the prompt waits (typing ahead of it is flushed when echo goes off).
+  std::thread user([&] {
+    const auto until = std::chrono::steady_clock::now() + 10s;
+    while (echoOn() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(::write(master, "8642\n", 5), 5);
+  });
+  auto dialog = std::make_shared<InputPinDialog>();
+  bool done = false;
+  dialog->show(viewController, "PIN", "", "4 digits", "OK", "Cancel", "", [&] { done = true; });
+  EXPECT_TRUE(runLoop->runUntil([&] { return done; }, 10s));
+  user.join();
+  EXPECT_EQ(dialog->dialogPin, "8642");
+  EXPECT_TRUE(echoOn());
+
+  // Nothing of the PIN came back on the terminal.
+  ::fcntl(master, F_SETFL, O_NONBLOCK);
+  std::string echoed;
+  char buffer[256];
+  for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) echoed.append(buffer, static_cast<std::size_t>(n));
+  EXPECT_EQ(echoed.find("8642"), std::string::npos) << echoed;
+  for (int fd : {master, slave, output[0], output[1]}) ::close(fd);
 }
 
 }  // namespace

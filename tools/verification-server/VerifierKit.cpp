@@ -4,6 +4,8 @@
 
 #include <openssl/evp.h>
 
+#include "Platform/Json.hpp"
+
 namespace ekyc {
 
 namespace {
@@ -83,11 +85,7 @@ std::string VerifierKit::hex(const Bytes& data) {
 }
 
 std::optional<nlohmann::json> VerifierKit::parseJson(std::string_view text) {
-  nlohmann::json parsed = nlohmann::json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
-  if (parsed.is_discarded()) {
-    return std::nullopt;
-  }
-  return parsed;
+  return Json::parse(text);
 }
 
 std::optional<nlohmann::json> VerifierKit::decodeBase64JsonObject(std::string_view base64Text) {

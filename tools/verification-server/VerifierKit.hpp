@@ -33,7 +33,7 @@ class VerifierKit {
 
   static std::string hex(const Bytes& data);  // upper case
 
-  // Any JSON value, or absent when `text` is not JSON.
+  // Any JSON value, or absent when `text` is not JSON or nests absurdly deep (Json::parse).
   static std::optional<nlohmann::json> parseJson(std::string_view text);
   // The JSON object that the base64 text encodes (as "verifyingParams" does); absent otherwise.
   static std::optional<nlohmann::json> decodeBase64JsonObject(std::string_view base64Text);

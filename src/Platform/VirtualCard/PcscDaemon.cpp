@@ -63,7 +63,7 @@ std::uint16_t freeLocalPort() {
   return port;
 }
 
-// The vpcd reader of a running pcscd, or empty.
+// The vpcd reader of the running pcscd, or empty.
 std::string vpcdReader() {
   auto context = PcscContext::establish();
   if (!context) return {};
@@ -104,15 +104,12 @@ std::unique_ptr<PcscDaemon> PcscDaemon::start(std::string& whyNot, std::chrono::
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
 
-  // A pcscd already running (a system one): use its vpcd reader, on vpcd's default port.
+  // Only one pcscd can run. A running one that is not ours (a system service) is not used: vpcd
+  // there hands a new card side over without reporting the old card's removal, so one user's card
+  // can linger into the next user's session.
   if (::access(SOCKET_FILE, F_OK) == 0 && serviceAnswers()) {
-    daemon->readerName_ = vpcdReader();
-    if (daemon->readerName_.empty()) {
-      whyNot = "a pcscd without the vpcd reader is already running";
-      return nullptr;
-    }
-    daemon->port_ = 35963;
-    return daemon;
+    whyNot = "a pcscd that this process did not start is running (stop it to use a private one)";
+    return nullptr;
   }
 
   char directory[] = "/tmp/ekyc-pcscd-XXXXXX";

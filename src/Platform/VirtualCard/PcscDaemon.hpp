@@ -3,8 +3,7 @@
 // runs in the foreground as a child process with a reader configuration that holds only the vpcd
 // reader (on a free local port), and is stopped when this object goes. Only one pcscd can run on
 // a machine, so a lock file serialises its users across processes (parallel test runs); where a
-// pcscd is already running with a vpcd reader (a system one), that one is used instead and left
-// running.
+// pcscd that is not ours already runs (a system service), start() fails and says so.
 //
 // Create it on a thread that outlives it (the child is told to end when that thread ends).
 #include <chrono>
@@ -17,8 +16,8 @@ namespace ekyc {
 
 class PcscDaemon {
  public:
-  // Starts pcscd (or finds a running one). Null, with the reason in `whyNot`, when pcscd cannot
-  // run here (not installed, no vpcd driver, no rights, ...).
+  // Starts pcscd. Null, with the reason in `whyNot`, when it cannot run here (not installed, no
+  // vpcd driver, no rights, another pcscd running, ...).
   static std::unique_ptr<PcscDaemon> start(std::string& whyNot,
                                            std::chrono::milliseconds limit = std::chrono::seconds(20));
   ~PcscDaemon();
@@ -29,8 +28,6 @@ class PcscDaemon {
   std::uint16_t vpcdPort() const { return port_; }
   // The name of the vpcd reader as pcscd lists it.
   const std::string& readerName() const { return readerName_; }
-  // Whether this object started pcscd (false: a running one is used).
-  bool ownsProcess() const { return pid_ > 0; }
   // What pcscd wrote so far.
   std::string log() const;
 

@@ -1,0 +1,90 @@
+#pragma once
+// What the example host gives a request: its options, the platform with the chosen reader, the
+// host's run loop and terminal view controller, the sheet and dialog texts, preset PINs, the
+// facade, and (when asked) the verification endpoint.
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Platform/Platform.hpp"
+#include "UI/InputPinDialogDisplaySettingGroup.hpp"
+#include "UI/NFCDialogMessageSettingGroup.hpp"
+
+namespace ekyc {
+class Identify;
+class RunLoop;
+class ViewController;
+class VirtualCard;
+class VirtualCardReader;
+class VerificationServer;
+class PcscDaemon;
+class VpcdBridge;
+}  // namespace ekyc
+
+namespace ekyc::demo {
+
+struct DemoOptions {
+  std::string request;
+  // virtual: in-process; pcsc: the first PC/SC reader; vpcd: the request's virtual card served
+  // through a pcscd of the demo's own and read back over PC/SC.
+  std::string reader = "virtual";
+  std::map<std::string, std::string> pins;     // slot name -> PIN, from --pin SLOT=VALUE
+  std::optional<std::string> appId;
+  std::string endpoint;                        // empty: the local stand-in when one is needed
+  std::string caFile;
+};
+
+class DemoContext {
+ public:
+  explicit DemoContext(DemoOptions options);
+  ~DemoContext();
+
+  // Why the chosen reader cannot work here (empty when it can): pcscd cannot run for vpcd.
+  const std::string& readerProblem() const { return readerProblem_; }
+
+  const DemoOptions& options() const { return options_; }
+  const std::optional<std::string>& appId() const { return options_.appId; }
+  bool usesVirtualCards() const { return virtualReader_ != nullptr || daemon_ != nullptr; }
+
+  // The platform every session of the request runs on.
+  const Platform& platform() const { return platform_; }
+  const std::shared_ptr<RunLoop>& runLoop() const { return runLoop_; }
+  const std::shared_ptr<ViewController>& viewController() const { return viewController_; }
+
+  // Puts the request's card in the virtual reader's field (or serves it to vpcd); with a PC/SC
+  // reader the card is the one held to the reader, and this does nothing.
+  void presentCard(std::shared_ptr<VirtualCard> card);
+
+  NFCDialogMessageSettingGroup nfcTexts() const;
+  InputPinDialogDisplaySettingGroup pinTexts() const;
+
+  // The facade on this platform and view controller, with the preset PINs of known slots set.
+  std::shared_ptr<Identify> identify();
+  // A preset PIN (--pin SLOT=VALUE), or one asked for on the terminal without echo; absent when
+  // the dialog was cancelled (end of input).
+  std::optional<std::string> pin(const std::string& slot, const std::string& title);
+
+  // Runs the host's run loop until `done` holds; false after the limit.
+  bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::minutes(3));
+
+  // Makes sure verification requests have an endpoint: --endpoint as given, else the stand-in
+  // started in this process on loopback (when the demo is built with it). False when there is none.
+  bool ensureVerificationEndpoint();
+
+ private:
+  DemoOptions options_;
+  Platform platform_;
+  std::shared_ptr<VirtualCardReader> virtualReader_;
+  std::unique_ptr<PcscDaemon> daemon_;
+  std::unique_ptr<VpcdBridge> bridge_;
+  std::string readerProblem_;
+  std::shared_ptr<RunLoop> runLoop_;
+  std::shared_ptr<ViewController> viewController_;
+  std::shared_ptr<Identify> identify_;
+  std::shared_ptr<VerificationServer> server_;
+};
+
+}  // namespace ekyc::demo

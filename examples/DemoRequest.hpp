@@ -1,0 +1,52 @@
+#pragma once
+// A request the example host can run. Each request lives in its own file under requests/ and
+// registers itself:
+//
+//   EKYC_DEMO_REQUEST(myNumber, "my-number", "reads the individual number (virtual card)",
+//                     [](DemoContext& context) -> DemoOutcome { ... });
+//
+// A request presents its virtual card (context.presentCard) when the reader is the virtual one,
+// runs through the facade (context.identify()) or the NFC layer, and returns the record as JSON or
+// a coded error.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace ekyc::demo {
+
+class DemoContext;
+
+struct DemoOutcome {
+  bool ok = false;
+  nlohmann::json record;        // on success
+  std::int64_t errorCode = 0;   // on failure
+  std::string localizedDescription;
+
+  static DemoOutcome success(nlohmann::json record) { return DemoOutcome{true, std::move(record), 0, {}}; }
+  static DemoOutcome failure(std::int64_t code, std::string message) {
+    return DemoOutcome{false, nullptr, code, std::move(message)};
+  }
+};
+
+struct DemoRequest {
+  std::string name;
+  std::string summary;
+  std::function<DemoOutcome(DemoContext&)> run;
+};
+
+class DemoRequests {
+ public:
+  static bool add(DemoRequest request);
+  static const std::vector<DemoRequest>& all();
+  static const DemoRequest* find(const std::string& name);
+};
+
+}  // namespace ekyc::demo
+
+#define EKYC_DEMO_REQUEST(id, name, summary, ...)                                                 \
+  namespace {                                                                                     \
+  [[maybe_unused]] const bool demoRequest_##id = ::ekyc::demo::DemoRequests::add({name, summary, __VA_ARGS__}); \
+  }

@@ -1,0 +1,103 @@
+// The three JPKI requests through PC/SC: a pcscd of the test's own with the vpcd driver, the
+// virtual JPKI card served to it through the vpcd bridge, and the facade over PcscCardReader.
+// Skips only where pcscd cannot run at all.
+#include <gtest/gtest.h>
+
+#include "Identify/Identify.hpp"
+#include "Jpki/JpkiRig.hpp"
+#include "Platform/Base64.hpp"
+#include "Platform/PcscCardReader.hpp"
+#include "Platform/VirtualCard/PcscDaemon.hpp"
+#include "Platform/VirtualCard/VpcdBridge.hpp"
+
+namespace ekyc::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class JpkiPcscTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string whyNot;
+    daemon = PcscDaemon::start(whyNot);
+    if (!daemon) GTEST_SKIP() << "pcscd cannot run here: " << whyNot;
+    platform.cardReader = std::make_shared<PcscCardReader>(daemon->readerName());
+    platform.alertPresenter = sheet;
+    platform.clock = rig.clock;
+    platform.sessionTimeout = 20s;
+    bridge = std::make_unique<VpcdBridge>(rig.card, daemon->vpcdPort());
+    ASSERT_TRUE(bridge->start()) << "vpcd did not take the virtual card: " << daemon->log();
+    identify = Identify::create(rig.viewController, 30.0, platform);
+  }
+
+  void TearDown() override {
+    bridge.reset();
+    daemon.reset();
+  }
+
+  bool wait() {
+    return rig.runLoop->runUntil(
+        [this] { return rig.recorder->resultCount() > 0 && platform.cardReader->activeSessionCount() == 0; }, 30s);
+  }
+
+  JpkiRig rig{jpkiContents(), false};
+  std::shared_ptr<RecordingAlertPresenter> sheet = std::make_shared<RecordingAlertPresenter>();
+  std::unique_ptr<PcscDaemon> daemon;
+  std::unique_ptr<VpcdBridge> bridge;
+  Platform platform;
+  std::shared_ptr<Identify> identify;
+};
+
+const Bytes DATA = toBytes("pc/sc data");
+
+TEST_F(JpkiPcscTest, Auth) {
+  identify->setPin(SetPinKey::MYNUMBERCARD_USERCERT_PIN, "1234");
+  identify->auth(rig.recorder, Base64::encode(DATA), "SHA-256", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+  ASSERT_TRUE(wait());
+  ASSERT_EQ(rig.recorder->code(), 0);
+  const auto record = rig.recorder->signatureResult()->value();
+  EXPECT_EQ(record.signingCert(), jpkiContents().userAuthCertificate);
+  EXPECT_TRUE(verifySignature(*record.signingCert(), "SHA256", DATA, *record.signature()));
+  EXPECT_EQ(rig.card->commands().size(), 7u);
+  EXPECT_EQ(sheet->texts().back(), "読み取りました");
+}
+
+TEST_F(JpkiPcscTest, ConsentRevoke) {
+  identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "ABCDEF123");
+  identify->signFourInfoConsentRevokeApply(rig.recorder, "service", "provider", JpkiRig::pinTexts(),
+                                           JpkiRig::nfcTexts());
+  ASSERT_TRUE(wait());
+  ASSERT_EQ(rig.recorder->code(), 0);
+  const auto doc = Base64::decode(*rig.recorder->signatureResult()->value().fourInfoConsentRevokeApply());
+  ASSERT_TRUE(doc);
+  const auto check = checkXml(std::string(doc->begin(), doc->end()));
+  ASSERT_TRUE(check.wellFormed);
+  EXPECT_EQ(check.digestValue, Base64::encode(sha(toBytes(check.canonicalWithoutSignature), "SHA256")));
+  EXPECT_TRUE(verifySignature(*Base64::decode(check.certificate), "SHA256", toBytes(check.canonicalSignedInfo),
+                              *Base64::decode(check.signatureValue)));
+}
+
+TEST_F(JpkiPcscTest, SignAndGetBasicPersonalInfo) {
+  identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "ABCDEF123");
+  identify->signAndGetBasicPersonalInfo(rig.recorder, Base64::encode(DATA), "SHA-512", true, JpkiRig::pinTexts(),
+                                        JpkiRig::nfcTexts());
+  ASSERT_TRUE(wait());
+  ASSERT_EQ(rig.recorder->code(), 0);
+  const auto record = rig.recorder->basicResult()->value();
+  const auto& signature = *record.getSignatureData();
+  EXPECT_EQ(signature.tbsData()->size(), 96u);
+  EXPECT_TRUE(verifySignature(*signature.signingCert(), "SHA512", *signature.tbsData(), *signature.signature()));
+  EXPECT_EQ(record.getBasicPersonalInfo()->getCommonName(), "髙橋　花子");
+  EXPECT_EQ(identify->pinForSigner(), "ABCDEF123");
+}
+
+TEST_F(JpkiPcscTest, WrongPinThroughPcsc) {
+  identify->setPin(SetPinKey::MYNUMBERCARD_USERCERT_PIN, "0000");
+  identify->auth(rig.recorder, Base64::encode(DATA), "SHA-256", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+  ASSERT_TRUE(wait());
+  EXPECT_EQ(rig.recorder->code(), 13300);
+  EXPECT_EQ(identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_USERCERT_PIN, 2}}));
+}
+
+}  // namespace
+}  // namespace ekyc::test
