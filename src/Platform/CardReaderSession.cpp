@@ -144,9 +144,15 @@ void CardReaderSession::connect(const std::shared_ptr<NFCTag>& tag,
         return;
       }
       if (!error) {
-        std::lock_guard lock(session->mutex_);
-        session->connected_ = ourTag;
-        session->tagLost_ = false;
+        std::shared_ptr<CardReaderTag> previous;
+        {
+          std::lock_guard lock(session->mutex_);
+          if (session->connected_ != ourTag) previous = session->connected_;
+          session->connected_ = ourTag;
+          session->tagLost_ = false;
+        }
+        // One tag is connected at a time: connecting to another lets the previous one go.
+        if (previous) session->io_->async([connection = previous->connection()] { connection->disconnect(); });
       }
       (*completion)(error);
     });

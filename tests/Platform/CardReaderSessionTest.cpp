@@ -422,6 +422,39 @@ TEST_F(CardReaderSessionTest, ConnectFailureAndForeignTagsReachTheCompletion) {
   EXPECT_EQ(sendError->code, 104);
 }
 
+TEST_F(CardReaderSessionTest, ConnectingAgainKeepsTheCardAndAnotherTagTakesItsPlace) {
+  auto second = VirtualSampleCard::make();
+  reader->presentCards({card, second});
+  std::vector<std::shared_ptr<NFCTag>> tags;
+  recorder->onDetect = [&](NFCTagReaderSession& s, const std::vector<std::shared_ptr<NFCTag>>& detected) {
+    tags = detected;
+    s.connect(tags[0], [&](std::optional<NFCError>) {
+      send(tags[0]->iso7816(), selectSampleApplication(), "select", [&] {
+        // Connecting to the same tag again: the selection stays.
+        recorder->session->connect(tags[0], [&](std::optional<NFCError>) {
+          send(tags[0]->iso7816(), selectFile(VirtualSampleCard::FREE_FILE), "same", [&] {
+            // Another tag: the first one is let go.
+            recorder->session->connect(tags[1], [&](std::optional<NFCError>) {
+              send(tags[0]->iso7816(), readBinary(17), "old");
+              send(tags[1]->iso7816(), selectSampleApplication(), "new");
+            });
+          });
+        });
+      });
+    });
+  };
+  begin();
+  ASSERT_TRUE(recorder->waitFor("new"));
+  EXPECT_EQ(outcome("same").sw1, 0x90);  // EF 0002 exists only in the selected application
+  ASSERT_TRUE(outcome("old").error.has_value());
+  EXPECT_EQ(outcome("old").error->code, 104);
+  EXPECT_FALSE(outcome("new").error.has_value());
+  EXPECT_EQ(second->commandCount(), 1u);
+  recorder->session->invalidate();
+  ASSERT_TRUE(recorder->waitFor("end"));
+  tags.clear();
+}
+
 TEST_F(CardReaderSessionTest, CreationFailsWithoutReaderWithAQueueOrWhenRefused) {
   EXPECT_TRUE(NFCTagReaderSession::readingAvailable(platform));
   int queue = 0;

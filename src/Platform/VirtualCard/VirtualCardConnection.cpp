@@ -23,7 +23,8 @@ bool VirtualCardConnection::isISO7816() const { return card_->isISO7816(); }
 std::optional<NFCError> VirtualCardConnection::connect() {
   if (connectFailure_) return connectFailure_;
   if (card_->isRemoved()) return cardRemoved();
-  card_->powerOn();
+  if (!connected_) card_->powerOn();  // connecting again keeps the card's state
+  connected_ = true;
   return std::nullopt;
 }
 
@@ -46,6 +47,10 @@ std::expected<Bytes, NFCError> VirtualCardConnection::transmit(const NFCISO7816A
   return std::move(answer.bytes);
 }
 
-void VirtualCardConnection::disconnect() { card_->powerOff(); }
+void VirtualCardConnection::disconnect() {
+  if (!connected_) return;
+  connected_ = false;
+  card_->powerOff();
+}
 
 }  // namespace ekyc

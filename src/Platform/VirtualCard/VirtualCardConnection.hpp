@@ -25,6 +25,7 @@ class VirtualCardConnection : public CardConnection {
  private:
   const std::shared_ptr<VirtualCard> card_;
   const std::optional<NFCError> connectFailure_;
+  bool connected_ = false;  // used on the session's I/O thread only
 };
 
 }  // namespace ekyc
