@@ -1,5 +1,5 @@
 #pragma once
-// Shared pieces of the JPKI tests: keys made once per test run, the default virtual JPKI contents,
+// Shared pieces of the JPKI tests: fixed RSA test keys, the default virtual JPKI contents,
 // and independent OpenSSL checks of what the library returns.
 #include <string>
 
@@ -8,7 +8,7 @@
 
 namespace ekyc::test {
 
-// Made once per process: RSA key generation is the slow part of a virtual card.
+// Fixed RSA-2048 keys (read once per process): generating keys is the slow part of a virtual card.
 const VirtualJpkiContents::Keys& jpkiKeys();
 // The default contents (sample holder) made with jpkiKeys().
 const VirtualJpkiContents& jpkiContents();

@@ -90,7 +90,7 @@ TEST(BasicPersonalInfoExtraction, EveryCombinationOfMissingItems) {
   }
 }
 
-TEST(BasicPersonalInfoExtraction, LabelTextsOfTheSpecCases) {
+TEST(BasicPersonalInfoExtraction, LabelTextsWithAndWithoutTheName) {
   const std::string head = "基本4情報の取得に失敗しました。 : ";
   VirtualJpkiContents::Options onlyGender;
   onlyGender.holder.gender.reset();
