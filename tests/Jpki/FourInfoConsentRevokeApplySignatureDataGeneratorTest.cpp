@@ -93,6 +93,13 @@ TEST(FourInfoConsentRevokeApply, TokyoDateAndTime) {
   const std::string doc = document(rig);
   EXPECT_EQ(elementText(doc, "申請日"), "2024/03/06");
   EXPECT_EQ(elementText(doc, "申請時間"), "00:30:00");
+
+  JpkiRig afternoon;
+  afternoon.clock->set(Clock::TimePoint(std::chrono::seconds(1735621443)));  // 2024-12-31T05:04:03Z
+  afternoon.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
+  ASSERT_TRUE(afternoon.waitForResult());
+  EXPECT_EQ(elementText(document(afternoon), "申請日"), "2024/12/31");
+  EXPECT_EQ(elementText(document(afternoon), "申請時間"), "14:04:03");
 }
 
 TEST(FourInfoConsentRevokeApply, HostTextsCannotBreakOrRewriteTheDocument) {
