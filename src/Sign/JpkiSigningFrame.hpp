@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "Extension/Bytes.hpp"
+#include "PKI/DigestInfo.hpp"
 #include "Platform/Base64.hpp"
 #include "Reader/ReaderFrame.hpp"
 #include "TLV/Ber.hpp"
@@ -80,6 +81,27 @@ class JpkiSigningFrame : public ReaderFrame<E> {
     }
     enteredPin_ = preset;
     this->obtainPins({{pinKey(), &enteredPin_, {}}}, [this, checked] { checked(*enteredPin_); });
+  }
+
+  // The PIN step, then the checks of the data to be signed (checkTbsData). On success the data,
+  // its hash name, the DigestInfo the card is to sign and the PIN as the card sees it are kept in
+  // the generator's fields, and the session begins.
+  void signAfterPin(const std::optional<std::string>& preset, const std::optional<std::string>& tbsDataBase64String,
+                    const std::string& hashName, std::optional<Bytes>& tbsDataBinary, std::string& hashAlgorithm,
+                    std::optional<Bytes>& digestInfo, std::optional<std::string>& keptPin) {
+    obtainPin(preset, [this, tbsDataBase64String, hashName, &tbsDataBinary, &hashAlgorithm, &digestInfo,
+                       &keptPin](const std::string& pin) {
+      Bytes decoded;
+      if (auto failure = checkTbsData(tbsDataBase64String, hashName, decoded)) {
+        fail(*failure);
+        return;
+      }
+      tbsDataBinary = decoded;
+      hashAlgorithm = hashName;
+      digestInfo = DigestInfo(decoded, hashName).create();
+      keptPin = upperCased(pin);
+      beginScan(pin);
+    });
   }
 
   // A failure before the session: delivered, then the back channel lets go.
