@@ -1,6 +1,7 @@
 #pragma once
 // The failures the request for the card surface with the individual number delivers, with their result codes, in declaration order.
-#include "Error/CardSurfaceErrorCases.hpp"
+// The case table is the individual-number request's.
+#include "Error/MyNumberInfoError.hpp"
 
 namespace ekyc {
 

@@ -1,6 +1,7 @@
 #pragma once
 // The failures the card-surface request delivers, with their result codes, in declaration order.
-#include "Error/CardSurfaceErrorCases.hpp"
+// The case table is the individual-number request's.
+#include "Error/MyNumberInfoError.hpp"
 
 namespace ekyc {
 

@@ -12,7 +12,7 @@
 //   EKYC_ERROR_ENUMERATION(MyNumberInfoError, EKYC_CARD_SURFACE_ERROR_CASES);
 //
 // (inside namespace ekyc). Enumerations with the very same cases declare the table once and each
-// instantiate it (Error/CardSurfaceErrorCases.hpp); they stay distinct classes. That gives the
+// instantiate it (Error/MyNumberInfoError.hpp); they stay distinct classes. That gives the
 // class MyNumberInfoError with
 //   - the nested `enum class Case { notNfcTagReadAvailable, notSetPin, ... }`;
 //   - one factory per case, named after it: `MyNumberInfoError::notSetPin()`,
