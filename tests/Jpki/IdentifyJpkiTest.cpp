@@ -101,7 +101,6 @@ TEST(IdentifyJpki, ConsentRevokePresetSigningPinIsCheckedByTheFacade) {
               (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
     EXPECT_TRUE(rig.commands().empty());
     EXPECT_EQ(rig.viewController->presentedCount(), 0u);
-    EXPECT_FALSE(rig.identify->hasReader());
   }
 }
 
