@@ -89,6 +89,34 @@ TEST(IdentifyJpki, PresetSigningPinIsCheckedByTheFacade) {
   }
 }
 
+TEST(IdentifyJpki, ConsentRevokePresetSigningPinIsCheckedByTheFacade) {
+  const std::pair<std::string, int> cases[] = {{"", 12002}, {"ABC12", 12007}, {"ABC 123", 12008}};
+  for (const auto& [pin, code] : cases) {
+    FacadeRig rig;
+    rig.identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, pin);
+    rig.identify->signFourInfoConsentRevokeApply(rig.recorder, "s", "p", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(code)})) << pin;
+    EXPECT_EQ(rig.identify->failedPinDic(),
+              (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
+    EXPECT_TRUE(rig.commands().empty());
+    EXPECT_EQ(rig.viewController->presentedCount(), 0u);
+  }
+}
+
+TEST(IdentifyJpki, ConsentRevokeWithoutAPinAsksForIt) {
+  FacadeRig rig;
+  rig.viewController->enqueue(ScriptedViewController::Answer::OK("abcdef123"));
+  rig.identify->signFourInfoConsentRevokeApply(rig.recorder, "s", "p", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->code(), 0);
+  EXPECT_EQ(rig.viewController->presentedCount(), 1u);
+  EXPECT_EQ(rig.commands()[2], "0020008009" + hex(toBytes("ABCDEF123")));
+  // The signing PIN is not kept after a consent document.
+  EXPECT_EQ(rig.identify->pinForSigner().value_or(""), "");
+  EXPECT_FALSE(rig.identify->hasReader());
+}
+
 TEST(IdentifyJpki, SigningPinHandedBackServesTheNextSigningRequest) {
   FacadeRig rig;
   rig.identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "abcdef123");
