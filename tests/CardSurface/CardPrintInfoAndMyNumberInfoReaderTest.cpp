@@ -157,6 +157,15 @@ TEST_F(CardPrintInfoAndMyNumberInfoReaderTest, TwoDialogsOneAfterTheOther) {
   EXPECT_EQ(cancel.log->events(),
             (std::vector<std::string>{"didGetFailedPin(MYNUMBER,nil)", "result(12101)", "didGetPin()"}));
 
+  // A PIN typed into the second dialog that breaks the individual-number rule.
+  CardSurfaceRig typed;
+  typed.viewController->enqueue(ScriptedViewController::Answer::OK(typed.holder.cardPrintInfoPin));
+  typed.viewController->enqueue(ScriptedViewController::Answer::OK("12345"));
+  EXPECT_EQ(onlyError(fetch(typed, std::nullopt, std::nullopt)).localizedDescription,
+            MN + "入力された PIN の桁数に誤りがあります。");
+  EXPECT_EQ(typed.log->events(),
+            (std::vector<std::string>{"didGetFailedPin(MYNUMBER,nil)", "result(12007)", "didGetPin()"}));
+
   // A preset valid card-surface PIN goes straight to the second dialog.
   CardSurfaceRig second;
   second.viewController->enqueue(ScriptedViewController::Answer::Cancel());

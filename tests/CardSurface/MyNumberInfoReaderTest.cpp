@@ -150,6 +150,16 @@ TEST_F(MyNumberInfoReaderTest, TransportFailuresOfTheVerification) {
   EXPECT_EQ(slowResults->results()[0].error().errorCode, 16001);
 }
 
+// The platform's session time-out can fall while the verification waits; the chain has started,
+// so the end of the session reports nothing and the request still ends with its one result.
+TEST_F(MyNumberInfoReaderTest, SessionTimeOutDuringTheVerificationLeavesOneResult) {
+  rig.platform.sessionTimeout = std::chrono::milliseconds(300);
+  rig.startServer().setResponseDelay(std::chrono::milliseconds(900));
+  rig.presentCard();
+  fetch(rig.holder.myNumberPin, std::optional<std::string>("tenant"));
+  EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(ok)"}));
+}
+
 TEST_F(MyNumberInfoReaderTest, ApplicationIdMissingOrEmptyBeforeAnyDialog) {
   for (const auto& id : {std::optional<std::string>(), std::optional<std::string>("")}) {
     CardSurfaceRig local;
