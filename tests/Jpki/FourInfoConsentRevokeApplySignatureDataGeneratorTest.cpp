@@ -279,6 +279,19 @@ TEST(FourInfoConsentRevokeApply, SessionTimeOutAndOtherTagsBeforeTheChain) {
   }
 }
 
+TEST(FourInfoConsentRevokeApply, DateAndTimeAreThoseOfTheEntryNotOfTheCardRead) {
+  JpkiRig rig(jpkiContents(), false);
+  rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
+  ASSERT_TRUE(rig.waitForSession());
+  rig.clock->set(Clock::TimePoint(std::chrono::seconds(1709652600)));  // a day later in Tokyo
+  rig.reader->present(rig.card);
+  ASSERT_TRUE(rig.waitForResult());
+  const std::string doc = document(rig);
+  EXPECT_EQ(elementText(doc, "申請日"), "2024/03/05");
+  EXPECT_EQ(elementText(doc, "申請時間"), "09:07:30");
+  verifyDocument(doc);
+}
+
 TEST(FourInfoConsentRevokeApply, BooleanToString) {
   EXPECT_EQ(Generator::booleanToString(true), "1");
   EXPECT_EQ(Generator::booleanToString(false), "0");

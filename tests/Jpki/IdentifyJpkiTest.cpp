@@ -144,6 +144,22 @@ TEST(IdentifyJpki, SigningPinHandedBackServesTheNextSigningRequest) {
   EXPECT_FALSE(rig.identify->hasReader());
 }
 
+TEST(IdentifyJpki, ConsentRevokeLetsGoOfItsGeneratorOnceTheChainStarts) {
+  FacadeRig rig;
+  rig.card->addFault(VirtualCardFault::delayAt(4, std::chrono::seconds(2)));
+  rig.identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "ABCDEF123");
+  rig.identify->signFourInfoConsentRevokeApply(rig.recorder, "s", "p", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+  // While the chain runs the facade holds neither the generator nor a PIN; the session's pending
+  // handlers keep the generator alive until it delivers.
+  ASSERT_TRUE(rig.runLoop->runUntil([&] { return rig.card->commandCount() >= 3; }, std::chrono::seconds(20)));
+  EXPECT_FALSE(rig.identify->hasReader());
+  EXPECT_FALSE(rig.identify->pinDic().at(SetPinKey::MYNUMBERCARD_SIGNER_PIN));
+  EXPECT_EQ(rig.identify->pinForSigner().value_or(""), "");
+  EXPECT_EQ(rig.recorder->resultCount(), 0);
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->code(), 0);
+}
+
 TEST(IdentifyJpki, NoNfcReading) {
   FacadeRig rig;
   Platform noReader = *rig.platform;
