@@ -7,6 +7,7 @@
 #include <PCSC/pcsclite.h>
 #include <PCSC/winscard.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <future>
 #include <mutex>
@@ -260,5 +261,70 @@ void BM_Pcsc_RawSCardTransmitChain16(benchmark::State& state) {
   state.counters["us_per_apdu"] = perApdu(elapsed, state.iterations(), static_cast<double>(encoded.size()));
 }
 BENCHMARK(BM_Pcsc_RawSCardTransmitChain16)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// The session and the raw replay taken in turns, chain by chain, so that both see the same load on
+// the machine: the session's share over PC/SC itself (overhead_pct, the target is at most 20).
+void BM_Pcsc_SessionAgainstRawInTurns(benchmark::State& state) {
+  if (!pcsc().daemon) {
+    state.SkipWithError(("pcscd cannot run here: " + pcsc().whyNot).c_str());
+    return;
+  }
+  auto harness = std::make_shared<SessionHarness>();
+  if (!harness->open(pcsc().platform)) {
+    state.SkipWithError("no card could be connected");
+    return;
+  }
+  SCARDCONTEXT context = 0;
+  SCARDHANDLE card = 0;
+  DWORD protocol = 0;
+  if (SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &context) != SCARD_S_SUCCESS ||
+      SCardConnect(context, pcsc().daemon->readerName().c_str(), SCARD_SHARE_SHARED, SCARD_PROTOCOL_T1, &card,
+                   &protocol) != SCARD_S_SUCCESS) {
+    if (context) SCardReleaseContext(context);
+    harness->close();
+    state.SkipWithError("no raw PC/SC connection");
+    return;
+  }
+  const auto chain = chain16();
+  std::vector<Bytes> encoded;
+  for (const auto& c : chain) encoded.push_back(c.encoded());
+  Bytes receive(65538);
+  std::chrono::steady_clock::duration session{};
+  std::chrono::steady_clock::duration raw{};
+  // Per-turn ratios: their median is steadier than the sums on a busy machine.
+  std::vector<double> ratios;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    if (!harness->run(chain)) {
+      state.SkipWithError("a command failed");
+      break;
+    }
+    const auto sessionTurn = std::chrono::steady_clock::now() - start;
+    start = std::chrono::steady_clock::now();
+    for (const auto& command : encoded) {
+      DWORD length = static_cast<DWORD>(receive.size());
+      SCardTransmit(card, SCARD_PCI_T1, command.data(), static_cast<DWORD>(command.size()), nullptr, receive.data(),
+                    &length);
+    }
+    const auto rawTurn = std::chrono::steady_clock::now() - start;
+    session += sessionTurn;
+    raw += rawTurn;
+    ratios.push_back(std::chrono::duration<double>(sessionTurn).count() / std::chrono::duration<double>(rawTurn).count());
+  }
+  if (!ratios.empty()) {
+    std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2), ratios.end());
+    state.counters["median_overhead_pct"] = 100.0 * (ratios[ratios.size() / 2] - 1.0);
+  }
+  SCardDisconnect(card, SCARD_LEAVE_CARD);
+  SCardReleaseContext(context);
+  harness->close();
+  const double apdus = static_cast<double>(chain.size());
+  const double sessionUs = perApdu(session, state.iterations(), apdus);
+  const double rawUs = perApdu(raw, state.iterations(), apdus);
+  state.counters["session_us_per_apdu"] = sessionUs;
+  state.counters["raw_us_per_apdu"] = rawUs;
+  state.counters["overhead_pct"] = rawUs > 0 ? 100.0 * (sessionUs - rawUs) / rawUs : 0;
+}
+BENCHMARK(BM_Pcsc_SessionAgainstRawInTurns)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
