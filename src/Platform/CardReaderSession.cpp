@@ -187,22 +187,35 @@ void CardReaderSession::send(
     refuse([completion, error = *refusal] { (*completion)(Bytes{}, 0x00, 0x00, error); });
     return;
   }
-  // The command goes through the queue even when it is sent from there: the completion must not
-  // run inside sendCommand.
+  // Sent from the queue (a chain's next command, from the completion of the one before), the
+  // command goes to the card at once; from another thread it goes through the queue. Either way
+  // its completion runs later, on the queue, never inside sendCommand.
+  if (queue_->isCurrent() && queuedCommands_.load(std::memory_order_acquire) == 0) {
+    dispatch(tag->connection(), apdu, operation, completion, true);
+    return;
+  }
+  queuedCommands_.fetch_add(1, std::memory_order_acq_rel);
   queue_->async([self = shared_from_this(), connection = tag->connection(), apdu, operation, completion] {
-    self->dispatch(connection, apdu, operation, completion);
+    self->queuedCommands_.fetch_sub(1, std::memory_order_acq_rel);
+    self->dispatch(connection, apdu, operation, completion, false);
   });
 }
 
 void CardReaderSession::dispatch(const std::shared_ptr<CardConnection>& connection, const NFCISO7816APDU& apdu,
                                  const std::shared_ptr<Operation>& operation,
-                                 const std::shared_ptr<CommandCompletion>& completion) {
+                                 const std::shared_ptr<CommandCompletion>& completion, bool insideSend) {
   if (operation->done || hasEnded()) return;  // the session's end completes it
   // A card that answers in-process answers right here, without waking the I/O thread; but not
   // while earlier commands are still with the I/O thread, so that answers keep their order.
   if (ioCommands_ == 0) {
     if (auto answer = connection->transmitAtOnce(apdu)) {
-      answered(operation, completion, std::move(*answer));
+      if (!insideSend) {
+        answered(operation, completion, std::move(*answer));
+      } else {
+        queue_->async([self = shared_from_this(), operation, completion, answer = std::move(*answer)]() mutable {
+          self->answered(operation, completion, std::move(answer));
+        });
+      }
       return;
     }
   }

@@ -14,6 +14,7 @@
 // the app ends itself), from the host closing the sheet (200), from the time-out (201) or from
 // the card reader failing. When it ends, commands and connections still pending complete with an
 // error (and status 00 00), then didInvalidateWithError follows, exactly once.
+#include <atomic>
 #include <chrono>
 #include <expected>
 #include <functional>
@@ -71,7 +72,8 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
             std::function<void(Bytes, std::uint8_t, std::uint8_t, std::optional<NFCError>)> completion);
   using CommandCompletion = std::function<void(Bytes, std::uint8_t, std::uint8_t, std::optional<NFCError>)>;
   void dispatch(const std::shared_ptr<CardConnection>& connection, const NFCISO7816APDU& apdu,
-                const std::shared_ptr<Operation>& operation, const std::shared_ptr<CommandCompletion>& completion);
+                const std::shared_ptr<Operation>& operation, const std::shared_ptr<CommandCompletion>& completion,
+                bool insideSend);
   void answered(const std::shared_ptr<Operation>& operation, const std::shared_ptr<CommandCompletion>& completion,
                 std::expected<Bytes, NFCError> answer);
   void refuse(std::function<void()> completion);
@@ -96,6 +98,7 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
   std::shared_ptr<CardReaderTag> connected_;
   std::vector<std::shared_ptr<Operation>> operations_;
   int ioCommands_ = 0;  // commands handed to the I/O thread and not yet answered; queue only
+  std::atomic<int> queuedCommands_{0};  // commands sent from other threads, not yet taken by the queue
 
   std::stop_source ioStop_;
   std::unique_ptr<SerialQueue> queue_;
