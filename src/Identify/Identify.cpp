@@ -281,20 +281,4 @@ void Identify::getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegat
                                 });
 }
 
-// -- signAndGetMyNumber: SignatureDataAndMyNumberInfoReader
-
-// -- signAndGetBasicPersonalInfoAndGetMyNumber: SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader
-
-// -- signAndGetBasicPersonalInfoAndGetPromptedPii: SignatureDataAndBasicPersonalInfoAndPromptedPiiReader
-
-// -- getDriverLicense: DriverLicenseInfoReader
-
-// -- getMynaDriverLicense: MynaDriverLicenseReader
-
-// -- getCardPrintInfoAndGetMynaDriverLicense: CardPrintInfoAndMynaDriverLicenseReader
-
-// -- signAndGetBasicPersonalInfoAndGetMynaDriverLicense: SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader
-
-// -- getResidenceCard: ResidenceCardInfoReader
-
 }  // namespace ekyc

@@ -80,14 +80,6 @@ class MyNumberInfoReaderDelegate;
 class CardPrintInfoReaderDelegate;
 class PromptedPiiReaderDelegate;
 class CardPrintInfoAndMyNumberInfoReaderDelegate;
-class SignatureDataAndMyNumberInfoReaderDelegate;
-class SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate;
-class SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate;
-class DriverLicenseInfoReaderDelegate;
-class MynaDriverLicenseReaderDelegate;
-class CardPrintInfoAndMynaDriverLicenseReaderDelegate;
-class SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate;
-class ResidenceCardInfoReaderDelegate;
 
 class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Identify> {
   struct Passkey {
@@ -197,79 +189,6 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
   void getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegate, std::optional<std::string> appId,
                       const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
                       const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-
-  void signAndGetMyNumber(std::shared_ptr<SignatureDataAndMyNumberInfoReaderDelegate> delegate,
-                          std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
-                          const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-                          const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-  void signAndGetMyNumber(std::shared_ptr<SignatureDataAndMyNumberInfoReaderDelegate> delegate,
-                          std::optional<std::string> appId, std::optional<std::string> tbsData,
-                          std::optional<std::string> hashAlgorithm,
-                          const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-                          const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-
-  void signAndGetBasicPersonalInfoAndGetMyNumber(
-      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
-      std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
-      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-  void signAndGetBasicPersonalInfoAndGetMyNumber(
-      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
-      std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
-      bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-
-  void signAndGetBasicPersonalInfoAndGetPromptedPii(
-      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
-      std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
-      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-  void signAndGetBasicPersonalInfoAndGetPromptedPii(
-      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
-      std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
-      bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-
-  void getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate,
-                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-  void getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate, std::optional<std::string> appId,
-                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-
-  void getMynaDriverLicense(std::shared_ptr<MynaDriverLicenseReaderDelegate> delegate,
-                            const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-                            const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-  void getMynaDriverLicense(std::shared_ptr<MynaDriverLicenseReaderDelegate> delegate, std::optional<std::string> appId,
-                            const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-                            const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-
-  void getCardPrintInfoAndGetMynaDriverLicense(
-      std::shared_ptr<CardPrintInfoAndMynaDriverLicenseReaderDelegate> delegate,
-      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-  void getCardPrintInfoAndGetMynaDriverLicense(
-      std::shared_ptr<CardPrintInfoAndMynaDriverLicenseReaderDelegate> delegate, std::optional<std::string> appId,
-      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-
-  void signAndGetBasicPersonalInfoAndGetMynaDriverLicense(
-      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate> delegate,
-      std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
-      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-  void signAndGetBasicPersonalInfoAndGetMynaDriverLicense(
-      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate> delegate,
-      std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
-      bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-
-  void getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate,
-                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-  void getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate, std::optional<std::string> appId,
-                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
-                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
 
   // ---- The shared runner (see the note at the top) -------------------------------------------------
 

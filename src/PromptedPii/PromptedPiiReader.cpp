@@ -57,7 +57,7 @@ void PromptedPiiReader::finish() {
 }
 
 bool PromptedPiiReader::request(const std::string& reqType, const PromptedPii& promptedPii) {
-  if (reqType != Const().REQ_TYPE_PROMPTED_PII) return false;
+  // The reader always asks for "32"; a caller's other type is sent as it is.
   const auto expectedHash = promptedPii.getPromptedPiiHashData();
   const auto signature = promptedPii.getPromptedPiiSignature();
   const auto verifyingParams = promptedPii.getPromptedPiiVerifyingParams();

@@ -30,8 +30,8 @@ class PromptedPiiReader : public CardSurfaceReaderFrame<PromptedPiiError> {
   void fetchPromptedPii(std::optional<std::string> appId, std::optional<std::string> pin);
   void fetchPromptedPii(std::optional<std::string> pin);
 
-  // The verification request of type "32" for the record. True when the server answered valid;
-  // otherwise the failure has been delivered (nothing for another type).
+  // The verification request for the record's whole scope, with the type given (the reader passes
+  // "32"). True when the server answered valid; otherwise the failure has been delivered.
   bool request(const std::string& reqType, const PromptedPii& promptedPii);
 
  protected:

@@ -1,6 +1,8 @@
 // The basic four items record: text getters, the dictionary and JSON forms, and the items' hash.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <nlohmann/json.hpp>
 
 #include "BasicPersonalInfo/BasicPersonalInfo.hpp"
@@ -76,6 +78,33 @@ TEST(BasicPersonalInfo, DictionaryWithoutPreviousName) {
   EXPECT_EQ(dict.at("subCharOfAllName"), dict.at("subCharOfCommonName"));
   EXPECT_EQ(dict.at("yearNumber"), "4");
   EXPECT_EQ(withPreviousName().asDictionary().at("isIncludePreviousName"), "true");
+}
+
+TEST(BasicPersonalInfo, DictionaryKeysAndValues) {
+  const auto info = withPreviousName();
+  const std::map<std::string, std::string> expected = {
+      {"allName", "髙橋　花子［齋藤］"},
+      {"commonName", "髙橋　花子"},
+      {"isIncludePreviousName", "true"},
+      {"previousName", "齋藤"},
+      {"gender", "2"},
+      {"dateOfBirth", "19850412"},
+      {"yearNumber", "3"},
+      {"address", "東京都千代田区"},
+      {"subCharOfCommonName", "10000"},
+      {"subCharOfAllName", "100000100"},
+      {"subCharOfPreviousName", "10"},
+      {"subCharOfAddress", "0000000"},
+      {"basicPersonalInfoHash", *info.getBasicPersonalInfoHash()},
+  };
+  const auto dict = info.asDictionary();
+  const std::map<std::string, std::string> sorted(dict.begin(), dict.end());
+  EXPECT_EQ(sorted, expected);
+  // The JSON form carries the same members and values.
+  const auto json = nlohmann::json::parse(info.toJson());
+  std::map<std::string, std::string> fromJson;
+  for (const auto& [key, value] : json.items()) fromJson[key] = value.get<std::string>();
+  EXPECT_EQ(fromJson, expected);
 }
 
 TEST(BasicPersonalInfo, InvalidUtf8GivesTheEmptyText) {

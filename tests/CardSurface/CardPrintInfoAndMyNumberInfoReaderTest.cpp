@@ -1,6 +1,8 @@
 // The reader of the card surface with the individual number end to end: two PINs in both
 // applications, labelled messages, requests "13" then "23".
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "CardSurface/ExpectedRequests.hpp"
+#include "Platform/Base64.hpp"
 
 namespace ekyc::test {
 namespace {
@@ -39,6 +41,7 @@ TEST_F(CardPrintInfoAndMyNumberInfoReaderTest, ReadsBothRecordsInOneTap) {
   CardSurfaceRig rig;
   rig.presentCard();
   const auto results = fetch(rig);
+  EXPECT_EQ(rig.viewController->presentedCount(), 0u);  // both PINs preset: no dialog
   const std::string cp = rig.holder.cardPrintInfoPin, mn = rig.holder.myNumberPin;
   EXPECT_EQ(rig.commands(),
             (std::vector<std::string>{selectAid(false), selectEf("0012"), verify(cp), selectEf("0013"), verify(mn),
@@ -126,6 +129,7 @@ TEST_F(CardPrintInfoAndMyNumberInfoReaderTest, PinRulesCarryTheLabelOfTheirRecor
 
   CardSurfaceRig empty;
   EXPECT_EQ(onlyError(fetch(empty, "", "bad")).localizedDescription, CP + "PIN が設定されていません。");
+  EXPECT_EQ(empty.viewController->presentedCount(), 0u);
 
   CardSurfaceRig noId;
   const auto c = onlyError(fetch(noId, std::nullopt, std::nullopt, std::optional<std::string>()));
@@ -152,6 +156,15 @@ TEST_F(CardPrintInfoAndMyNumberInfoReaderTest, TwoDialogsOneAfterTheOther) {
   EXPECT_EQ(error.localizedDescription, MN + "PIN 入力ダイアログがキャンセルされました。");
   EXPECT_EQ(cancel.log->events(),
             (std::vector<std::string>{"didGetFailedPin(MYNUMBER,nil)", "result(12101)", "didGetPin()"}));
+
+  // A PIN typed into the second dialog that breaks the individual-number rule.
+  CardSurfaceRig typed;
+  typed.viewController->enqueue(ScriptedViewController::Answer::OK(typed.holder.cardPrintInfoPin));
+  typed.viewController->enqueue(ScriptedViewController::Answer::OK("12345"));
+  EXPECT_EQ(onlyError(fetch(typed, std::nullopt, std::nullopt)).localizedDescription,
+            MN + "入力された PIN の桁数に誤りがあります。");
+  EXPECT_EQ(typed.log->events(),
+            (std::vector<std::string>{"didGetFailedPin(MYNUMBER,nil)", "result(12007)", "didGetPin()"}));
 
   // A preset valid card-surface PIN goes straight to the second dialog.
   CardSurfaceRig second;
@@ -205,6 +218,70 @@ TEST_F(CardPrintInfoAndMyNumberInfoReaderTest, TheCardSurfaceVerifyIsOneCommandS
   EXPECT_EQ(commands[2], commands[15]);
   EXPECT_EQ(commands[4], commands[13]);
   EXPECT_NE(commands[2], commands[4]);
+}
+
+// The card-surface VERIFY is built once when the tag is found; the individual-number VERIFY each
+// time it is sent. The reader's PINs change after command 2.
+TEST_F(CardPrintInfoAndMyNumberInfoReaderTest, OnlyTheNumberVerifyIsBuiltWhenSent) {
+  CardSurfaceRig rig;
+  auto& card = rig.presentCard();
+  std::weak_ptr<CardPrintInfoAndMyNumberInfoReader> reader;
+  // The card takes the changed individual-number PIN for the real one.
+  card.onInstruction(0x20, [&](const VirtualCommand& command, VirtualCardContext& context) {
+    VirtualCommand real = command;
+    if (real.data == toBytes("888888888888")) real.data = toBytes(rig.holder.myNumberPin);
+    return std::optional<VirtualResponse>(context.standard(real));
+  });
+  int selects = 0;
+  card.onInstruction(0xA4, [&](const VirtualCommand& command, VirtualCardContext& context) {
+    if (++selects == 2) {
+      if (auto r = reader.lock()) {
+        r->pinCardPrintInfo = "99999999999999";
+        r->pinMyNumber = "888888888888";
+      }
+    }
+    return std::optional<VirtualResponse>(context.standard(command));
+  });
+  auto results = std::make_shared<BothResults>(rig.log);
+  rig.run<CardPrintInfoAndMyNumberInfoReader>(results, [&](CardPrintInfoAndMyNumberInfoReader& r) {
+    reader = std::static_pointer_cast<CardPrintInfoAndMyNumberInfoReader>(r.shared_from_this());
+    r.fetchCardPrintInfoAndMyNumberInfo(rig.holder.cardPrintInfoPin, rig.holder.myNumberPin);
+  });
+  ASSERT_TRUE(results->last() && *results->last());
+  const auto commands = rig.commands();
+  ASSERT_EQ(commands.size(), 24u);
+  EXPECT_EQ(commands[2], verify(rig.holder.cardPrintInfoPin));
+  EXPECT_EQ(commands[15], verify(rig.holder.cardPrintInfoPin));
+  EXPECT_EQ(commands[4], verify("888888888888"));
+  EXPECT_EQ(commands[13], verify("888888888888"));
+}
+
+TEST_F(CardPrintInfoAndMyNumberInfoReaderTest, MissingSignatureOrHashElementsLeaveTheirFieldsAbsent) {
+  // Without verification a surface file without DF28 is read on; the record has no signature.
+  CardSurfaceRig plain;
+  plain.files.csEf0002 = expected::withoutElement(plain.files.csEf0002, 0xDF28);
+  plain.presentCard();
+  const auto both = *fetch(plain)->last().value();
+  EXPECT_FALSE(both.getCardPrintInfo()->cardPrintInfoSignature);
+  EXPECT_TRUE(both.getMyNumberInfo()->cardPrintInfoSignature);
+
+  // With verification a hash file without DF31: request "13" carries input-support parameters
+  // without a "hash" member; the stand-in cannot rebuild the signed hashes and refuses.
+  CardSurfaceRig verified;
+  auto& server = verified.startServer();
+  verified.files.supEf0003 = expected::withoutElement(verified.files.supEf0003, 0xDF31);
+  verified.presentCard();
+  const auto error = onlyError(fetch(verified, verified.holder.cardPrintInfoPin, verified.holder.myNumberPin,
+                                     std::optional<std::string>("t")));
+  EXPECT_EQ(error.localizedDescription, CP + "電子署名の検証に失敗しました。");
+  ASSERT_EQ(server.receivedRequestTypes(), std::vector<std::string>{"13"});
+  const auto params = VerifierKit::decodeBase64TextArray(server.receivedRequests()[0].request->verifyingParams);
+  ASSERT_TRUE(params && params->size() == 2u);
+  const auto supportParams = Base64::decode((*params)[1]);
+  ASSERT_TRUE(supportParams);
+  const std::string json(supportParams->begin(), supportParams->end());
+  EXPECT_EQ(json.rfind("{\"publicKey\":\"", 0), 0u);
+  EXPECT_EQ(json.find("hash"), std::string::npos);
 }
 
 TEST_F(CardPrintInfoAndMyNumberInfoReaderTest, SessionEndsBeforeTheChain) {

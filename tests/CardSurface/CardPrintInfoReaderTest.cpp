@@ -197,6 +197,29 @@ TEST_F(CardPrintInfoReaderTest, ShortAnswersWithSuccessGiveACardReadFailure) {
   }
 }
 
+TEST_F(CardPrintInfoReaderTest, RecordKeptWithoutADelegateAndApplicationIdDroppedAfterARefusal) {
+  CardSurfaceRig rig;
+  rig.presentCard();
+  auto quiet = std::make_shared<CardPrintInfoReader>(nullptr, rig.context());
+  quiet->fetchCardPrintInfo(rig.holder.cardPrintInfoPin);
+  ASSERT_TRUE(rig.runLoop->runUntil([&] { return quiet->cardPrintInfo.has_value(); }, std::chrono::seconds(10)));
+  EXPECT_EQ(quiet->cardPrintInfo->getAllName(), "日本　花子");
+  EXPECT_EQ(rig.log->events(), std::vector<std::string>{"didGetPin()"});
+
+  CardSurfaceRig refused;
+  refused.startServer().setForcedVerdict(false);
+  refused.presentCard();
+  auto results = std::make_shared<CardPrintResults>(refused.log);
+  auto reader = std::make_shared<CardPrintInfoReader>(results, refused.context());
+  reader->fetchCardPrintInfo(refused.holder.cardPrintInfoPin, std::optional<std::string>("tenant"));
+  ASSERT_TRUE(refused.runLoop->runUntil(
+      [&] { return !results->results().empty() && refused.cardReader->activeSessionCount() == 0; },
+      std::chrono::seconds(10)));
+  EXPECT_EQ(results->results().at(0).error().errorCode, 18001);
+  EXPECT_FALSE(reader->appId);
+  EXPECT_FALSE(reader->cardPrintInfo);
+}
+
 TEST_F(CardPrintInfoReaderTest, VerificationFailuresAndRequestTypes) {
   CardSurfaceRig rig;
   auto& server = rig.startServer();

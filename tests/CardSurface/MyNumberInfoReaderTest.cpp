@@ -1,6 +1,7 @@
 // The individual-number reader end to end: facade-less reader -> session -> virtual card
 // (-> verification stand-in), with the back channel and the result in one ordered log.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "CardSurface/ExpectedRequests.hpp"
 
 namespace ekyc::test {
 namespace {
@@ -39,6 +40,7 @@ class MyNumberInfoReaderTest : public ::testing::Test {
 TEST_F(MyNumberInfoReaderTest, ReadsTheNumberWithItsIntegrityData) {
   rig.presentCard();
   fetch(rig.holder.myNumberPin);
+  EXPECT_EQ(rig.viewController->presentedCount(), 0u);  // a preset PIN needs no dialog
   EXPECT_EQ(rig.commands(), chain(rig.holder.myNumberPin));
   EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(ok)"}));
   const auto result = results->last();
@@ -108,6 +110,26 @@ TEST_F(MyNumberInfoReaderTest, VerdictFailuresEndTheRequestWithOneCodedFailure) 
   }
 }
 
+TEST_F(MyNumberInfoReaderTest, OneChangedByteOfEitherSignedSideIsRefused) {
+  for (const bool imageSide : {true, false}) {
+    CardSurfaceRig local;
+    auto& server = local.startServer();
+    if (imageSide) {
+      local.files.csEf0005[expected::valueOffset(local.files.csEf0005, 0xDF41) + 10] ^= 0x01;
+    } else {
+      local.files.supEf0001[7] = local.files.supEf0001[7] == '0' ? '1' : '0';
+    }
+    local.presentCard();
+    auto localResults = std::make_shared<MyNumberResults>(local.log);
+    local.run<MyNumberInfoReader>(localResults, [&](MyNumberInfoReader& r) {
+      r.fetchMyNumberCardInfo(local.holder.myNumberPin, std::optional<std::string>("tenant"));
+    });
+    EXPECT_EQ(local.log->events(), (std::vector<std::string>{"didGetPin()", "result(18001)"})) << imageSide;
+    EXPECT_EQ(server.receivedRequestTypes(), std::vector<std::string>{"23"});
+    EXPECT_EQ(local.alerts->texts().back(), "error");
+  }
+}
+
 TEST_F(MyNumberInfoReaderTest, TransportFailuresOfTheVerification) {
   // Nothing listens at the rig's default endpoint: the connection is refused.
   rig.presentCard();
@@ -126,6 +148,16 @@ TEST_F(MyNumberInfoReaderTest, TransportFailuresOfTheVerification) {
       0.5);
   ASSERT_EQ(slowResults->results().size(), 1u);
   EXPECT_EQ(slowResults->results()[0].error().errorCode, 16001);
+}
+
+// The platform's session time-out can fall while the verification waits; the chain has started,
+// so the end of the session reports nothing and the request still ends with its one result.
+TEST_F(MyNumberInfoReaderTest, SessionTimeOutDuringTheVerificationLeavesOneResult) {
+  rig.platform.sessionTimeout = std::chrono::milliseconds(300);
+  rig.startServer().setResponseDelay(std::chrono::milliseconds(900));
+  rig.presentCard();
+  fetch(rig.holder.myNumberPin, std::optional<std::string>("tenant"));
+  EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(ok)"}));
 }
 
 TEST_F(MyNumberInfoReaderTest, ApplicationIdMissingOrEmptyBeforeAnyDialog) {

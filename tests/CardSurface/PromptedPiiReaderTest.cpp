@@ -128,15 +128,20 @@ TEST_F(PromptedPiiReaderTest, FilesLackingWhatTheVerificationNeeds) {
   EXPECT_EQ(verified.alerts->texts().back(), "error");
 }
 
-TEST_F(PromptedPiiReaderTest, OtherRequestTypesSendNothing) {
+TEST_F(PromptedPiiReaderTest, TheRequestTypeIsSentAsGiven) {
   CardSurfaceRig rig;
   auto& server = rig.startServer();
-  auto reader = std::make_shared<PromptedPiiReader>(nullptr, rig.context());
+  auto results = std::make_shared<PromptedPiiResults>(rig.log);
+  auto reader = std::make_shared<PromptedPiiReader>(results, rig.context());
   reader->appId = "tenant";
   const CardSurfaceFiles& f = rig.files;
-  EXPECT_FALSE(reader->request("22", PromptedPii(f.supEf0001, f.supEf0002, f.supEf0003, f.supEf0004)));
-  EXPECT_TRUE(reader->request("32", PromptedPii(f.supEf0001, f.supEf0002, f.supEf0003, f.supEf0004)));
-  EXPECT_EQ(server.receivedRequestTypes(), std::vector<std::string>{"32"});
+  const PromptedPii record(f.supEf0001, f.supEf0002, f.supEf0003, f.supEf0004);
+  EXPECT_TRUE(reader->request("32", record));
+  // The whole scope's texts under the number side's type: the stand-in refuses them.
+  EXPECT_FALSE(reader->request("22", record));
+  EXPECT_EQ(server.receivedRequestTypes(), (std::vector<std::string>{"32", "22"}));
+  ASSERT_EQ(results->results().size(), 1u);
+  EXPECT_EQ(results->results()[0].error().errorCode, 18001);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 // on Reference, Signature as the root's last child).
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "Jpki/JpkiRig.hpp"
 #include "PKI/DigestInfo.hpp"
 #include "Platform/Base64.hpp"
@@ -196,6 +198,98 @@ TEST(FourInfoConsentRevokeApply, CertificateFileWithoutCertificate) {
   rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
   ASSERT_TRUE(rig.waitForResult());
   EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ", "result 99999", "didGetPin "}));
+}
+
+TEST(FourInfoConsentRevokeApply, SigningPinLengthsAtTheRuleBounds) {
+  // 6 and 16 letters and digits pass the rule and reach VERIFY in capitals (this card's PIN is
+  // another one, so it refuses them); 5 and 17 are refused before any session.
+  for (const std::string pin : {"abc123", "abcdefgh12345678"}) {
+    JpkiRig rig;
+    rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", pin);
+    ASSERT_TRUE(rig.waitForResult());
+    ASSERT_EQ(rig.commands().size(), 3u) << pin;
+    std::string upper = pin;
+    for (auto& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(rig.commands()[2], "00200080" + hex(Bytes{static_cast<std::uint8_t>(pin.size())}) + hex(toBytes(upper)));
+    EXPECT_EQ(rig.recorder->code(), 13300) << pin;
+  }
+  for (const std::string pin : {"abc12", "abcdefgh123456789"}) {
+    JpkiRig rig;
+    rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", pin);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"didGetFailedPin MYNUMBERCARD_SIGNER_PIN", "result 12007", "didGetPin "}));
+    EXPECT_TRUE(rig.commands().empty());
+  }
+}
+
+TEST(FourInfoConsentRevokeApply, CardRefusalsAfterTheChainStarted) {
+  {  // the last try: locked now
+    auto options = VirtualJpkiContents::Options{};
+    options.signingTriesLeft = 1;
+    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
+    rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "WRONG123");
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(),
+              (Strings{"didGetPin ", "didGetFailedPin MYNUMBERCARD_SIGNER_PIN 0", "result 13200", "didGetPin "}));
+  }
+  {  // already locked
+    auto options = VirtualJpkiContents::Options{};
+    options.signingTriesLeft = 0;
+    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
+    rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(),
+              (Strings{"didGetPin ", "didGetFailedPin MYNUMBERCARD_SIGNER_PIN 0", "result 13400", "didGetPin "}));
+    EXPECT_EQ(rig.sheet->texts().back(), "読み取りに失敗しました");
+  }
+  {  // no JPKI application on the card: 6A82 at the first SELECT
+    JpkiRig rig;
+    rig.card->addFault(VirtualCardFault::statusWordAt(1, 0x6A82));
+    rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ", "result 13999", "didGetPin "}));
+    EXPECT_EQ(rig.commands().size(), 1u);
+  }
+  {  // the signature refused: nothing after it is sent
+    JpkiRig rig;
+    rig.card->addFault(VirtualCardFault::statusWordAt(5, 0x6982));
+    rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ", "result 13999", "didGetPin "}));
+    EXPECT_EQ(rig.commands().size(), 5u);
+  }
+}
+
+TEST(FourInfoConsentRevokeApply, SessionTimeOutAndOtherTagsBeforeTheChain) {
+  {
+    JpkiRig rig(jpkiContents(), false);
+    rig.platform->sessionTimeout = std::chrono::milliseconds(100);
+    rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result 13600", "didGetPin "}));
+  }
+  {  // a tag that is not ISO 7816: nothing sent, no early didGetPin, then the time-out
+    JpkiRig rig;
+    rig.card->setISO7816(false);
+    rig.platform->sessionTimeout = std::chrono::milliseconds(200);
+    rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result 13600", "didGetPin "}));
+    EXPECT_TRUE(rig.commands().empty());
+  }
+}
+
+TEST(FourInfoConsentRevokeApply, DateAndTimeAreThoseOfTheEntryNotOfTheCardRead) {
+  JpkiRig rig(jpkiContents(), false);
+  rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
+  ASSERT_TRUE(rig.waitForSession());
+  rig.clock->set(Clock::TimePoint(std::chrono::seconds(1709652600)));  // a day later in Tokyo
+  rig.reader->present(rig.card);
+  ASSERT_TRUE(rig.waitForResult());
+  const std::string doc = document(rig);
+  EXPECT_EQ(elementText(doc, "申請日"), "2024/03/05");
+  EXPECT_EQ(elementText(doc, "申請時間"), "09:07:30");
+  verifyDocument(doc);
 }
 
 TEST(FourInfoConsentRevokeApply, BooleanToString) {

@@ -89,6 +89,34 @@ TEST(IdentifyJpki, PresetSigningPinIsCheckedByTheFacade) {
   }
 }
 
+TEST(IdentifyJpki, ConsentRevokePresetSigningPinIsCheckedByTheFacade) {
+  const std::pair<std::string, int> cases[] = {{"", 12002}, {"ABC12", 12007}, {"ABC 123", 12008}};
+  for (const auto& [pin, code] : cases) {
+    FacadeRig rig;
+    rig.identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, pin);
+    rig.identify->signFourInfoConsentRevokeApply(rig.recorder, "s", "p", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(code)})) << pin;
+    EXPECT_EQ(rig.identify->failedPinDic(),
+              (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
+    EXPECT_TRUE(rig.commands().empty());
+    EXPECT_EQ(rig.viewController->presentedCount(), 0u);
+  }
+}
+
+TEST(IdentifyJpki, ConsentRevokeWithoutAPinAsksForIt) {
+  FacadeRig rig;
+  rig.viewController->enqueue(ScriptedViewController::Answer::OK("abcdef123"));
+  rig.identify->signFourInfoConsentRevokeApply(rig.recorder, "s", "p", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->code(), 0);
+  EXPECT_EQ(rig.viewController->presentedCount(), 1u);
+  EXPECT_EQ(rig.commands()[2], "0020008009" + hex(toBytes("ABCDEF123")));
+  // The signing PIN is not kept after a consent document.
+  EXPECT_EQ(rig.identify->pinForSigner().value_or(""), "");
+  EXPECT_FALSE(rig.identify->hasReader());
+}
+
 TEST(IdentifyJpki, SigningPinHandedBackServesTheNextSigningRequest) {
   FacadeRig rig;
   rig.identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "abcdef123");
@@ -114,6 +142,22 @@ TEST(IdentifyJpki, SigningPinHandedBackServesTheNextSigningRequest) {
   EXPECT_EQ(rig.commands()[2], "0020008009" + hex(toBytes("ABCDEF123")));
   EXPECT_EQ(rig.identify->pinForSigner().value_or(""), "");
   EXPECT_FALSE(rig.identify->hasReader());
+}
+
+TEST(IdentifyJpki, ConsentRevokeLetsGoOfItsGeneratorOnceTheChainStarts) {
+  FacadeRig rig;
+  rig.card->addFault(VirtualCardFault::delayAt(4, std::chrono::seconds(2)));
+  rig.identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "ABCDEF123");
+  rig.identify->signFourInfoConsentRevokeApply(rig.recorder, "s", "p", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+  // While the chain runs the facade holds neither the generator nor a PIN; the session's pending
+  // handlers keep the generator alive until it delivers.
+  ASSERT_TRUE(rig.runLoop->runUntil([&] { return rig.card->commandCount() >= 3; }, std::chrono::seconds(20)));
+  EXPECT_FALSE(rig.identify->hasReader());
+  EXPECT_FALSE(rig.identify->pinDic().at(SetPinKey::MYNUMBERCARD_SIGNER_PIN));
+  EXPECT_EQ(rig.identify->pinForSigner().value_or(""), "");
+  EXPECT_EQ(rig.recorder->resultCount(), 0);
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->code(), 0);
 }
 
 TEST(IdentifyJpki, NoNfcReading) {

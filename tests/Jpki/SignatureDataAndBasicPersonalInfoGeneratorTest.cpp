@@ -3,6 +3,8 @@
 // and a certificate that lacks items ends the request before any signature.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "Jpki/JpkiRig.hpp"
 #include "PKI/DigestInfo.hpp"
 #include "Platform/Base64.hpp"
@@ -184,6 +186,119 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, RemovedWhileSigning) {
   rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", false);
   ASSERT_TRUE(rig.waitForResult());
   EXPECT_EQ(rig.recorder->events(), (Strings{"result 13999", "didGetPin "}));
+}
+
+// The signing certificate file with the inner string length of one item raised past the end of
+// its otherName entry (the certificate element itself still parses).
+Bytes fileWithItemLengthPastItsEntry(std::uint8_t lastOidByte) {
+  Bytes file = jpkiContents().signingCertificateFile;
+  const Bytes oid = {0x06, 0x0A, 0x2A, 0x83, 0x08, 0x8C, 0x9B, 0x55, 0x08, 0x05, 0x05, lastOidByte};
+  const auto at = std::search(file.begin(), file.end(), oid.begin(), oid.end());
+  EXPECT_NE(at, file.end());
+  if (at == file.end()) return file;
+  std::size_t pos = static_cast<std::size_t>(at - file.begin()) + oid.size();
+  EXPECT_EQ(file[pos], 0xA0);
+  pos += 1;
+  pos += (file[pos] & 0x80) ? 1 + (file[pos] & 0x7F) : 1;  // over the A0 length
+  pos += 1;                                                 // over the string tag
+  EXPECT_TRUE(lastOidByte != 0x05 || (file[pos] & 0x80)) << "the sample address has a long-form length";
+  if (file[pos] & 0x80) {
+    for (std::size_t k = 1; k <= (file[pos] & 0x7Fu); ++k) file[pos + k] = 0xFF;
+  } else {
+    file[pos] = 0x7F;
+  }
+  return file;
+}
+
+TEST(SignatureDataAndBasicPersonalInfoGenerator, ItemWhoseLengthRunsPastItsEntryCountsAsMissing) {
+  // Gender (short-form lengths) and address (long-form lengths in the sample holder).
+  for (const auto& [oidByte, flag] : {std::pair<std::uint8_t, int>{0x03, 2}, std::pair<std::uint8_t, int>{0x05, 8}}) {
+    auto options = VirtualJpkiContents::Options{};
+    options.signingCertificateFile = fileWithItemLengthPastItsEntry(oidByte);
+    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
+    rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", true);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result 17000", "didGetPin "})) << flag;
+    EXPECT_EQ(rig.recorder->basicResult()->error().intErrFlag, flag);
+    EXPECT_EQ(rig.commands().size(), 5u);
+  }
+}
+
+TEST(SignatureDataAndBasicPersonalInfoGenerator, AllItemsMissingAndEmptyBirthWithAMissingItem) {
+  {
+    auto options = VirtualJpkiContents::Options{};
+    options.holder = VirtualJpkiContents::Holder{};
+    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
+    rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", false);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result 17000", "didGetPin "}));
+    const auto error = rig.recorder->basicResult()->error();
+    EXPECT_EQ(error.intErrFlag, 63);
+    EXPECT_EQ(error.localizedDescription,
+              "基本4情報の取得に失敗しました。 : 氏名、性別、生年月日、住所、氏名の代替文字使用位置、住所の代替文字使用位置");
+    EXPECT_EQ(rig.commands().size(), 5u);
+  }
+  {  // the empty birth item is found while splitting, before the missing items are reported
+    auto options = VirtualJpkiContents::Options{};
+    options.holder.dateOfBirth = "";
+    options.holder.gender.reset();
+    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
+    rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", false);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result 99999", "didGetPin "}));
+  }
+}
+
+TEST(SignatureDataAndBasicPersonalInfoGenerator, ShortCertificateAnswerGives99999) {
+  JpkiRig rig;
+  rig.card->addFault(VirtualCardFault::truncatedAt(5, 600));
+  rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", true);
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), (Strings{"result 99999", "didGetPin "}));
+  EXPECT_EQ(rig.commands().size(), 5u);
+  EXPECT_EQ(rig.sheet->texts().back(), "読み取りに失敗しました");
+}
+
+TEST(SignatureDataAndBasicPersonalInfoGenerator, MoreRefusalsNameTheSigningSlot) {
+  {  // the last try: locked now
+    auto options = VirtualJpkiContents::Options{};
+    options.signingTriesLeft = 1;
+    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
+    rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "WRONG123", false);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(),
+              (Strings{"didGetFailedPin MYNUMBERCARD_SIGNER_PIN 0", "result 13200", "didGetPin "}));
+    EXPECT_EQ(rig.recorder->basicResult()->error().localizedDescription, "ロックされました。");
+  }
+  {  // 63C1: the composed text
+    auto options = VirtualJpkiContents::Options{};
+    options.signingTriesLeft = 2;
+    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
+    rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "WRONG123", false);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->basicResult()->error().localizedDescription, "残り1回でロックされます。");
+  }
+  {  // dialog cancelled and an empty PIN entered
+    for (const bool cancel : {true, false}) {
+      JpkiRig rig;
+      rig.viewController->enqueue(cancel ? ScriptedViewController::Answer::Cancel()
+                                         : ScriptedViewController::Answer::OK(""));
+      rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "", false);
+      ASSERT_TRUE(rig.waitForResult());
+      EXPECT_EQ(rig.recorder->events(), (Strings{"didGetFailedPin MYNUMBERCARD_SIGNER_PIN",
+                                                 cancel ? "result 12101" : "result 12002", "didGetPin "}));
+      EXPECT_TRUE(rig.sheet->texts().empty());
+    }
+  }
+}
+
+TEST(SignatureDataAndBasicPersonalInfoGenerator, WithoutAHostDelegateOnlyTheBackChannelHears) {
+  JpkiRig rig;
+  auto generator = std::make_shared<Generator>(nullptr, rig.context());
+  generator->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "abcdef123", false);
+  ASSERT_TRUE(rig.runLoop->runUntil([&] { return rig.recorder->events().size() == 1 && rig.reader->activeSessionCount() == 0; }, std::chrono::seconds(20)));
+  EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ABCDEF123"}));
+  EXPECT_EQ(rig.commands().size(), 7u);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
+#include <vector>
 
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
@@ -13,82 +15,21 @@
 #include "TLV/Ber.hpp"
 #include "Utility/ConstTag.hpp"
 #include "verification-server/CardSurfaceVerifier.hpp"
+#include "CardSurface/ExpectedRequests.hpp"
 
 namespace ekyc {
 namespace {
 
-// Elements of a constructed card file (tags of two bytes, lengths up to 82), keyed by tag.
-std::map<int, std::pair<Bytes, Bytes>> inner(const Bytes& file) {  // tag -> (whole, value)
-  std::map<int, std::pair<Bytes, Bytes>> out;
-  auto lengthAt = [&](std::size_t& p) {
-    std::size_t n = file[p++];
-    if (n == 0x81) n = file[p++];
-    else if (n == 0x82) { n = (std::size_t(file[p]) << 8) | file[p + 1]; p += 2; }
-    return n;
-  };
-  std::size_t p = 2;
-  const std::size_t end = p + lengthAt(p);
-  const std::size_t valueStart = p;
-  (void)valueStart;
-  while (p < end) {
-    const std::size_t start = p;
-    const int tag = (file[p] << 8) | file[p + 1];
-    p += 2;
-    const std::size_t n = lengthAt(p);
-    out[tag] = {Bytes(file.begin() + long(start), file.begin() + long(p + n)), Bytes(file.begin() + long(p), file.begin() + long(p + n))};
-    p += n;
-  }
-  return out;
-}
-
-std::string b64(const Bytes& b) { return Base64::encode(b); }
-Bytes cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-std::string arr(const std::string& a, const std::string& b) { return b64(toBytes("[\"" + a + "\",\"" + b + "\"]")); }
-std::string params(const Bytes& cert, const std::optional<Bytes>& hash = std::nullopt) {
-  std::string json = "{\"publicKey\":\"" + b64(cert) + "\"";
-  if (hash) json += ",\"hash\":\"" + b64(*hash) + "\"";
-  return b64(toBytes(json + "}"));
-}
+using namespace test::expected;
 
 std::optional<RsaPublicKey> issuerKey(const CardSurfaceKeys& keys) {
   return RsaPublicKey::fromModulusExponent(CardSurfaceKeys::modulus(keys.issuer), CardSurfaceKeys::publicExponent(keys.issuer));
 }
 
-struct Side {
-  std::string expectedHash, signature, verifyingParams;
-};
-
 class CardSurfaceVerifierTest : public ::testing::Test {
  protected:
   void SetUp() override { rebuild(); }
-  void rebuild() {
-    const auto cs2 = inner(files.csEf0002);
-    const auto cs5 = inner(files.csEf0005);
-    const auto sup2 = inner(files.supEf0002);
-    const auto sup3 = inner(files.supEf0003);
-    const Bytes csCert = Bytes(files.csEf0004.begin() + 5, files.csEf0004.end());
-    const Bytes supCert = Bytes(files.supEf0004.begin() + 5, files.supEf0004.end());
-    auto w = [&](const std::map<int, std::pair<Bytes, Bytes>>& m, int t) { return m.at(t).first; };
-    const Bytes surface = cat({Digest::sha256(cat({w(cs2, 0xDF22), w(cs2, 0xDF23), w(cs2, 0xDF24)})),
-                               Digest::sha256(cat({w(cs2, 0xDF25), w(cs2, 0xDF26)})), Digest::sha256(w(cs2, 0xDF27))});
-    const Bytes items = cat({w(sup2, 0xDF22), w(sup2, 0xDF23), w(sup2, 0xDF24), w(sup2, 0xDF25)});
-    const Bytes h1 = Digest::sha256(files.supEf0001), h2 = Digest::sha256(items);
-    const Bytes supSig = sup3.at(0xDF33).second;
-    sides["21"] = {b64(Digest::sha256(cat({w(cs5, 0xDF41), w(cs5, 0xDF42)}))), b64(cs5.at(0xDF43).second), params(csCert)};
-    sides["22"] = {b64(h1), b64(supSig), params(supCert, sup3.at(0xDF32).second)};
-    sides["11"] = {b64(surface), b64(cs2.at(0xDF28).second), params(csCert)};
-    sides["12"] = {b64(h2), b64(supSig), params(supCert, sup3.at(0xDF31).second)};
-    sides["32"] = {b64(Digest::sha256(cat({{0xDF, 0x31, 0x20}, h1, {0xDF, 0x32, 0x20}, h2}))), b64(supSig), params(supCert)};
-    sides["23"] = pair(sides["21"], sides["22"]);
-    sides["13"] = pair(sides["11"], sides["12"]);
-  }
-  static Side pair(const Side& a, const Side& b) {
-    return {arr(a.expectedHash, b.expectedHash), arr(a.signature, b.signature), arr(a.verifyingParams, b.verifyingParams)};
-  }
+  void rebuild() { sides = test::expected::sides(files); }
   VerificationVerdict verify(const std::string& type, const Side& s) const {
     return verifier.verify(type, s.expectedHash, s.signature, s.verifyingParams);
   }
@@ -125,6 +66,62 @@ TEST_F(CardSurfaceVerifierTest, OneChangedPhotoByteMakesTheSurfaceInvalid) {
   EXPECT_FALSE(verify("11", sides["11"]).valid);
   EXPECT_FALSE(verify("13", sides["13"]).valid);
   EXPECT_TRUE(verify("23", sides["23"]).valid);
+}
+
+// One byte of each item the card signs, changed on its own: exactly the request types that carry
+// the item are refused; the others stay valid.
+TEST_F(CardSurfaceVerifierTest, EachSignedItemChangedIsRefusedByEveryTypeThatCarriesIt) {
+  using Types = std::set<std::string>;
+  const Types surface{"11", "13"}, image{"21", "23"}, number{"22", "23", "32"}, items{"12", "13", "32"};
+  const Types supportSignature{"12", "13", "22", "23", "32"}, csKey{"11", "13", "21", "23"};
+  struct Item {
+    std::string name;
+    Bytes CardSurfaceFiles::*file;
+    int tag;  // 0: the byte at `offset` of the file itself
+    std::size_t offset;
+    Types refusedBy;
+  };
+  const std::vector<Item> table{
+      {"cs DF22 date of birth", &CardSurfaceFiles::csEf0002, 0xDF22, 0, surface},
+      {"cs DF23 gender", &CardSurfaceFiles::csEf0002, 0xDF23, 0, surface},
+      {"cs DF24", &CardSurfaceFiles::csEf0002, 0xDF24, 0, surface},
+      {"cs DF25 name image", &CardSurfaceFiles::csEf0002, 0xDF25, 0, surface},
+      {"cs DF26 address image", &CardSurfaceFiles::csEf0002, 0xDF26, 0, surface},
+      {"cs DF27 photo", &CardSurfaceFiles::csEf0002, 0xDF27, 0, surface},
+      {"cs DF28 signature", &CardSurfaceFiles::csEf0002, 0xDF28, 0, surface},
+      {"cs DF41 number image", &CardSurfaceFiles::csEf0005, 0xDF41, 0, image},
+      {"cs DF42 key data", &CardSurfaceFiles::csEf0005, 0xDF42, 0, image},
+      {"cs DF43 signature", &CardSurfaceFiles::csEf0005, 0xDF43, 0, image},
+      {"sup EF 0001 digit", &CardSurfaceFiles::supEf0001, 0, 5, number},
+      {"sup EF 0001 fill", &CardSurfaceFiles::supEf0001, 0, 16, number},
+      {"sup DF22 name", &CardSurfaceFiles::supEf0002, 0xDF22, 0, items},
+      {"sup DF23 address", &CardSurfaceFiles::supEf0002, 0xDF23, 0, items},
+      {"sup DF24 date of birth", &CardSurfaceFiles::supEf0002, 0xDF24, 0, items},
+      {"sup DF25 gender", &CardSurfaceFiles::supEf0002, 0xDF25, 0, items},
+      {"sup DF31 number hash", &CardSurfaceFiles::supEf0003, 0xDF31, 0, {"12", "13"}},
+      {"sup DF32 items hash", &CardSurfaceFiles::supEf0003, 0xDF32, 0, {"22", "23"}},
+      {"sup DF33 signature", &CardSurfaceFiles::supEf0003, 0xDF33, 0, supportSignature},
+      {"cs 5F4E public key", &CardSurfaceFiles::csEf0004, 0x5F4E, 0, csKey},
+      {"cs 5F37 issuer signature", &CardSurfaceFiles::csEf0004, 0x5F37, 0, csKey},
+      {"sup 5F4E public key", &CardSurfaceFiles::supEf0004, 0x5F4E, 0, supportSignature},
+      {"sup 5F37 issuer signature", &CardSurfaceFiles::supEf0004, 0x5F37, 0, supportSignature},
+      // Not signed by the card: nothing notices.
+      {"cs DF29 expiry date", &CardSurfaceFiles::csEf0002, 0xDF29, 0, {}},
+      {"sup DF21", &CardSurfaceFiles::supEf0002, 0xDF21, 0, {}},
+  };
+  const CardSurfaceFiles genuine = files;
+  for (const auto& item : table) {
+    files = genuine;
+    Bytes& file = files.*item.file;
+    std::size_t at = item.offset;
+    if (item.tag != 0) at = valueOffset(file, item.tag) + inner(file).at(item.tag).second.size() / 2;
+    ASSERT_LT(at, file.size()) << item.name;
+    file[at] ^= 0x01;
+    rebuild();
+    for (const auto& type : CardSurfaceVerifier::requestTypes()) {
+      EXPECT_EQ(verify(type, sides.at(type)).valid, item.refusedBy.count(type) == 0) << item.name << ", type " << type;
+    }
+  }
 }
 
 TEST_F(CardSurfaceVerifierTest, CombinedTypesNeedBothSidesInOrder) {

@@ -27,6 +27,40 @@ TEST(ConsentXmlUtility, Templates) {
   EXPECT_EQ(check.digestValue, "ABC=");
 }
 
+TEST(ConsentXmlUtility, SignedInfoTemplateByteForByte) {
+  // Written out from the element list: empty elements with explicit end tags, one blank before
+  // each Algorithm attribute, no whitespace between elements.
+  const std::string expected =
+      "<SignedInfo>"
+      "<CanonicalizationMethod Algorithm=\"http://www.w3.org/TR/2001/REC-xml-c14n-20010315\"></CanonicalizationMethod>"
+      "<SignatureMethod Algorithm=\"http://www.w3.org/2001/04/xmldsig-more#rsa-sha256\"></SignatureMethod>"
+      "<Reference>"
+      "<Transforms>"
+      "<Transform Algorithm=\"http://www.w3.org/2000/09/xmldsig#enveloped-signature\"></Transform>"
+      "<Transform Algorithm=\"http://www.w3.org/TR/2001/REC-xml-c14n-20010315\"></Transform>"
+      "</Transforms>"
+      "<DigestMethod Algorithm=\"http://www.w3.org/2001/04/xmlenc#sha256\"></DigestMethod>"
+      "<DigestValue>digestValueEntity</DigestValue>"
+      "</Reference>"
+      "</SignedInfo>";
+  const ConsentXmlUtility u;
+  EXPECT_EQ(expected.size(), 576u);
+  EXPECT_EQ(u.SIGNED_INFO_BASE, expected);
+  const std::string digest = "ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=";
+  std::string filled = expected;
+  filled.replace(filled.find("digestValueEntity"), 17, digest);
+  EXPECT_EQ(u.createSignedInfoXml(digest), filled);
+  // The placeholder words.
+  EXPECT_EQ(u.APPLY_DATE, "applyDate");
+  EXPECT_EQ(u.APPLY_TIME, "applyTime");
+  EXPECT_EQ(u.SERVICE_ID, "serviceId");
+  EXPECT_EQ(u.SERVICE_PROVIDER_ID, "serviceProviderId");
+  EXPECT_EQ(u.DIGEST_VALUE_ENTITY, "digestValueEntity");
+  EXPECT_EQ(u.SIGNED_INFO, "signedInfo");
+  EXPECT_EQ(u.SIGNATURE_VALUE_ENTITY, "signatureValueEntity");
+  EXPECT_EQ(u.CERTIFICATE_ENTITY, "certificateEntity");
+}
+
 TEST(ConsentXmlUtility, FillsTheApplicationDocument) {
   const ConsentXmlUtility u;
   EXPECT_EQ(u.createBaseXmlForConsentRevokeApply("2024/03/05", "09:07:30", "svc-1", "prov-2"),

@@ -1,0 +1,11 @@
+#include <gtest/gtest.h>
+
+#include "ekyc.hpp"
+
+// The one public include brings the facade, the records and the platform layer together.
+TEST(UmbrellaHeader, BringsTheWholeInterface) {
+  ekyc::Platform platform;
+  EXPECT_FALSE(ekyc::NFCTagReaderSession::readingAvailable(platform));
+  EXPECT_EQ(ekyc::ConstResult().text(11001).empty(), false);
+  EXPECT_EQ(ekyc::allSetPinKeys().size(), 9u);
+}
