@@ -7,6 +7,7 @@
 #include <PCSC/pcsclite.h>
 #include <PCSC/winscard.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <future>
 #include <mutex>
@@ -260,5 +261,180 @@ void BM_Pcsc_RawSCardTransmitChain16(benchmark::State& state) {
   state.counters["us_per_apdu"] = perApdu(elapsed, state.iterations(), static_cast<double>(encoded.size()));
 }
 BENCHMARK(BM_Pcsc_RawSCardTransmitChain16)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// A PC/SC connection that notes when each transmit begins and ends, so that what the session adds
+// between two commands (the hand-over to the callback queue, the completion, the next command's
+// way back to the I/O thread) can be told apart from what PC/SC itself takes.
+class TimedConnection : public CardConnection {
+ public:
+  explicit TimedConnection(std::shared_ptr<CardConnection> inner) : inner_(std::move(inner)) {}
+  bool isISO7816() const override { return inner_->isISO7816(); }
+  std::optional<NFCError> connect() override { return inner_->connect(); }
+  std::expected<Bytes, NFCError> transmit(const NFCISO7816APDU& apdu, std::stop_token stop) override {
+    const auto start = std::chrono::steady_clock::now();
+    auto answer = inner_->transmit(apdu, stop);
+    const auto end = std::chrono::steady_clock::now();
+    std::lock_guard lock(mutex_);
+    if (lastEnd_) gaps_ += start - *lastEnd_;
+    inside_ += end - start;
+    lastEnd_ = end;
+    return answer;
+  }
+  void disconnect() override { inner_->disconnect(); }
+
+  // Restarts the count; the first command after it has no gap.
+  void restart() {
+    std::lock_guard lock(mutex_);
+    lastEnd_.reset();
+    gaps_ = {};
+    inside_ = {};
+  }
+  // Ends a chain: its last command has no successor.
+  void endChain() {
+    std::lock_guard lock(mutex_);
+    lastEnd_.reset();
+  }
+  std::pair<std::chrono::steady_clock::duration, std::chrono::steady_clock::duration> totals() {
+    std::lock_guard lock(mutex_);
+    return {inside_, gaps_};
+  }
+
+ private:
+  const std::shared_ptr<CardConnection> inner_;
+  std::mutex mutex_;
+  std::optional<std::chrono::steady_clock::time_point> lastEnd_;
+  std::chrono::steady_clock::duration gaps_{};
+  std::chrono::steady_clock::duration inside_{};
+};
+
+class TimedReader : public CardReader {
+ public:
+  explicit TimedReader(std::shared_ptr<CardReader> inner) : inner_(std::move(inner)) {}
+  bool isAvailable() override { return inner_->isAvailable(); }
+  std::expected<std::vector<std::shared_ptr<CardConnection>>, NFCError> waitForCards(std::stop_token stop) override {
+    auto cards = inner_->waitForCards(stop);
+    if (!cards) return cards;
+    std::lock_guard lock(mutex_);
+    connections_.clear();
+    for (auto& card : *cards) {
+      auto timed = std::make_shared<TimedConnection>(card);
+      connections_.push_back(timed);
+      card = timed;
+    }
+    return cards;
+  }
+  std::shared_ptr<TimedConnection> first() {
+    std::lock_guard lock(mutex_);
+    return connections_.empty() ? nullptr : connections_.front();
+  }
+
+ private:
+  const std::shared_ptr<CardReader> inner_;
+  std::mutex mutex_;
+  std::vector<std::shared_ptr<TimedConnection>> connections_;
+};
+
+// The 16-command chain through the session over PC/SC, split into the time spent inside
+// SCardTransmit and the time between the end of one command and the start of the next, which is
+// all the session adds to a raw replay (gap_pct: that time against PC/SC's own; the target is at
+// most 20). Steadier on a busy machine than comparing two separate runs.
+void BM_Pcsc_Chain16SessionGaps(benchmark::State& state) {
+  if (!pcsc().daemon) {
+    state.SkipWithError(("pcscd cannot run here: " + pcsc().whyNot).c_str());
+    return;
+  }
+  auto reader = std::make_shared<TimedReader>(pcsc().platform.cardReader);
+  Platform platform;
+  platform.cardReader = reader;
+  auto harness = std::make_shared<SessionHarness>();
+  if (!harness->open(platform) || !reader->first()) {
+    state.SkipWithError("no card could be connected");
+    return;
+  }
+  auto timed = reader->first();
+  const auto chain = chain16();
+  timed->restart();
+  for (auto _ : state) {
+    if (!harness->run(chain)) {
+      state.SkipWithError("a command failed");
+      break;
+    }
+    timed->endChain();
+  }
+  harness->close();
+  const auto [inside, gaps] = timed->totals();
+  const double apdus = static_cast<double>(chain.size());
+  const double insideUs = perApdu(inside, state.iterations(), apdus);
+  const double gapUs = perApdu(gaps, state.iterations(), apdus - 1);
+  state.counters["pcsc_us_per_apdu"] = insideUs;
+  state.counters["session_gap_us"] = gapUs;
+  state.counters["gap_pct"] = insideUs > 0 ? 100.0 * gapUs * (apdus - 1) / (insideUs * apdus) : 0;
+}
+BENCHMARK(BM_Pcsc_Chain16SessionGaps)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// The session and the raw replay taken in turns, chain by chain, so that both see the same load on
+// the machine: the session's share over PC/SC itself (overhead_pct, the target is at most 20).
+void BM_Pcsc_SessionAgainstRawInTurns(benchmark::State& state) {
+  if (!pcsc().daemon) {
+    state.SkipWithError(("pcscd cannot run here: " + pcsc().whyNot).c_str());
+    return;
+  }
+  auto harness = std::make_shared<SessionHarness>();
+  if (!harness->open(pcsc().platform)) {
+    state.SkipWithError("no card could be connected");
+    return;
+  }
+  SCARDCONTEXT context = 0;
+  SCARDHANDLE card = 0;
+  DWORD protocol = 0;
+  if (SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &context) != SCARD_S_SUCCESS ||
+      SCardConnect(context, pcsc().daemon->readerName().c_str(), SCARD_SHARE_SHARED, SCARD_PROTOCOL_T1, &card,
+                   &protocol) != SCARD_S_SUCCESS) {
+    if (context) SCardReleaseContext(context);
+    harness->close();
+    state.SkipWithError("no raw PC/SC connection");
+    return;
+  }
+  const auto chain = chain16();
+  std::vector<Bytes> encoded;
+  for (const auto& c : chain) encoded.push_back(c.encoded());
+  Bytes receive(65538);
+  std::chrono::steady_clock::duration session{};
+  std::chrono::steady_clock::duration raw{};
+  // Per-turn ratios: their median is steadier than the sums on a busy machine.
+  std::vector<double> ratios;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    if (!harness->run(chain)) {
+      state.SkipWithError("a command failed");
+      break;
+    }
+    const auto sessionTurn = std::chrono::steady_clock::now() - start;
+    start = std::chrono::steady_clock::now();
+    for (const auto& command : encoded) {
+      DWORD length = static_cast<DWORD>(receive.size());
+      SCardTransmit(card, SCARD_PCI_T1, command.data(), static_cast<DWORD>(command.size()), nullptr, receive.data(),
+                    &length);
+    }
+    const auto rawTurn = std::chrono::steady_clock::now() - start;
+    session += sessionTurn;
+    raw += rawTurn;
+    ratios.push_back(std::chrono::duration<double>(sessionTurn).count() / std::chrono::duration<double>(rawTurn).count());
+  }
+  if (!ratios.empty()) {
+    std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2), ratios.end());
+    state.counters["median_overhead_pct"] = 100.0 * (ratios[ratios.size() / 2] - 1.0);
+  }
+  SCardDisconnect(card, SCARD_LEAVE_CARD);
+  SCardReleaseContext(context);
+  harness->close();
+  const double apdus = static_cast<double>(chain.size());
+  const double sessionUs = perApdu(session, state.iterations(), apdus);
+  const double rawUs = perApdu(raw, state.iterations(), apdus);
+  state.counters["session_us_per_apdu"] = sessionUs;
+  state.counters["raw_us_per_apdu"] = rawUs;
+  state.counters["overhead_pct"] = rawUs > 0 ? 100.0 * (sessionUs - rawUs) / rawUs : 0;
+}
+BENCHMARK(BM_Pcsc_SessionAgainstRawInTurns)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -13,6 +13,11 @@ namespace ekyc {
 
 namespace {
 
+// How long the I/O thread watches for the next command of a chain after a command that it sent,
+// before it sleeps: the next command usually comes from the completion of this one within a few
+// microseconds, and so is handed over without a thread wake-up.
+constexpr std::chrono::microseconds kCommandLinger{50};
+
 NFCError sessionInvalidated() {
   return NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorSessionInvalidated, "Session invalidated");
 }
@@ -162,8 +167,7 @@ void CardReaderSession::connect(const std::shared_ptr<NFCTag>& tag,
 void CardReaderSession::send(
     const std::shared_ptr<CardReaderTag>& tag, const NFCISO7816APDU& apdu,
     std::function<void(Bytes, std::uint8_t, std::uint8_t, std::optional<NFCError>)> completionHandler) {
-  using Completion = std::function<void(Bytes, std::uint8_t, std::uint8_t, std::optional<NFCError>)>;
-  auto completion = std::make_shared<Completion>(std::move(completionHandler));
+  auto completion = std::make_shared<CommandCompletion>(std::move(completionHandler));
   auto operation = std::make_shared<Operation>();
   operation->fail = [completion](const NFCError& error) { (*completion)(Bytes{}, 0x00, 0x00, error); };
   std::optional<NFCError> refusal;
@@ -183,39 +187,79 @@ void CardReaderSession::send(
     refuse([completion, error = *refusal] { (*completion)(Bytes{}, 0x00, 0x00, error); });
     return;
   }
+  // Sent from the queue (a chain's next command, from the completion of the one before), the
+  // command goes to the card at once; from another thread it goes through the queue. Either way
+  // its completion runs later, on the queue, never inside sendCommand.
+  if (queue_->isCurrent() && queuedCommands_.load(std::memory_order_acquire) == 0) {
+    dispatch(tag->connection(), apdu, operation, completion, true);
+    return;
+  }
+  queuedCommands_.fetch_add(1, std::memory_order_acq_rel);
+  queue_->async([self = shared_from_this(), connection = tag->connection(), apdu, operation, completion] {
+    self->queuedCommands_.fetch_sub(1, std::memory_order_acq_rel);
+    self->dispatch(connection, apdu, operation, completion, false);
+  });
+}
+
+void CardReaderSession::dispatch(const std::shared_ptr<CardConnection>& connection, const NFCISO7816APDU& apdu,
+                                 const std::shared_ptr<Operation>& operation,
+                                 const std::shared_ptr<CommandCompletion>& completion, bool insideSend) {
+  if (operation->done || hasEnded()) return;  // the session's end completes it
+  // A card that answers in-process answers right here, without waking the I/O thread; but not
+  // while earlier commands are still with the I/O thread, so that answers keep their order.
+  if (ioCommands_ == 0) {
+    if (auto answer = connection->transmitAtOnce(apdu)) {
+      if (!insideSend) {
+        answered(operation, completion, std::move(*answer));
+      } else {
+        queue_->async([self = shared_from_this(), operation, completion, answer = std::move(*answer)]() mutable {
+          self->answered(operation, completion, std::move(answer));
+        });
+      }
+      return;
+    }
+  }
+  ++ioCommands_;
   std::weak_ptr<CardReaderSession> weak = shared_from_this();
-  io_->async([weak, connection = tag->connection(), apdu, operation, completion, stop = ioStop_.get_token()] {
+  io_->async([weak, connection, apdu, operation, completion, stop = ioStop_.get_token()] {
     if (stop.stop_requested()) return;  // the session's end completes it
     std::expected<Bytes, NFCError> answer = connection->transmit(apdu, stop);
     auto session = weak.lock();
     if (!session) return;
     session->queue_->async([session, operation, completion, answer = std::move(answer)]() mutable {
-      if (!session->takeOperation(operation)) return;
-      if (session->hasEnded()) {  // no answer is handed out once the session has been ended
-        (*completion)(Bytes{}, 0x00, 0x00, sessionInvalidated());
-        return;
-      }
-      if (!answer) {
-        {
-          std::lock_guard lock(session->mutex_);
-          session->tagLost_ = true;
-        }
-        (*completion)(Bytes{}, 0x00, 0x00, answer.error());
-        return;
-      }
-      Bytes& raw = *answer;
-      if (raw.size() < 2) {
-        (*completion)(Bytes{}, 0x00, 0x00,
-                      NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagResponseError,
-                                       "The card's answer has no status word"));
-        return;
-      }
-      const std::uint8_t sw1 = raw[raw.size() - 2];
-      const std::uint8_t sw2 = raw[raw.size() - 1];
-      raw.resize(raw.size() - 2);
-      (*completion)(std::move(raw), sw1, sw2, std::nullopt);
+      --session->ioCommands_;
+      session->answered(operation, completion, std::move(answer));
     });
-  });
+  }, kCommandLinger);
+}
+
+void CardReaderSession::answered(const std::shared_ptr<Operation>& operation,
+                                 const std::shared_ptr<CommandCompletion>& completion,
+                                 std::expected<Bytes, NFCError> answer) {
+  if (!takeOperation(operation)) return;
+  if (hasEnded()) {  // no answer is handed out once the session has been ended
+    (*completion)(Bytes{}, 0x00, 0x00, sessionInvalidated());
+    return;
+  }
+  if (!answer) {
+    {
+      std::lock_guard lock(mutex_);
+      tagLost_ = true;
+    }
+    (*completion)(Bytes{}, 0x00, 0x00, answer.error());
+    return;
+  }
+  Bytes& raw = *answer;
+  if (raw.size() < 2) {
+    (*completion)(Bytes{}, 0x00, 0x00,
+                  NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagResponseError,
+                                   "The card's answer has no status word"));
+    return;
+  }
+  const std::uint8_t sw1 = raw[raw.size() - 2];
+  const std::uint8_t sw2 = raw[raw.size() - 1];
+  raw.resize(raw.size() - 2);
+  (*completion)(std::move(raw), sw1, sw2, std::nullopt);
 }
 
 void CardReaderSession::refuse(std::function<void()> completion) {

@@ -2,9 +2,11 @@
 // The NFC tag-reader session of the platform layer, running on a CardReader.
 //
 // Threads: every delegate callback and every completion runs on the session's own serial queue,
-// never on the caller's thread and never inside the call that queued it. Card I/O (waiting for a
-// card, connecting, sending commands) runs on a second thread of the session, so that the queue
-// stays free for the session's end while a card is slow to answer.
+// never on the caller's thread and never inside the call that queued it. Card I/O that may block
+// (waiting for a card, connecting, sending commands to a real reader or a slow card) runs on a
+// second thread of the session, so that the queue stays free for the session's end while a card
+// is slow to answer; a card that answers in-process at once is sent its commands from the queue
+// itself (CardConnection::transmitAtOnce), which spares two thread switches per command.
 //
 // Life: begin() makes the session active; it keeps itself (and its delegate) alive until it has
 // reported its end through didInvalidateWithError, then drops the delegate, which breaks the
@@ -12,6 +14,7 @@
 // the app ends itself), from the host closing the sheet (200), from the time-out (201) or from
 // the card reader failing. When it ends, commands and connections still pending complete with an
 // error (and status 00 00), then didInvalidateWithError follows, exactly once.
+#include <atomic>
 #include <chrono>
 #include <expected>
 #include <functional>
@@ -67,6 +70,12 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
 
   void send(const std::shared_ptr<CardReaderTag>& tag, const NFCISO7816APDU& apdu,
             std::function<void(Bytes, std::uint8_t, std::uint8_t, std::optional<NFCError>)> completion);
+  using CommandCompletion = std::function<void(Bytes, std::uint8_t, std::uint8_t, std::optional<NFCError>)>;
+  void dispatch(const std::shared_ptr<CardConnection>& connection, const NFCISO7816APDU& apdu,
+                const std::shared_ptr<Operation>& operation, const std::shared_ptr<CommandCompletion>& completion,
+                bool insideSend);
+  void answered(const std::shared_ptr<Operation>& operation, const std::shared_ptr<CommandCompletion>& completion,
+                std::expected<Bytes, NFCError> answer);
   void refuse(std::function<void()> completion);
   void becameActive();
   void detected(std::expected<std::vector<std::shared_ptr<CardConnection>>, NFCError> cards);
@@ -88,6 +97,8 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
   std::vector<std::shared_ptr<CardReaderTag>> tags_;
   std::shared_ptr<CardReaderTag> connected_;
   std::vector<std::shared_ptr<Operation>> operations_;
+  int ioCommands_ = 0;  // commands handed to the I/O thread and not yet answered; queue only
+  std::atomic<int> queuedCommands_{0};  // commands sent from other threads, not yet taken by the queue
 
   std::stop_source ioStop_;
   std::unique_ptr<SerialQueue> queue_;

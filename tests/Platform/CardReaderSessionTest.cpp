@@ -259,6 +259,59 @@ TEST_F(CardReaderSessionTest, TimeOutEndsACardThatNeverAnswersWithAnErrorAnd0000
   EXPECT_EQ(names[names.size() - 2], "stuck");
 }
 
+TEST_F(CardReaderSessionTest, HostCancelEndsACardThatNeverAnswersWithAnErrorAnd0000) {
+  card->addFault(VirtualCardFault::delayAt(2, 1h));
+  reader->present(card);
+  connectOnDetect([&] {
+    send(connectedTag(), selectSampleApplication(), "first", [&] {
+      send(connectedTag(), selectFile(VirtualSampleCard::FREE_FILE), "stuck");
+      recorder->record("sent");
+    });
+  });
+  begin();
+  ASSERT_TRUE(recorder->waitFor("sent"));
+  EXPECT_EQ(reader->cancelBySheet(), 1u);
+  ASSERT_TRUE(recorder->waitFor("end"));
+  Outcome stuck = outcome("stuck");
+  EXPECT_EQ(stuck.calls, 1);
+  ASSERT_TRUE(stuck.error.has_value());
+  EXPECT_EQ(stuck.sw1, 0x00);
+  EXPECT_EQ(stuck.sw2, 0x00);
+  ASSERT_EQ(recorder->endErrors().size(), 1u);
+  EXPECT_EQ(recorder->endErrors()[0].code, 200);
+}
+
+// A slow answer is waited for on the I/O thread while quick ones are answered on the queue; the
+// commands sent behind a slow one still complete after it, in the order they were sent.
+TEST_F(CardReaderSessionTest, CommandsBehindASlowAnswerKeepTheirOrder) {
+  card->addFault(VirtualCardFault::delayAt(2, 30ms));
+  reader->present(card);
+  connectOnDetect([&] {
+    auto tag = connectedTag();
+    send(tag, selectSampleApplication(), "a");
+    send(tag, selectFile(VirtualSampleCard::FREE_FILE), "slow");
+    send(tag, readBinary(17), "b");
+    send(tag, selectFile(VirtualSampleCard::FREE_FILE), "c", [&] { send(connectedTag(), readBinary(17), "d"); });
+  });
+  auto s = begin();
+  const auto queueThread = s->queueThreadId();
+  ASSERT_TRUE(recorder->waitFor("d"));
+  auto names = recorder->names();
+  EXPECT_EQ(std::vector<std::string>(names.begin() + 3, names.begin() + 8),
+            (std::vector<std::string>{"a", "slow", "b", "c", "d"}));
+  for (const char* key : {"a", "slow", "b", "c", "d"}) {
+    Outcome o = outcome(key);
+    EXPECT_EQ(o.calls, 1) << key;
+    EXPECT_FALSE(o.error.has_value()) << key;
+    EXPECT_FALSE(o.inline_) << key;
+    EXPECT_EQ(o.thread, queueThread) << key;
+    EXPECT_EQ(o.sw1, 0x90) << key;
+  }
+  EXPECT_EQ(outcome("b").data, VirtualSampleCard::freeContents());
+  EXPECT_EQ(outcome("d").data, VirtualSampleCard::freeContents());
+  EXPECT_EQ(card->log().size(), 5u);  // the slow command reached the card once
+}
+
 TEST_F(CardReaderSessionTest, HostCancelEndsTheSessionAs200) {
   begin();
   ASSERT_TRUE(recorder->waitFor("active"));

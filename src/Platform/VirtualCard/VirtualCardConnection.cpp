@@ -13,6 +13,11 @@ NFCError cardRemoved() {
   return NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost, "Tag connection lost");
 }
 
+NFCError notISO7816() {
+  return NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagResponseError,
+                          "The tag does not take ISO 7816 commands");
+}
+
 }  // namespace
 
 VirtualCardConnection::VirtualCardConnection(std::shared_ptr<VirtualCard> card, std::optional<NFCError> connectFailure)
@@ -29,11 +34,29 @@ std::optional<NFCError> VirtualCardConnection::connect() {
 }
 
 std::expected<Bytes, NFCError> VirtualCardConnection::transmit(const NFCISO7816APDU& apdu, std::stop_token stop) {
-  if (!card_->isISO7816()) {
-    return std::unexpected(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagResponseError,
-                                            "The tag does not take ISO 7816 commands"));
+  std::optional<VirtualCardAnswer> delayed;
+  {
+    std::lock_guard lock(delayedMutex_);
+    delayed.swap(delayed_);
   }
+  if (delayed) return answerAfter(std::move(*delayed), stop);  // transmitAtOnce() had the card process it
+  if (!card_->isISO7816()) return std::unexpected(notISO7816());
+  return answerAfter(card_->transmit(apdu.encoded()), stop);
+}
+
+std::optional<std::expected<Bytes, NFCError>> VirtualCardConnection::transmitAtOnce(const NFCISO7816APDU& apdu) {
+  if (!card_->isISO7816()) return std::unexpected(notISO7816());
   VirtualCardAnswer answer = card_->transmit(apdu.encoded());
+  if (answer.delay.count() > 0) {
+    std::lock_guard lock(delayedMutex_);
+    delayed_ = std::move(answer);
+    return std::nullopt;
+  }
+  if (answer.removed) return std::unexpected(cardRemoved());
+  return std::move(answer.bytes);
+}
+
+std::expected<Bytes, NFCError> VirtualCardConnection::answerAfter(VirtualCardAnswer answer, std::stop_token stop) {
   if (answer.delay.count() > 0) {
     std::mutex mutex;
     std::condition_variable_any wake;
@@ -48,6 +71,10 @@ std::expected<Bytes, NFCError> VirtualCardConnection::transmit(const NFCISO7816A
 }
 
 void VirtualCardConnection::disconnect() {
+  {
+    std::lock_guard lock(delayedMutex_);
+    delayed_.reset();
+  }
   if (!connected_) return;
   connected_ = false;
   card_->powerOff();

@@ -3,9 +3,11 @@
 // on; each command goes to the card in-process, after the delay a fault asks for (cut short when
 // the session ends); a card that left the field gives a transport error.
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "Platform/CardConnection.hpp"
+#include "Platform/VirtualCard/VirtualCardAnswer.hpp"
 
 namespace ekyc {
 
@@ -18,14 +20,21 @@ class VirtualCardConnection : public CardConnection {
   bool isISO7816() const override;
   std::optional<NFCError> connect() override;
   std::expected<Bytes, NFCError> transmit(const NFCISO7816APDU& apdu, std::stop_token stop) override;
+  // The card answers at once unless a fault delays its answer; the delayed answer is kept for the
+  // transmit() that follows, which waits out the delay.
+  std::optional<std::expected<Bytes, NFCError>> transmitAtOnce(const NFCISO7816APDU& apdu) override;
   void disconnect() override;
 
   const std::shared_ptr<VirtualCard>& card() const { return card_; }
 
  private:
+  std::expected<Bytes, NFCError> answerAfter(VirtualCardAnswer answer, std::stop_token stop);
+
   const std::shared_ptr<VirtualCard> card_;
   const std::optional<NFCError> connectFailure_;
-  bool connected_ = false;  // used on the session's I/O thread only
+  bool connected_ = false;                  // used by one session thread at a time
+  std::mutex delayedMutex_;  // the queue and the I/O thread may both reach delayed_
+  std::optional<VirtualCardAnswer> delayed_;  // a delayed answer that transmit() hands out
 };
 
 }  // namespace ekyc
