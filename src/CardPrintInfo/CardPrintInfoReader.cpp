@@ -33,19 +33,7 @@ std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() {
       step(verify, key),
       step(cmd.selectEf02, key),
       step(cmd.readCardPrintInfo, key,
-           [this, tag](const Bytes& data) {
-             const auto whole = Ber().parseToTLV(data, tag.CARD_PRINT_INFO, true);
-             responseCardPrintInfoVerifySrc = CardPrintInfo::imageElements(whole);
-             const auto digests = CardPrintInfo::imageDigests(whole);
-             if (!responseCardPrintInfoVerifySrc || !digests) return false;
-             cardPrintInfoVerifySrcFst = Bytes(digests->begin(), digests->begin() + 32);
-             cardPrintInfoVerifySrcSec = Bytes(digests->begin() + 32, digests->begin() + 64);
-             cardPrintInfoVerifySrcTrd = Bytes(digests->begin() + 64, digests->end());
-             cardPrintInfoVerifySrc = digests;
-             dicCardPrintInfo = Ber().parse(data, tag.CARD_PRINT_INFO, true);
-             cardPrintInfoSignature = Ber::entry(*dicCardPrintInfo, tag.CARD_P_INFO_SIGN);
-             return true;
-           }),
+           [this](const Bytes& data) { return keepCardPrintInfo(*this, data); }),
       step(cmd.selectEf04, key),
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), key, keepCertificate(certCardPrintInfo)),
       // Input-support application.

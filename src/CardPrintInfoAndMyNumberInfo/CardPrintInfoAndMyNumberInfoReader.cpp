@@ -49,19 +49,7 @@ std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberIn
       verifyNumber,                                                                      // 5
       step(cmd.selectEf02, cardPrintKey),                                                // 6
       step(cmd.readCardPrintInfo, cardPrintKey,                                          // 7
-           [this, tag](const Bytes& data) {
-             const auto whole = Ber().parseToTLV(data, tag.CARD_PRINT_INFO, true);
-             responseCardPrintInfoVerifySrc = CardPrintInfo::imageElements(whole);
-             const auto digests = CardPrintInfo::imageDigests(whole);
-             if (!responseCardPrintInfoVerifySrc || !digests) return false;
-             cardPrintInfoVerifySrcFst = Bytes(digests->begin(), digests->begin() + 32);
-             cardPrintInfoVerifySrcSec = Bytes(digests->begin() + 32, digests->begin() + 64);
-             cardPrintInfoVerifySrcTrd = Bytes(digests->begin() + 64, digests->end());
-             cardPrintInfoVerifySrc = digests;
-             dicCardPrintInfo = Ber().parse(data, tag.CARD_PRINT_INFO, true);
-             cardPrintInfoSignature = Ber::entry(*dicCardPrintInfo, tag.CARD_P_INFO_SIGN);
-             return true;
-           }),
+           [this](const Bytes& data) { return keepCardPrintInfo(*this, data); }),
       step(cmd.selectEf04, cardPrintKey),                                                // 8
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), cardPrintKey,                // 9
            keepCertificate(certCardPrintInfo)),

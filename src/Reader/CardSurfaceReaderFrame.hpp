@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "CardPrintInfo/CardPrintInfo.hpp"
 #include "Http/HTTPClient.hpp"
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
@@ -106,6 +107,25 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     const auto values = Ber().parse(data, tag.MYNUMBER_INFO, true);
     image = Ber::entry(values, tag.MYNUMBER_IMG);
     signature = Ber::entry(values, tag.MYNUMBER_SIGNATURE);
+    return true;
+  }
+
+  // What to keep of the card-surface file, into the reader's fields of those names: the whole image
+  // elements, their three SHA-256 digests (apart and joined, the signed source), the values and
+  // the signature; false when an image element is missing.
+  template <class Reader>
+  static bool keepCardPrintInfo(Reader& reader, const Bytes& data) {
+    const ConstTag tag;
+    const auto whole = Ber().parseToTLV(data, tag.CARD_PRINT_INFO, true);
+    reader.responseCardPrintInfoVerifySrc = CardPrintInfo::imageElements(whole);
+    const auto digests = CardPrintInfo::imageDigests(whole);
+    if (!reader.responseCardPrintInfoVerifySrc || !digests) return false;
+    reader.cardPrintInfoVerifySrcFst = Bytes(digests->begin(), digests->begin() + 32);
+    reader.cardPrintInfoVerifySrcSec = Bytes(digests->begin() + 32, digests->begin() + 64);
+    reader.cardPrintInfoVerifySrcTrd = Bytes(digests->begin() + 64, digests->end());
+    reader.cardPrintInfoVerifySrc = digests;
+    reader.dicCardPrintInfo = Ber().parse(data, tag.CARD_PRINT_INFO, true);
+    reader.cardPrintInfoSignature = Ber::entry(*reader.dicCardPrintInfo, tag.CARD_P_INFO_SIGN);
     return true;
   }
 
