@@ -1,6 +1,5 @@
 #include "Auth/AuthSignatureDataGenerator.hpp"
 
-#include "PKI/DigestInfo.hpp"
 #include "Utility/Const.hpp"
 
 namespace ekyc {
@@ -12,19 +11,8 @@ AuthSignatureDataGenerator::AuthSignatureDataGenerator(std::shared_ptr<AuthSigna
 void AuthSignatureDataGenerator::auth(const std::optional<std::string>& tbsDataBase64String,
                                       const std::string& hashAlgorithm, const std::optional<std::string>& pinUserCert) {
   this->pinUserCert = pinUserCert;
-  auto self = std::static_pointer_cast<AuthSignatureDataGenerator>(shared_from_this());
-  obtainPin(pinUserCert, [self, tbsDataBase64String, hashAlgorithm](const std::string& pin) {
-    Bytes decoded;
-    if (auto failure = checkTbsData(tbsDataBase64String, hashAlgorithm, decoded)) {
-      self->fail(*failure);
-      return;
-    }
-    self->tbsDataBinary = decoded;
-    self->hashAlgorithm = hashAlgorithm;
-    self->digestInfo = DigestInfo(decoded, hashAlgorithm).create();
-    self->pinUserCert = upperCased(pin);
-    self->beginScan(pin);
-  });
+  signAfterPin(pinUserCert, tbsDataBase64String, hashAlgorithm, tbsDataBinary, this->hashAlgorithm, digestInfo,
+               this->pinUserCert);
 }
 
 std::vector<AuthSignatureDataGenerator::Step> AuthSignatureDataGenerator::chain() {

@@ -93,11 +93,7 @@ CardPrintInfo CardPrintInfo::fromCardFiles(const std::map<std::string, Bytes>& b
   const ConstTag tag;
   const Const c;
   const Utility utility;
-  auto value = [](const std::map<std::string, Bytes>& dictionary, const std::string& t) -> std::optional<Bytes> {
-    const auto it = dictionary.find(t);
-    if (it == dictionary.end()) return std::nullopt;
-    return it->second;
-  };
+  const auto value = &Ber::entry;
   const auto name = value(basicItems, tag.BASIC_P_INFO_NAME);
   std::optional<Bytes> commonName, previousName;
   bool includePreviousName = false;

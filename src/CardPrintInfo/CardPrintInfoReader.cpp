@@ -7,16 +7,6 @@
 
 namespace ekyc {
 
-namespace {
-
-std::optional<Bytes> entry(const Ber::TagDictionary& dictionary, const std::string& tag) {
-  const auto it = dictionary.find(tag);
-  if (it == dictionary.end()) return std::nullopt;
-  return it->second;
-}
-
-}  // namespace
-
 CardPrintInfoReader::CardPrintInfoReader(std::shared_ptr<CardPrintInfoReaderDelegate> delegate_, ReaderContext context)
     : CardSurfaceReaderFrame(std::move(context)), delegate(std::move(delegate_)) {}
 
@@ -38,7 +28,7 @@ std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() {
   const auto verify = cmd.getVerifyAdpuCmd(toBytes(pinCardPrintInfo.value_or("")));
   const auto certificate = [tag](std::optional<Bytes>& into) {
     return [&into, tag](const Bytes& data) {
-      into = entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+      into = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
       return into.has_value();
     };
   };
@@ -59,7 +49,7 @@ std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() {
              cardPrintInfoVerifySrcTrd = Bytes(digests->begin() + 64, digests->end());
              cardPrintInfoVerifySrc = digests;
              dicCardPrintInfo = Ber().parse(data, tag.CARD_PRINT_INFO, true);
-             cardPrintInfoSignature = entry(*dicCardPrintInfo, tag.CARD_P_INFO_SIGN);
+             cardPrintInfoSignature = Ber::entry(*dicCardPrintInfo, tag.CARD_P_INFO_SIGN);
              return true;
            }),
       step(cmd.selectEf04, key),
@@ -75,7 +65,7 @@ std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() {
              Bytes items;
              for (const auto& t : {tag.BASIC_P_INFO_NAME, tag.BASIC_P_INFO_ADD, tag.BASIC_P_INFO_DATEOFBIRTH,
                                    tag.BASIC_P_INFO_GENDER}) {
-               const auto element = entry(whole, t);
+               const auto element = Ber::entry(whole, t);
                if (!element) return false;
                items.insert(items.end(), element->begin(), element->end());
              }
@@ -87,8 +77,8 @@ std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() {
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key,
            [this, tag](const Bytes& data) {
              const auto values = Ber().parse(data, tag.MYNUMBER_HASH, true);
-             supportSignature = entry(values, tag.MYNUMBER_HASH_SIGNATURE);
-             hashMyNumberInfo = entry(values, tag.MYNUMBER_HASH_NUMBER);
+             supportSignature = Ber::entry(values, tag.MYNUMBER_HASH_SIGNATURE);
+             hashMyNumberInfo = Ber::entry(values, tag.MYNUMBER_HASH_NUMBER);
              return true;
            }),
       step(cmd.selectEf04, key),

@@ -7,16 +7,6 @@
 
 namespace ekyc {
 
-namespace {
-
-std::optional<Bytes> entry(const Ber::TagDictionary& dictionary, const std::string& tag) {
-  const auto it = dictionary.find(tag);
-  if (it == dictionary.end()) return std::nullopt;
-  return it->second;
-}
-
-}  // namespace
-
 CardPrintInfoAndMyNumberInfoReader::CardPrintInfoAndMyNumberInfoReader(
     std::shared_ptr<CardPrintInfoAndMyNumberInfoReaderDelegate> delegate_, ReaderContext context)
     : CardSurfaceReaderFrame(std::move(context)), delegate(std::move(delegate_)) {}
@@ -52,7 +42,7 @@ std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberIn
                           numberKey, c.MY_NUMBER_INFO, {}};
   const auto certificate = [tag](std::optional<Bytes>& into) {
     return [&into, tag](const Bytes& data) {
-      into = entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+      into = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
       return into.has_value();
     };
   };
@@ -75,7 +65,7 @@ std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberIn
              cardPrintInfoVerifySrcTrd = Bytes(digests->begin() + 64, digests->end());
              cardPrintInfoVerifySrc = digests;
              dicCardPrintInfo = Ber().parse(data, tag.CARD_PRINT_INFO, true);
-             cardPrintInfoSignature = entry(*dicCardPrintInfo, tag.CARD_P_INFO_SIGN);
+             cardPrintInfoSignature = Ber::entry(*dicCardPrintInfo, tag.CARD_P_INFO_SIGN);
              return true;
            }),
       step(cmd.selectEf04, cardPrintKey),                                                // 8
@@ -85,14 +75,14 @@ std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberIn
       step(cmd.getReadAdpuCmd(length.MYNUMBER_INFO), cardPrintKey,                       // 11
            [this, tag](const Bytes& data) {
              const auto whole = Ber().parseToTLV(data, tag.MYNUMBER_INFO, true);
-             const auto image = entry(whole, tag.MYNUMBER_IMG);
-             const auto internalKey = entry(whole, tag.MYNUMBER_INTERNAL_KEY);
+             const auto image = Ber::entry(whole, tag.MYNUMBER_IMG);
+             const auto internalKey = Ber::entry(whole, tag.MYNUMBER_INTERNAL_KEY);
              if (!image || !internalKey) return false;
              myNumberInfoVerifySrc = *image;
              myNumberInfoVerifySrc->insert(myNumberInfoVerifySrc->end(), internalKey->begin(), internalKey->end());
              const auto values = Ber().parse(data, tag.MYNUMBER_INFO, true);
-             myNumberImage = entry(values, tag.MYNUMBER_IMG);
-             myNumberInfoSignature = entry(values, tag.MYNUMBER_SIGNATURE);
+             myNumberImage = Ber::entry(values, tag.MYNUMBER_IMG);
+             myNumberInfoSignature = Ber::entry(values, tag.MYNUMBER_SIGNATURE);
              return true;
            }),
       // Input-support application.
@@ -115,7 +105,7 @@ std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberIn
              Bytes items;
              for (const auto& t : {tag.BASIC_P_INFO_NAME, tag.BASIC_P_INFO_ADD, tag.BASIC_P_INFO_DATEOFBIRTH,
                                    tag.BASIC_P_INFO_GENDER}) {
-               const auto element = entry(whole, t);
+               const auto element = Ber::entry(whole, t);
                if (!element) return false;
                items.insert(items.end(), element->begin(), element->end());
              }
@@ -127,9 +117,9 @@ std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberIn
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), cardPrintKey,   // 22
            [this, tag](const Bytes& data) {
              const auto values = Ber().parse(data, tag.MYNUMBER_HASH, true);
-             supportSignature = entry(values, tag.MYNUMBER_HASH_SIGNATURE);
-             hashMyNumberInfo = entry(values, tag.MYNUMBER_HASH_NUMBER);
-             hashPersonalInfo = entry(values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
+             supportSignature = Ber::entry(values, tag.MYNUMBER_HASH_SIGNATURE);
+             hashMyNumberInfo = Ber::entry(values, tag.MYNUMBER_HASH_NUMBER);
+             hashPersonalInfo = Ber::entry(values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
              return true;
            }),
       step(cmd.selectEf04, cardPrintKey),                                                // 23
@@ -142,7 +132,7 @@ void CardPrintInfoAndMyNumberInfoReader::buildRecords() {
   cardPrintInfo = CardPrintInfo::fromCardFiles(*dicBasicPersonalInfo, *dicCardPrintInfo, hashMyNumberInfo,
                                                certCardPrintInfo, certSupport, cardPrintInfoSignature,
                                                supportSignature, responseCardPrintInfoVerifySrc, supportVerifySrc);
-  myNumberInfo = MyNumberInfo(entry(*myNumber, ConstTag().MYNUMBER.front()), myNumberImage, hashPersonalInfo,
+  myNumberInfo = MyNumberInfo(Ber::entry(*myNumber, ConstTag().MYNUMBER.front()), myNumberImage, hashPersonalInfo,
                               certCardPrintInfo, certSupport, myNumberInfoSignature, supportSignature,
                               myNumberInfoVerifySrc, supportMyNumberInfoVerifySrc);
 }

@@ -4,14 +4,16 @@
 // An enumeration is declared in a few lines, as a table of its cases in declaration order with
 // their result codes:
 //
-//   #define EKYC_MY_NUMBER_INFO_ERROR_CASES(X)  (each line but the last ends in a backslash)
+//   #define EKYC_CARD_SURFACE_ERROR_CASES(X)  (each line but the last ends in a backslash)
 //     X(notNfcTagReadAvailable, 11001)
 //     X(notSetPin, 12002)
 //     ...
 //     X(unknown, 99999)
-//   EKYC_ERROR_ENUMERATION(MyNumberInfoError, EKYC_MY_NUMBER_INFO_ERROR_CASES);
+//   EKYC_ERROR_ENUMERATION(MyNumberInfoError, EKYC_CARD_SURFACE_ERROR_CASES);
 //
-// (inside namespace ekyc). That gives the class MyNumberInfoError with
+// (inside namespace ekyc). Enumerations with the very same cases declare the table once and each
+// instantiate it (Error/MyNumberInfoError.hpp); they stay distinct classes. That gives the
+// class MyNumberInfoError with
 //   - the nested `enum class Case { notNfcTagReadAvailable, notSetPin, ... }`;
 //   - one factory per case, named after it: `MyNumberInfoError::notSetPin()`,
 //     `MyNumberInfoError::failVerifyRetry({.retryCount = 3})`,

@@ -1,10 +1,13 @@
 #pragma once
 // The failures the individual-number request delivers, with their result codes, in declaration order.
+// The card-surface request (CardPrintInfoError) and the combined one
+// (CardPrintInfoAndMyNumberInfoError) have the very same cases: they instantiate this table too and
+// stay classes of their own.
 #include "Error/ErrorEnumeration.hpp"
 
 namespace ekyc {
 
-#define EKYC_MY_NUMBER_INFO_ERROR_CASES(X) \
+#define EKYC_CARD_SURFACE_ERROR_CASES(X) \
   X(notNfcTagReadAvailable, 11001)           \
   X(notSetPin, 12002)                        \
   X(invalidPinLength, 12007)                 \
@@ -23,6 +26,6 @@ namespace ekyc {
   X(failHttpsCommunication, 16999)           \
   X(failVerifySignature, 18001)              \
   X(unknown, 99999)
-EKYC_ERROR_ENUMERATION(MyNumberInfoError, EKYC_MY_NUMBER_INFO_ERROR_CASES);
+EKYC_ERROR_ENUMERATION(MyNumberInfoError, EKYC_CARD_SURFACE_ERROR_CASES);
 
 }  // namespace ekyc

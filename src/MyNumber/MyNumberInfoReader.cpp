@@ -7,16 +7,6 @@
 
 namespace ekyc {
 
-namespace {
-
-std::optional<Bytes> entry(const Ber::TagDictionary& dictionary, const std::string& tag) {
-  const auto it = dictionary.find(tag);
-  if (it == dictionary.end()) return std::nullopt;
-  return it->second;
-}
-
-}  // namespace
-
 MyNumberInfoReader::MyNumberInfoReader(std::shared_ptr<MyNumberInfoReaderDelegate> delegate_, ReaderContext context)
     : CardSurfaceReaderFrame(std::move(context)), delegate(std::move(delegate_)) {}
 
@@ -45,21 +35,21 @@ std::vector<MyNumberInfoReader::Step> MyNumberInfoReader::chain() {
       step(cmd.selectEf04, key),
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), key,
            [this, tag](const Bytes& data) {
-             certCardPrintInfo = entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+             certCardPrintInfo = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
              return certCardPrintInfo.has_value();
            }),
       step(cmd.selectEf05, key),
       step(cmd.getReadAdpuCmd(length.MYNUMBER_INFO), key,
            [this, tag](const Bytes& data) {
              const auto whole = Ber().parseToTLV(data, tag.MYNUMBER_INFO, true);
-             const auto image = entry(whole, tag.MYNUMBER_IMG);
-             const auto internalKey = entry(whole, tag.MYNUMBER_INTERNAL_KEY);
+             const auto image = Ber::entry(whole, tag.MYNUMBER_IMG);
+             const auto internalKey = Ber::entry(whole, tag.MYNUMBER_INTERNAL_KEY);
              if (!image || !internalKey) return false;
              cardPrintInfoVerifySrc = *image;
              cardPrintInfoVerifySrc->insert(cardPrintInfoVerifySrc->end(), internalKey->begin(), internalKey->end());
              const auto values = Ber().parse(data, tag.MYNUMBER_INFO, true);
-             myNumberImage = entry(values, tag.MYNUMBER_IMG);
-             cardPrintInfoSignature = entry(values, tag.MYNUMBER_SIGNATURE);
+             myNumberImage = Ber::entry(values, tag.MYNUMBER_IMG);
+             cardPrintInfoSignature = Ber::entry(values, tag.MYNUMBER_SIGNATURE);
              return true;
            }),
       // Input-support application.
@@ -77,14 +67,14 @@ std::vector<MyNumberInfoReader::Step> MyNumberInfoReader::chain() {
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key,
            [this, tag](const Bytes& data) {
              const auto values = Ber().parse(data, tag.MYNUMBER_HASH, true);
-             supportSignature = entry(values, tag.MYNUMBER_HASH_SIGNATURE);
-             hashPersonalInfo = entry(values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
+             supportSignature = Ber::entry(values, tag.MYNUMBER_HASH_SIGNATURE);
+             hashPersonalInfo = Ber::entry(values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
              return true;
            }),
       step(cmd.selectEf04, key),
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key,
            [this, tag](const Bytes& data) {
-             certSupport = entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+             certSupport = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
              return certSupport.has_value();
            }),
   };
@@ -103,7 +93,7 @@ void MyNumberInfoReader::finish() {
   }
   endWithSuccess();
   if (delegate) {
-    delegate->didGetMyNumberInfo(MyNumberInfo(entry(*myNumber, ConstTag().MYNUMBER.front()), myNumberImage,
+    delegate->didGetMyNumberInfo(MyNumberInfo(Ber::entry(*myNumber, ConstTag().MYNUMBER.front()), myNumberImage,
                                               hashPersonalInfo, certCardPrintInfo, certSupport, cardPrintInfoSignature,
                                               supportSignature, cardPrintInfoVerifySrc, supportVerifySrc));
   }

@@ -16,12 +16,6 @@ namespace {
 
 bool present(const std::optional<Bytes>& file) { return file.has_value() && !file->empty(); }
 
-std::optional<Bytes> entry(const Ber::TagDictionary& dictionary, const std::string& tag) {
-  const auto it = dictionary.find(tag);
-  if (it == dictionary.end()) return std::nullopt;
-  return it->second;
-}
-
 std::optional<std::string> base64(const std::optional<Bytes>& data) {
   if (!data) return std::nullopt;
   return Base64::encode(*data);
@@ -47,13 +41,13 @@ PromptedPii::PromptedPii(std::optional<Bytes> myNumberRawData, std::optional<Byt
 std::optional<Bytes> PromptedPii::nameValue() const {
   if (!present(personalInfoRawData_)) return std::nullopt;
   const ConstTag tag;
-  return entry(Ber().parse(*personalInfoRawData_, tag.BASIC_PERSONAL_INFO, true), tag.BASIC_P_INFO_NAME);
+  return Ber::entry(Ber().parse(*personalInfoRawData_, tag.BASIC_PERSONAL_INFO, true), tag.BASIC_P_INFO_NAME);
 }
 
 std::optional<std::string> PromptedPii::itemText(const std::string& tag) const {
   if (!present(personalInfoRawData_)) return std::nullopt;
   const auto items = Ber().parse(*personalInfoRawData_, ConstTag().BASIC_PERSONAL_INFO, true);
-  return Utility().dataToUTF8String(entry(items, tag));
+  return Utility().dataToUTF8String(Ber::entry(items, tag));
 }
 
 std::optional<Bytes> PromptedPii::basicItemsBlock() const {
@@ -62,7 +56,7 @@ std::optional<Bytes> PromptedPii::basicItemsBlock() const {
   const auto items = Ber().parseToTLV(*personalInfoRawData_, tag.BASIC_PERSONAL_INFO, true);
   Bytes block;
   for (const auto& t : {tag.BASIC_P_INFO_NAME, tag.BASIC_P_INFO_ADD, tag.BASIC_P_INFO_DATEOFBIRTH, tag.BASIC_P_INFO_GENDER}) {
-    const auto element = entry(items, t);
+    const auto element = Ber::entry(items, t);
     if (!element) return std::nullopt;
     block.insert(block.end(), element->begin(), element->end());
   }
@@ -72,18 +66,18 @@ std::optional<Bytes> PromptedPii::basicItemsBlock() const {
 std::optional<Bytes> PromptedPii::certificate() const {
   if (!present(publicKeyCertRawData_)) return std::nullopt;
   const ConstTag tag;
-  return entry(Ber().parse(*publicKeyCertRawData_, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+  return Ber::entry(Ber().parse(*publicKeyCertRawData_, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
 }
 
 std::optional<Bytes> PromptedPii::signature() const {
   if (!present(signatureRawData_)) return std::nullopt;
   const ConstTag tag;
-  return entry(Ber().parse(*signatureRawData_, tag.MYNUMBER_HASH, true), tag.MYNUMBER_HASH_SIGNATURE);
+  return Ber::entry(Ber().parse(*signatureRawData_, tag.MYNUMBER_HASH, true), tag.MYNUMBER_HASH_SIGNATURE);
 }
 
 std::optional<std::string> PromptedPii::getMyNumber() const {
   if (!present(myNumberRawData_)) return std::nullopt;
-  const auto number = entry(Ber().parse(*myNumberRawData_, ConstTag().MYNUMBER, false), ConstTag().MYNUMBER.front());
+  const auto number = Ber::entry(Ber().parse(*myNumberRawData_, ConstTag().MYNUMBER, false), ConstTag().MYNUMBER.front());
   if (!number) return std::nullopt;
   for (std::uint8_t b : *number) {
     if (b >= 0x80) return std::nullopt;

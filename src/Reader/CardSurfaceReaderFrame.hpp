@@ -1,20 +1,15 @@
 #pragma once
 // The frame shared by the readers of the card-surface and input-support applications
-// (MyNumberInfoReader, PromptedPiiReader, CardPrintInfoReader, CardPrintInfoAndMyNumberInfoReader).
-// It owns everything the four have in common:
+// (MyNumberInfoReader, PromptedPiiReader, CardPrintInfoReader, CardPrintInfoAndMyNumberInfoReader),
+// on the shared reader engine. What is its own:
 //   - the application-id check of the verifying entries (14001);
-//   - the PINs: preset or asked for with the PIN dialog (the first slot with the pin1 texts, a
-//     second with the pin2 texts), validated against their slot's rule, refusals and Cancel
-//     reported with the slot and the reader's label;
-//   - the session: begun with the initial text; the first detected tag is connected with the read
-//     text; an ISO 7816 tag gets the first command, then didGetPin("") and hasApduResponse;
-//   - the chain, stated by each reader as data: a list of steps, each a command (built when it is
-//     sent), the arguments of the status check on its answer, and what to keep of the answer. The
-//     engine sends each step from the completion of the previous one; a refused answer delivers the
-//     status check's failure and ends the session with the error text; a file lacking an element
-//     the reader needs delivers cardConnectionFailed (13999) the same way;
-//   - the end of the session before the chain started (13700, 13600, 13500, 99999, then
-//     didGetPin("")); after it started the end reports nothing;
+//   - the PINs: one or two slots, each labelled for the reader's messages; the session begins once
+//     all have passed;
+//   - the chain, stated by each reader as a list of steps, each a command, the arguments of the
+//     status check on its answer, and what to keep of the answer: a file lacking an element the
+//     reader needs delivers cardConnectionFailed (13999) and ends the session with the error text;
+//   - didGetPin("") right after the first command; a detection without tags waits for the end of
+//     the session;
 //   - the verification request: body, HTTPS post to the platform's endpoint, verdict.
 // A reader adds its fields, its chain, its final steps and its delivery.
 #include <array>
@@ -26,85 +21,26 @@
 #include <string>
 #include <vector>
 
-#include "CoreNFC/IdentifyDelegate.hpp"
 #include "Http/HTTPClient.hpp"
-#include "Pin/SetPinKey.hpp"
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
-#include "Platform/NFCTagReaderSession.hpp"
-#include "Platform/Platform.hpp"
-#include "Reader/ReaderContext.hpp"
-#include "Reader/ReaderSupport.hpp"
-#include "UI/InputPinDialog.hpp"
-#include "UI/InputPinDialogDisplaySettingGroup.hpp"
-#include "UI/NFCDialogMessageSettingGroup.hpp"
-#include "UI/ViewController.hpp"
+#include "Reader/ReaderFrame.hpp"
 #include "Utility/Const.hpp"
 #include "Utility/Utility.hpp"
 
 namespace ekyc {
 
 template <class E>
-class CardSurfaceReaderFrame : public NFCTagReaderSessionDelegate,
-                               public std::enable_shared_from_this<CardSurfaceReaderFrame<E>> {
+class CardSurfaceReaderFrame : public ReaderFrame<E> {
+  using Base = ReaderFrame<E>;
+
  public:
-  std::shared_ptr<NFCTagReaderSession> session;
-  std::shared_ptr<ViewController> uIViewController;
-  NFCDialogMessageSettingGroup nfcDialogMessageSettingGroup;
-  InputPinDialogDisplaySettingGroup inputPinDialogDisplaySettingGroup;
-  std::weak_ptr<IdentifyDelegate> idetifyDelegate;
   std::optional<std::string> appId;
-  bool hasApduResponse = false;
   std::optional<double> httpConnectionTimeOut;
 
-  // Creates and begins the session. A session the platform cannot create ends the request with
-  // cardConnectionLost and didGetPin("").
-  void beginScan() {
-    session = platform_ ? NFCTagReaderSession::create(*platform_, NFCPollingOption::iso14443, this->shared_from_this())
-                        : nullptr;
-    if (!session) {
-      deliverFailure(E::cardConnectionLost());
-      ReaderSupport::didGetPin(idetifyDelegate, "");
-      return;
-    }
-    session->setAlertMessage(nfcDialogMessageSettingGroup.nfcAlertInitialMessage);
-    session->begin();
-  }
-
-  void tagReaderSessionDidBecomeActive(NFCTagReaderSession&) override {}
-
-  void tagReaderSession(NFCTagReaderSession& current, const std::vector<std::shared_ptr<NFCTag>>& tags) override {
-    if (connecting_ || tags.empty()) return;  // only the first tag of the first detection counts
-    connecting_ = true;
-    steps_ = chain();
-    current.setAlertMessage(nfcDialogMessageSettingGroup.nfcAlertReadMessage);
-    const auto tag = tags.front();
-    auto self = this->shared_from_this();
-    current.connect(tag, [self, tag](std::optional<NFCError>) {
-      const auto iso = tag->iso7816();
-      if (!iso || self->steps_.empty()) return;  // another kind of tag gets no command
-      self->tag_ = iso;
-      self->send(0);
-      ReaderSupport::didGetPin(self->idetifyDelegate, "");
-      self->hasApduResponse = true;
-    });
-  }
-
-  void tagReaderSession(NFCTagReaderSession&, const NFCError& error) override {
-    if (!hasApduResponse) {
-      deliverFailure(ReaderSupport::sessionEndFailure<E>(error));
-      ReaderSupport::didGetPin(idetifyDelegate, "");
-    }
-    hasApduResponse = false;
-  }
-
  protected:
-  // One PIN the request needs: its slot, where it is kept, and the label of its messages.
-  struct PinSlot {
-    SetPinKey key;
-    std::optional<std::string>* pin;
-    std::string label;
-  };
+  using typename Base::PinSlot;
+  using Base::deliverFailure;
 
   // One command of the chain and what to do with its answer.
   struct Step {
@@ -116,35 +52,26 @@ class CardSurfaceReaderFrame : public NFCTagReaderSessionDelegate,
   };
 
   explicit CardSurfaceReaderFrame(ReaderContext context)
-      : uIViewController(std::move(context.uIViewController)),
-        nfcDialogMessageSettingGroup(std::move(context.nfcDialogMessageSettingGroup)),
-        inputPinDialogDisplaySettingGroup(std::move(context.inputPinDialogDisplaySettingGroup)),
-        idetifyDelegate(std::move(context.idetifyDelegate)),
-        httpConnectionTimeOut(context.httpConnectionTimeOut),
-        platform_(std::move(context.platform)) {}
+      : Base(context), httpConnectionTimeOut(context.httpConnectionTimeOut) {}
 
-  // The reader's chain, built when the tag is detected.
+  // The reader's chain, built when the tag is connected.
   virtual std::vector<Step> chain() = 0;
   // What follows a successful answer to the last command.
   virtual void finish() = 0;
-  // Hands a failure to the host's delegate, when there is one.
-  virtual void deliverFailure(const E& error) = 0;
 
   // The verifying entry's check: stores the id; false (after 14001 and didGetPin("")) when it is
   // absent or empty.
   bool acceptAppId(const std::optional<std::string>& id) {
     appId = id;
     if (appId && !appId->empty()) return true;
-    deliverFailure(E::notSetAppId());
-    ReaderSupport::didGetPin(idetifyDelegate, "");
+    this->failBeforeSession(E::notSetAppId());
     return false;
   }
 
   // Takes each PIN in turn (preset, else from the dialog), validates it, and begins the session
   // once all have passed. A refusal or Cancel ends the request.
   void obtainPins(std::vector<PinSlot> slots) {
-    pinSlots_ = std::move(slots);
-    nextPin(0);
+    Base::obtainPins(std::move(slots), [this] { this->beginScan(); });
   }
 
   // A step that selects, or verifies a PIN with a command built when it is sent.
@@ -153,18 +80,10 @@ class CardSurfaceReaderFrame : public NFCTagReaderSessionDelegate,
     return Step{[command] { return command; }, key, std::move(label), std::move(keep)};
   }
 
-  void endWithError() {
-    if (session) session->invalidate(nfcDialogMessageSettingGroup.nfcAlertErrorMessage);
-  }
-  void endWithSuccess() {
-    if (!session) return;
-    session->setAlertMessage(nfcDialogMessageSettingGroup.nfcAlertSuccesMessage);
-    session->invalidate();
-  }
   // A failure found by the reader itself inside the session: delivered, then the error text.
   void fail(const E& error) {
     deliverFailure(error);
-    endWithError();
+    this->endWithError();
   }
 
   // One side of a verification request: the signed source (sent as its SHA-256 digest, or as it is
@@ -211,9 +130,9 @@ class CardSurfaceReaderFrame : public NFCTagReaderSessionDelegate,
     const Const c;
     const auto body = Utility().createRequestBody(expectedHash, signature, verifyingParams, "0", c.CARD_TYPE_MYNUMBER,
                                                   reqType, appId.value_or(""));
-    const std::string url = platform_ && !platform_->verificationUrl.empty() ? platform_->verificationUrl
+    const std::string url = this->platform() && !this->platform()->verificationUrl.empty() ? this->platform()->verificationUrl
                                                                             : c.SIGNATURE_VERIFICATION_URL;
-    const HTTPClient client = platform_ ? HTTPClient(httpConnectionTimeOut, *platform_) : HTTPClient(httpConnectionTimeOut);
+    const HTTPClient client = this->platform() ? HTTPClient(httpConnectionTimeOut, *this->platform()) : HTTPClient(httpConnectionTimeOut);
     const auto [response, timedOut] = client.post(url, {}, body);
     if (const auto failure = ReaderSupport::verificationFailure<E>(
             response.getHttpStatusCode(), response.getResponseBodyForMyNumberVerification(), timedOut, label)) {
@@ -225,82 +144,26 @@ class CardSurfaceReaderFrame : public NFCTagReaderSessionDelegate,
   }
 
  private:
-  void nextPin(std::size_t index) {
-    if (index >= pinSlots_.size()) {
-      beginScan();
-      return;
+  // A file that lacks an element the request needs ends it with cardConnectionFailed (13999).
+  std::vector<typename Base::ChainStep> chainSteps() override {
+    std::vector<typename Base::ChainStep> steps;
+    for (auto& step : chain()) {
+      std::function<std::optional<E>(const Bytes&)> keep;
+      if (step.keep) {
+        keep = [kept = std::move(step.keep)](const Bytes& data) -> std::optional<E> {
+          if (kept(data)) return std::nullopt;
+          return E::cardConnectionFailed();
+        };
+      }
+      steps.push_back({std::move(step.command), step.checkKey, std::move(step.checkLabel), std::move(keep)});
     }
-    const PinSlot& slot = pinSlots_[index];
-    if (*slot.pin) {
-      if (accept(index, **slot.pin)) nextPin(index + 1);
-      return;
-    }
-    const auto& texts = inputPinDialogDisplaySettingGroup;
-    const bool first = index == 0;
-    auto dialog = std::make_shared<InputPinDialog>();
-    auto self = this->shared_from_this();
-    dialog->show(uIViewController, first ? texts.pin1DialogTitle : texts.pin2DialogTitle,
-                 first ? texts.pin1DialogMessage : texts.pin2DialogMessage,
-                 first ? texts.pin1DialogPlaceholder : texts.pin2DialogPlaceholder, texts.dialogActionTitleOK,
-                 texts.dialogActionTitleCancel, "", [self, dialog, index] {
-                   const PinSlot& typed = self->pinSlots_[index];
-                   if (dialog->dialogPin) {
-                     if (self->accept(index, *dialog->dialogPin)) {
-                       *typed.pin = *dialog->dialogPin;
-                       self->nextPin(index + 1);
-                     }
-                   } else if (dialog->isCanceled) {
-                     self->deliverFailure(
-                         ReaderSupport::pinDialogCanceled<E>(typed.key, self->idetifyDelegate, typed.label));
-                     ReaderSupport::didGetPin(self->idetifyDelegate, "");
-                   }
-                 });
+    return steps;
   }
 
-  // Validates a PIN of slot `index`; false (after the refusal and didGetPin("")) when it breaks
-  // the slot's rule.
-  bool accept(std::size_t index, const std::string& pin) {
-    const PinSlot& slot = pinSlots_[index];
-    const auto failure =
-        ReaderSupport::pinRuleFailure<E>(Utility().validatePin(slot.key, pin), slot.key, idetifyDelegate, slot.label);
-    if (!failure) return true;
-    deliverFailure(*failure);
-    ReaderSupport::didGetPin(idetifyDelegate, "");
-    return false;
-  }
+  // The back channel lets go as soon as the first command is on its way.
+  void chainStarted() override { ReaderSupport::didGetPin(this->idetifyDelegate, ""); }
 
-  void send(std::size_t index) {
-    auto self = this->shared_from_this();
-    tag_->sendCommand(steps_[index].command(),
-                      [self, index](Bytes data, std::uint8_t sw1, std::uint8_t sw2, std::optional<NFCError>) {
-                        self->answered(index, data, sw1, sw2);
-                      });
-  }
-
-  void answered(std::size_t index, const Bytes& data, std::uint8_t sw1, std::uint8_t sw2) {
-    const Step& current = steps_[index];
-    if (const auto failure =
-            ReaderSupport::checkStatusWord<E>(sw1, sw2, current.checkKey, idetifyDelegate, current.checkLabel)) {
-      fail(*failure);
-      return;
-    }
-    if (current.keep && !current.keep(data)) {
-      fail(E::cardConnectionFailed());
-      return;
-    }
-    if (index + 1 < steps_.size()) {
-      send(index + 1);
-    } else {
-      tag_.reset();
-      finish();
-    }
-  }
-
-  std::shared_ptr<const Platform> platform_;
-  std::vector<PinSlot> pinSlots_;
-  std::vector<Step> steps_;
-  std::shared_ptr<NFCISO7816Tag> tag_;
-  bool connecting_ = false;
+  void chainFinished() override { finish(); }
 };
 
 }  // namespace ekyc

@@ -17,20 +17,8 @@ void SignatureDataAndBasicPersonalInfoGenerator::signAndGetBasicPersonalInfo(
     const std::optional<std::string>& tbsDataBase64String, const std::string& hashAlgorithm,
     const std::string& otherActionUsedPin, bool includeBasicPersonalInfo) {
   this->includeBasicPersonalInfo = includeBasicPersonalInfo;
-  auto self = std::static_pointer_cast<SignatureDataAndBasicPersonalInfoGenerator>(shared_from_this());
   const auto preset = otherActionUsedPin.empty() ? std::nullopt : std::optional<std::string>(otherActionUsedPin);
-  obtainPin(preset, [self, tbsDataBase64String, hashAlgorithm](const std::string& checked) {
-    Bytes decoded;
-    if (auto failure = checkTbsData(tbsDataBase64String, hashAlgorithm, decoded)) {
-      self->fail(*failure);
-      return;
-    }
-    self->tbsDataBinary = decoded;
-    self->hashAlgorithm = hashAlgorithm;
-    self->digestInfo = DigestInfo(decoded, hashAlgorithm).create();
-    self->pin = upperCased(checked);
-    self->beginScan(checked);
-  });
+  signAfterPin(preset, tbsDataBase64String, hashAlgorithm, tbsDataBinary, this->hashAlgorithm, digestInfo, pin);
 }
 
 std::vector<SignatureDataAndBasicPersonalInfoGenerator::Step> SignatureDataAndBasicPersonalInfoGenerator::chain() {

@@ -171,6 +171,12 @@ Ber::TagDictionary walk(const Bytes& data, const std::vector<std::string>& tagLi
 
 }  // namespace
 
+std::optional<Bytes> Ber::entry(const TagDictionary& dictionary, const std::string& tag) {
+  const auto it = dictionary.find(tag);
+  if (it == dictionary.end()) return std::nullopt;
+  return it->second;
+}
+
 Ber::TagDictionary Ber::parse(const Bytes& tlvData, const std::vector<std::string>& tagList,
                               bool fistTagLengthSkip) const {
   return walk(tlvData, tagList, fistTagLengthSkip, {TagRule::Standard, false});

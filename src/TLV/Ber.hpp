@@ -16,6 +16,7 @@
 // Lengths: 00-7F is the length; 81-FF give in the low seven bits the number of length bytes that
 // follow, most significant first.
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ namespace ekyc {
 class Ber {
  public:
   using TagDictionary = std::map<std::string, Bytes>;
+
+  // The value stored under `tag`, absent when the dictionary has none.
+  static std::optional<Bytes> entry(const TagDictionary& dictionary, const std::string& tag);
 
   // Tags of one byte, or of two when the low five bits of the first byte are all set (1F excepted,
   // which stays a one-byte tag): "DF22", "7F21", "5F4E". Values are stored.
