@@ -26,12 +26,6 @@ std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() {
   const SetPinKey key = SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN;
   // One VERIFY command, built now and sent in both applications.
   const auto verify = cmd.getVerifyAdpuCmd(toBytes(pinCardPrintInfo.value_or("")));
-  const auto certificate = [tag](std::optional<Bytes>& into) {
-    return [&into, tag](const Bytes& data) {
-      into = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
-      return into.has_value();
-    };
-  };
   return {
       // Card-surface application.
       step(cmd.selectCardPrintAid, key),
@@ -53,7 +47,7 @@ std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() {
              return true;
            }),
       step(cmd.selectEf04, key),
-      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), key, certificate(certCardPrintInfo)),
+      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), key, keepCertificate(certCardPrintInfo)),
       // Input-support application.
       step(cmd.selectCardPrintSupAid, key),
       step(cmd.selectEf15, key),
@@ -61,15 +55,8 @@ std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() {
       step(cmd.selectEf02, key),
       step(cmd.readBasicPersonalInfo, key,
            [this, tag](const Bytes& data) {
-             const auto whole = Ber().parseToTLV(data, tag.BASIC_PERSONAL_INFO, true);
-             Bytes items;
-             for (const auto& t : {tag.BASIC_P_INFO_NAME, tag.BASIC_P_INFO_ADD, tag.BASIC_P_INFO_DATEOFBIRTH,
-                                   tag.BASIC_P_INFO_GENDER}) {
-               const auto element = Ber::entry(whole, t);
-               if (!element) return false;
-               items.insert(items.end(), element->begin(), element->end());
-             }
-             supportVerifySrc = std::move(items);
+             supportVerifySrc = basicPersonalInfoItems(Ber().parseToTLV(data, tag.BASIC_PERSONAL_INFO, true));
+             if (!supportVerifySrc) return false;
              dicBasicPersonalInfo = Ber().parse(data, tag.BASIC_PERSONAL_INFO, true);
              return true;
            }),
@@ -82,7 +69,7 @@ std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() {
              return true;
            }),
       step(cmd.selectEf04, key),
-      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key, certificate(certSupport)),
+      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key, keepCertificate(certSupport)),
   };
 }
 

@@ -40,12 +40,6 @@ std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberIn
                                     c.CARD_PRINT_INFO);
   const Step verifyNumber{[this] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(pinMyNumber.value_or(""))); },
                           numberKey, c.MY_NUMBER_INFO, {}};
-  const auto certificate = [tag](std::optional<Bytes>& into) {
-    return [&into, tag](const Bytes& data) {
-      into = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
-      return into.has_value();
-    };
-  };
   return {
       // Card-surface application.
       step(cmd.selectCardPrintAid, cardPrintKey),                                        // 1
@@ -70,20 +64,11 @@ std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberIn
            }),
       step(cmd.selectEf04, cardPrintKey),                                                // 8
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), cardPrintKey,                // 9
-           certificate(certCardPrintInfo)),
+           keepCertificate(certCardPrintInfo)),
       step(cmd.selectEf05, cardPrintKey),                                                // 10
       step(cmd.getReadAdpuCmd(length.MYNUMBER_INFO), cardPrintKey,                       // 11
-           [this, tag](const Bytes& data) {
-             const auto whole = Ber().parseToTLV(data, tag.MYNUMBER_INFO, true);
-             const auto image = Ber::entry(whole, tag.MYNUMBER_IMG);
-             const auto internalKey = Ber::entry(whole, tag.MYNUMBER_INTERNAL_KEY);
-             if (!image || !internalKey) return false;
-             myNumberInfoVerifySrc = *image;
-             myNumberInfoVerifySrc->insert(myNumberInfoVerifySrc->end(), internalKey->begin(), internalKey->end());
-             const auto values = Ber().parse(data, tag.MYNUMBER_INFO, true);
-             myNumberImage = Ber::entry(values, tag.MYNUMBER_IMG);
-             myNumberInfoSignature = Ber::entry(values, tag.MYNUMBER_SIGNATURE);
-             return true;
+           [this](const Bytes& data) {
+             return keepMyNumberInfo(data, myNumberInfoVerifySrc, myNumberImage, myNumberInfoSignature);
            }),
       // Input-support application.
       step(cmd.selectCardPrintSupAid, cardPrintKey),                                     // 12
@@ -101,15 +86,8 @@ std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberIn
       step(cmd.selectEf02, cardPrintKey),                                                // 19
       step(cmd.readBasicPersonalInfo, cardPrintKey,                                      // 20
            [this, tag](const Bytes& data) {
-             const auto whole = Ber().parseToTLV(data, tag.BASIC_PERSONAL_INFO, true);
-             Bytes items;
-             for (const auto& t : {tag.BASIC_P_INFO_NAME, tag.BASIC_P_INFO_ADD, tag.BASIC_P_INFO_DATEOFBIRTH,
-                                   tag.BASIC_P_INFO_GENDER}) {
-               const auto element = Ber::entry(whole, t);
-               if (!element) return false;
-               items.insert(items.end(), element->begin(), element->end());
-             }
-             supportVerifySrc = std::move(items);
+             supportVerifySrc = basicPersonalInfoItems(Ber().parseToTLV(data, tag.BASIC_PERSONAL_INFO, true));
+             if (!supportVerifySrc) return false;
              dicBasicPersonalInfo = Ber().parse(data, tag.BASIC_PERSONAL_INFO, true);
              return true;
            }),
@@ -124,7 +102,7 @@ std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberIn
            }),
       step(cmd.selectEf04, cardPrintKey),                                                // 23
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), cardPrintKey,        // 24
-           certificate(certSupport)),
+           keepCertificate(certSupport)),
   };
 }
 

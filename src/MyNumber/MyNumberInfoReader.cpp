@@ -34,23 +34,11 @@ std::vector<MyNumberInfoReader::Step> MyNumberInfoReader::chain() {
       verify(),
       step(cmd.selectEf04, key),
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), key,
-           [this, tag](const Bytes& data) {
-             certCardPrintInfo = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
-             return certCardPrintInfo.has_value();
-           }),
+           keepCertificate(certCardPrintInfo)),
       step(cmd.selectEf05, key),
       step(cmd.getReadAdpuCmd(length.MYNUMBER_INFO), key,
-           [this, tag](const Bytes& data) {
-             const auto whole = Ber().parseToTLV(data, tag.MYNUMBER_INFO, true);
-             const auto image = Ber::entry(whole, tag.MYNUMBER_IMG);
-             const auto internalKey = Ber::entry(whole, tag.MYNUMBER_INTERNAL_KEY);
-             if (!image || !internalKey) return false;
-             cardPrintInfoVerifySrc = *image;
-             cardPrintInfoVerifySrc->insert(cardPrintInfoVerifySrc->end(), internalKey->begin(), internalKey->end());
-             const auto values = Ber().parse(data, tag.MYNUMBER_INFO, true);
-             myNumberImage = Ber::entry(values, tag.MYNUMBER_IMG);
-             cardPrintInfoSignature = Ber::entry(values, tag.MYNUMBER_SIGNATURE);
-             return true;
+           [this](const Bytes& data) {
+             return keepMyNumberInfo(data, cardPrintInfoVerifySrc, myNumberImage, cardPrintInfoSignature);
            }),
       // Input-support application.
       step(cmd.selectCardPrintSupAid, key),
@@ -73,10 +61,7 @@ std::vector<MyNumberInfoReader::Step> MyNumberInfoReader::chain() {
            }),
       step(cmd.selectEf04, key),
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key,
-           [this, tag](const Bytes& data) {
-             certSupport = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
-             return certSupport.has_value();
-           }),
+           keepCertificate(certSupport)),
   };
 }
 

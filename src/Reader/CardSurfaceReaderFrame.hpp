@@ -25,7 +25,9 @@
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
 #include "Reader/ReaderFrame.hpp"
+#include "TLV/Ber.hpp"
 #include "Utility/Const.hpp"
+#include "Utility/ConstTag.hpp"
 #include "Utility/Utility.hpp"
 
 namespace ekyc {
@@ -78,6 +80,47 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   static Step step(NFCISO7816APDU command, SetPinKey key, std::function<bool(const Bytes&)> keep = {},
                    std::string label = {}) {
     return Step{[command] { return command; }, key, std::move(label), std::move(keep)};
+  }
+
+  // What to keep of a certificate file: its certificate, into `into`; false when it has none.
+  static std::function<bool(const Bytes&)> keepCertificate(std::optional<Bytes>& into) {
+    return [&into](const Bytes& data) {
+      const ConstTag tag;
+      into = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+      return into.has_value();
+    };
+  }
+
+  // What to keep of the individual-number file of the card-surface application: the signed source
+  // (the image's whole element followed by the internal key's), the image and the signature;
+  // false when the image or the internal key is missing.
+  static bool keepMyNumberInfo(const Bytes& data, std::optional<Bytes>& verifySrc, std::optional<Bytes>& image,
+                               std::optional<Bytes>& signature) {
+    const ConstTag tag;
+    const auto whole = Ber().parseToTLV(data, tag.MYNUMBER_INFO, true);
+    const auto imageElement = Ber::entry(whole, tag.MYNUMBER_IMG);
+    const auto internalKey = Ber::entry(whole, tag.MYNUMBER_INTERNAL_KEY);
+    if (!imageElement || !internalKey) return false;
+    verifySrc = *imageElement;
+    verifySrc->insert(verifySrc->end(), internalKey->begin(), internalKey->end());
+    const auto values = Ber().parse(data, tag.MYNUMBER_INFO, true);
+    image = Ber::entry(values, tag.MYNUMBER_IMG);
+    signature = Ber::entry(values, tag.MYNUMBER_SIGNATURE);
+    return true;
+  }
+
+  // The signed source of the basic items: the whole elements of name, address, date of birth and
+  // gender, in this order; absent when one is missing.
+  static std::optional<Bytes> basicPersonalInfoItems(const Ber::TagDictionary& whole) {
+    const ConstTag tag;
+    Bytes items;
+    for (const auto& t : {tag.BASIC_P_INFO_NAME, tag.BASIC_P_INFO_ADD, tag.BASIC_P_INFO_DATEOFBIRTH,
+                          tag.BASIC_P_INFO_GENDER}) {
+      const auto element = Ber::entry(whole, t);
+      if (!element) return std::nullopt;
+      items.insert(items.end(), element->begin(), element->end());
+    }
+    return items;
   }
 
   // A failure found by the reader itself inside the session: delivered, then the error text.
