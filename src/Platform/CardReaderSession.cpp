@@ -13,11 +13,6 @@ namespace ekyc {
 
 namespace {
 
-// How long the I/O thread watches for the next command of a chain after a command that it sent,
-// before it sleeps: the next command usually comes from the completion of this one within a few
-// microseconds, and so is handed over without a thread wake-up.
-constexpr std::chrono::microseconds kCommandLinger{50};
-
 NFCError sessionInvalidated() {
   return NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorSessionInvalidated, "Session invalidated");
 }
@@ -187,15 +182,20 @@ void CardReaderSession::send(
     refuse([completion, error = *refusal] { (*completion)(Bytes{}, 0x00, 0x00, error); });
     return;
   }
+  const std::shared_ptr<CardConnection>& connection = tag->connection();
+  if (!connection->answersInProcess()) {  // a reader that may block: straight to the I/O thread
+    toIoThread(connection, apdu, operation, completion);
+    return;
+  }
   // Sent from the queue (a chain's next command, from the completion of the one before), the
   // command goes to the card at once; from another thread it goes through the queue. Either way
   // its completion runs later, on the queue, never inside sendCommand.
   if (queue_->isCurrent() && queuedCommands_.load(std::memory_order_acquire) == 0) {
-    dispatch(tag->connection(), apdu, operation, completion, true);
+    dispatch(connection, apdu, operation, completion, true);
     return;
   }
   queuedCommands_.fetch_add(1, std::memory_order_acq_rel);
-  queue_->async([self = shared_from_this(), connection = tag->connection(), apdu, operation, completion] {
+  queue_->async([self = shared_from_this(), connection, apdu, operation, completion] {
     self->queuedCommands_.fetch_sub(1, std::memory_order_acq_rel);
     self->dispatch(connection, apdu, operation, completion, false);
   });
@@ -207,7 +207,7 @@ void CardReaderSession::dispatch(const std::shared_ptr<CardConnection>& connecti
   if (operation->done || hasEnded()) return;  // the session's end completes it
   // A card that answers in-process answers right here, without waking the I/O thread; but not
   // while earlier commands are still with the I/O thread, so that answers keep their order.
-  if (ioCommands_ == 0) {
+  if (ioCommands_.load(std::memory_order_acquire) == 0) {
     if (auto answer = connection->transmitAtOnce(apdu)) {
       if (!insideSend) {
         answered(operation, completion, std::move(*answer));
@@ -219,7 +219,13 @@ void CardReaderSession::dispatch(const std::shared_ptr<CardConnection>& connecti
       return;
     }
   }
-  ++ioCommands_;
+  toIoThread(connection, apdu, operation, completion);
+}
+
+void CardReaderSession::toIoThread(const std::shared_ptr<CardConnection>& connection, const NFCISO7816APDU& apdu,
+                                   const std::shared_ptr<Operation>& operation,
+                                   const std::shared_ptr<CommandCompletion>& completion) {
+  ioCommands_.fetch_add(1, std::memory_order_acq_rel);
   std::weak_ptr<CardReaderSession> weak = shared_from_this();
   io_->async([weak, connection, apdu, operation, completion, stop = ioStop_.get_token()] {
     if (stop.stop_requested()) return;  // the session's end completes it
@@ -227,10 +233,10 @@ void CardReaderSession::dispatch(const std::shared_ptr<CardConnection>& connecti
     auto session = weak.lock();
     if (!session) return;
     session->queue_->async([session, operation, completion, answer = std::move(answer)]() mutable {
-      --session->ioCommands_;
+      session->ioCommands_.fetch_sub(1, std::memory_order_acq_rel);
       session->answered(operation, completion, std::move(answer));
     });
-  }, kCommandLinger);
+  });
 }
 
 void CardReaderSession::answered(const std::shared_ptr<Operation>& operation,

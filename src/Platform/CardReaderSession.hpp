@@ -74,6 +74,8 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
   void dispatch(const std::shared_ptr<CardConnection>& connection, const NFCISO7816APDU& apdu,
                 const std::shared_ptr<Operation>& operation, const std::shared_ptr<CommandCompletion>& completion,
                 bool insideSend);
+  void toIoThread(const std::shared_ptr<CardConnection>& connection, const NFCISO7816APDU& apdu,
+                  const std::shared_ptr<Operation>& operation, const std::shared_ptr<CommandCompletion>& completion);
   void answered(const std::shared_ptr<Operation>& operation, const std::shared_ptr<CommandCompletion>& completion,
                 std::expected<Bytes, NFCError> answer);
   void refuse(std::function<void()> completion);
@@ -97,7 +99,7 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
   std::vector<std::shared_ptr<CardReaderTag>> tags_;
   std::shared_ptr<CardReaderTag> connected_;
   std::vector<std::shared_ptr<Operation>> operations_;
-  int ioCommands_ = 0;  // commands handed to the I/O thread and not yet answered; queue only
+  std::atomic<int> ioCommands_{0};  // commands handed to the I/O thread and not yet answered
   std::atomic<int> queuedCommands_{0};  // commands sent from other threads, not yet taken by the queue
 
   std::stop_source ioStop_;

@@ -1,6 +1,5 @@
 #include "Platform/SerialQueue.hpp"
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -12,13 +11,7 @@ namespace ekyc {
 struct SerialQueue::State {
   std::mutex mutex;
   std::condition_variable wake;
-  struct Entry {
-    Task task;
-    std::chrono::microseconds linger{0};
-  };
-  std::deque<Entry> ready;
-  std::atomic<std::size_t> readyCount{0};  // ready.size(), for a lingering worker to watch unlocked
-  std::atomic<bool> stopping{false};
+  std::deque<Task> ready;
   // Delayed tasks by due time; the sequence number keeps tasks of equal time in order.
   std::map<std::pair<Clock::time_point, std::uint64_t>, Task> delayed;
   std::uint64_t sequence = 0;
@@ -33,8 +26,7 @@ void runWorker(std::shared_ptr<SerialQueue::State> state) {
   while (!state->stopped) {
     if (!state->delayed.empty() && state->delayed.begin()->first.first <= SerialQueue::Clock::now()) {
       auto node = state->delayed.extract(state->delayed.begin());
-      state->ready.push_back({std::move(node.mapped()), {}});
-      state->readyCount.store(state->ready.size(), std::memory_order_release);
+      state->ready.push_back(std::move(node.mapped()));
     }
     if (state->ready.empty()) {
       if (state->delayed.empty()) {
@@ -45,24 +37,13 @@ void runWorker(std::shared_ptr<SerialQueue::State> state) {
       }
       continue;
     }
-    SerialQueue::Task task = std::move(state->ready.front().task);
-    const std::chrono::microseconds linger = state->ready.front().linger;
+    SerialQueue::Task task = std::move(state->ready.front());
     state->ready.pop_front();
-    state->readyCount.store(state->ready.size(), std::memory_order_release);
     lock.unlock();
     // The task and everything it holds go before the lock is taken again: releasing a capture can
     // destroy the owner of this queue, whose destructor takes the lock.
     task();
     task = nullptr;
-    if (linger.count() > 0) {
-      const auto until = SerialQueue::Clock::now() + linger;
-      while (state->readyCount.load(std::memory_order_acquire) == 0 &&
-             !state->stopping.load(std::memory_order_acquire) && SerialQueue::Clock::now() < until) {
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#endif
-      }
-    }
     lock.lock();
   }
 }
@@ -81,10 +62,7 @@ SerialQueue::~SerialQueue() {
   {
     std::lock_guard lock(state_->mutex);
     state_->stopped = true;
-    state_->stopping.store(true, std::memory_order_release);
-    for (auto& entry : state_->ready) ready.push_back(std::move(entry.task));
-    state_->ready.clear();
-    state_->readyCount.store(0, std::memory_order_release);
+    ready.swap(state_->ready);
     delayed.swap(state_->delayed);
   }
   state_->wake.notify_all();
@@ -98,14 +76,11 @@ SerialQueue::~SerialQueue() {
   }
 }
 
-void SerialQueue::async(Task task) { async(std::move(task), std::chrono::microseconds{0}); }
-
-void SerialQueue::async(Task task, std::chrono::microseconds linger) {
+void SerialQueue::async(Task task) {
   {
     std::lock_guard lock(state_->mutex);
     if (state_->stopped) return;
-    state_->ready.push_back({std::move(task), linger});
-    state_->readyCount.store(state_->ready.size(), std::memory_order_release);
+    state_->ready.push_back(std::move(task));
   }
   state_->wake.notify_one();
 }

@@ -22,10 +22,6 @@ class SerialQueue {
 
   // Queues a task to run as soon as the tasks before it have run.
   void async(Task task);
-  // The same, and once the task has run the worker keeps watching for the next task for a while
-  // before it goes to sleep: a hand-over without a thread wake-up for tasks that follow one
-  // another closely (commands of a chain), paid for with that much spinning when none comes.
-  void async(Task task, std::chrono::microseconds linger);
   // Queues a task to run at the given time (or later, when the queue is busy).
   void asyncAt(Clock::time_point when, Task task);
   // Whether the caller runs on this queue's worker thread.

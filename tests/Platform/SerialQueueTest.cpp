@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <future>
-#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -52,32 +51,4 @@ TEST(SerialQueue, CanBeDestroyedFromItsOwnTask) {
   queue->asyncAt(SerialQueue::Clock::now() + 1h, [] { ADD_FAILURE() << "dropped tasks never run"; });
   queue.reset();
   EXPECT_TRUE(ekyc::test::eventually([&] { return ran.load() && weak.expired(); }));
-}
-
-// A worker lingering after a task still takes the tasks that come meanwhile (in order, on its
-// thread) and those that come after it has gone to sleep; a queue destroyed while its worker
-// lingers ends at once, and a task queued to it then never runs.
-TEST(SerialQueue, LingeringWorkerTakesLaterTasksAndStopsWhenDestroyed) {
-  std::mutex mutex;
-  std::vector<int> order;
-  auto record = [&](int n) {
-    std::lock_guard lock(mutex);
-    order.push_back(n);
-  };
-  auto queue = std::make_unique<SerialQueue>();
-  std::promise<void> first;
-  queue->async([&] { record(1); first.set_value(); }, 100ms);
-  first.get_future().wait();
-  std::promise<std::thread::id> second;
-  queue->async([&] { record(2); second.set_value(std::this_thread::get_id()); });  // taken while it lingers
-  EXPECT_EQ(second.get_future().get(), queue->threadId());
-  std::this_thread::sleep_for(20ms);
-  std::promise<void> third;
-  queue->async([&] { record(3); third.set_value(); }, 10s);
-  third.get_future().wait();
-  // Destroyed while the worker lingers for ten seconds: it must not wait that out.
-  const auto before = std::chrono::steady_clock::now();
-  queue.reset();
-  EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
-  EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
 }

@@ -20,6 +20,7 @@ class VirtualCardConnection : public CardConnection {
   bool isISO7816() const override;
   std::optional<NFCError> connect() override;
   std::expected<Bytes, NFCError> transmit(const NFCISO7816APDU& apdu, std::stop_token stop) override;
+  bool answersInProcess() const override { return true; }
   // The card answers at once unless a fault delays its answer; the delayed answer is kept for the
   // transmit() that follows, which waits out the delay.
   std::optional<std::expected<Bytes, NFCError>> transmitAtOnce(const NFCISO7816APDU& apdu) override;
