@@ -20,20 +20,11 @@ std::vector<AuthSignatureDataGenerator::Step> AuthSignatureDataGenerator::chain(
   return {
       fixed(cmd.selectPublicCertAid),
       fixed(cmd.selectEf18),
-      {[this] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(scanPin().value_or(""))); }, nullptr},
+      verifyStep(),
       fixed(cmd.selectEf17),
-      {[this] { return ConstApduCmd().getSignAdpuCmd(digestInfo.value_or(Bytes{}), 256); },
-       [this](const Bytes& data) -> std::optional<SignatureDataError> {
-         signatureBinary = data;
-         return std::nullopt;
-       }},
+      signStep(digestInfo, signatureBinary),
       fixed(cmd.selectEf0A),
-      {readCertificateCommand,
-       [this](const Bytes& data) -> std::optional<SignatureDataError> {
-         certificateBinary = certificateElement(data);
-         if (!certificateBinary) return SignatureDataError::unknown();
-         return std::nullopt;
-       }},
+      certificateStep(certificateBinary),
   };
 }
 

@@ -44,20 +44,11 @@ FourInfoConsentRevokeApplySignatureDataGenerator::chain() {
   return {
       fixed(cmd.selectPublicCertAid),
       fixed(cmd.selectEf1B),
-      {[this] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(scanPin().value_or(""))); }, nullptr},
+      verifyStep(),
       fixed(cmd.selectEf1A),
-      {[this] { return ConstApduCmd().getSignAdpuCmd(digestInfo.value_or(Bytes{}), 256); },
-       [this](const Bytes& data) -> std::optional<SignatureDataError> {
-         signature_ = data;
-         return std::nullopt;
-       }},
+      signStep(digestInfo, signature_),
       fixed(cmd.selectEf01),
-      {readCertificateCommand,
-       [this](const Bytes& data) -> std::optional<SignatureDataError> {
-         certificate_ = certificateElement(data);
-         if (!certificate_) return SignatureDataError::unknown();
-         return std::nullopt;
-       }},
+      certificateStep(certificate_),
   };
 }
 

@@ -131,6 +131,29 @@ class JpkiSigningFrame : public ReaderFrame<E> {
     return Step{[command] { return command; }, nullptr};
   }
 
+  // The VERIFY of the PIN as the card sees it, built when it is sent.
+  Step verifyStep() const {
+    return Step{[this] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(scanPin().value_or(""))); }, nullptr};
+  }
+
+  // The signature of `digestInfo` (read when the command is sent), kept in `into`.
+  static Step signStep(const std::optional<Bytes>& digestInfo, std::optional<Bytes>& into) {
+    return Step{[&digestInfo] { return ConstApduCmd().getSignAdpuCmd(digestInfo.value_or(Bytes{}), 256); },
+                [&into](const Bytes& data) -> std::optional<E> {
+                  into = data;
+                  return std::nullopt;
+                }};
+  }
+
+  // The certificate of the selected certificate file, kept in `into`; 99999 when it holds none.
+  static Step certificateStep(std::optional<Bytes>& into) {
+    return Step{readCertificateCommand, [&into](const Bytes& data) -> std::optional<E> {
+                  into = certificateElement(data);
+                  if (!into) return E::unknown();
+                  return std::nullopt;
+                }};
+  }
+
   // ASCII small letters in capitals, as the card compares PINs.
   static std::string upperCased(std::string pin) {
     for (auto& c : pin) {

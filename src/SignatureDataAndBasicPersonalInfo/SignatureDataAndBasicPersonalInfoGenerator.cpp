@@ -28,15 +28,11 @@ std::vector<SignatureDataAndBasicPersonalInfoGenerator::Step> SignatureDataAndBa
   return {
       fixed(cmd.selectPublicCertAid),
       fixed(cmd.selectEf1B),
-      {[this] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(scanPin().value_or(""))); }, nullptr},
+      verifyStep(),
       fixed(cmd.selectEf01),
       {readCertificateCommand, [this](const Bytes& data) { return keepCertificate(data); }},
       fixed(cmd.selectEf1A),
-      {[this] { return ConstApduCmd().getSignAdpuCmd(digestInfo.value_or(Bytes{}), 256); },
-       [this](const Bytes& data) -> std::optional<Error> {
-         signatureBinary = data;
-         return std::nullopt;
-       }},
+      signStep(digestInfo, signatureBinary),
   };
 }
 
