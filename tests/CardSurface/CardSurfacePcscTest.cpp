@@ -6,6 +6,7 @@
 #include "Platform/PcscCardReader.hpp"
 #include "Platform/VirtualCard/PcscDaemon.hpp"
 #include "Platform/VirtualCard/VpcdBridge.hpp"
+#include "Support/PcscTestDaemon.hpp"
 
 namespace ekyc::test {
 namespace {
@@ -13,9 +14,7 @@ namespace {
 class CardSurfacePcscTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string whyNot;
-    daemon = PcscDaemon::start(whyNot);
-    if (!daemon) GTEST_SKIP() << "pcscd cannot run here: " << whyNot;
+    EKYC_START_PCSCD_OR_SKIP(daemon);
     rig.platform.cardReader = std::make_shared<PcscCardReader>(daemon->readerName());
     rig.platform.sessionTimeout = std::chrono::seconds(20);
     rig.startServer();

@@ -3,6 +3,8 @@
 // Skips only where pcscd cannot run at all.
 #include <gtest/gtest.h>
 
+#include "Support/PcscTestDaemon.hpp"
+
 #include "Identify/Identify.hpp"
 #include "Jpki/JpkiRig.hpp"
 #include "Platform/Base64.hpp"
@@ -18,9 +20,7 @@ using namespace std::chrono_literals;
 class JpkiPcscTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string whyNot;
-    daemon = PcscDaemon::start(whyNot);
-    if (!daemon) GTEST_SKIP() << "pcscd cannot run here: " << whyNot;
+    EKYC_START_PCSCD_OR_SKIP(daemon);
     platform.cardReader = std::make_shared<PcscCardReader>(daemon->readerName());
     platform.alertPresenter = sheet;
     platform.clock = rig.clock;

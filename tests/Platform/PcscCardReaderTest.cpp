@@ -3,6 +3,8 @@
 // pcscd cannot run at all.
 #include <gtest/gtest.h>
 
+#include "Support/PcscTestDaemon.hpp"
+
 #include "Platform/ApduChainRunner.hpp"
 #include "Platform/PcscCardReader.hpp"
 #include "Platform/Platform.hpp"
@@ -23,9 +25,7 @@ namespace {
 class PcscCardReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string whyNot;
-    daemon = PcscDaemon::start(whyNot);
-    if (!daemon) GTEST_SKIP() << "pcscd cannot run here: " << whyNot;
+    EKYC_START_PCSCD_OR_SKIP(daemon);
     reader = std::make_shared<PcscCardReader>(daemon->readerName());
     platform.cardReader = reader;
     platform.alertPresenter = presenter;

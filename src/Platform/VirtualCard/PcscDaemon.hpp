@@ -19,7 +19,7 @@ class PcscDaemon {
   // Starts pcscd. Null, with the reason in `whyNot`, when it cannot run here (not installed, no
   // vpcd driver, no rights, another pcscd running, ...).
   static std::unique_ptr<PcscDaemon> start(std::string& whyNot,
-                                           std::chrono::milliseconds limit = std::chrono::seconds(20));
+                                           std::chrono::milliseconds limit = std::chrono::seconds(60));
   ~PcscDaemon();
   PcscDaemon(const PcscDaemon&) = delete;
   PcscDaemon& operator=(const PcscDaemon&) = delete;
