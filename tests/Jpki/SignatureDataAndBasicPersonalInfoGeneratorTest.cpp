@@ -115,43 +115,12 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, EachMissingItemHasItsBit) {
 TEST(SignatureDataAndBasicPersonalInfoGenerator, UnusableCertificateFilesGive99999) {
   auto emptyBirth = VirtualJpkiContents::Options{};
   emptyBirth.holder.dateOfBirth = "";
-  auto noCertificate = VirtualJpkiContents::Options{};
-  noCertificate.signingCertificateFile = Bytes(3900, 0xFF);
-  for (const auto& options : {emptyBirth, noCertificate}) {
+  for (const auto& options : {emptyBirth}) {
     JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
     rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", false);
     ASSERT_TRUE(rig.waitForResult());
     EXPECT_EQ(rig.recorder->events(), (Strings{"result 99999", "didGetPin "}));
     EXPECT_EQ(rig.commands().size(), 5u);
-  }
-}
-
-TEST(SignatureDataAndBasicPersonalInfoGenerator, RefusedPins) {
-  {
-    JpkiRig rig;
-    rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDE", false);
-    ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), (Strings{"didGetFailedPin MYNUMBERCARD_SIGNER_PIN", "result 12007", "didGetPin "}));
-    EXPECT_TRUE(rig.commands().empty());
-  }
-  {
-    auto options = VirtualJpkiContents::Options{};
-    options.signingTriesLeft = 2;
-    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
-    rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "WRONG123", false);
-    ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(),
-              (Strings{"didGetFailedPin MYNUMBERCARD_SIGNER_PIN 1", "result 13300", "didGetPin "}));
-    EXPECT_EQ(rig.recorder->basicResult()->error().retryCount, 1);
-  }
-  {
-    auto options = VirtualJpkiContents::Options{};
-    options.signingTriesLeft = 0;
-    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
-    rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", false);
-    ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(),
-              (Strings{"didGetFailedPin MYNUMBERCARD_SIGNER_PIN 0", "result 13400", "didGetPin "}));
   }
 }
 
@@ -170,22 +139,6 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, NoViewControllerForTheDialog) {
   generator->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "", false);
   ASSERT_TRUE(rig.waitForResult());
   EXPECT_EQ(rig.recorder->events(), (Strings{"result 99999", "didGetPin "}));
-}
-
-TEST(SignatureDataAndBasicPersonalInfoGenerator, EmptyTagListReportsOnce) {
-  JpkiRig rig(jpkiContents(), false);
-  rig.reader->presentCards({});
-  rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", false);
-  ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), (Strings{"result 99999", "didGetPin "}));
-}
-
-TEST(SignatureDataAndBasicPersonalInfoGenerator, RemovedWhileSigning) {
-  JpkiRig rig;
-  rig.card->addFault(VirtualCardFault::removedAt(7));
-  rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", false);
-  ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), (Strings{"result 13999", "didGetPin "}));
 }
 
 // The signing certificate file with the inner string length of one item raised past the end of
@@ -246,49 +199,6 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, AllItemsMissingAndEmptyBirthWit
     rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", false);
     ASSERT_TRUE(rig.waitForResult());
     EXPECT_EQ(rig.recorder->events(), (Strings{"result 99999", "didGetPin "}));
-  }
-}
-
-TEST(SignatureDataAndBasicPersonalInfoGenerator, ShortCertificateAnswerGives99999) {
-  JpkiRig rig;
-  rig.card->addFault(VirtualCardFault::truncatedAt(5, 600));
-  rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", true);
-  ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), (Strings{"result 99999", "didGetPin "}));
-  EXPECT_EQ(rig.commands().size(), 5u);
-  EXPECT_EQ(rig.sheet->texts().back(), "読み取りに失敗しました");
-}
-
-TEST(SignatureDataAndBasicPersonalInfoGenerator, MoreRefusalsNameTheSigningSlot) {
-  {  // the last try: locked now
-    auto options = VirtualJpkiContents::Options{};
-    options.signingTriesLeft = 1;
-    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
-    rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "WRONG123", false);
-    ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(),
-              (Strings{"didGetFailedPin MYNUMBERCARD_SIGNER_PIN 0", "result 13200", "didGetPin "}));
-    EXPECT_EQ(rig.recorder->basicResult()->error().localizedDescription, "ロックされました。");
-  }
-  {  // 63C1: the composed text
-    auto options = VirtualJpkiContents::Options{};
-    options.signingTriesLeft = 2;
-    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
-    rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "WRONG123", false);
-    ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->basicResult()->error().localizedDescription, "残り1回でロックされます。");
-  }
-  {  // dialog cancelled and an empty PIN entered
-    for (const bool cancel : {true, false}) {
-      JpkiRig rig;
-      rig.viewController->enqueue(cancel ? ScriptedViewController::Answer::Cancel()
-                                         : ScriptedViewController::Answer::OK(""));
-      rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "", false);
-      ASSERT_TRUE(rig.waitForResult());
-      EXPECT_EQ(rig.recorder->events(), (Strings{"didGetFailedPin MYNUMBERCARD_SIGNER_PIN",
-                                                 cancel ? "result 12101" : "result 12002", "didGetPin "}));
-      EXPECT_TRUE(rig.sheet->texts().empty());
-    }
   }
 }
 
