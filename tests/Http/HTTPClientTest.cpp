@@ -108,49 +108,6 @@ TEST_F(HTTPClientTest, ErrorStatusesComeBackWithTheirBody) {
   EXPECT_EQ(missing.getHttpStatusCode(), 404);
 }
 
-TEST_F(HTTPClientTest, VerdictFalseAndUnknownRoute) {
-  std::map<std::string, std::string> bad = requestBody();
-  bad["signature"] = "AAED";
-  auto [response, timedOut] = client().post(server.url(), NO_QUERIES, bad);
-  ASSERT_EQ(response.getHttpStatusCode(), 200);
-  EXPECT_EQ(response.getResponseBodyForMyNumberVerification()->at("valid"), false);
-  EXPECT_EQ(response.getResponseBodyForMyNumberVerification()->at("errorCode"), "E_SIGNATURE");
-
-  std::tie(response, timedOut) = client().post(server.url(), NO_QUERIES, requestBody("99"));
-  ASSERT_EQ(response.getHttpStatusCode(), 200);
-  EXPECT_EQ(response.getResponseBodyForMyNumberVerification()->at("valid"), false);
-  EXPECT_EQ(response.getResponseBodyForMyNumberVerification()->at("errorCode"), "E_UNKNOWN_REQUEST_TYPE");
-  EXPECT_EQ(server.receivedRequestTypes(), (std::vector<std::string>{"21", "99"}));
-}
-
-TEST_F(HTTPClientTest, DelayPastTheTimeOutSetsTheFlag) {
-  server.setResponseDelay(std::chrono::seconds(30));  // woken when the server stops
-  const auto [response, timedOut] = HTTPClient(1.0, server.caFilePath()).post(server.url(), NO_QUERIES, requestBody());
-  EXPECT_TRUE(timedOut);
-  EXPECT_FALSE(response.getHttpStatusCode().has_value());
-  EXPECT_FALSE(response.getResponseBodyForMyNumberVerification().has_value());
-}
-
-TEST_F(HTTPClientTest, ConnectionRefusedIsAFailureWithoutTimeOut) {
-  // A port that was just free: bound, never listened on, closed.
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  ASSERT_GE(fd, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  const int port = ntohs(address.sin_port);
-  // Keep the socket bound (not listening) while connecting: nothing can take the port meanwhile.
-  const auto [response, timedOut] =
-      client().post("https://127.0.0.1:" + std::to_string(port) + "/signature/verification", NO_QUERIES, requestBody());
-  ::close(fd);
-  EXPECT_FALSE(timedOut);
-  EXPECT_FALSE(response.getHttpStatusCode().has_value());
-  EXPECT_FALSE(response.getErrorDescription().empty());
-}
-
 TEST_F(HTTPClientTest, AServerThatNeverSpeaksTimesOut) {
   // Listening, so the connection is made, but nothing ever answers the TLS handshake.
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);

@@ -225,16 +225,6 @@ TEST_F(CardReaderSessionTest, InvalidateBeforeBeginStillReportsItsEndOnce) {
   EXPECT_EQ(recorder->names(), (std::vector<std::string>{"end"}));
 }
 
-TEST_F(CardReaderSessionTest, TimesOutWith201WhenNoCardComes) {
-  platform.sessionTimeout = 50ms;
-  begin();
-  ASSERT_TRUE(recorder->waitFor("end"));
-  ASSERT_EQ(recorder->endErrors().size(), 1u);
-  EXPECT_TRUE(recorder->endErrors()[0].isReaderError);
-  EXPECT_EQ(recorder->endErrors()[0].code, 201);
-  EXPECT_EQ(recorder->names(), (std::vector<std::string>{"active", "end"}));
-}
-
 TEST_F(CardReaderSessionTest, TimeOutEndsACardThatNeverAnswersWithAnErrorAnd0000) {
   platform.sessionTimeout = 200ms;
   card->addFault(VirtualCardFault::delayAt(2, 1h));
@@ -310,18 +300,6 @@ TEST_F(CardReaderSessionTest, CommandsBehindASlowAnswerKeepTheirOrder) {
   EXPECT_EQ(outcome("b").data, VirtualSampleCard::freeContents());
   EXPECT_EQ(outcome("d").data, VirtualSampleCard::freeContents());
   EXPECT_EQ(card->log().size(), 5u);  // the slow command reached the card once
-}
-
-TEST_F(CardReaderSessionTest, HostCancelEndsTheSessionAs200) {
-  begin();
-  ASSERT_TRUE(recorder->waitFor("active"));
-  EXPECT_EQ(reader->activeSessionCount(), 1u);
-  EXPECT_EQ(reader->cancelBySheet(), 1u);
-  ASSERT_TRUE(recorder->waitFor("end"));
-  ASSERT_EQ(recorder->endErrors().size(), 1u);
-  EXPECT_EQ(recorder->endErrors()[0].code, 200);
-  EXPECT_TRUE(eventually([&] { return reader->activeSessionCount() == 0; }));
-  EXPECT_EQ(reader->cancelBySheet(), 0u);
 }
 
 TEST_F(CardReaderSessionTest, CardRemovedAtCommandNGivesAnErrorAnd0000ThenTheTagStaysLost) {
@@ -401,53 +379,6 @@ TEST_F(CardReaderSessionTest, OddAnswersBecomeResponseErrorsWithoutData) {
   // Status words pass as the card sent them: the in-process reader does no response chaining.
   EXPECT_EQ(outcome("4").data, (Bytes{0x01, 0x02}));
   EXPECT_EQ(outcome("4").sw1, 0x61);
-}
-
-TEST_F(CardReaderSessionTest, ATagOfAnotherKindIsDetectedButCarriesNoCommands) {
-  card->setISO7816(false);
-  reader->present(card);
-  std::shared_ptr<NFCTag> detected;
-  recorder->onDetect = [&](NFCTagReaderSession& s, const std::vector<std::shared_ptr<NFCTag>>& tags) {
-    detected = tags.front();
-    s.connect(tags.front(), [&](std::optional<NFCError> error) {
-      EXPECT_FALSE(error.has_value());
-      recorder->record("connect");
-    });
-  };
-  begin();
-  ASSERT_TRUE(recorder->waitFor("connect"));
-  EXPECT_EQ(detected->iso7816(), nullptr);
-}
-
-TEST_F(CardReaderSessionTest, DetectionsOfSeveralTagsOrNone) {
-  reader->presentCards({card, VirtualSampleCard::make()});
-  begin();
-  ASSERT_TRUE(recorder->waitFor("detect"));
-  EXPECT_EQ(recorder->detectedCount(), 2u);
-  recorder->session->invalidate();
-  ASSERT_TRUE(recorder->waitFor("end"));
-  recorder->session.reset();
-  ASSERT_TRUE(eventually([&] { return session.expired(); }));
-
-  recorder = std::make_shared<SessionRecorder>();
-  reader->presentCards({});
-  begin();
-  ASSERT_TRUE(recorder->waitFor("detect"));
-  EXPECT_EQ(recorder->detectedCount(), 0u);
-}
-
-TEST_F(CardReaderSessionTest, ReaderFailureWhileWaitingEndsTheSessionWithThatError) {
-  reader->failNextWait(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTerminatedUnexpectedly));
-  begin();
-  ASSERT_TRUE(recorder->waitFor("end"));
-  ASSERT_EQ(recorder->endErrors().size(), 1u);
-  EXPECT_EQ(recorder->endErrors()[0].code, 202);
-
-  recorder = std::make_shared<SessionRecorder>();
-  reader->failNextWait(NFCError::other("not a reader error"));
-  begin();
-  ASSERT_TRUE(recorder->waitFor("end"));
-  EXPECT_FALSE(recorder->endErrors()[0].isReaderError);
 }
 
 TEST_F(CardReaderSessionTest, ConnectFailureAndForeignTagsReachTheCompletion) {

@@ -126,39 +126,6 @@ TEST(ReaderSupportStatusWord, ExpiredBackChannelIsSkipped) {
   EXPECT_EQ(failure->errorCode, 13200);
 }
 
-TEST(ReaderSupportSessionEnd, MappingTable) {
-  const ConstResult constResult;
-  struct Row {
-    NFCError error;
-    std::int64_t code;
-  };
-  const std::vector<Row> rows = {
-      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled), 13700},
-      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTimeout), 13600},
-      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorRetryExceeded), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagResponseError), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorSessionInvalidated), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagNotConnected), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTerminatedUnexpectedly), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSystemIsBusy), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorFirstNDEFTagRead), 13500},
-      {NFCError{true, 999, ""}, 13500},
-      {NFCError::other("not a reader error"), 99999},
-      {NFCError{false, 200, ""}, 99999},  // code 200 of an error that is not a reader error
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.error.code);
-    const auto failure = ReaderSupport::sessionEndFailure<TestReaderError>(row.error);
-    EXPECT_EQ(failure.errorCode, row.code);
-    EXPECT_EQ(failure.localizedDescription, constResult.text(static_cast<int>(row.code)));
-  }
-  EXPECT_EQ(ReaderSupport::sessionEndFailure<TestReaderError>(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled)).errorCase(),
-            TestReaderError::Case::cardConnectionUserCancel);
-  EXPECT_EQ(ReaderSupport::sessionEndFailure<TestResidenceError>(NFCError::other("x")).errorCase(),
-            TestResidenceError::Case::unknown);
-}
-
 TEST(ReaderSupportVerification, VerdictTable) {
   using nlohmann::json;
   struct Row {
@@ -200,33 +167,6 @@ TEST(ReaderSupportVerification, VerdictTable) {
       EXPECT_EQ(failure->httpStatus.has_value(), row.code == 15000);
     }
   }
-}
-
-TEST(ReaderSupportVerification, Texts) {
-  const auto status = ReaderSupport::verificationFailure<TestReaderError>(503, std::nullopt, false, "個人番号情報");
-  ASSERT_TRUE(status);
-  EXPECT_EQ(status->errorCase(), TestReaderError::Case::failHttpsCommunicationStatusCode);
-  EXPECT_EQ(status->localizedDescription, "通信処理でエラーになりました。HTTP ステータスコード 503");
-  EXPECT_EQ(status->httpStatus, 503);
-
-  const auto refused = ReaderSupport::verificationFailure<TestReaderError>(200, nlohmann::json{{"valid", false}}, false, "個人番号情報");
-  ASSERT_TRUE(refused);
-  EXPECT_EQ(refused->errorCase(), TestReaderError::Case::failVerifySignature);
-  EXPECT_EQ(refused->localizedDescription, "個人番号情報 電子署名の検証に失敗しました。");
-
-  const auto plain = ReaderSupport::verificationFailure<TestResidenceError>(200, nlohmann::json{{"valid", false}}, false);
-  ASSERT_TRUE(plain);
-  EXPECT_EQ(plain->localizedDescription, "電子署名の検証に失敗しました。");
-
-  const auto timeout = ReaderSupport::verificationFailure<TestReaderError>(std::nullopt, std::nullopt, true, "個人番号情報");
-  ASSERT_TRUE(timeout);
-  EXPECT_EQ(timeout->errorCase(), TestReaderError::Case::failHttpsCommunicationTimeout);
-  EXPECT_EQ(timeout->localizedDescription, "HTTPS 通信中にタイムアウトが発生しました。");
-
-  const auto failed = ReaderSupport::verificationFailure<TestReaderError>(std::nullopt, std::nullopt, false);
-  ASSERT_TRUE(failed);
-  EXPECT_EQ(failed->errorCase(), TestReaderError::Case::failHttpsCommunication);
-  EXPECT_EQ(failed->localizedDescription, "HTTPS 通信に失敗しました。");
 }
 
 TEST(ReaderSupportVerification, TakesTheClientsAnswer) {

@@ -108,14 +108,6 @@ TEST(VerifierKit, Base64KnownAnswersAndStrictness) {
   }
 }
 
-TEST(VerifierKit, DigestsKnownAnswers) {
-  // FIPS 180-4 examples ("abc").
-  EXPECT_EQ(VerifierKit::hex(VerifierKit::sha256(toBytes("abc"))),
-            "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
-  EXPECT_EQ(VerifierKit::hex(*VerifierKit::digest("SHA1", toBytes("abc"))), "A9993E364706816ABA3E25717850C26C9CD0D89D");
-  EXPECT_FALSE(VerifierKit::digest("NO-SUCH-DIGEST", toBytes("abc")).has_value());
-}
-
 TEST(VerifierKit, JsonFormsOfTheRequestMembers) {
   // verifyingParams: base64 of a JSON object, possibly with "\/".
   const std::string params = VerifierKit::base64Encode(toBytes(R"({"ski":"ab\/cd","hash":"x"})"));
