@@ -24,24 +24,6 @@ BasicPersonalInfo withoutPreviousName() {
                            b("00000"), b("00000"), std::nullopt, b("000"), b("4"));
 }
 
-TEST(BasicPersonalInfo, GettersDecodeTheItems) {
-  const auto info = withPreviousName();
-  EXPECT_TRUE(info.isIncludePreviousName());
-  EXPECT_EQ(info.getAllName(), "髙橋　花子［齋藤］");
-  EXPECT_EQ(info.getCommonName(), "髙橋　花子");
-  EXPECT_EQ(info.getPreviousName(), "齋藤");
-  EXPECT_EQ(info.getGender(), "2");
-  EXPECT_EQ(info.getDateOfBirth(), "19850412");
-  EXPECT_EQ(info.getYearNumber(), "3");
-  EXPECT_EQ(info.getAddress(), "東京都千代田区");
-  EXPECT_EQ(info.getSubCharOfAllName(), "100000100");
-  EXPECT_EQ(info.getSubCharOfCommonName(), "10000");
-  EXPECT_EQ(info.getSubCharOfPreviousName(), "10");
-  EXPECT_EQ(info.getSubCharOfAddress(), "0000000");
-  EXPECT_EQ(info.allName(), b("髙橋　花子［齋藤］"));
-  EXPECT_EQ(info.yearNumber(), b("3"));
-}
-
 TEST(BasicPersonalInfo, HashCoversTheWholeNameItemAndNotTheYearNumber) {
   const auto info = withPreviousName();
   const Bytes joined = toBytes("髙橋　花子［齋藤］" "2" "19850412" "東京都千代田区");
@@ -66,18 +48,6 @@ TEST(BasicPersonalInfo, HashIsAbsentWhenOneOfTheFourItemsIs) {
   const BasicPersonalInfo empty(Bytes{}, Bytes{}, false, std::nullopt, Bytes{}, Bytes{}, Bytes{}, Bytes{}, Bytes{},
                                 std::nullopt, Bytes{}, Bytes{});
   EXPECT_EQ(empty.getBasicPersonalInfoHash(), "47DEQpj8HBSa+/TImW+5JCeuQeRkm5NMpJWZG3hSuFU=");
-}
-
-TEST(BasicPersonalInfo, DictionaryWithoutPreviousName) {
-  const auto dict = withoutPreviousName().asDictionary();
-  ASSERT_EQ(dict.size(), 13u);
-  EXPECT_EQ(dict.at("isIncludePreviousName"), "false");
-  EXPECT_EQ(dict.at("previousName"), "");
-  EXPECT_EQ(dict.at("subCharOfPreviousName"), "");
-  EXPECT_EQ(dict.at("allName"), dict.at("commonName"));
-  EXPECT_EQ(dict.at("subCharOfAllName"), dict.at("subCharOfCommonName"));
-  EXPECT_EQ(dict.at("yearNumber"), "4");
-  EXPECT_EQ(withPreviousName().asDictionary().at("isIncludePreviousName"), "true");
 }
 
 TEST(BasicPersonalInfo, DictionaryKeysAndValues) {

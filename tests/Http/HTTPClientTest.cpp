@@ -73,25 +73,6 @@ TEST_F(HTTPClientTest, PostsCompactJsonAndReadsTheVerdict) {
   EXPECT_EQ(received[0].request->expectedHash, "q83v/ASNEjRWeJCrze8+AA==");
 }
 
-TEST_F(HTTPClientTest, JsonBodyOverloadEscapesSlashesEverywhere) {
-  nlohmann::json body = requestBody();
-  body["verifyingParams"] = "a/b//c";
-  const auto [response, timedOut] = client().post(server.url(), NO_QUERIES, body);
-  EXPECT_FALSE(timedOut);
-  ASSERT_EQ(response.getHttpStatusCode(), 200);
-  const std::vector<ReceivedRequest> received = server.receivedRequests();
-  ASSERT_EQ(received.size(), 1u);
-  EXPECT_NE(received[0].body.find(R"("verifyingParams":"a\/b\/\/c")"), std::string::npos) << received[0].body;
-  ASSERT_TRUE(received[0].request.has_value());
-  EXPECT_EQ(received[0].request->verifyingParams, "a/b//c");
-
-  // A body that is not an object is refused before anything is sent.
-  const auto [refused, refusedTimedOut] = client().post(server.url(), NO_QUERIES, nlohmann::json::array({1, 2}));
-  EXPECT_FALSE(refused.getHttpStatusCode().has_value());
-  EXPECT_FALSE(refusedTimedOut);
-  EXPECT_EQ(server.receivedRequests().size(), 1u);
-}
-
 TEST_F(HTTPClientTest, ErrorStatusesComeBackWithTheirBody) {
   for (int status : {404, 500, 503}) {
     server.setForcedHttpStatus(status);

@@ -159,15 +159,6 @@ TEST_F(IdentifyTest, WithoutNfcAndWithoutDelegateNothingHappens) {
   EXPECT_EQ(FakeReader::constructed, 0);
 }
 
-TEST_F(IdentifyTest, AHostMayStartTheNextRequestFromItsCallback) {
-  int started = 0;
-  delegate->onResult = [&] {
-    if (++started < 3) request();
-  };
-  request();
-  EXPECT_EQ(delegate->results.size(), 3u);
-}
-
 TEST_F(IdentifyTest, HeldSignerPinTakesAValidPresetPin) {
   Identify::RequestPins pins;
   pins.pinDic[SetPinKey::MYNUMBERCARD_SIGNER_PIN] = "abcDEF123";

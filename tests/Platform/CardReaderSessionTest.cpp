@@ -215,40 +215,6 @@ TEST_F(CardReaderSessionTest, InvalidateTwiceReportsOneEndAndShowsTheErrorText) 
   EXPECT_EQ(presenter->texts(), (std::vector<std::string>{"hold", "failed"}));
 }
 
-TEST_F(CardReaderSessionTest, InvalidateBeforeBeginStillReportsItsEndOnce) {
-  auto created = NFCTagReaderSession::create(platform, NFCPollingOption::iso14443, recorder);
-  recorder->session = created;
-  session = std::dynamic_pointer_cast<CardReaderSession>(created);
-  created->invalidate();
-  created->begin();  // too late: the session has ended
-  ASSERT_TRUE(recorder->waitFor("end"));
-  EXPECT_EQ(recorder->names(), (std::vector<std::string>{"end"}));
-}
-
-TEST_F(CardReaderSessionTest, TimeOutEndsACardThatNeverAnswersWithAnErrorAnd0000) {
-  platform.sessionTimeout = 200ms;
-  card->addFault(VirtualCardFault::delayAt(2, 1h));
-  reader->present(card);
-  connectOnDetect([&] {
-    send(connectedTag(), selectSampleApplication(), "first",
-         [&] { send(connectedTag(), selectFile(VirtualSampleCard::FREE_FILE), "stuck"); });
-  });
-  begin();
-  ASSERT_TRUE(recorder->waitFor("end"));
-  Outcome stuck = outcome("stuck");
-  EXPECT_EQ(stuck.calls, 1);
-  ASSERT_TRUE(stuck.error.has_value());
-  EXPECT_EQ(stuck.sw1, 0x00);
-  EXPECT_EQ(stuck.sw2, 0x00);
-  EXPECT_TRUE(stuck.data.empty());
-  ASSERT_EQ(recorder->endErrors().size(), 1u);
-  EXPECT_EQ(recorder->endErrors()[0].code, 201);
-  // The pending command completes before the end is reported.
-  auto names = recorder->names();
-  EXPECT_EQ(names.back(), "end");
-  EXPECT_EQ(names[names.size() - 2], "stuck");
-}
-
 TEST_F(CardReaderSessionTest, HostCancelEndsACardThatNeverAnswersWithAnErrorAnd0000) {
   card->addFault(VirtualCardFault::delayAt(2, 1h));
   reader->present(card);
@@ -302,32 +268,6 @@ TEST_F(CardReaderSessionTest, CommandsBehindASlowAnswerKeepTheirOrder) {
   EXPECT_EQ(card->log().size(), 5u);  // the slow command reached the card once
 }
 
-TEST_F(CardReaderSessionTest, CardRemovedAtCommandNGivesAnErrorAnd0000ThenTheTagStaysLost) {
-  card->addFault(VirtualCardFault::removedAt(3));
-  reader->present(card);
-  connectOnDetect([&] {
-    auto tag = connectedTag();
-    send(tag, selectSampleApplication(), "1");
-    send(tag, selectFile(VirtualSampleCard::PIN_FILE), "2");
-    send(tag, verifyPin("1234"), "3", [&] { send(connectedTag(), readBinary(17), "4"); });
-  });
-  begin();
-  ASSERT_TRUE(recorder->waitFor("4"));
-  EXPECT_FALSE(outcome("2").error.has_value());
-  for (const char* key : {"3", "4"}) {
-    Outcome o = outcome(key);
-    ASSERT_TRUE(o.error.has_value()) << key;
-    EXPECT_EQ(o.error->code, 100) << key;
-    EXPECT_EQ(o.sw1, 0x00);
-    EXPECT_EQ(o.sw2, 0x00);
-    EXPECT_FALSE(o.inline_);
-  }
-  // The card saw three commands; the fourth never reached it.
-  EXPECT_EQ(card->log().size(), 3u);
-  EXPECT_TRUE(card->log().back().removed);
-  EXPECT_TRUE(recorder->endErrors().empty());  // the session goes on until its owner ends it
-}
-
 TEST_F(CardReaderSessionTest, CommandsAfterTheEndCompleteWithAnErrorOnTheQueue) {
   reader->present(card);
   connectOnDetect([&] {
@@ -379,64 +319,6 @@ TEST_F(CardReaderSessionTest, OddAnswersBecomeResponseErrorsWithoutData) {
   // Status words pass as the card sent them: the in-process reader does no response chaining.
   EXPECT_EQ(outcome("4").data, (Bytes{0x01, 0x02}));
   EXPECT_EQ(outcome("4").sw1, 0x61);
-}
-
-TEST_F(CardReaderSessionTest, ConnectFailureAndForeignTagsReachTheCompletion) {
-  reader->setConnectFailure(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost, "gone"));
-  reader->present(card);
-  std::optional<NFCError> connectError;
-  std::optional<NFCError> sendError;
-  recorder->onDetect = [&](NFCTagReaderSession& s, const std::vector<std::shared_ptr<NFCTag>>& tags) {
-    auto tag = tags.front();
-    s.connect(tag, [&, tag](std::optional<NFCError> error) {
-      connectError = error;
-      // Not connected: a command is refused, on the queue.
-      tag->iso7816()->sendCommand(selectSampleApplication(),
-                                  [&](Bytes, std::uint8_t, std::uint8_t, std::optional<NFCError> e) {
-                                    sendError = e;
-                                    recorder->record("sent");
-                                  });
-    });
-  };
-  begin();
-  ASSERT_TRUE(recorder->waitFor("sent"));
-  ASSERT_TRUE(connectError.has_value());
-  EXPECT_EQ(connectError->message, "gone");
-  ASSERT_TRUE(sendError.has_value());
-  EXPECT_EQ(sendError->code, 104);
-}
-
-TEST_F(CardReaderSessionTest, ConnectingAgainKeepsTheCardAndAnotherTagTakesItsPlace) {
-  auto second = VirtualSampleCard::make();
-  reader->presentCards({card, second});
-  std::vector<std::shared_ptr<NFCTag>> tags;
-  recorder->onDetect = [&](NFCTagReaderSession& s, const std::vector<std::shared_ptr<NFCTag>>& detected) {
-    tags = detected;
-    s.connect(tags[0], [&](std::optional<NFCError>) {
-      send(tags[0]->iso7816(), selectSampleApplication(), "select", [&] {
-        // Connecting to the same tag again: the selection stays.
-        recorder->session->connect(tags[0], [&](std::optional<NFCError>) {
-          send(tags[0]->iso7816(), selectFile(VirtualSampleCard::FREE_FILE), "same", [&] {
-            // Another tag: the first one is let go.
-            recorder->session->connect(tags[1], [&](std::optional<NFCError>) {
-              send(tags[0]->iso7816(), readBinary(17), "old");
-              send(tags[1]->iso7816(), selectSampleApplication(), "new");
-            });
-          });
-        });
-      });
-    });
-  };
-  begin();
-  ASSERT_TRUE(recorder->waitFor("new"));
-  EXPECT_EQ(outcome("same").sw1, 0x90);  // EF 0002 exists only in the selected application
-  ASSERT_TRUE(outcome("old").error.has_value());
-  EXPECT_EQ(outcome("old").error->code, 104);
-  EXPECT_FALSE(outcome("new").error.has_value());
-  EXPECT_EQ(second->commandCount(), 1u);
-  recorder->session->invalidate();
-  ASSERT_TRUE(recorder->waitFor("end"));
-  tags.clear();
 }
 
 TEST_F(CardReaderSessionTest, CreationFailsWithoutReaderWithAQueueOrWhenRefused) {

@@ -140,39 +140,6 @@ TEST_F(VirtualCardTest, UnknownInstructionAndMalformedCommands) {
   EXPECT_EQ(sw(send(Bytes{0x0C, 0xB0, 0x85, 0x00, 0x00})), 0x6882);  // secure messaging without a handler
 }
 
-TEST_F(VirtualCardTest, InstructionHandlersExtendTheCard) {
-  // A signing instruction that needs the PIN and a selected key file, as a card application
-  // declares it.
-  auto& app = *card->application(VirtualSampleCard::APPLICATION);
-  app.addInternalFile(0x0017, Bytes{0x42});
-  app.onInstruction(0x2A, [](const VirtualCommand& command, VirtualCardContext& context) -> std::optional<VirtualResponse> {
-    VirtualFile* key = context.currentFile();
-    if (!key || key->kind != VirtualFileKind::internal) return VirtualResponse::status(0x6985);
-    if (!context.isPinVerified(VirtualSampleCard::PIN_FILE)) return VirtualResponse::status(0x6982);
-    Bytes signature = command.data;
-    signature.push_back(key->contents[0]);
-    return VirtualResponse::ok(signature);
-  });
-  // A handler that declines leaves the command to the built-in processing; a card-wide one runs
-  // whatever the application.
-  app.onInstruction(0xA4, [](const VirtualCommand&, VirtualCardContext&) { return std::optional<VirtualResponse>(); });
-  card->onInstruction(0x84, [](const VirtualCommand& command, VirtualCardContext& context) {
-    Bytes challenge(command.le.value_or(8), 0xC5);
-    context.cardValues()["challenge"] = challenge;
-    return std::optional<VirtualResponse>(VirtualResponse::ok(challenge));
-  });
-  const NFCISO7816APDU sign(0x80, 0x2A, 0x00, 0x80, Bytes{0x01, 0x02}, 256);
-  EXPECT_EQ(sw(send(sign)), 0x6D00);  // not in the MF
-  ASSERT_EQ(sw(send(selectSampleApplication())), 0x9000);
-  ASSERT_EQ(sw(send(selectFile(0x0017))), 0x9000);
-  EXPECT_EQ(sw(send(sign)), 0x6982);
-  EXPECT_EQ(sw(send(readBinary(1))), 0x6981);  // a key file is never read
-  unlock();
-  ASSERT_EQ(sw(send(selectFile(0x0017))), 0x9000);
-  EXPECT_EQ(send(sign), (Bytes{0x01, 0x02, 0x42, 0x90, 0x00}));
-  EXPECT_EQ(body(send(Bytes{0x00, 0x84, 0x00, 0x00, 0x08})), Bytes(8, 0xC5));
-}
-
 TEST_F(VirtualCardTest, FaultsAtCommandN) {
   card->addFault(VirtualCardFault::statusWordAt(2, 0x6A82));
   card->addFault(VirtualCardFault::answerAt(3, {}));
@@ -209,38 +176,6 @@ TEST_F(VirtualCardTest, FaultsAtCommandN) {
   EXPECT_EQ(sw(send(selectSampleApplication())), 0x9000);
   EXPECT_EQ(card->commandCount(), 1u);
   EXPECT_EQ(card->log().size(), 1u);
-}
-
-TEST_F(VirtualCardTest, LongAnswersInPartsWithGetResponseAndExactLengths) {
-  unlock();
-  card->setResponseChunkSize(256);
-  ASSERT_EQ(sw(send(selectFile(VirtualSampleCard::PROTECTED_FILE))), 0x9000);
-  Bytes gathered;
-  Bytes answer = send(Bytes{0x00, 0xB0, 0x00, 0x00, 0x00, 0x15, 0x7A});
-  int rounds = 0;
-  while (sw(answer) >> 8 == 0x61) {
-    Bytes part = body(answer);
-    gathered.insert(gathered.end(), part.begin(), part.end());
-    answer = send(Bytes{0x00, 0xC0, 0x00, 0x00, static_cast<std::uint8_t>(sw(answer) & 0xFF)});
-    ++rounds;
-  }
-  EXPECT_EQ(sw(answer), 0x9000);
-  Bytes last = body(answer);
-  gathered.insert(gathered.end(), last.begin(), last.end());
-  EXPECT_EQ(gathered, VirtualSampleCard::protectedContents());
-  EXPECT_EQ(rounds, 21);  // 5498 = 21 * 256 + 122
-  EXPECT_EQ(sw(send(Bytes{0x00, 0xC0, 0x00, 0x00, 0x10})), 0x6985);  // nothing left
-
-  card->setResponseChunkSize(0);
-  card->setExactLengthRequired(true);
-  ASSERT_EQ(sw(send(selectFile(VirtualSampleCard::FREE_FILE))), 0x9000);
-  EXPECT_EQ(send(readBinary(256)), (Bytes{0x6C, 0x11}));
-  EXPECT_EQ(body(send(readBinary(0x11))), VirtualSampleCard::freeContents());
-}
-
-TEST_F(VirtualCardTest, ATagOfAnotherKindAnswersNothing) {
-  card->setISO7816(false);
-  EXPECT_TRUE(card->transmit(selectSampleApplication().encoded()).bytes.empty());
 }
 
 }  // namespace

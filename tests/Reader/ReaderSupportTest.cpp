@@ -80,17 +80,6 @@ TEST(ReaderSupportStatusWord, PinCountersTable) {
       false, "");
 }
 
-TEST(ReaderSupportStatusWord, LabelGoesOnPinMessagesOnly) {
-  checkStatusWordRows(
-      {
-          {0x63, 0xC0, 13200, "暗証番号2 ロックされました。", std::nullopt, true, 0},
-          {0x63, 0xC2, 13300, "暗証番号2 残り2回でロックされます。", 2, true, 2},
-          {0x69, 0x84, 13400, "暗証番号2 既にロックされています。", std::nullopt, true, 0},
-          {0x6A, 0x82, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
-      },
-      false, "暗証番号2");
-}
-
 TEST(ReaderSupportStatusWord, ResidenceCardTable) {
   checkStatusWordRows(
       {
@@ -180,50 +169,6 @@ TEST(ReaderSupportVerification, TakesTheClientsAnswer) {
   const auto timeout = ReaderSupport::verificationFailure<TestReaderError>(HttpResponse("timed out"), true);
   ASSERT_TRUE(timeout);
   EXPECT_EQ(timeout->errorCode, 16001);
-}
-
-TEST(ReaderSupportPin, RuleFailuresReportTheSlotWithoutCount) {
-  struct Row {
-    int result;
-    std::optional<std::int64_t> code;
-    bool reported;
-    std::string text;
-  };
-  const std::vector<Row> rows = {
-      {0, std::nullopt, false, ""},
-      {12002, 12002, true, "暗証番号1 PIN が設定されていません。"},
-      {12007, 12007, true, "暗証番号1 入力された PIN の桁数に誤りがあります。"},
-      {12008, 12008, true, "暗証番号1 入力された PIN の文字種に誤りがあります。"},
-      {12003, 99999, false, "予期しないエラーが発生しました。"},  // never labelled
-      {-1, 99999, false, "予期しないエラーが発生しました。"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.result);
-    auto back = std::make_shared<RecordingIdentifyDelegate>();
-    const auto failure = ReaderSupport::pinRuleFailure<TestReaderError>(row.result, SetPinKey::DRIVERLICENSE_PIN1, back, "暗証番号1");
-    EXPECT_EQ(failure ? std::optional<std::int64_t>(failure->errorCode) : std::nullopt, row.code);
-    if (failure) {
-      EXPECT_EQ(failure->localizedDescription, row.text);
-    }
-    const auto calls = back->calls();
-    ASSERT_EQ(calls.size(), row.reported ? 1u : 0u);
-    if (row.reported) {
-      EXPECT_EQ(calls[0].kind, Kind::didGetFailedPin);
-      EXPECT_EQ(calls[0].setPinKey, SetPinKey::DRIVERLICENSE_PIN1);
-      EXPECT_FALSE(calls[0].pinRemainNum);
-    }
-  }
-}
-
-TEST(ReaderSupportPin, CancelledDialogReportsThenFails) {
-  auto back = std::make_shared<RecordingIdentifyDelegate>();
-  const auto failure = ReaderSupport::pinDialogCanceled<TestReaderError>(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, back);
-  EXPECT_EQ(failure.errorCase(), TestReaderError::Case::inputPinDialogCanceled);
-  EXPECT_EQ(failure.localizedDescription, "PIN 入力ダイアログがキャンセルされました。");
-  const auto calls = back->calls();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].setPinKey, SetPinKey::MYNUMBERCARD_MYNUMBER_PIN);
-  EXPECT_FALSE(calls[0].pinRemainNum);
 }
 
 }  // namespace

@@ -93,69 +93,6 @@ Bytes certificateDer() {
 
 }  // namespace
 
-TEST(VerifierKit, Base64KnownAnswersAndStrictness) {
-  // RFC 4648 section 10.
-  const std::vector<std::pair<std::string, std::string>> vectors = {
-      {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="},
-      {"foobar", "Zm9vYmFy"}};
-  for (const auto& [plain, encoded] : vectors) {
-    EXPECT_EQ(VerifierKit::base64Encode(toBytes(plain)), encoded);
-    EXPECT_EQ(VerifierKit::base64Decode(encoded), toBytes(plain)) << encoded;
-  }
-  EXPECT_EQ(VerifierKit::base64Decode("+/+/"), (Bytes{0xFB, 0xFF, 0xBF}));
-  for (const char* bad : {"Zg=", "Zg", "Z===", "Zm9v\n", "Zm=v", "Zm9v!A==", "-_-_", "Zg==Zg==", " Zm9v"}) {
-    EXPECT_FALSE(VerifierKit::base64Decode(bad).has_value()) << bad;
-  }
-}
-
-TEST(VerifierKit, JsonFormsOfTheRequestMembers) {
-  // verifyingParams: base64 of a JSON object, possibly with "\/".
-  const std::string params = VerifierKit::base64Encode(toBytes(R"({"ski":"ab\/cd","hash":"x"})"));
-  const std::optional<nlohmann::json> object = VerifierKit::decodeBase64JsonObject(params);
-  ASSERT_TRUE(object.has_value());
-  EXPECT_EQ(object->at("ski"), "ab/cd");
-  EXPECT_FALSE(VerifierKit::decodeBase64JsonObject(VerifierKit::base64Encode(toBytes("[1]"))).has_value());
-  EXPECT_FALSE(VerifierKit::decodeBase64JsonObject("not base64").has_value());
-
-  // Two-sided members: base64 of ["X","Y"].
-  const std::string pair = VerifierKit::base64Encode(toBytes(R"(["QUJD","REVG"])"));
-  EXPECT_EQ(VerifierKit::decodeBase64TextArray(pair), (std::vector<std::string>{"QUJD", "REVG"}));
-  EXPECT_FALSE(VerifierKit::decodeBase64TextArray(VerifierKit::base64Encode(toBytes(R"(["a",1])"))).has_value());
-  EXPECT_FALSE(VerifierKit::decodeBase64TextArray(VerifierKit::base64Encode(toBytes(R"({"a":"b"})"))).has_value());
-}
-
-TEST(VerifierKit, TlvWalk) {
-  const Bytes inner = concat({tlv({0x5F, 0x4E}, Bytes(300, 0xAB)), tlv({0x5F, 0x37}, Bytes(0x90, 0xCD))});
-  const Bytes file = concat({tlv({0x7F, 0x21}, inner), Bytes{0xFF, 0xFF, 0xFF}});
-  const std::vector<TlvElement> top = VerifierKit::parseTlv(file);
-  ASSERT_EQ(top.size(), 1u);  // the filler ends the walk
-  EXPECT_EQ(top[0].tag, "7F21");
-  EXPECT_TRUE(top[0].constructed);
-  EXPECT_EQ(top[0].length, 5 + inner.size());  // 7F 21 82 01 C5
-  const std::vector<TlvElement> fields = VerifierKit::parseTlv(top[0].value);
-  ASSERT_EQ(fields.size(), 2u);
-  EXPECT_EQ(fields[0].tag, "5F4E");
-  EXPECT_EQ(fields[0].value.size(), 300u);  // 82 01 2C
-  EXPECT_EQ(fields[1].tag, "5F37");
-  EXPECT_EQ(fields[1].value.size(), 0x90u);  // 81 90
-  EXPECT_EQ(fields[1].offset, 5u + 300u);
-  ASSERT_TRUE(VerifierKit::findTlv(file, "5F37", true).has_value());
-  EXPECT_FALSE(VerifierKit::findTlv(file, "5F37", false).has_value());
-
-  // An element running past the end stops the walk and keeps what came before.
-  const Bytes truncated = concat({tlv({0x81}, {1, 2}), Bytes{0x82, 0x05, 0x01}});
-  ASSERT_EQ(VerifierKit::parseTlv(truncated).size(), 1u);
-  EXPECT_TRUE(VerifierKit::parseTlv(Bytes{0x5F}).empty());
-  EXPECT_TRUE(VerifierKit::parseTlv(Bytes{0x30, 0x84, 0xFF, 0xFF, 0xFF, 0xFF}).empty());
-  EXPECT_TRUE(VerifierKit::parseTlv(Bytes{0x30, 0x80}).empty());
-  // Deep nesting does not recurse without bound.
-  Bytes deep = {0x04, 0x00};
-  for (int i = 0; i < 60; ++i) {
-    deep = tlv({0x30}, deep);
-  }
-  EXPECT_FALSE(VerifierKit::findTlv(deep, "04", true).has_value());
-}
-
 TEST(RsaPublicKey, VerifiesPkcs1v15InEveryKeyForm) {
   const Bytes message = toBytes("card data");
   const Bytes digest = VerifierKit::sha256(message);
