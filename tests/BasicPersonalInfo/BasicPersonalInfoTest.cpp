@@ -65,7 +65,7 @@ TEST(BasicPersonalInfo, DictionaryKeysAndValues) {
       {"subCharOfAllName", "100000100"},
       {"subCharOfPreviousName", "10"},
       {"subCharOfAddress", "0000000"},
-      {"basicPersonalInfoHash", *info.getBasicPersonalInfoHash()},
+      {"basicPersonalInfoHash", info.getBasicPersonalInfoHash().value()},
   };
   const auto dict = info.asDictionary();
   const std::map<std::string, std::string> sorted(dict.begin(), dict.end());
@@ -99,8 +99,8 @@ TEST(BasicPersonalInfo, JsonHasThirteenTextMembers) {
     ASSERT_TRUE(json.is_object());
     EXPECT_EQ(json.size(), 13u);
     for (const auto& [key, value] : json.items()) EXPECT_TRUE(value.is_string()) << key;
-    EXPECT_EQ(json.at("allName"), *info.getAllName());
-    EXPECT_EQ(json.at("basicPersonalInfoHash"), *info.getBasicPersonalInfoHash());
+    EXPECT_EQ(json.at("allName"), info.getAllName().value());
+    EXPECT_EQ(json.at("basicPersonalInfoHash"), info.getBasicPersonalInfoHash().value());
   }
   // "/" is written as "\/", as the platform serializer does (base64 may hold it).
   const BasicPersonalInfo slash(b("a/b"), b("a/b"), false, std::nullopt, b("1"), b("1"), b("x"), b("0"), b("0"),

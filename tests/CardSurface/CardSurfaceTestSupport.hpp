@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -96,6 +97,11 @@ class LoggingResults {
   std::vector<std::expected<Record, Error>> results() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return results_;
+  }
+  // The last result; throws (the test fails with a message and goes on) when none has arrived.
+  std::expected<Record, Error> lastOrThrow() const {
+    if (auto r = last()) return *r;
+    throw std::runtime_error("no result was delivered");
   }
   std::optional<std::expected<Record, Error>> last() const {
     std::lock_guard<std::mutex> lock(mutex_);

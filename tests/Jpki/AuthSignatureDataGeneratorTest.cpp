@@ -28,7 +28,6 @@ std::string signCommand(const Bytes& data, const std::string& hash) {
 }
 
 Strings sheetOk() { return {"カードをかざしてください", "読み取り中", "読み取りました"}; }
-Strings sheetError() { return {"カードをかざしてください", "読み取り中", "読み取りに失敗しました"}; }
 
 std::shared_ptr<AuthSignatureDataGenerator> start(JpkiRig& rig, std::optional<std::string> pin,
                                                   std::optional<std::string> data = DATA_B64,
@@ -47,13 +46,13 @@ TEST(AuthSignatureDataGenerator, SignsWithTheUserAuthenticationKey) {
   EXPECT_EQ(rig.commands(), (Strings{SELECT_JPKI, SELECT_EF18, VERIFY_1234, SELECT_EF17, signCommand(data, "SHA-256"),
                                      SELECT_EF0A, READ_3900}));
   EXPECT_EQ(rig.sheet->texts(), sheetOk());
-  const auto record = rig.recorder->signatureResult()->value();
+  const auto record = rig.recorder->lastSignature().value();
   EXPECT_EQ(record.tbsData(), data);
   EXPECT_EQ(record.hashAlgOid(), "2.16.840.1.101.3.4.2.1");
   EXPECT_EQ(record.signingCert(), jpkiContents().userAuthCertificate);
   ASSERT_TRUE(record.signature());
   EXPECT_EQ(record.signature()->size(), 256u);
-  EXPECT_TRUE(verifySignature(*record.signingCert(), "SHA256", data, *record.signature()));
+  EXPECT_TRUE(verifySignature(record.signingCert().value(), "SHA256", data, record.signature().value()));
   EXPECT_FALSE(record.fourInfoConsentApply());
   EXPECT_FALSE(record.fourInfoConsentRevokeApply());
   EXPECT_EQ(record.getExpectedHash(), Base64::encode(sha(data, "SHA256")));
@@ -69,8 +68,8 @@ TEST(AuthSignatureDataGenerator, Sha384AndSha512AskForA256ByteSignature) {
     ASSERT_EQ(commands.size(), 7u);
     EXPECT_EQ(commands[4], signCommand(data, name));
     EXPECT_EQ(commands[4].substr(commands[4].size() - 2), "00");  // Le 256
-    const auto record = rig.recorder->signatureResult()->value();
-    EXPECT_TRUE(verifySignature(*record.signingCert(), openssl, data, *record.signature())) << name;
+    const auto record = rig.recorder->lastSignature().value();
+    EXPECT_TRUE(verifySignature(record.signingCert().value(), openssl, data, record.signature().value())) << name;
     EXPECT_EQ(record.hashAlgOid(), std::string(name) == "SHA-384" ? "2.16.840.1.101.3.4.2.2" : "2.16.840.1.101.3.4.2.3");
   }
 }

@@ -60,7 +60,7 @@ TEST(FourInfoConsentRevokeApply, SignedDocumentVerifies) {
   ASSERT_TRUE(rig.waitForResult());
   EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ", "result ok", "didGetPin "}));
   EXPECT_EQ(rig.sheet->texts(), (Strings{"カードをかざしてください", "読み取り中", "読み取りました"}));
-  const auto record = rig.recorder->signatureResult()->value();
+  const auto record = rig.recorder->lastSignature().value();
   EXPECT_FALSE(record.signature());
   EXPECT_FALSE(record.signingCert());
   EXPECT_FALSE(record.tbsData());

@@ -37,13 +37,13 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, SignsAndReturnsTheItems) {
   EXPECT_EQ(rig.commands(), (Strings{SELECT_JPKI, SELECT_EF1B, VERIFY, SELECT_EF01, READ_3900, SELECT_EF1A,
                                      signCommand(DATA, "SHA-256")}));
   EXPECT_EQ(rig.sheet->texts(), (Strings{"カードをかざしてください", "読み取り中", "読み取りました"}));
-  const auto record = rig.recorder->basicResult()->value();
-  const auto& signature = *record.getSignatureData();
+  const auto record = rig.recorder->lastBasic().value();
+  const auto signature = record.getSignatureData().value();
   EXPECT_EQ(signature.tbsData(), DATA);
   EXPECT_EQ(signature.signingCert(), jpkiContents().signingCertificate);
   EXPECT_EQ(signature.hashAlgOid(), "2.16.840.1.101.3.4.2.1");
-  EXPECT_TRUE(verifySignature(*signature.signingCert(), "SHA256", DATA, *signature.signature()));
-  const auto& info = *record.getBasicPersonalInfo();
+  EXPECT_TRUE(verifySignature(signature.signingCert().value(), "SHA256", DATA, signature.signature().value()));
+  const auto info = record.getBasicPersonalInfo().value();
   EXPECT_EQ(info.getAllName(), "髙橋　花子［齋藤］");
   EXPECT_EQ(info.getCommonName(), "髙橋　花子");
   EXPECT_EQ(info.getPreviousName(), "齋藤");
@@ -58,15 +58,15 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, FoldsTheItemsHashIntoTheSignedD
     JpkiRig rig;
     rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, name, "ABCDEF123", true);
     ASSERT_TRUE(rig.waitForResult());
-    const auto record = rig.recorder->basicResult()->value();
-    const auto& signature = *record.getSignatureData();
+    const auto record = rig.recorder->lastBasic().value();
+    const auto signature = record.getSignatureData().value();
     const auto& h = jpkiContents().options.holder;
     Bytes folded = sha(DATA, openssl);
     const Bytes itemsHash = sha(toBytes(*h.name + *h.gender + h.dateOfBirth->substr(1) + *h.address), "SHA256");
     folded.insert(folded.end(), itemsHash.begin(), itemsHash.end());
     EXPECT_EQ(signature.tbsData(), folded) << name;
     EXPECT_EQ(signature.tbsData()->size(), sha(DATA, openssl).size() + 32);
-    EXPECT_TRUE(verifySignature(*signature.signingCert(), openssl, folded, *signature.signature())) << name;
+    EXPECT_TRUE(verifySignature(signature.signingCert().value(), openssl, folded, signature.signature().value())) << name;
     EXPECT_EQ(signature.getExpectedHash(), Base64::encode(sha(folded, openssl)));
     EXPECT_EQ(rig.commands().back(), signCommand(folded, name));
     EXPECT_EQ(record.getBasicPersonalInfo()->getBasicPersonalInfoHash(), Base64::encode(itemsHash));
@@ -90,7 +90,7 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, MissingItemEndsBeforeTheSigning
   rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", true);
   ASSERT_TRUE(rig.waitForResult());
   EXPECT_EQ(rig.recorder->events(), (Strings{"result 17000", "didGetPin "}));
-  const auto error = rig.recorder->basicResult()->error();
+  const auto error = rig.recorder->lastBasic().error();
   EXPECT_EQ(error.intErrFlag, 2);
   EXPECT_EQ(error.localizedDescription, "基本4情報の取得に失敗しました。 : 、性別");
   EXPECT_EQ(rig.commands(), (Strings{SELECT_JPKI, SELECT_EF1B, VERIFY, SELECT_EF01, READ_3900}));
@@ -108,7 +108,7 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, EachMissingItemHasItsBit) {
     rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", false);
     ASSERT_TRUE(rig.waitForResult());
     EXPECT_EQ(rig.recorder->events(), (Strings{"result 17000", "didGetPin "}));
-    EXPECT_EQ(rig.recorder->basicResult()->error().intErrFlag, 1 << bit);
+    EXPECT_EQ(rig.recorder->lastBasic().error().intErrFlag, 1 << bit);
   }
 }
 
@@ -172,7 +172,7 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, ItemWhoseLengthRunsPastItsEntry
     rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", true);
     ASSERT_TRUE(rig.waitForResult());
     EXPECT_EQ(rig.recorder->events(), (Strings{"result 17000", "didGetPin "})) << flag;
-    EXPECT_EQ(rig.recorder->basicResult()->error().intErrFlag, flag);
+    EXPECT_EQ(rig.recorder->lastBasic().error().intErrFlag, flag);
     EXPECT_EQ(rig.commands().size(), 5u);
   }
 }
@@ -185,7 +185,7 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, AllItemsMissingAndEmptyBirthWit
     rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", false);
     ASSERT_TRUE(rig.waitForResult());
     EXPECT_EQ(rig.recorder->events(), (Strings{"result 17000", "didGetPin "}));
-    const auto error = rig.recorder->basicResult()->error();
+    const auto error = rig.recorder->lastBasic().error();
     EXPECT_EQ(error.intErrFlag, 63);
     EXPECT_EQ(error.localizedDescription,
               "基本4情報の取得に失敗しました。 : 氏名、性別、生年月日、住所、氏名の代替文字使用位置、住所の代替文字使用位置");

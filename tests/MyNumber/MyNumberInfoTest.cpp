@@ -79,9 +79,9 @@ TEST(MyNumberInfoTest, VerifyingParamsCarryTheHashOnlyOnTheNumberSide) {
 TEST(MyNumberInfoTest, BothSidesJoinImageSideFirstAndNeedBoth) {
   MyNumberInfo info = full();
   EXPECT_EQ(decodedText(info.getMyNumberAllRawData()),
-            "[\"" + *info.getMyNumberImageRawData() + "\",\"" + *info.getMyNumberRawData() + "\"]");
+            "[\"" + info.getMyNumberImageRawData().value() + "\",\"" + info.getMyNumberRawData().value() + "\"]");
   EXPECT_EQ(decodedText(info.getMyNumberAllHashData()),
-            "[\"" + *info.getMyNumberImageHashData() + "\",\"" + std::string(kAbcDigestBase64) + "\"]");
+            "[\"" + info.getMyNumberImageHashData().value() + "\",\"" + std::string(kAbcDigestBase64) + "\"]");
   info.supportSignature.reset();
   EXPECT_TRUE(info.getMyNumberImageSignature());
   EXPECT_FALSE(info.getMyNumberAllSignature());

@@ -43,8 +43,8 @@ class PromptedPiiTest : public ::testing::Test {
 
 TEST_F(PromptedPiiTest, EachSingleScopeCarriesTheOtherScopesHash) {
   const std::string certificate = Base64::encode(Bytes(files.supEf0004.begin() + 5, files.supEf0004.end()));
-  const std::string numberHash = *record.getMyNumberHashData();
-  const std::string itemsHash = *record.getCardPrintInfoHashData();
+  const std::string numberHash = record.getMyNumberHashData().value();
+  const std::string itemsHash = record.getCardPrintInfoHashData().value();
   EXPECT_EQ(decodedText(record.getMyNumberVerifyingParams()),
             "{\"publicKey\":\"" + certificate + "\",\"hash\":\"" + itemsHash + "\"}");
   EXPECT_EQ(decodedText(record.getCardPrintInfoVerifyingParams()),
@@ -54,8 +54,8 @@ TEST_F(PromptedPiiTest, EachSingleScopeCarriesTheOtherScopesHash) {
 
 TEST_F(PromptedPiiTest, RawDataOfBothScopesIsTwoBase64TextsJoinedByAComma) {
   EXPECT_EQ(decodedText(record.getPromptedPiiRawData()),
-            *record.getMyNumberRawData() + "," + *record.getCardPrintInfoRawData());
-  const auto block = Base64::decode(*record.getCardPrintInfoRawData());
+            record.getMyNumberRawData().value() + "," + record.getCardPrintInfoRawData().value());
+  const auto block = Base64::decode(record.getCardPrintInfoRawData().value());
   ASSERT_TRUE(block);
   EXPECT_EQ(block->at(0), 0xDF);
   EXPECT_EQ(block->at(1), 0x22);  // DF21 is left out
