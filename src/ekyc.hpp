@@ -1,7 +1,8 @@
 #pragma once
 // The public interface of nfc-ekyc in one include: the facade, its PIN slots and text groups, the
 // result protocols, records and error values, the card data toolkit, and the platform layer (card
-// readers, virtual cards, clock, HTTPS).
+// readers, clock, random source, HTTPS). The virtual cards and the test doubles are not part of the
+// library: they are in ekyc_testsupport ("Platform/VirtualCard/TestSupport.hpp").
 #include "Extension/Bytes.hpp"
 #include "Pin/SetPinKey.hpp"
 #include "Error/CardPrintInfoAndMyNumberInfoError.hpp"
@@ -71,8 +72,6 @@
 #include "Platform/Clock.hpp"
 #include "Platform/Digest.hpp"
 #include "Platform/EucJp.hpp"
-#include "Platform/FixedClock.hpp"
-#include "Platform/FixedRandomSource.hpp"
 #include "Platform/Json.hpp"
 #include "Platform/NFCAlertPresenter.hpp"
 #include "Platform/NFCISO7816APDU.hpp"
@@ -84,29 +83,5 @@
 #include "Platform/PcscContext.hpp"
 #include "Platform/Platform.hpp"
 #include "Platform/RandomSource.hpp"
-#include "Platform/RecordingAlertPresenter.hpp"
 #include "Platform/SerialQueue.hpp"
 #include "Platform/SystemClock.hpp"
-#include "Platform/VirtualCard/CardSurfaceApplications.hpp"
-#include "Platform/VirtualCard/CardSurfaceFiles.hpp"
-#include "Platform/VirtualCard/CardSurfaceHolder.hpp"
-#include "Platform/VirtualCard/CardSurfaceKeys.hpp"
-#include "Platform/VirtualCard/JpkiApplication.hpp"
-#include "Platform/VirtualCard/PcscDaemon.hpp"
-#include "Platform/VirtualCard/VirtualAccess.hpp"
-#include "Platform/VirtualCard/VirtualApduLogEntry.hpp"
-#include "Platform/VirtualCard/VirtualCard.hpp"
-#include "Platform/VirtualCard/VirtualCardAnswer.hpp"
-#include "Platform/VirtualCard/VirtualCardApplication.hpp"
-#include "Platform/VirtualCard/VirtualCardConnection.hpp"
-#include "Platform/VirtualCard/VirtualCardContext.hpp"
-#include "Platform/VirtualCard/VirtualCardFault.hpp"
-#include "Platform/VirtualCard/VirtualCardReader.hpp"
-#include "Platform/VirtualCard/VirtualCertificateAuthority.hpp"
-#include "Platform/VirtualCard/VirtualCommand.hpp"
-#include "Platform/VirtualCard/VirtualFile.hpp"
-#include "Platform/VirtualCard/VirtualInstructionHandler.hpp"
-#include "Platform/VirtualCard/VirtualJpkiContents.hpp"
-#include "Platform/VirtualCard/VirtualResponse.hpp"
-#include "Platform/VirtualCard/VirtualSampleCard.hpp"
-#include "Platform/VirtualCard/VpcdBridge.hpp"
