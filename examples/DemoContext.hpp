@@ -54,9 +54,11 @@ class DemoContext {
   const std::shared_ptr<RunLoop>& runLoop() const { return runLoop_; }
   const std::shared_ptr<ViewController>& viewController() const { return viewController_; }
 
-  // Puts the request's card in the virtual reader's field (or serves it to vpcd); with a PC/SC
-  // reader the card is the one held to the reader, and this does nothing.
-  void presentCard(std::shared_ptr<VirtualCard> card);
+  // Makes the request's virtual card and puts it in the virtual reader's field (or serves it to
+  // vpcd). With a PC/SC reader the card is the one held to the reader: nothing is made (a virtual
+  // card's keys are the slow part of a run).
+  using CardMaker = std::function<std::shared_ptr<VirtualCard>()>;
+  void presentCard(const CardMaker& makeCard);
 
   NFCDialogMessageSettingGroup nfcTexts() const;
   InputPinDialogDisplaySettingGroup pinTexts() const;
