@@ -47,7 +47,6 @@ class DemoContext {
 
   const DemoOptions& options() const { return options_; }
   const std::optional<std::string>& appId() const { return options_.appId; }
-  bool usesVirtualCards() const { return virtualReader_ != nullptr || daemon_ != nullptr; }
 
   // The platform every session of the request runs on.
   const Platform& platform() const { return platform_; }
