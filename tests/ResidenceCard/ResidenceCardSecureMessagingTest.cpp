@@ -83,8 +83,8 @@ Bytes wrap(const Bytes& kSenc, const Bytes& file, std::size_t extraPadding = 0) 
   plain.insert(plain.end(), extraPadding, 0x00);
   const Bytes cipher = crypt.TDES(kSenc, plain, Bytes(8, 0), crypt.ENCRYPT);
   const std::size_t length = cipher.size() + 1;
-  Bytes out{0x86, 0x82, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length & 0xFF), 0x01};
-  out.insert(out.end(), cipher.begin(), cipher.end());
+  Bytes out = cipher;
+  out.insert(out.begin(), {0x86, 0x82, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length & 0xFF), 0x01});
   return out;
 }
 
