@@ -61,6 +61,13 @@ Bytes filled(Bytes value, std::size_t width) {
   return value;
 }
 
+// A text filled with blanks to its field's width.
+Bytes text(const std::string& value, std::size_t width) {
+  Bytes out = toBytes(value);
+  out.resize(width, 0x20);
+  return out;
+}
+
 Bytes pattern(std::size_t size, std::uint8_t seed) {
   Bytes out(size);
   for (std::size_t i = 0; i < size; ++i) out[i] = static_cast<std::uint8_t>(seed + i * 7 + (i >> 8));
@@ -170,12 +177,12 @@ Bytes VirtualResidenceCard::samplePhoto() { return pattern(3000, 0xA5); }
 VirtualResidenceCard::Files VirtualResidenceCard::files(const Options& options) {
   const Bytes front = options.frontImage.empty() ? sampleFrontImage() : options.frontImage;
   const Bytes photo = options.photo.empty() ? samplePhoto() : options.photo;
-  const Bytes address = options.address.empty() ? filled(toBytes("東京都千代田区霞が関１－１－１"), 320) : options.address;
+  const Bytes address = options.address.empty() ? text("東京都千代田区霞が関１－１－１", 320) : options.address;
   const Bytes comprehensive = options.comprehensivePermission.empty()
-                                  ? filled(toBytes("資格外活動許可（週28時間以内）"), 120)
+                                  ? text("資格外活動許可（週28時間以内）", 120)
                                   : options.comprehensivePermission;
   const Bytes individual =
-      options.individualPermission.empty() ? filled(toBytes("個別許可なし"), 120) : options.individualPermission;
+      options.individualPermission.empty() ? text("個別許可なし", 120) : options.individualPermission;
 
   Bytes checkCode(256, 0x00), certificateField(1200, 0x00);
   const Utility utility;

@@ -49,7 +49,7 @@ class VirtualResidenceCard {
     Bytes photo;       // 3000 bytes; a sample when empty (set 3000 zero bytes for a card without photo)
     Bytes date = toBytes("20301231");
     Bytes code = toBytes("130001");
-    Bytes address;                  // 320 bytes; a sample (UTF-8, 00 fill) when empty
+    Bytes address;                  // 320 bytes; a sample (UTF-8, blank fill) when empty
     Bytes comprehensivePermission;  // 120 bytes; a sample when empty
     Bytes individualPermission;     // 120 bytes; a sample when empty
     Bytes updateStatus = toBytes("1");
