@@ -136,10 +136,35 @@ std::vector<ResidenceCardInfoReader::ChainStep> ResidenceCardInfoReader::chainSt
   return steps;
 }
 
+std::optional<std::int64_t> ResidenceCardInfoReader::cardTypeNumber(const Bytes& file) {
+  const ConstTag tag;
+  return decimal(Ber::entry(Ber().parse(file, tag.RESIDENCE_CARD_CARD_TYPE, false), tag.RESIDENCE_CARD_CARD_TYPE.front()));
+}
+
+std::optional<Bytes> ResidenceCardInfoReader::protectedFileValue(const Bytes& file, bool frontImage) {
+  const ConstTag tag;
+  const ConstDataLength length;
+  return frontImage ? soleElementValue(file, tag.RESIDENCE_CARD_CARD_ENTRIES.front(), length.RESIDENCE_CARD_CARD_ENTRIES_VAL)
+                    : soleElementValue(file, tag.RESIDENCE_CARD_PHOTO.front(), length.RESIDENCE_CARD_PHOTO_VAL);
+}
+
+std::optional<std::pair<Bytes, Bytes>> ResidenceCardInfoReader::signaturesFile(const Bytes& file) {
+  const ConstTag tag;
+  const ConstDataLength length;
+  const auto found = Ber().parse(file, tag.RESIDENCE_CARD_SIGNATURES, false);
+  const auto da = Ber::entry(found, tag.RESIDENCE_CARD_SIGNATURE);
+  const auto db = Ber::entry(found, tag.RESIDENCE_CARD_CERTIFICATE);
+  if (!da || !db || da->size() != static_cast<std::size_t>(length.RESIDENCE_CARD_SIGNATURES_SIGNATURE) ||
+      db->size() != static_cast<std::size_t>(length.RESIDENCE_CARD_SIGNATURES_CERTIFICATE)) {
+    return std::nullopt;
+  }
+  return std::pair{*da, *db};
+}
+
 Failure ResidenceCardInfoReader::keepCardType(const Bytes& data) {
   const ConstTag tag;
   cardType = Ber::entry(Ber().parse(data, tag.RESIDENCE_CARD_CARD_TYPE, false), tag.RESIDENCE_CARD_CARD_TYPE.front());
-  const auto number = decimal(cardType);
+  const auto number = cardTypeNumber(data);
   if (!number) return ResidenceCardError::cardConnectionFailed();
   cardTypeNumber_ = *number;
   return std::nullopt;
@@ -159,17 +184,13 @@ Failure ResidenceCardInfoReader::acceptCard(const Bytes& answer) {
 }
 
 Failure ResidenceCardInfoReader::keepProtectedFile(const Bytes& answer, bool frontImage) {
-  const ConstTag tag;
-  const ConstDataLength length;
   const auto file = sm_.unwrap(answer);
-  if (!file) return ResidenceCardError::cardConnectionFailed();
+  const auto value = file ? protectedFileValue(*file, frontImage) : std::nullopt;
+  if (!value) return ResidenceCardError::cardConnectionFailed();
   if (frontImage) {
-    cardEntries = soleElementValue(*file, tag.RESIDENCE_CARD_CARD_ENTRIES.front(), length.RESIDENCE_CARD_CARD_ENTRIES_VAL);
-    if (!cardEntries) return ResidenceCardError::cardConnectionFailed();
+    cardEntries = value;
     cardEntriesSrc = file;
   } else {
-    const auto value = soleElementValue(*file, tag.RESIDENCE_CARD_PHOTO.front(), length.RESIDENCE_CARD_PHOTO_VAL);
-    if (!value) return ResidenceCardError::cardConnectionFailed();
     photo = Utility().binaryEmptyToNil(value);
     photoSrc = file;
   }
@@ -177,20 +198,13 @@ Failure ResidenceCardInfoReader::keepProtectedFile(const Bytes& answer, bool fro
 }
 
 Failure ResidenceCardInfoReader::keepSignatures(const Bytes& data) {
-  const ConstTag tag;
-  const ConstDataLength length;
-  const auto found = Ber().parse(data, tag.RESIDENCE_CARD_SIGNATURES, false);
-  const auto da = Ber::entry(found, tag.RESIDENCE_CARD_SIGNATURE);
-  const auto db = Ber::entry(found, tag.RESIDENCE_CARD_CERTIFICATE);
-  if (!da || !db || da->size() != static_cast<std::size_t>(length.RESIDENCE_CARD_SIGNATURES_SIGNATURE) ||
-      db->size() != static_cast<std::size_t>(length.RESIDENCE_CARD_SIGNATURES_CERTIFICATE)) {
-    return ResidenceCardError::cardConnectionFailed();
-  }
-  rawCheckCode_ = *da;
-  rawCertificate_ = *db;
+  const auto values = signaturesFile(data);
+  if (!values) return ResidenceCardError::cardConnectionFailed();
+  rawCheckCode_ = values->first;
+  rawCertificate_ = values->second;
   const Utility utility;
-  checkCode = utility.binaryEmptyToNil(da);
-  signature = utility.binaryEmptyToNil(db);
+  checkCode = utility.binaryEmptyToNil(rawCheckCode_);
+  signature = utility.binaryEmptyToNil(rawCertificate_);
   // Signatures with only one of the two values cannot be checked: the card is malformed.
   if (checkCode.has_value() != signature.has_value()) return ResidenceCardError::cardConnectionFailed();
   return std::nullopt;
