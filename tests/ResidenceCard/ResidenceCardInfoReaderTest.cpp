@@ -24,6 +24,7 @@ struct SuccessCase {
   std::string cardType;
   std::optional<std::string> appId;
   std::string typed;  // the card number as the host gives it
+  bool dialog = false;  // typed in the PIN dialog rather than preset
 };
 
 class ResidenceCardSuccessTest : public ::testing::TestWithParam<SuccessCase> {};
@@ -35,7 +36,8 @@ TEST_P(ResidenceCardSuccessTest, DeliversWhatTheCardHolds) {
   rig.presentCard();
   auto& server = rig.startServer();
   ::testing::internal::CaptureStderr();
-  rig.viaFacade(p.typed, p.appId);
+  if (p.dialog) rig.base.viewController->enqueue(ScriptedViewController::Answer::OK(p.typed));
+  rig.viaFacade(p.dialog ? std::nullopt : std::optional(p.typed), p.appId);
   const std::string console = ::testing::internal::GetCapturedStderr();
   const auto last = rig.results->last();
   ASSERT_TRUE(last && *last) << (last ? last->error().localizedDescription : "no result");
@@ -90,7 +92,8 @@ TEST_P(ResidenceCardSuccessTest, DeliversWhatTheCardHolds) {
 INSTANTIATE_TEST_SUITE_P(Forms, ResidenceCardSuccessTest,
                          ::testing::Values(SuccessCase{"1", std::nullopt, NUMBER}, SuccessCase{"2", std::nullopt, NUMBER},
                                            SuccessCase{"1", "tenant", NUMBER}, SuccessCase{"2", "tenant", NUMBER},
-                                           SuccessCase{"1", "tenant", "ab12345678cd"}));
+                                           SuccessCase{"1", "tenant", "ab12345678cd"},
+                                           SuccessCase{"2", std::nullopt, "ab12345678cd", true}));
 
 }  // namespace
 }  // namespace ekyc::test
@@ -108,75 +111,113 @@ Bytes tlv(std::uint8_t tag, const Bytes& value) {
   return out;
 }
 
-// Every failure: what reaches the back channel and the host, in order, and the last command the
-// card saw (nothing past the failing step is sent).
+using Setup = std::function<void(ResidenceRig&)>;
+// The card with these options and faults in the field, and the stand-in with these switches.
+Setup card(std::function<void(VirtualResidenceCard::Options&)> change,
+           std::function<void(VirtualCard&)> play = {}, std::function<void(VerificationServer&)> serve = {}) {
+  return [=](ResidenceRig& r) {
+    if (change) change(r.options);
+    auto& c = r.presentCard();
+    if (play) play(c);
+    auto& s = r.startServer();
+    if (serve) serve(s);
+  };
+}
+Setup fault(VirtualCardFault f) { return card({}, [f](VirtualCard& c) { c.addFault(f); }); }
+Setup server(std::function<void(VerificationServer&)> serve) { return card({}, {}, std::move(serve)); }
+Setup reader(std::function<void(VirtualCardReader&)> act) {
+  return [=](ResidenceRig& r) {
+    card({})(r);
+    act(*r.base.cardReader);
+  };
+}
+Setup dialog(ScriptedViewController::Answer answer) {
+  return [=](ResidenceRig& r) {
+    card({})(r);
+    r.base.viewController->enqueue(answer);
+  };
+}
+
+// Every failure: what reaches the back channel and the host, in order, the last command the card
+// saw (nothing past the failing step is sent) and the verification requests made.
 struct FailureCase {
   std::string what;
-  std::function<void(VirtualResidenceCard::Options&)> card;
-  std::function<void(VirtualCard&)> play;
+  Setup setup;
   std::optional<std::string> number;
   std::optional<std::string> appId;
   std::vector<std::string> events;
   std::string lastCommand;  // "" when the card got none
+  std::size_t requests = 0;
+  double httpTimeout = 10.0;
 };
 
 const std::vector<std::string> CHAIN_FAILED = {"didGetPin()", "result(13999)"};
 const std::vector<std::string> NUMBER_REFUSED = {"didGetPin()", "didGetFailedPin(RESIDENCECARD,nil)", "result(13800)"};
-const auto NONE = [](VirtualResidenceCard::Options&) {};
-const auto PLAIN = [](VirtualCard&) {};
+std::vector<std::string> afterChain(const std::string& result) { return {"didGetPin()", result, "didGetPin()"}; }
+std::vector<std::string> refused(const std::string& result) { return {"didGetFailedPin(RESIDENCECARD,nil)", result, "didGetPin()"}; }
 
 std::vector<FailureCase> failureCases() {
-  const Bytes certificate(1200, 0x30);
+  using O = VirtualResidenceCard::Options;
+  const auto signatures = [](Bytes file) { return fault(VirtualCardFault::answerAt(17, withStatus(std::move(file)))); };
+  Bytes onlyDb = tlv(0xDA, Bytes(256, 0x00));
+  const Bytes db = tlv(0xDB, Bytes(1200, 0x30));
+  onlyDb.insert(onlyDb.end(), db.begin(), db.end());
+  const auto userCanceled = NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled);
+  const auto timedOut = NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTimeout);
+  const auto lost = NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost);
   return {
-      {"wrong card number", NONE, PLAIN, "ZZ12345678CD", "tenant", NUMBER_REFUSED, "008200"},
-      {"6300 on GET CHALLENGE", NONE, [](VirtualCard& c) { c.addFault(VirtualCardFault::statusWordAt(5, 0x6300)); },
-       NUMBER, "tenant", NUMBER_REFUSED, "008400"},
-      {"6300 on VERIFY", NONE, [](VirtualCard& c) { c.addFault(VirtualCardFault::statusWordAt(7, 0x6300)); }, NUMBER,
-       "tenant", NUMBER_REFUSED, "082000"},
-      {"other status on MUTUAL AUTHENTICATE", [](auto& o) { o.authenticationFailure = 0x6982; }, PLAIN, "ZZ12345678CD",
+      {"wrong card number", card({}), "ZZ12345678CD", "tenant", NUMBER_REFUSED, "008200"},
+      {"6300 on GET CHALLENGE", fault(VirtualCardFault::statusWordAt(5, 0x6300)), NUMBER, "tenant", NUMBER_REFUSED, "008400"},
+      {"6300 on VERIFY", fault(VirtualCardFault::statusWordAt(7, 0x6300)), NUMBER, "tenant", NUMBER_REFUSED, "082000"},
+      {"other status on MUTUAL AUTHENTICATE", card([](O& o) { o.authenticationFailure = 0x6982; }), "ZZ12345678CD",
        "tenant", CHAIN_FAILED, "008200"},
-      {"card without DF1", NONE, [](VirtualCard& c) { c.addFault(VirtualCardFault::statusWordAt(1, 0x6A82)); }, NUMBER,
-       "tenant", CHAIN_FAILED, "00A404"},
-      {"wrong card MAC", [](auto& o) { o.wrongCardMac = true; }, PLAIN, NUMBER, "tenant", CHAIN_FAILED, "008200"},
-      {"replayed card cryptogram", [](auto& o) { o.staleCryptogram = true; }, PLAIN, NUMBER, "tenant", CHAIN_FAILED,
+      {"card without DF1", fault(VirtualCardFault::statusWordAt(1, 0x6A82)), NUMBER, "tenant", CHAIN_FAILED, "00A404"},
+      {"wrong card MAC", card([](O& o) { o.wrongCardMac = true; }), NUMBER, "tenant", CHAIN_FAILED, "008200"},
+      {"replayed card cryptogram", card([](O& o) { o.staleCryptogram = true; }), NUMBER, "tenant", CHAIN_FAILED, "008200"},
+      {"challenge of 7 bytes", card([](O& o) { o.challengeLength = 7; }), NUMBER, "tenant", CHAIN_FAILED, "008400"},
+      {"short MUTUAL AUTHENTICATE answer", fault(VirtualCardFault::truncatedAt(6, 39)), NUMBER, "tenant", CHAIN_FAILED,
        "008200"},
-      {"challenge of 7 bytes", [](auto& o) { o.challengeLength = 7; }, PLAIN, NUMBER, "tenant", CHAIN_FAILED, "008400"},
-      {"short MUTUAL AUTHENTICATE answer", NONE, [](VirtualCard& c) { c.addFault(VirtualCardFault::truncatedAt(6, 39)); },
-       NUMBER, "tenant", CHAIN_FAILED, "008200"},
-      {"short front-image answer", NONE, [](VirtualCard& c) { c.addFault(VirtualCardFault::truncatedAt(9, 4)); }, NUMBER,
-       "tenant", CHAIN_FAILED, "08B085"},
-      {"cut photo answer", NONE, [](VirtualCard& c) { c.addFault(VirtualCardFault::truncatedAt(10, 1005)); }, NUMBER,
-       "tenant", CHAIN_FAILED, "08B086"},
-      {"card type not a number", [](auto& o) { o.cardType = "X"; }, PLAIN, NUMBER, "tenant", CHAIN_FAILED, "00B08A"},
-      {"card type empty", [](auto& o) { o.cardType = ""; }, PLAIN, NUMBER, "tenant", CHAIN_FAILED, "00B08A"},
-      {"signatures without DB", NONE,
-       [](VirtualCard& c) { c.addFault(VirtualCardFault::answerAt(17, withStatus(tlv(0xDA, Bytes(256, 0x11))))); },
-       NUMBER, "tenant", CHAIN_FAILED, "00B082"},
-      {"signatures with only DB non-zero", NONE,
-       [certificate](VirtualCard& c) {
-         Bytes file = tlv(0xDA, Bytes(256, 0x00));
-         const Bytes db = tlv(0xDB, certificate);
-         file.insert(file.end(), db.begin(), db.end());
-         c.addFault(VirtualCardFault::answerAt(17, withStatus(file)));
-       },
-       NUMBER, "tenant", CHAIN_FAILED, "00B082"},
-      {"tag of another kind", NONE, [](VirtualCard& c) { c.setISO7816(false); }, NUMBER, "tenant",
+      {"short front-image answer", fault(VirtualCardFault::truncatedAt(9, 4)), NUMBER, "tenant", CHAIN_FAILED, "08B085"},
+      {"cut photo answer", fault(VirtualCardFault::truncatedAt(10, 1005)), NUMBER, "tenant", CHAIN_FAILED, "08B086"},
+      {"card type not a number", card([](O& o) { o.cardType = "X"; }), NUMBER, "tenant", CHAIN_FAILED, "00B08A"},
+      {"card type empty", card([](O& o) { o.cardType = ""; }), NUMBER, "tenant", CHAIN_FAILED, "00B08A"},
+      {"signatures without DB", signatures(tlv(0xDA, Bytes(256, 0x11))), NUMBER, "tenant", CHAIN_FAILED, "00B082"},
+      {"signatures with only DB non-zero", signatures(onlyDb), NUMBER, "tenant", CHAIN_FAILED, "00B082"},
+      {"tag of another kind", card({}, [](VirtualCard& c) { c.setISO7816(false); }), NUMBER, "tenant",
        {"result(13999)", "didGetPin()"}, ""},
-      {"fixed test signatures", [](auto& o) { o.signatures = VirtualResidenceCard::Signatures::fixedTest; }, PLAIN,
-       NUMBER, "tenant", {"didGetPin()", "result(18002)", "didGetPin()"}, "00B082"},
-      {"fixed test signatures, no appId", [](auto& o) { o.signatures = VirtualResidenceCard::Signatures::fixedTest; },
-       PLAIN, NUMBER, std::nullopt, {"didGetPin()", "result(18002)", "didGetPin()"}, "00B082"},
-      {"signatures but no photo", [](auto& o) { o.photo = Bytes(3000, 0x00); }, PLAIN, NUMBER, "tenant",
-       {"didGetPin()", "result(18001)", "didGetPin()"}, "00B082"},
-      {"11 characters", NONE, PLAIN, "AB12345678C", "tenant",
-       {"didGetFailedPin(RESIDENCECARD,nil)", "result(12007)", "didGetPin()"}, ""},
-      {"13 characters", NONE, PLAIN, "AB12345678CDE", std::nullopt,
-       {"didGetFailedPin(RESIDENCECARD,nil)", "result(12007)", "didGetPin()"}, ""},
-      {"a hyphen", NONE, PLAIN, "AB12345678C-", "tenant",
-       {"didGetFailedPin(RESIDENCECARD,nil)", "result(12008)", "didGetPin()"}, ""},
-      {"empty number", NONE, PLAIN, "", "tenant", {"didGetFailedPin(RESIDENCECARD,nil)", "result(12002)", "didGetPin()"},
-       ""},
-      {"empty appId", NONE, PLAIN, NUMBER, "", {"result(14001)", "didGetPin()"}, ""},
+      {"connection failed", reader([lost](VirtualCardReader& r) { r.setConnectFailure(lost); }), NUMBER, "tenant",
+       {"result(13999)", "didGetPin()"}, ""},
+      {"user cancel before a card", reader([userCanceled](VirtualCardReader& r) { r.failNextWait(userCanceled); }),
+       NUMBER, "tenant", {"result(13700)", "didGetPin()"}, ""},
+      {"time-out before a card", reader([timedOut](VirtualCardReader& r) { r.failNextWait(timedOut); }), NUMBER,
+       "tenant", {"result(13600)", "didGetPin()"}, ""},
+      {"fixed test signatures", card([](O& o) { o.signatures = VirtualResidenceCard::Signatures::fixedTest; }), NUMBER,
+       "tenant", afterChain("result(18002)"), "00B082"},
+      {"fixed test signatures, no appId", card([](O& o) { o.signatures = VirtualResidenceCard::Signatures::fixedTest; }),
+       NUMBER, std::nullopt, afterChain("result(18002)"), "00B082"},
+      {"signatures but no photo", card([](O& o) { o.photo = Bytes(3000, 0x00); }), NUMBER, "tenant",
+       afterChain("result(18001)"), "00B082"},
+      {"not valid", server([](VerificationServer& s) { s.setForcedVerdict(false); }), NUMBER, "tenant",
+       afterChain("result(18001)"), "00B082", 1},
+      {"tampered photo", card([](O& o) { o.tamperedPhoto = true; }), NUMBER, "tenant", afterChain("result(18001)"),
+       "00B082", 1},
+      {"not found", server([](VerificationServer& s) { s.setForcedHttpStatus(404); }), NUMBER, "tenant",
+       afterChain("result(15000)"), "00B082", 1},
+      {"not JSON", server([](VerificationServer& s) { s.setResponseShape(ResponseShape::NotJson); }), NUMBER, "tenant",
+       afterChain("result(18001)"), "00B082", 1},
+      {"time-out", server([](VerificationServer& s) { s.setResponseDelay(std::chrono::milliseconds(2000)); }), NUMBER,
+       "tenant", afterChain("result(16001)"), "00B082", 1, 0.4},
+      {"connection refused", [](ResidenceRig& r) { r.presentCard(); }, NUMBER, "tenant", afterChain("result(16999)"),
+       "00B082"},
+      {"11 characters", card({}), "AB12345678C", "tenant", refused("result(12007)"), ""},
+      {"13 characters", card({}), "AB12345678CDE", std::nullopt, refused("result(12007)"), ""},
+      {"a hyphen", card({}), "AB12345678C-", "tenant", refused("result(12008)"), ""},
+      {"empty number", card({}), "", "tenant", refused("result(12002)"), ""},
+      {"dialog cancelled", dialog(ScriptedViewController::Answer::Cancel()), std::nullopt, "tenant",
+       refused("result(12101)"), ""},
+      {"dialog left empty", dialog(ScriptedViewController::Answer::OK("")), std::nullopt, "tenant",
+       refused("result(12002)"), ""},
+      {"empty appId", card({}), NUMBER, "", {"result(14001)", "didGetPin()"}, ""},
   };
 }
 
@@ -185,21 +226,22 @@ class ResidenceCardFailureTest : public ::testing::TestWithParam<FailureCase> {}
 TEST_P(ResidenceCardFailureTest, EndsWithOneCodedFailure) {
   const auto& c = GetParam();
   ResidenceRig rig;
-  c.card(rig.options);
-  c.play(rig.presentCard());
-  rig.startServer();
+  c.setup(rig);
   ::testing::internal::CaptureStderr();
-  rig.viaReader(c.number, c.appId);
+  rig.viaReader(c.number, c.appId, c.httpTimeout);
   const std::string console = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(rig.base.log->events(), c.events);
   const auto heads = rig.heads();
   EXPECT_EQ(heads.empty() ? "" : heads.back(), c.lastCommand);
-  EXPECT_EQ(rig.requestsSent(), 0u);
+  EXPECT_EQ(rig.requestsSent(), c.requests);
   const auto last = rig.results->last();
   ASSERT_TRUE(last && !*last);
   EXPECT_FALSE(last->error().localizedDescription.empty());
   if (!c.lastCommand.empty()) {
     EXPECT_EQ(rig.base.alerts->texts().back(), "error");
+  }
+  if (last->error().errorCode == 15000) {
+    EXPECT_EQ(last->error().localizedDescription, "通信処理でエラーになりました。HTTP ステータスコード 404");
   }
   EXPECT_EQ(console.find(NUMBER), std::string::npos) << "the card number reached the console";
 }
@@ -211,69 +253,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ResidenceCardFailureTest, ::testing::ValuesIn(fa
                            return name;
                          });
 
-}  // namespace
-}  // namespace ekyc::test
-
-namespace ekyc::test {
-namespace {
-
-// The end of the session before the first command, a failed connection, and the PIN dialog.
-struct SessionCase {
-  std::string what;
-  std::function<void(ResidenceRig&)> setup;
-  std::optional<std::string> number;
-  std::vector<std::string> events;
-};
-
-class ResidenceCardSessionTest : public ::testing::TestWithParam<SessionCase> {};
-
-TEST_P(ResidenceCardSessionTest, ReportsOnce) {
-  const auto& c = GetParam();
-  ResidenceRig rig;
-  rig.presentCard();
-  c.setup(rig);
-  rig.viaReader(c.number);
-  EXPECT_EQ(rig.base.log->events(), c.events);
-  if (c.events.size() > 1 && c.events[1] == "result(ok)") {
-    EXPECT_TRUE(rig.results->last()->has_value());
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ResidenceCardSessionTest,
-    ::testing::Values(
-        SessionCase{"UserCancel",
-                    [](ResidenceRig& r) {
-                      r.base.cardReader->failNextWait(
-                          NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled));
-                    },
-                    NUMBER, {"result(13700)", "didGetPin()"}},
-        SessionCase{"Timeout",
-                    [](ResidenceRig& r) {
-                      r.base.cardReader->failNextWait(
-                          NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTimeout));
-                    },
-                    NUMBER, {"result(13600)", "didGetPin()"}},
-        SessionCase{"ConnectFailure",
-                    [](ResidenceRig& r) {
-                      r.base.cardReader->setConnectFailure(
-                          NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost));
-                    },
-                    NUMBER, {"result(13999)", "didGetPin()"}},
-        SessionCase{"DialogCancel",
-                    [](ResidenceRig& r) { r.base.viewController->enqueue(ScriptedViewController::Answer::Cancel()); },
-                    std::nullopt, {"didGetFailedPin(RESIDENCECARD,nil)", "result(12101)", "didGetPin()"}},
-        SessionCase{"DialogEmpty",
-                    [](ResidenceRig& r) { r.base.viewController->enqueue(ScriptedViewController::Answer::OK("")); },
-                    std::nullopt, {"didGetFailedPin(RESIDENCECARD,nil)", "result(12002)", "didGetPin()"}},
-        SessionCase{"DialogLowerCase",
-                    [](ResidenceRig& r) {
-                      r.base.viewController->enqueue(ScriptedViewController::Answer::OK("ab12345678cd"));
-                    },
-                    std::nullopt, {"didGetPin()", "result(ok)", "didGetPin()"}}),
-    [](const auto& info) { return info.param.what; });
-
-// Cards without signatures, and the values a card may leave all zero.
 struct InfoTypeCase {
   std::string what;
   std::function<void(VirtualResidenceCard::Options&)> card;
@@ -337,78 +316,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.what; });
 
 // What the verification server answers, through the facade.
-struct VerdictCase {
-  std::string what;
-  std::function<void(ResidenceRig&)> setup;
-  double timeout;
-  std::int64_t code;
-  std::string message;
-  std::size_t requests;
-};
-
-class ResidenceCardVerdictTest : public ::testing::TestWithParam<VerdictCase> {};
-
-TEST_P(ResidenceCardVerdictTest, Fails) {
-  const auto& c = GetParam();
-  ResidenceRig rig;
-  c.setup(rig);
-  rig.viaFacade(NUMBER, "tenant", c.timeout);
-  ASSERT_EQ(rig.results->results().size(), 1u);
-  const auto last = rig.results->last();
-  ASSERT_TRUE(last && !*last);
-  EXPECT_EQ(last->error().errorCode, c.code);
-  EXPECT_EQ(last->error().localizedDescription, c.message);
-  if (c.code == 15000) {
-    EXPECT_EQ(last->error().httpStatus, 404);
-  }
-  EXPECT_EQ(rig.requestsSent(), c.requests);
-  const auto sheet = rig.base.alerts->texts();
-  EXPECT_EQ(sheet.empty() ? "" : sheet.back(), c.code == 11001 ? "" : "error");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ResidenceCardVerdictTest,
-    ::testing::Values(
-        VerdictCase{"NotValid",
-                    [](ResidenceRig& r) {
-                      r.presentCard();
-                      r.startServer().setForcedVerdict(false);
-                    },
-                    10.0, 18001, "電子署名の検証に失敗しました。", 1},
-        VerdictCase{"TamperedPhoto",
-                    [](ResidenceRig& r) {
-                      r.options.tamperedPhoto = true;
-                      r.presentCard();
-                      r.startServer();
-                    },
-                    10.0, 18001, "電子署名の検証に失敗しました。", 1},
-        VerdictCase{"NotFound",
-                    [](ResidenceRig& r) {
-                      r.presentCard();
-                      r.startServer().setForcedHttpStatus(404);
-                    },
-                    10.0, 15000, "通信処理でエラーになりました。HTTP ステータスコード 404", 1},
-        VerdictCase{"NotJson",
-                    [](ResidenceRig& r) {
-                      r.presentCard();
-                      r.startServer().setResponseShape(ResponseShape::NotJson);
-                    },
-                    10.0, 18001, "電子署名の検証に失敗しました。", 1},
-        VerdictCase{"TimeOut",
-                    [](ResidenceRig& r) {
-                      r.presentCard();
-                      r.startServer().setResponseDelay(std::chrono::milliseconds(2000));
-                    },
-                    0.4, 16001, "HTTPS 通信中にタイムアウトが発生しました。", 1},
-        VerdictCase{"ConnectionRefused", [](ResidenceRig& r) { r.presentCard(); }, 10.0, 16999,
-                    "HTTPS 通信に失敗しました。", 0},
-        VerdictCase{"NoNfc",
-                    [](ResidenceRig& r) {
-                      r.presentCard();
-                      r.base.cardReader->setAvailable(false);
-                    },
-                    10.0, 11001, "使用している端末は NFC の機能がありません。", 0}),
-    [](const auto& info) { return info.param.what; });
 
 }  // namespace
 }  // namespace ekyc::test

@@ -53,14 +53,13 @@ struct ResidenceRig {
   }
 
   // One request straight to the reader, with the logging back channel.
-  void viaReader(std::optional<std::string> number, std::optional<std::string> appId = std::nullopt) {
-    base.run<ResidenceCardInfoReader>(results, [&](ResidenceCardInfoReader& reader) {
-      if (appId) {
-        reader.fetchResidenceCard(number, appId);
-      } else {
-        reader.fetchResidenceCard(number);
-      }
-    });
+  void viaReader(std::optional<std::string> number, std::optional<std::string> appId, double httpTimeout = 10.0) {
+    base.run<ResidenceCardInfoReader>(
+        results,
+        [&](ResidenceCardInfoReader& reader) {
+          appId ? reader.fetchResidenceCard(number, appId) : reader.fetchResidenceCard(number);
+        },
+        httpTimeout);
   }
 
   // The commands the card saw, as hex, with their instruction bytes only (CLA INS P1).
