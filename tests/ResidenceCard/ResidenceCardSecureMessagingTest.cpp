@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Platform/FixedRandomSource.hpp"
+#include "Platform/RandomSource.hpp"
 #include "ResidenceCard/ResidenceCardSecureMessaging.hpp"
 #include "Support/Hex.hpp"
 #include "Utility/Crypt.hpp"
@@ -55,6 +56,12 @@ TEST(ResidenceCardSecureMessagingTest, BuildsNothingItCannotBuild) {
   EXPECT_FALSE(sm.mutualAuthenticate(NUMBER, RND_ICC, failing).has_value());
   EXPECT_FALSE(sm.acceptCardAuthentication(CARD_ANSWER)) << "no challenge pending";
   EXPECT_FALSE(sm.verify(NUMBER).has_value());
+  // Two sessions on the same challenge draw their own randoms: different cryptograms.
+  ResidenceCardSecureMessaging first, second;
+  const auto a = first.mutualAuthenticate(NUMBER, RND_ICC, *RandomSource::system());
+  const auto b = second.mutualAuthenticate(NUMBER, RND_ICC, *RandomSource::system());
+  ASSERT_TRUE(a && b);
+  EXPECT_NE(first.eIfd(), second.eIfd());
 }
 
 Bytes wrap(const Bytes& kSenc, const Bytes& file, std::size_t extraPadding = 0) {
