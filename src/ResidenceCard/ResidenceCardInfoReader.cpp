@@ -79,7 +79,8 @@ std::vector<ResidenceCardInfoReader::ChainStep> ResidenceCardInfoReader::chainSt
   const auto value = [](const Bytes& data, const std::vector<std::string>& tags, const std::string& which) {
     return Ber::entry(Ber().parse(data, tags, false), which);
   };
-  const auto typeOneOnly = [this] { return cardTypeNumber_ != 1; };
+  // Steps 13 to 15 (permissions and update status) are read from cards of type 1 only.
+  const auto notTypeOne = [this] { return cardTypeNumber_ != 1; };
 
   std::vector<ChainStep> steps{
       plain(cmd.selectResidenceCardDF1),
@@ -132,7 +133,7 @@ std::vector<ResidenceCardInfoReader::ChainStep> ResidenceCardInfoReader::chainSt
       plain(cmd.selectResidenceCardDF3),
       read(cmd.SELECT_RESIDENCE_CARD_SIGNATURES, [this](const Bytes& data) { return keepSignatures(data); }),
   };
-  for (std::size_t i = 12; i <= 14; ++i) steps[i].skipped = typeOneOnly;
+  for (std::size_t i = 12; i <= 14; ++i) steps[i].skipped = notTypeOne;
   return steps;
 }
 
