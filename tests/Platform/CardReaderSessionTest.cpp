@@ -215,28 +215,6 @@ TEST_F(CardReaderSessionTest, InvalidateTwiceReportsOneEndAndShowsTheErrorText) 
   EXPECT_EQ(presenter->texts(), (std::vector<std::string>{"hold", "failed"}));
 }
 
-TEST_F(CardReaderSessionTest, HostCancelEndsACardThatNeverAnswersWithAnErrorAnd0000) {
-  card->addFault(VirtualCardFault::delayAt(2, 1h));
-  reader->present(card);
-  connectOnDetect([&] {
-    send(connectedTag(), selectSampleApplication(), "first", [&] {
-      send(connectedTag(), selectFile(VirtualSampleCard::FREE_FILE), "stuck");
-      recorder->record("sent");
-    });
-  });
-  begin();
-  ASSERT_TRUE(recorder->waitFor("sent"));
-  EXPECT_EQ(reader->cancelBySheet(), 1u);
-  ASSERT_TRUE(recorder->waitFor("end"));
-  Outcome stuck = outcome("stuck");
-  EXPECT_EQ(stuck.calls, 1);
-  ASSERT_TRUE(stuck.error.has_value());
-  EXPECT_EQ(stuck.sw1, 0x00);
-  EXPECT_EQ(stuck.sw2, 0x00);
-  ASSERT_EQ(recorder->endErrors().size(), 1u);
-  EXPECT_EQ(recorder->endErrors()[0].code, 200);
-}
-
 // A slow answer is waited for on the I/O thread while quick ones are answered on the queue; the
 // commands sent behind a slow one still complete after it, in the order they were sent.
 TEST_F(CardReaderSessionTest, CommandsBehindASlowAnswerKeepTheirOrder) {
@@ -319,20 +297,6 @@ TEST_F(CardReaderSessionTest, OddAnswersBecomeResponseErrorsWithoutData) {
   // Status words pass as the card sent them: the in-process reader does no response chaining.
   EXPECT_EQ(outcome("4").data, (Bytes{0x01, 0x02}));
   EXPECT_EQ(outcome("4").sw1, 0x61);
-}
-
-TEST_F(CardReaderSessionTest, CreationFailsWithoutReaderWithAQueueOrWhenRefused) {
-  EXPECT_TRUE(NFCTagReaderSession::readingAvailable(platform));
-  int queue = 0;
-  EXPECT_EQ(NFCTagReaderSession::create(platform, NFCPollingOption::iso14443, recorder, &queue), nullptr);
-  reader->setSessionCreationFails(true);
-  EXPECT_EQ(NFCTagReaderSession::create(platform, NFCPollingOption::iso14443, recorder), nullptr);
-  reader->setAvailable(false);
-  EXPECT_FALSE(NFCTagReaderSession::readingAvailable(platform));
-  Platform none;
-  EXPECT_FALSE(NFCTagReaderSession::readingAvailable(none));
-  EXPECT_EQ(NFCTagReaderSession::create(none, NFCPollingOption::iso14443, recorder), nullptr);
-  recorder.reset();  // no session ran
 }
 
 TEST_F(CardReaderSessionTest, SessionReleasedFromItsOwnQueueEndsCleanly) {

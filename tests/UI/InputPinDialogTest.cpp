@@ -62,27 +62,6 @@ TEST_F(InputPinDialogTest, OkStoresTheTextAndCompletesOnceOnTheHostThread) {
   EXPECT_FALSE(dialog->isCanceled);
 }
 
-TEST_F(InputPinDialogTest, OkWithAnEmptyFieldGivesAnEmptyPin) {
-  viewController->enqueue(Answer::OK(""));
-  show("preset");
-  ASSERT_TRUE(waitForCompletion());
-  ASSERT_TRUE(dialog->dialogPin);
-  EXPECT_EQ(*dialog->dialogPin, "");
-}
-
-TEST_F(InputPinDialogTest, CancelSetsTheFlagAndLeavesNoPin) {
-  viewController->enqueue(Answer::Cancel());
-  show("preset");
-  testing::internal::CaptureStdout();
-  ASSERT_TRUE(waitForCompletion());
-  const auto out = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(out, "isCanceled\n");
-  EXPECT_TRUE(dialog->isCanceled);
-  EXPECT_FALSE(dialog->dialogPin);
-  EXPECT_EQ(run->completions, 1);
-  EXPECT_TRUE(run->onHostThread);
-}
-
 TEST_F(InputPinDialogTest, NeverAnsweredNeverCompletes) {
   viewController->enqueue(Answer::Never());
   show();

@@ -31,15 +31,6 @@ Bytes tdes2Decrypt(const Bytes& key16, const Bytes& cipher) {
 
 }  // namespace
 
-TEST(ConstApduCmd, VerifyCarriesThePinBytesAsGiven) {
-  ConstApduCmd cmd;
-  EXPECT_EQ(cmd.getVerifyAdpuCmd(toBytes("1234")).encoded(),
-            (Bytes{0x00, 0x20, 0x00, 0x80, 0x04, '1', '2', '3', '4'}));
-  // A 16-character signing PIN: Lc 10.
-  EXPECT_EQ(cmd.getVerifyAdpuCmd(toBytes("ABCDEF0123456789")).encoded(),
-            concat({0x00, 0x20, 0x00, 0x80, 0x10}, toBytes("ABCDEF0123456789")));
-}
-
 TEST(ConstApduCmd, ReadBinaryShortAndExtendedLe) {
   ConstApduCmd cmd;
   EXPECT_EQ(cmd.getReadAdpuCmd(17).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00, 0x11}));
@@ -52,16 +43,6 @@ TEST(ConstApduCmd, ReadBinaryShortAndExtendedLe) {
   // A length that makes no sense requests nothing rather than a wrapped-around Le.
   EXPECT_EQ(cmd.getReadAdpuCmd(-1).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00}));
   EXPECT_EQ(cmd.getReadAdpuCmd(0).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00}));
-}
-
-TEST(ConstApduCmd, ComputeDigitalSignatureWithLe256) {
-  ConstApduCmd cmd;
-  // A SHA-256 DigestInfo is 51 bytes: Lc 33, Le 00.
-  Bytes digestInfo{0x30, 0x31, 0x30, 0x0D, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04,
-                   0x02, 0x01, 0x05, 0x00, 0x04, 0x20};
-  digestInfo.resize(51, 0xAA);
-  const Bytes encoded = cmd.getSignAdpuCmd(digestInfo, 256).encoded();
-  EXPECT_EQ(encoded, concat(concat({0x80, 0x2A, 0x00, 0x80, 0x33}, digestInfo), {0x00}));
 }
 
 TEST(ConstApduCmd, ResidenceCardSecureMessagingCommands) {
