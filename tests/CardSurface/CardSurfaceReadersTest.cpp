@@ -319,7 +319,7 @@ TEST_P(CardSurfaceReadersTest, VerdictAndTransportFailures) {
     }
     EXPECT_EQ(out.httpStatus, c.code == 15000 ? std::optional<std::int64_t>(404) : std::nullopt) << c.name;
     ASSERT_FALSE(out.sheet.empty()) << c.name;
-    EXPECT_EQ(out.sheet.back(), "error") << c.name;
+    EXPECT_EQ(lastOf(out.sheet), "error") << c.name;
     EXPECT_EQ(std::count(out.sheet.begin(), out.sheet.end(), "success"), 0) << c.name;
   }
 }
@@ -357,7 +357,7 @@ TEST_P(CardSurfaceReadersTest, OneChangedSignedByteIsRefused) {
     rig.presentCard();
     const auto out = runReader(kind(), rig, verifying);
     EXPECT_EQ(out.events, failedAfterChainStart(18001)) << c.name;
-    EXPECT_EQ(out.sheet.back(), "error") << c.name;
+    EXPECT_EQ(lastOf(out.sheet), "error") << c.name;
     if (kind() == Kind::both) {
       EXPECT_EQ(out.message, (c.surfaceSide ? CP : MN) + "電子署名の検証に失敗しました。") << c.name;
       // The card-surface request goes first; a refused one stops the chain of requests.
@@ -492,7 +492,7 @@ TEST_P(CardSurfaceReadersTest, RefusedStatusWords) {
     EXPECT_EQ(out.message, c.label + c.text) << c.command << " " << std::hex << c.sw;
     EXPECT_EQ(out.retryCount, c.code == 13300 ? std::optional<std::int64_t>(*c.count) : std::nullopt);
     EXPECT_EQ(out.commands, c.command) << "no command after the refused one";
-    EXPECT_EQ(out.sheet.back(), "error");
+    EXPECT_EQ(lastOf(out.sheet), "error");
   }
 }
 
@@ -639,7 +639,7 @@ TEST_P(CardSurfaceReadersTest, CardFilesThatCannotGiveWhatTheRequestNeeds) {
     EXPECT_EQ(out.events, failedAfterChainStart(13999)) << bad.name;
     EXPECT_EQ(out.message, "カードの読み込みに失敗しました。") << bad.name;
     ASSERT_FALSE(out.sheet.empty());
-    EXPECT_EQ(out.sheet.back(), "error") << bad.name;
+    EXPECT_EQ(lastOf(out.sheet), "error") << bad.name;
     EXPECT_EQ(std::count(out.sheet.begin(), out.sheet.end(), "success"), 0) << bad.name;
     // The combined reader sends the card-surface request "13" before it finds the number side
     // incomplete; nothing is sent with a missing piece.

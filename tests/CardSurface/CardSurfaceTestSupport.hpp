@@ -34,6 +34,9 @@
 
 namespace ekyc::test {
 
+// The last text of a list, "(none)" when it is empty (never a read past the end).
+inline std::string lastOf(const std::vector<std::string>& texts) { return texts.empty() ? "(none)" : texts.back(); }
+
 // Everything that reaches the host or the facade, in order, from any thread.
 class EventLog {
  public:

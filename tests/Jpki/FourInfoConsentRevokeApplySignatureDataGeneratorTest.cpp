@@ -126,7 +126,7 @@ TEST(FourInfoConsentRevokeApply, SmallLettersOfThePinReachTheCardInCapitals) {
   rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "abcdef123");
   ASSERT_TRUE(rig.waitForResult());
   EXPECT_EQ(rig.recorder->code(), 0);
-  EXPECT_EQ(rig.commands()[2], "0020008009" + hex(toBytes("ABCDEF123")));
+  EXPECT_EQ(rig.commands().at(2), "0020008009" + hex(toBytes("ABCDEF123")));
   // The signing PIN is not handed back.
   EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ", "result ok", "didGetPin "}));
 }
@@ -149,7 +149,7 @@ TEST(FourInfoConsentRevokeApply, SigningPinLengthsAtTheRuleBounds) {
     ASSERT_EQ(rig.commands().size(), 3u) << pin;
     std::string upper = pin;
     for (auto& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    EXPECT_EQ(rig.commands()[2], "00200080" + hex(Bytes{static_cast<std::uint8_t>(pin.size())}) + hex(toBytes(upper)));
+    EXPECT_EQ(rig.commands().at(2), "00200080" + hex(Bytes{static_cast<std::uint8_t>(pin.size())}) + hex(toBytes(upper)));
     EXPECT_EQ(rig.recorder->code(), 13300) << pin;
   }
   for (const std::string pin : {"abc12", "abcdefgh123456789"}) {

@@ -119,7 +119,7 @@ TEST(IdentifyJpki, SigningPinHandedBackServesTheNextSigningRequest) {
   ASSERT_TRUE(rig.waitForResult());
   EXPECT_EQ(rig.recorder->code(), 0);
   EXPECT_EQ(rig.viewController->presentedCount(), 0u);
-  EXPECT_EQ(rig.commands()[2], "0020008009" + hex(toBytes("ABCDEF123")));
+  EXPECT_EQ(rig.commands().at(2), "0020008009" + hex(toBytes("ABCDEF123")));
   EXPECT_EQ(rig.identify->pinForSigner().value_or(""), "");
   EXPECT_FALSE(rig.identify->hasReader());
 }

@@ -59,7 +59,7 @@ TEST_F(JpkiPcscTest, Auth) {
   EXPECT_EQ(record.signingCert(), jpkiContents().userAuthCertificate);
   EXPECT_TRUE(verifySignature(record.signingCert().value(), "SHA256", DATA, record.signature().value()));
   EXPECT_EQ(rig.card->commands().size(), 7u);
-  EXPECT_EQ(sheet->texts().back(), "読み取りました");
+  EXPECT_EQ(lastOf(sheet->texts()), "読み取りました");
 }
 
 TEST_F(JpkiPcscTest, WrongPinThroughPcsc) {

@@ -97,6 +97,9 @@ class JpkiRig {
   std::vector<std::string> commands() const;
 };
 
+// The last text of a list, "(none)" when it is empty (never a read past the end).
+inline std::string lastOf(const std::vector<std::string>& texts) { return texts.empty() ? "(none)" : texts.back(); }
+
 // Upper-case hex of bytes.
 std::string hex(const Bytes& bytes);
 

@@ -68,7 +68,7 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, FoldsTheItemsHashIntoTheSignedD
     EXPECT_EQ(signature.tbsData()->size(), sha(DATA, openssl).size() + 32);
     EXPECT_TRUE(verifySignature(signature.signingCert().value(), openssl, folded, signature.signature().value())) << name;
     EXPECT_EQ(signature.getExpectedHash(), Base64::encode(sha(folded, openssl)));
-    EXPECT_EQ(rig.commands().back(), signCommand(folded, name));
+    EXPECT_EQ(lastOf(rig.commands()), signCommand(folded, name));
     EXPECT_EQ(record.getBasicPersonalInfo()->getBasicPersonalInfoHash(), Base64::encode(itemsHash));
   }
 }
@@ -80,7 +80,7 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, DialogPinInSmallLettersIsSentAn
   ASSERT_TRUE(rig.waitForResult());
   EXPECT_EQ(rig.viewController->presentedCount(), 1u);
   EXPECT_EQ(rig.recorder->events(), (Strings{"result ok", "didGetPin ABCDEF123"}));
-  EXPECT_EQ(rig.commands()[2], VERIFY);
+  EXPECT_EQ(rig.commands().at(2), VERIFY);
 }
 
 TEST(SignatureDataAndBasicPersonalInfoGenerator, MissingItemEndsBeforeTheSigningKey) {
@@ -94,7 +94,7 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, MissingItemEndsBeforeTheSigning
   EXPECT_EQ(error.intErrFlag, 2);
   EXPECT_EQ(error.localizedDescription, "基本4情報の取得に失敗しました。 : 、性別");
   EXPECT_EQ(rig.commands(), (Strings{SELECT_JPKI, SELECT_EF1B, VERIFY, SELECT_EF01, READ_3900}));
-  EXPECT_EQ(rig.sheet->texts().back(), "読み取りに失敗しました");
+  EXPECT_EQ(lastOf(rig.sheet->texts()), "読み取りに失敗しました");
 }
 
 TEST(SignatureDataAndBasicPersonalInfoGenerator, EachMissingItemHasItsBit) {
