@@ -130,6 +130,8 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
   virtual void noTagDetected(NFCTagReaderSession&) {}
   // Checked when an ISO 7816 tag is connected, before anything is sent; false sends nothing.
   virtual bool readyToSend() { return true; }
+  // A connected tag that is not ISO 7816; by default the end of the session reports.
+  virtual void otherTagConnected() {}
 
   // ---- The engine's steps, called by the frames ------------------------------------------------
 
@@ -157,6 +159,15 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
   }
 
   const std::shared_ptr<const Platform>& platform() const { return platform_; }
+
+  // Refuses a tag that is not ISO 7816 at once: cardConnectionFailed (13999), didGetPin(""), and
+  // the session ended with the error text (its end then reports nothing more).
+  void refuseOtherTag() {
+    hasApduResponse = true;
+    deliverFailure(E::cardConnectionFailed());
+    ReaderSupport::didGetPin(idetifyDelegate, "");
+    endWithError();
+  }
 
  private:
   void nextPin(std::size_t index, std::function<void()> passed) {
@@ -205,7 +216,10 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
     // The session ended while connecting: its end has been reported already.
     if (ended_) return;
     const auto iso = tag->iso7816();
-    if (!iso) return;  // another kind of tag gets no command: the session's end reports
+    if (!iso) {  // another kind of tag gets no command
+      otherTagConnected();
+      return;
+    }
     if (!readyToSend()) return;
     steps_ = chainSteps();
     if (steps_.empty()) return;

@@ -94,18 +94,24 @@ std::expected<BasicPersonalInfo, Error> SignatureDataAndBasicPersonalInfoGenerat
                            subCharOfCommonName, subCharOfPreviousName, addressSubChar, yearNumber);
 }
 
+std::optional<Bytes> SignatureDataAndBasicPersonalInfoGenerator::dataToSign(const std::optional<Bytes>& tbsDataBinary,
+                                                                         const std::string& hashAlgorithm,
+                                                                         bool includeBasicPersonalInfo,
+                                                                         const BasicPersonalInfo& info) {
+  if (!tbsDataBinary || !includeBasicPersonalInfo) return tbsDataBinary;
+  const auto hash = info.getBasicPersonalInfoHash();
+  const auto itemsHash = hash ? Base64::decode(*hash) : std::nullopt;
+  if (!itemsHash) return std::nullopt;
+  Bytes folded = Utility().createDigest(*tbsDataBinary, hashAlgorithm);
+  folded.insert(folded.end(), itemsHash->begin(), itemsHash->end());
+  return folded;
+}
+
 std::optional<Error> SignatureDataAndBasicPersonalInfoGenerator::keepCertificate(const Bytes& data) {
   auto info = readBasicPersonalInfo(data);
   if (!info) return info.error();
   certificateBinary = certificateElement(data);
-  if (includeBasicPersonalInfo) {
-    const auto hash = info->getBasicPersonalInfoHash();
-    const auto itemsHash = hash ? Base64::decode(*hash) : std::nullopt;
-    if (!tbsDataBinary || !itemsHash) return Error::unknown();
-    Bytes folded = Utility().createDigest(*tbsDataBinary, hashAlgorithm);
-    folded.insert(folded.end(), itemsHash->begin(), itemsHash->end());
-    tbsDataBinary = folded;
-  }
+  tbsDataBinary = dataToSign(tbsDataBinary, hashAlgorithm, includeBasicPersonalInfo, *info);
   if (!tbsDataBinary) return Error::unknown();
   digestInfo = DigestInfo(*tbsDataBinary, hashAlgorithm).create();
   basicPersonalInfo_ = std::move(*info);

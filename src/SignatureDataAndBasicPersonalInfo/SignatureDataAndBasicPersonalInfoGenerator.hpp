@@ -40,6 +40,12 @@ class SignatureDataAndBasicPersonalInfoGenerator : public JpkiSigningFrame<Signa
   static std::expected<BasicPersonalInfo, SignatureDataAndBasicPersonalInfoError> readBasicPersonalInfo(
       const Bytes& certificateFile);
 
+  // The data to sign once the basic items are known: with `includeBasicPersonalInfo`, the digest of
+  // the data (by the hash name) followed by the 32-byte SHA-256 of the four items; otherwise the
+  // data as it is. Absent when the data is absent or the items' hash cannot be had.
+  static std::optional<Bytes> dataToSign(const std::optional<Bytes>& tbsDataBinary, const std::string& hashAlgorithm,
+                                         bool includeBasicPersonalInfo, const BasicPersonalInfo& info);
+
  protected:
   SetPinKey pinKey() const override { return SetPinKey::MYNUMBERCARD_SIGNER_PIN; }
   std::vector<Step> chain() override;
