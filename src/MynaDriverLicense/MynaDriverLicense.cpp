@@ -9,6 +9,12 @@ namespace ekyc {
 
 namespace {
 
+// The tag tables, built once: a ConstTag costs tens of microseconds to fill, and every getter needs one.
+const ConstTag& tags() {
+  static const ConstTag table;
+  return table;
+}
+
 Ber::TagDictionary parsed(const std::optional<Bytes>& data, const std::vector<std::string>& tagList) {
   if (!data) return {};
   return Ber().parseForMynaDriverLicense(*data, tagList, false);
@@ -28,8 +34,8 @@ std::optional<std::string> utf8(const Ber::TagDictionary* dic, const std::string
 MynaDriverLicense::MynaDriverLicense(std::optional<Bytes> entries, std::optional<Bytes> signature)
     : entriesRawData(std::move(entries)),
       signatureRawData(std::move(signature)),
-      entriesDic(parsed(entriesRawData, ConstTag().MYNA_DRIVER_LICENSE_ENTRIES)),
-      signatureDic(parsed(signatureRawData, ConstTag().MYNA_DRIVER_LICENSE_SIGNATURES)) {}
+      entriesDic(parsed(entriesRawData, tags().MYNA_DRIVER_LICENSE_ENTRIES)),
+      signatureDic(parsed(signatureRawData, tags().MYNA_DRIVER_LICENSE_SIGNATURES)) {}
 
 const Ber::TagDictionary* MynaDriverLicense::entries() const {
   return entriesRawData && !entriesRawData->empty() ? &entriesDic : nullptr;
@@ -40,90 +46,90 @@ const Ber::TagDictionary* MynaDriverLicense::signatures() const {
 }
 
 std::optional<std::string> MynaDriverLicense::getHistoryRecordDate() const {
-  return utf8(entries(), ConstTag().MYNA_DRIVER_LICENSE_HISTORY_RECORD_DATE);
+  return utf8(entries(), tags().MYNA_DRIVER_LICENSE_HISTORY_RECORD_DATE);
 }
 
 std::optional<std::string> MynaDriverLicense::getDriverClass() const {
-  const auto bytes = value(entries(), ConstTag().MYNA_DRIVER_LICENSE_DRIVER_CLASS);
+  const auto bytes = value(entries(), tags().MYNA_DRIVER_LICENSE_DRIVER_CLASS);
   if (!bytes || bytes->empty()) return std::nullopt;
   return Utility().dataToHexString(*bytes);
 }
 
 std::optional<std::string> MynaDriverLicense::getColorClass() const {
-  return Utility().convertMynaDriverLicenseChar(value(entries(), ConstTag().MYNA_DRIVER_LICENSE_COLOR_CLASS));
+  return Utility().convertMynaDriverLicenseChar(value(entries(), tags().MYNA_DRIVER_LICENSE_COLOR_CLASS));
 }
 
 std::optional<std::string> MynaDriverLicense::getExpireData() const {
-  return utf8(entries(), ConstTag().MYNA_DRIVER_LICENSE_EXPIRE_DATE);
+  return utf8(entries(), tags().MYNA_DRIVER_LICENSE_EXPIRE_DATE);
 }
 
 std::optional<MynaDriverLicense::TextList> MynaDriverLicense::getConditionList() const {
   if (!entries()) return std::nullopt;
-  return Utility().fetchJISStringValueByTag(entriesDic, ConstTag().MYNA_DRIVER_LICENSE_CONDITION_LIST);
+  return Utility().fetchJISStringValueByTag(entriesDic, tags().MYNA_DRIVER_LICENSE_CONDITION_LIST);
 }
 
 std::optional<MynaDriverLicense::DataList> MynaDriverLicense::getOmittedCharacterList() const {
   if (!entries()) return std::nullopt;
-  return Utility().fetchDataValueByTag(entriesDic, ConstTag().MYNA_DRIVER_LICENSE_OMITTED_CHARACHTER_LIST);
+  return Utility().fetchDataValueByTag(entriesDic, tags().MYNA_DRIVER_LICENSE_OMITTED_CHARACHTER_LIST);
 }
 
 std::optional<MynaDriverLicense::TextList> MynaDriverLicense::getRemarkList() const {
   if (!entries()) return std::nullopt;
-  return Utility().fetchJISStringValueByTag(entriesDic, ConstTag().MYNA_DRIVER_LICENSE_REMARK_LIST);
+  return Utility().fetchJISStringValueByTag(entriesDic, tags().MYNA_DRIVER_LICENSE_REMARK_LIST);
 }
 
 std::optional<MynaDriverLicense::TextList> MynaDriverLicense::getSpareList() const {
   if (!entries()) return std::nullopt;
-  return Utility().fetchJISStringValueByTag(entriesDic, ConstTag().MYNA_DRIVER_LICENSE_SPARE_LIST);
+  return Utility().fetchJISStringValueByTag(entriesDic, tags().MYNA_DRIVER_LICENSE_SPARE_LIST);
 }
 
 std::optional<std::string> MynaDriverLicense::getLicenseRecordNumber() const {
-  return utf8(entries(), ConstTag().MYNA_DRIVER_LICENSE_LICENSE_RECORD_NUMBER);
+  return utf8(entries(), tags().MYNA_DRIVER_LICENSE_LICENSE_RECORD_NUMBER);
 }
 
 std::optional<std::string> MynaDriverLicense::getHistoryRecordNumber() const {
-  return utf8(entries(), ConstTag().MYNA_DRIVER_LICENSE_HISTORY_RECORD_NUMBER);
+  return utf8(entries(), tags().MYNA_DRIVER_LICENSE_HISTORY_RECORD_NUMBER);
 }
 
 std::optional<MynaDriverLicense::TextList> MynaDriverLicense::getLicenseObtainedDateList() const {
   if (!entries()) return std::nullopt;
-  return Utility().fetchUTF8StringValueByTag(entriesDic, ConstTag().MYNA_DRIVER_LICENSE_OBTAINED_DATE_LIST);
+  return Utility().fetchUTF8StringValueByTag(entriesDic, tags().MYNA_DRIVER_LICENSE_OBTAINED_DATE_LIST);
 }
 
 std::optional<MynaDriverLicense::DataList> MynaDriverLicense::getLicenseCategoryList() const {
   if (!entries()) return std::nullopt;
-  return Utility().fetchDataValueByTag(entriesDic, ConstTag().MYNA_DRIVER_LICENSE_CATEGORY_LIST);
+  return Utility().fetchDataValueByTag(entriesDic, tags().MYNA_DRIVER_LICENSE_CATEGORY_LIST);
 }
 
 std::optional<MynaDriverLicense::DataList> MynaDriverLicense::getEntriesRFUList() const {
   if (!entries()) return std::nullopt;
-  return Utility().fetchDataValueByTag(entriesDic, ConstTag().MYNA_DRIVER_LICENSE_ENTRIES_RFU_LIST);
+  return Utility().fetchDataValueByTag(entriesDic, tags().MYNA_DRIVER_LICENSE_ENTRIES_RFU_LIST);
 }
 
 std::optional<Bytes> MynaDriverLicense::getPhoto() const {
-  return value(entries(), ConstTag().MYNA_DRIVER_LICENSE_PHOTO);
+  return value(entries(), tags().MYNA_DRIVER_LICENSE_PHOTO);
 }
 
 std::optional<Bytes> MynaDriverLicense::getSignatureBinary() const {
-  return value(signatures(), ConstTag().MYNA_DRIVER_LICENSE_SIGNATURE);
+  return value(signatures(), tags().MYNA_DRIVER_LICENSE_SIGNATURE);
 }
 
 std::optional<std::string> MynaDriverLicense::getSerial() const {
-  return utf8(signatures(), ConstTag().MYNA_DRIVER_LICENSE_SERIAL);
+  return utf8(signatures(), tags().MYNA_DRIVER_LICENSE_SERIAL);
 }
 
-std::optional<Bytes> MynaDriverLicense::getRFU() const { return value(signatures(), ConstTag().MYNA_DRIVER_LICENSE_RFU); }
+std::optional<Bytes> MynaDriverLicense::getRFU() const { return value(signatures(), tags().MYNA_DRIVER_LICENSE_RFU); }
 
 std::optional<std::string> MynaDriverLicense::getIssuer() const {
-  return utf8(signatures(), ConstTag().MYNA_DRIVER_LICENSE_ISSUER);
+  return utf8(signatures(), tags().MYNA_DRIVER_LICENSE_ISSUER);
 }
 
 std::optional<std::string> MynaDriverLicense::getSubject() const {
-  return utf8(signatures(), ConstTag().MYNA_DRIVER_LICENSE_SUBJECT);
+  return utf8(signatures(), tags().MYNA_DRIVER_LICENSE_SUBJECT);
 }
 
 std::optional<Bytes> MynaDriverLicense::getSubjectKeyIdentifier() const {
-  return value(signatures(), ConstTag().MYNA_DRIVER_LICENSE_SKI);
+  return value(signatures(), tags().MYNA_DRIVER_LICENSE_SKI);
 }
 
 std::optional<std::string> MynaDriverLicense::getRawData() const {
