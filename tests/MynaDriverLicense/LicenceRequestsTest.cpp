@@ -139,6 +139,46 @@ TEST_P(LicenceRequestTest, RefusedOtherPinStopsBeforeTheLicenceData) {
   EXPECT_FALSE(sentLicenceCommands());
 }
 
+// Status words and a lost card inside the licence step (the commands of the step before it have
+// passed): one failure, and what the first application read is dropped.
+struct LicenceFault {
+  std::size_t step;  // 1..7 within the licence step
+  std::optional<std::uint16_t> sw;  // absent: the card leaves the field
+  std::vector<std::string> events;
+  std::string text;
+};
+
+TEST_P(LicenceRequestTest, FaultsInTheLicenceStep) {
+  const std::size_t before = kind() == Licence::alone ? 0 : kind() == Licence::withCardPrint ? 16 : 7;
+  const std::string failed = "カードの読み込みに失敗しました。";
+  for (const auto& c : std::vector<LicenceFault>{
+           {1, 0x6A82, {"didGetPin()", "result(13999)"}, failed},
+           {3, 0x63CA, {"didGetPin()", "didGetFailedPin(MYNA_DL,10)", "result(13300)"}, licenceLabel() + "残り10回でロックされます。"},
+           {7, 0x9001, {"didGetPin()", "result(ok)"}, ""},  // SW1 90 passes (an empty signature file)
+           {5, {}, {"didGetPin()", "result(13999)"}, failed}}) {
+    LicenceRig r;
+    r.presentWholeCard().addFault(c.sw ? VirtualCardFault::statusWordAt(before + c.step, *c.sw)
+                                       : VirtualCardFault::removedAt(before + c.step));
+    r.request(kind());
+    EXPECT_EQ(r.log->events(), c.events);
+    EXPECT_EQ(r.results->last().message, c.text);
+    EXPECT_EQ(r.alerts->texts().back(), c.text.empty() ? "success" : "error");
+  }
+}
+
+TEST_P(LicenceRequestTest, DataToSignIsCheckedFirst) {
+  if (kind() != Licence::withSignature) GTEST_SKIP() << "no data to sign";
+  for (const auto& [data, hash, code] : std::vector<std::tuple<std::string, std::string, int>>{
+           {"", "SHA-256", 12003}, {"@@@@", "SHA-256", 12006}, {"ZGF0YQ==", "SHA-1", 12005}}) {
+    LicenceRig r;
+    r.presentWholeCard();
+    r.tbsData = data;
+    r.hashAlgorithm = hash;
+    r.request(kind());
+    EXPECT_EQ(r.log->events(), (std::vector<std::string>{"result(" + std::to_string(code) + ")", "didGetPin()"}));
+  }
+}
+
 // Failures before any session: exactly one result, then didGetPin("").
 struct BeforeSession {
   std::optional<std::string> appId;

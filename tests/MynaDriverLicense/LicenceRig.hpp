@@ -103,7 +103,8 @@ class LicenceRig : public CardSurfaceRig {
   // The PINs the facade is given; an absent one is asked for with the dialog.
   std::optional<std::string> licencePin = licence.pin;
   std::optional<std::string> otherPin;  // card-surface or signing PIN; the card's own when unset
-  std::string tbsData = "ZGF0YSB0byBzaWdu";  // "data to sign"
+  std::optional<std::string> tbsData = "ZGF0YSB0byBzaWdu";  // "data to sign"
+  std::string hashAlgorithm = "SHA-256";
 
   // The whole card with the current contents, in the field.
   VirtualCard& presentWholeCard() {
@@ -150,8 +151,8 @@ class LicenceRig : public CardSurfaceRig {
         case Licence::withSignature:
           using Sign = SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader;
           return run<Sign>(r, [&](Sign& x) {
-            appId ? x.signAndGetBasicPersonalInfoAndFetchMynaDriverLicense(tbsData, "SHA-256", appId, other, licencePin, true)
-                  : x.signAndGetBasicPersonalInfoAndFetchMynaDriverLicense(tbsData, "SHA-256", other, licencePin, true);
+            appId ? x.signAndGetBasicPersonalInfoAndFetchMynaDriverLicense(tbsData, hashAlgorithm, appId, other, licencePin, true)
+                  : x.signAndGetBasicPersonalInfoAndFetchMynaDriverLicense(tbsData, hashAlgorithm, other, licencePin, true);
           }, httpTimeout);
       }
     }
