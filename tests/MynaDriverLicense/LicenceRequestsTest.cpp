@@ -1,5 +1,6 @@
 // The three licence-data requests end to end, host -> Identify -> reader -> session -> virtual
 // Individual Number Card (-> stand-in), one table per shared behaviour, each run for the three.
+#include "CardSurface/ExpectedRequests.hpp"
 #include "MynaDriverLicense/LicenceRig.hpp"
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
@@ -176,6 +177,48 @@ TEST_P(LicenceRequestTest, DataToSignIsCheckedFirst) {
     r.hashAlgorithm = hash;
     r.request(kind());
     EXPECT_EQ(r.log->events(), (std::vector<std::string>{"result(" + std::to_string(code) + ")", "didGetPin()"}));
+  }
+}
+
+// What the first application of a combined request sends that cannot be trusted: a card-surface
+// file without an element of its signed source stops the request before the licence data (13999);
+// a name with "［" but no "］", with fewer substitute-position flags than characters, is read as a
+// name without a previous name.
+TEST_P(LicenceRequestTest, FirstApplicationDataThatCannotBeTrusted) {
+  if (kind() == Licence::alone) GTEST_SKIP() << "one application";
+  if (kind() == Licence::withCardPrint) {
+    for (const auto& [file, tag] : std::vector<std::pair<int, int>>{{2, 0xDF25}, {2, 0xDF27}, {1, 0xDF23}}) {
+      LicenceRig r;
+      auto& target = file == 2 ? r.files.csEf0002 : r.files.supEf0002;
+      target = expected::withoutElement(target, tag);
+      r.presentWholeCard();
+      r.request(kind());
+      EXPECT_EQ(r.log->events(), (std::vector<std::string>{"didGetPin()", "result(13999)"}));
+      EXPECT_FALSE(sentLicenceCommands());
+    }
+  }
+  LicenceRig r;
+  if (kind() == Licence::withCardPrint) {
+    r.holder.name = "山田［太郎";
+    r.files = CardSurfaceFiles::build(r.holder, CardSurfaceKeys::shared());
+  } else {
+    VirtualJpkiContents::Options options;
+    options.holder.name = "山田［太郎";
+    options.holder.nameSubChar = "0";
+    r.jpki = VirtualJpkiContents::make(jpkiKeys(), options);
+  }
+  r.presentWholeCard();
+  r.request(kind());
+  const auto o = r.results->last();
+  ASSERT_EQ(o.code, 0) << o.message;
+  if (kind() == Licence::withCardPrint) {
+    ASSERT_TRUE(o.cardPrintInfo);
+    EXPECT_FALSE(o.cardPrintInfo->isIncludePreviousName() || o.cardPrintInfo->getPreviousName());
+    EXPECT_EQ(o.cardPrintInfo->getCommonName(), std::optional<std::string>("山田［太郎"));
+  } else {
+    ASSERT_TRUE(o.basicPersonalInfo);
+    EXPECT_FALSE(o.basicPersonalInfo->isIncludePreviousName() || o.basicPersonalInfo->getPreviousName());
+    EXPECT_EQ(o.basicPersonalInfo->getCommonName(), std::optional<std::string>("山田［太郎"));
   }
 }
 

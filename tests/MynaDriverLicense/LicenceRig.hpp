@@ -98,6 +98,7 @@ class LicenceResults : public MynaDriverLicenseReaderDelegate,
 class LicenceRig : public CardSurfaceRig {
  public:
   MynaDriverLicenseApplication::Contents licence = MynaDriverLicenseApplication::make();
+  std::optional<VirtualJpkiContents> jpki;  // the shared contents when unset
   std::shared_ptr<LicenceResults> results = std::make_shared<LicenceResults>(log);
   std::shared_ptr<Identify> identify;
   // The PINs the facade is given; an absent one is asked for with the dialog.
@@ -109,7 +110,7 @@ class LicenceRig : public CardSurfaceRig {
   // The whole card with the current contents, in the field.
   VirtualCard& presentWholeCard() {
     VirtualCard& c = presentCard();
-    JpkiApplication::install(c, jpkiContents());
+    JpkiApplication::install(c, jpki ? *jpki : jpkiContents());
     MynaDriverLicenseApplication::install(c, licence);
     return c;
   }
