@@ -42,6 +42,11 @@ std::vector<CardPrintInfoAndMynaDriverLicenseReader::Step> CardPrintInfoAndMynaD
 bool CardPrintInfoAndMynaDriverLicenseReader::requestCardPrintInfo(const std::string& reqType) {
   const Utility utility;
   const Const c;
+  // A card without one of the two signatures cannot be verified: 18001 before any traffic.
+  if (!cardPrintInfoSignature || !supportSignature) {
+    deliverFailure(Error::failVerifySignature());
+    return false;
+  }
   const VerificationSide surface{cardPrintInfoVerifySrc, false, cardPrintInfoSignature,
                                  utility.createJsonVerifyingParams(*certCardPrintInfo, std::nullopt)};
   const VerificationSide text{supportVerifySrc, true, supportSignature,
