@@ -126,13 +126,14 @@ enum class Kind { licence, cardPrint, sign };
 // The whole virtual Individual Number Card: card surface, input support, JPKI and licence data.
 std::shared_ptr<VirtualCard> wholeCard() {
   auto card = CardSurfaceApplications::makeCard();
-  JpkiApplication::install(*card, VirtualJpkiContents::make(VirtualJpkiContents::Keys::generate()));
+  static const VirtualJpkiContents::Keys keys = VirtualJpkiContents::Keys::generate();
+  JpkiApplication::install(*card, VirtualJpkiContents::make(keys));
   MynaDriverLicenseApplication::install(*card, MynaDriverLicenseApplication::make());
   return card;
 }
 
 DemoOutcome run(DemoContext& context, Kind kind) {
-  if (context.usesVirtualCards()) context.presentCard(wholeCard());
+  context.presentCard(wholeCard);
   const auto& appId = context.appId();
   if (appId && !context.ensureVerificationEndpoint()) return DemoOutcome::failure(16999, ConstResult().text(16999));
   auto identify = context.identify();

@@ -55,7 +55,7 @@ class CardPrintInfoAndMynaDriverLicenseReader : public CardSurfaceReaderFrame<Ca
   std::vector<Step> chain() override;
   void finish() override;
   void deliverFailure(const CardPrintInfoAndMynaDriverLicenseError& error) override;
-  void otherTagConnected() override { refuseOtherTag(); }
+  bool tagRefused(const std::optional<NFCError>& error) override { return refuseTag(error); }
 
  private:
   MynaDriverLicenseStep licence_;

@@ -9,6 +9,7 @@
 #include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
 #include "MyNumber/MyNumberInfoReader.hpp"
 #include "MynaDriverLicense/MynaDriverLicenseReader.hpp"
+#include "ResidenceCard/ResidenceCardInfoReader.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
 #include "PromptedPii/PromptedPiiReader.hpp"
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
@@ -361,6 +362,26 @@ void Identify::signAndGetBasicPersonalInfoAndGetMynaDriverLicense(
             tbsData, hashAlgorithm.value_or(Const().SHA256), appId, pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN),
             pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN), includeBasicPersonalInfo);
       });
+}
+
+// -- getResidenceCard: ResidenceCardInfoReader
+
+void Identify::getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate,
+                                const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<ResidenceCardInfoReader>(delegate, &ResidenceCardInfoReaderDelegate::didGetResidenceCard, pinTexts,
+                                      nfcTexts, [](ResidenceCardInfoReader& reader, const RequestPins& pins) {
+                                        reader.fetchResidenceCard(pins.pin(SetPinKey::RESIDENCECARD_PIN));
+                                      });
+}
+
+void Identify::getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate,
+                                std::optional<std::string> appId, const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<ResidenceCardInfoReader>(delegate, &ResidenceCardInfoReaderDelegate::didGetResidenceCard, pinTexts,
+                                      nfcTexts, [&appId](ResidenceCardInfoReader& reader, const RequestPins& pins) {
+                                        reader.fetchResidenceCard(pins.pin(SetPinKey::RESIDENCECARD_PIN), appId);
+                                      });
 }
 
 }  // namespace ekyc

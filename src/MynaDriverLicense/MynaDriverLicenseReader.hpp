@@ -32,7 +32,7 @@ class MynaDriverLicenseReader : public CardSurfaceReaderFrame<MynaDriverLicenseE
   std::vector<Step> chain() override;
   void finish() override;
   void deliverFailure(const MynaDriverLicenseError& error) override;
-  void otherTagConnected() override { refuseOtherTag(); }
+  bool tagRefused(const std::optional<NFCError>& error) override { return refuseTag(error); }
 
  private:
   MynaDriverLicenseStep licence_;

@@ -59,7 +59,7 @@ class SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader
   std::vector<Step> chain() override;
   void deliverFailure(const Error& error) override;
   void deliverSuccess() override {}
-  void otherTagConnected() override { refuseOtherTag(); }
+  bool tagRefused(const std::optional<NFCError>& error) override { return refuseTag(error); }
 
  private:
   // The signing chain with its checks labelled, then the licence step.

@@ -63,6 +63,7 @@ inline std::string keyName(SetPinKey key) {
     case SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN: return "PROMPTED_PII";
     case SetPinKey::MYNUMBERCARD_SIGNER_PIN: return "SIGNER";
     case SetPinKey::MYNA_DRIVERLICENSE_PIN: return "MYNA_DL";
+    case SetPinKey::RESIDENCECARD_PIN: return "RESIDENCECARD";
     default: return "OTHER";
   }
 }

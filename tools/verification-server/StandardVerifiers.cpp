@@ -6,6 +6,7 @@
 #include "verification-server/CardSurfaceVerifier.hpp"
 #include "verification-server/MynaDriverLicenseVerifier.hpp"
 #include "verification-server/SkiKeyRegistry.hpp"
+#include "verification-server/ResidenceCardVerifier.hpp"
 #include "verification-server/VerificationServer.hpp"
 
 namespace ekyc {
@@ -25,6 +26,7 @@ void StandardVerifiers::install(VerificationServer& server) {
   // Request types register here as their readers arrive.
   CardSurfaceVerifier().install(server);
   MynaDriverLicenseVerifier(skiKeys()).install(server);
+  ResidenceCardVerifier().install(server);
 }
 
 }  // namespace ekyc
