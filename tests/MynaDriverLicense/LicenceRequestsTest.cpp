@@ -279,11 +279,12 @@ TEST_P(LicenceRequestTest, SessionEndsAndTagsThatCannotBeRead) {
 
   LicenceRig connect;
   connect.presentWholeCard();
-  connect.cardReader->setConnectFailure(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost));
+  connect.cardReader->setConnectFailure(
+      NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost, "Tag connection lost"));
   connect.request(kind());
-  EXPECT_EQ(connect.log->count("result("), 1u);
-  EXPECT_EQ(connect.log->count("didGetPin("), 1u);
-  EXPECT_EQ(connect.results->last().code, 13999);
+  EXPECT_EQ(connect.log->events(), (std::vector<std::string>{"result(13999)", "didGetPin()"}));
+  EXPECT_EQ(connect.results->last().message, "カードの読み込みに失敗しました。Tag connection lost");
+  EXPECT_EQ(connect.alerts->texts().back(), "error");
 }
 
 // What the verification of the licence data meets.

@@ -10,6 +10,7 @@
 #include "Platform/VirtualCard/JpkiApplication.hpp"
 #include "Platform/VirtualCard/MynaDriverLicenseApplication.hpp"
 #include "SignatureDataAndBasicPersonalInfoAndMynaDriverLicense/SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader.hpp"
+#include "verification-server/SkiKeyRegistry.hpp"
 #include "verification-server/StandardVerifiers.hpp"
 
 namespace ekyc::test {
@@ -118,6 +119,8 @@ class LicenceRig : public CardSurfaceRig {
     server = std::make_unique<VerificationServer>();
     EXPECT_TRUE(server->start());
     StandardVerifiers::install(*server);
+    const auto& issuer = MynaDriverLicenseApplication::issuer();
+    EXPECT_TRUE(StandardVerifiers::skiKeys()->add(issuer.ski, issuer.subjectPublicKeyInfo));
     platform.verificationUrl = server->url();
     platform.trustedCaFile = server->caFilePath();
     return *server;

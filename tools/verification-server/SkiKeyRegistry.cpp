@@ -9,6 +9,13 @@ void SkiKeyRegistry::add(const Bytes& ski, RsaPublicKey key) {
   keys_.insert_or_assign(ski, std::move(key));
 }
 
+bool SkiKeyRegistry::add(const Bytes& ski, const Bytes& subjectPublicKeyInfo) {
+  auto key = RsaPublicKey::fromSubjectPublicKeyInfo(subjectPublicKeyInfo);
+  if (!key) return false;
+  add(ski, std::move(*key));
+  return true;
+}
+
 std::optional<RsaPublicKey> SkiKeyRegistry::find(const Bytes& ski) const {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto found = keys_.find(ski);

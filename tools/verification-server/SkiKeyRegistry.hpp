@@ -18,6 +18,8 @@ class SkiKeyRegistry {
  public:
   // Registers `key` under `ski`, replacing an earlier key of that identifier.
   void add(const Bytes& ski, RsaPublicKey key);
+  // The same with the key as a DER SubjectPublicKeyInfo; false when it is not an RSA key.
+  bool add(const Bytes& ski, const Bytes& subjectPublicKeyInfo);
   std::optional<RsaPublicKey> find(const Bytes& ski) const;
 
   // The SKI that the base64 verifying parameters name: a JSON object with the single text member

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "Platform/VirtualCard/MynaDriverLicenseApplication.hpp"
 #include "verification-server/CardSurfaceVerifier.hpp"
 #include "verification-server/MynaDriverLicenseVerifier.hpp"
 #include "verification-server/SkiKeyRegistry.hpp"
@@ -12,13 +11,8 @@
 namespace ekyc {
 
 std::shared_ptr<SkiKeyRegistry> StandardVerifiers::skiKeys() {
-  // The issuer keys of the virtual cards, known by their SKI.
-  static const std::shared_ptr<SkiKeyRegistry> registry = [] {
-    auto keys = std::make_shared<SkiKeyRegistry>();
-    const auto& licence = MynaDriverLicenseApplication::issuer();
-    if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(licence.subjectPublicKeyInfo)) keys->add(licence.ski, *key);
-    return keys;
-  }();
+  // Empty at first: whoever makes the cards (tests, the example host) registers their issuers.
+  static const std::shared_ptr<SkiKeyRegistry> registry = std::make_shared<SkiKeyRegistry>();
   return registry;
 }
 

@@ -11,8 +11,9 @@ class VerificationServer;
 class StandardVerifiers {
  public:
   static void install(VerificationServer& server);
-  // The keys known by subject key identifier (the virtual cards' issuers), shared by the verifiers
-  // of every request type that names its signer by SKI; a test may add keys.
+  // The keys known by subject key identifier, shared by the verifiers of every request type that
+  // names its signer by SKI (one registry per process). The stand-in itself knows no card issuer:
+  // whoever makes the cards (the tests, the example host) registers their issuers' keys here.
   static std::shared_ptr<SkiKeyRegistry> skiKeys();
 };
 
