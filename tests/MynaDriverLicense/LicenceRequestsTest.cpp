@@ -126,8 +126,10 @@ TEST_P(LicenceRequestTest, RefusedAndLockedLicencePin) {
   }
 }
 
-TEST_P(LicenceRequestTest, RefusedOtherPinStopsBeforeTheLicenceData) {
-  if (kind() == Licence::alone) GTEST_SKIP() << "one PIN only";
+// The requests that read another application first.
+class CombinedLicenceRequestTest : public LicenceRequestTest {};
+
+TEST_P(CombinedLicenceRequestTest, RefusedOtherPinStopsBeforeTheLicenceData) {
   rig.otherPin = kind() == Licence::withSignature ? "WRONG1" : "00000000000000";
   rig.presentWholeCard();
   rig.request(kind());
@@ -167,15 +169,14 @@ TEST_P(LicenceRequestTest, FaultsInTheLicenceStep) {
   }
 }
 
-TEST_P(LicenceRequestTest, DataToSignIsCheckedFirst) {
-  if (kind() != Licence::withSignature) GTEST_SKIP() << "no data to sign";
+TEST(LicenceSigningRequestTest, DataToSignIsCheckedFirst) {
   for (const auto& [data, hash, code] : std::vector<std::tuple<std::string, std::string, int>>{
            {"", "SHA-256", 12003}, {"@@@@", "SHA-256", 12006}, {"ZGF0YQ==", "SHA-1", 12005}}) {
     LicenceRig r;
     r.presentWholeCard();
     r.tbsData = data;
     r.hashAlgorithm = hash;
-    r.request(kind());
+    r.request(Licence::withSignature);
     EXPECT_EQ(r.log->events(), (std::vector<std::string>{"result(" + std::to_string(code) + ")", "didGetPin()"}));
   }
 }
@@ -184,8 +185,7 @@ TEST_P(LicenceRequestTest, DataToSignIsCheckedFirst) {
 // file without an element of its signed source stops the request before the licence data (13999);
 // a name with "［" but no "］", with fewer substitute-position flags than characters, is read as a
 // name without a previous name.
-TEST_P(LicenceRequestTest, FirstApplicationDataThatCannotBeTrusted) {
-  if (kind() == Licence::alone) GTEST_SKIP() << "one application";
+TEST_P(CombinedLicenceRequestTest, FirstApplicationDataThatCannotBeTrusted) {
   if (kind() == Licence::withCardPrint) {
     for (const auto& [file, tag] : std::vector<std::pair<int, int>>{{2, 0xDF25}, {2, 0xDF27}, {1, 0xDF23}}) {
       LicenceRig r;
@@ -341,6 +341,8 @@ TEST_P(LicenceRequestTest, VerificationOutcomes) {
 
 INSTANTIATE_TEST_SUITE_P(Requests, LicenceRequestTest,
                          ::testing::Values(Licence::alone, Licence::withCardPrint, Licence::withSignature), licenceName);
+INSTANTIATE_TEST_SUITE_P(Requests, CombinedLicenceRequestTest,
+                         ::testing::Values(Licence::withCardPrint, Licence::withSignature), licenceName);
 
 }  // namespace
 }  // namespace ekyc::test
