@@ -22,10 +22,6 @@
 #include "Platform/VirtualCard/MynaDriverLicenseApplication.hpp"
 #include "SignatureDataAndBasicPersonalInfoAndMynaDriverLicense/SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader.hpp"
 #include "Utility/ConstResult.hpp"
-#if EKYC_HAVE_VERIFICATION_SERVER
-#include "verification-server/SkiKeyRegistry.hpp"
-#include "verification-server/StandardVerifiers.hpp"
-#endif
 
 namespace ekyc::demo {
 
@@ -140,11 +136,6 @@ DemoOutcome run(DemoContext& context, Kind kind) {
   context.presentCard(wholeCard);
   const auto& appId = context.appId();
   if (appId && !context.ensureVerificationEndpoint()) return DemoOutcome::failure(16999, ConstResult().text(16999));
-#if EKYC_HAVE_VERIFICATION_SERVER
-  // The local stand-in knows the virtual card's licence issuer by its key identifier.
-  const auto& issuer = MynaDriverLicenseApplication::issuer();
-  StandardVerifiers::skiKeys()->add(issuer.ski, issuer.subjectPublicKeyInfo);
-#endif
   auto identify = context.identify();
   auto outcome = std::make_shared<Outcome>();
   const auto pinTexts = context.pinTexts();

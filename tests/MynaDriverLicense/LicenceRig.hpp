@@ -118,9 +118,12 @@ class LicenceRig : public CardSurfaceRig {
   VerificationServer& startStandIn() {
     server = std::make_unique<VerificationServer>();
     EXPECT_TRUE(server->start());
-    StandardVerifiers::install(*server);
-    const auto& issuer = MynaDriverLicenseApplication::issuer();
-    EXPECT_TRUE(StandardVerifiers::skiKeys()->add(issuer.ski, issuer.subjectPublicKeyInfo));
+    // The stand-in trusts the virtual licence issuer, under the SKI it computes itself.
+    auto issuers = std::make_shared<SkiKeyRegistry>();
+    auto key = RsaPublicKey::fromSubjectPublicKeyInfo(MynaDriverLicenseApplication::issuer().subjectPublicKeyInfo);
+    EXPECT_TRUE(key);
+    if (key) issuers->add(std::move(*key));
+    StandardVerifiers::install(*server, issuers);
     platform.verificationUrl = server->url();
     platform.trustedCaFile = server->caFilePath();
     return *server;

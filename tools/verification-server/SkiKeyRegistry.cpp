@@ -1,5 +1,9 @@
 #include "verification-server/SkiKeyRegistry.hpp"
 
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+
+#include "Platform/Digest.hpp"
 #include "verification-server/VerifierKit.hpp"
 
 namespace ekyc {
@@ -9,11 +13,43 @@ void SkiKeyRegistry::add(const Bytes& ski, RsaPublicKey key) {
   keys_.insert_or_assign(ski, std::move(key));
 }
 
-bool SkiKeyRegistry::add(const Bytes& ski, const Bytes& subjectPublicKeyInfo) {
-  auto key = RsaPublicKey::fromSubjectPublicKeyInfo(subjectPublicKeyInfo);
-  if (!key) return false;
-  add(ski, std::move(*key));
-  return true;
+void SkiKeyRegistry::add(RsaPublicKey key) {
+  const Bytes ski = skiOf(key);
+  add(ski, std::move(key));
+}
+
+Bytes SkiKeyRegistry::skiOf(const RsaPublicKey& key) {
+  unsigned char* der = nullptr;
+  const int length = key.get() ? i2d_PublicKey(key.get(), &der) : 0;
+  if (length <= 0) return {};
+  const Bytes rsaPublicKey(der, der + length);
+  OPENSSL_free(der);
+  return Digest::sha1(rsaPublicKey);
+}
+
+bool SkiKeyRegistry::addPemFile(const std::string& path) {
+  std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_file(path.c_str(), "r"), BIO_free);
+  if (!bio) return false;
+  bool added = false;
+  // Each PEM block in turn: a public key, else a certificate.
+  while (true) {
+    char* name = nullptr;
+    char* header = nullptr;
+    unsigned char* data = nullptr;
+    long length = 0;
+    if (PEM_read_bio(bio.get(), &name, &header, &data, &length) != 1) break;
+    const Bytes der(data, data + length);
+    const std::string kind = name;
+    OPENSSL_free(name);
+    OPENSSL_free(header);
+    OPENSSL_free(data);
+    auto key = kind == "CERTIFICATE" ? RsaPublicKey::fromCertificate(der) : RsaPublicKey::fromSubjectPublicKeyInfo(der);
+    if (key) {
+      add(std::move(*key));
+      added = true;
+    }
+  }
+  return added;
 }
 
 std::optional<RsaPublicKey> SkiKeyRegistry::find(const Bytes& ski) const {
@@ -23,28 +59,17 @@ std::optional<RsaPublicKey> SkiKeyRegistry::find(const Bytes& ski) const {
   return found->second;
 }
 
-std::optional<Bytes> SkiKeyRegistry::skiOf(const std::string& verifyingParams) {
-  const auto object = VerifierKit::decodeBase64JsonObject(verifyingParams);
+std::size_t SkiKeyRegistry::size() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return keys_.size();
+}
+
+std::optional<Bytes> SkiKeyRegistry::skiOfVerifyingParams(const std::string& verifyingParamsBase64) {
+  const auto object = VerifierKit::decodeBase64JsonObject(verifyingParamsBase64);
   if (!object || object->size() != 1) return std::nullopt;
   const auto ski = object->find("ski");
   if (ski == object->end() || !ski->is_string()) return std::nullopt;
   return VerifierKit::base64Decode(ski->get<std::string>());
-}
-
-VerificationVerdict SkiKeyRegistry::verifyDigest(const std::string& expectedHash, const std::string& signature,
-                                                 const std::string& verifyingParams) const {
-  const auto digest = VerifierKit::base64Decode(expectedHash);
-  if (!digest || digest->size() != 32) return VerificationVerdict::failed("E001", "expectedHash is not a SHA-256 digest");
-  const auto signatureBytes = VerifierKit::base64Decode(signature);
-  if (!signatureBytes || signatureBytes->empty()) return VerificationVerdict::failed("E002", "signature is not base64");
-  const auto ski = skiOf(verifyingParams);
-  if (!ski || ski->empty()) return VerificationVerdict::failed("E003", "verifyingParams carry no ski");
-  const auto key = find(*ski);
-  if (!key) return VerificationVerdict::failed("E004", "no key is known by this ski");
-  if (!key->verifyDigest("SHA256", *digest, *signatureBytes)) {
-    return VerificationVerdict::failed("E005", "the signature does not verify");
-  }
-  return VerificationVerdict::passed(VerifierKit::hex(*ski));
 }
 
 }  // namespace ekyc

@@ -1,37 +1,40 @@
 #pragma once
-// The stand-in's public keys known by subject key identifier, for the request types whose verifying
-// parameters name the signer only by its SKI ({"ski":"<base64>"}): the licence data on the
-// Individual Number Card ("43") and any other card data signed the same way. Safe to use from any
-// thread.
+// The stand-in's registry of verifying keys named by their subject key identifier (SKI), for the
+// request types whose verifying parameters carry {"ski": ...} instead of a key: the IC driving
+// licence ("driverlicense", "11") and the licence data on the Individual Number Card. A verifier
+// holds the registry by shared pointer; keys may be added while the server runs.
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
 #include "Extension/Bytes.hpp"
 #include "verification-server/RsaPublicKey.hpp"
-#include "verification-server/VerificationVerdict.hpp"
 
 namespace ekyc {
 
 class SkiKeyRegistry {
  public:
-  // Registers `key` under `ski`, replacing an earlier key of that identifier.
+  // Registers `key` under `ski`, replacing an earlier one.
   void add(const Bytes& ski, RsaPublicKey key);
-  // The same with the key as a DER SubjectPublicKeyInfo; false when it is not an RSA key.
-  bool add(const Bytes& ski, const Bytes& subjectPublicKeyInfo);
+  // Registers `key` under its own SKI (skiOf).
+  void add(RsaPublicKey key);
+  // Reads a PEM file of public keys or certificates and registers each key under its SKI; false
+  // when the file cannot be read or holds no RSA key.
+  bool addPemFile(const std::string& path);
+
+  // The key identifier of RFC 5280 (method 1): SHA-1 of the DER RSAPublicKey, the value of the
+  // subjectPublicKey BIT STRING.
+  static Bytes skiOf(const RsaPublicKey& key);
+  // The key registered under `ski`; absent when there is none.
   std::optional<RsaPublicKey> find(const Bytes& ski) const;
+  std::size_t size() const;
 
-  // The SKI that the base64 verifying parameters name: a JSON object with the single text member
-  // "ski" holding standard base64 (a "\/" in the text is a "/"). Absent otherwise.
-  static std::optional<Bytes> skiOf(const std::string& verifyingParams);
-
-  // The verdict on a request whose expected hash is the base64 of a SHA-256 digest, whose signature
-  // is an RSASSA-PKCS1-v1_5 signature (SHA-256) over that digest by the key the verifying
-  // parameters name by SKI: valid only when every member decodes, the key is known and the
-  // signature verifies.
-  VerificationVerdict verifyDigest(const std::string& expectedHash, const std::string& signature,
-                                   const std::string& verifyingParams) const;
+  // The SKI of verifying parameters written as {"ski":"<base64>"} (a "/" may come as "\/"), sent
+  // base64-encoded as the request's "verifyingParams": absent unless the object has exactly that
+  // one text member holding strict base64.
+  static std::optional<Bytes> skiOfVerifyingParams(const std::string& verifyingParamsBase64);
 
  private:
   mutable std::mutex mutex_;

@@ -1,7 +1,5 @@
 #include "verification-server/StandardVerifiers.hpp"
 
-#include <memory>
-
 #include "verification-server/CardSurfaceVerifier.hpp"
 #include "verification-server/MynaDriverLicenseVerifier.hpp"
 #include "verification-server/SkiKeyRegistry.hpp"
@@ -10,17 +8,15 @@
 
 namespace ekyc {
 
-std::shared_ptr<SkiKeyRegistry> StandardVerifiers::skiKeys() {
-  // Empty at first: whoever makes the cards (tests, the example host) registers their issuers.
-  static const std::shared_ptr<SkiKeyRegistry> registry = std::make_shared<SkiKeyRegistry>();
-  return registry;
+void StandardVerifiers::install(VerificationServer& server) {
+  install(server, std::make_shared<SkiKeyRegistry>());
 }
 
-void StandardVerifiers::install(VerificationServer& server) {
+void StandardVerifiers::install(VerificationServer& server, std::shared_ptr<SkiKeyRegistry> skiRegistry) {
   // Request types register here as their readers arrive.
   CardSurfaceVerifier().install(server);
-  MynaDriverLicenseVerifier(skiKeys()).install(server);
   ResidenceCardVerifier().install(server);
+  MynaDriverLicenseVerifier(std::move(skiRegistry)).install(server);
 }
 
 }  // namespace ekyc

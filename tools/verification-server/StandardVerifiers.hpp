@@ -5,16 +5,16 @@
 
 namespace ekyc {
 
-class SkiKeyRegistry;
 class VerificationServer;
+class SkiKeyRegistry;
 
 class StandardVerifiers {
  public:
+  // The SKI-named requests (the driving licence) find their keys in `skiRegistry` (none without
+  // one): whoever starts the stand-in registers the issuers it trusts (the virtual cards' issuer
+  // for the demo and the tests, keys from PEM files for the program).
   static void install(VerificationServer& server);
-  // The keys known by subject key identifier, shared by the verifiers of every request type that
-  // names its signer by SKI (one registry per process). The stand-in itself knows no card issuer:
-  // whoever makes the cards (the tests, the example host) registers their issuers' keys here.
-  static std::shared_ptr<SkiKeyRegistry> skiKeys();
+  static void install(VerificationServer& server, std::shared_ptr<SkiKeyRegistry> skiRegistry);
 };
 
 }  // namespace ekyc
