@@ -3,6 +3,7 @@
 #include "PKI/DigestInfo.hpp"
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
 #include "Utility/Const.hpp"
+#include "Utility/ConstResult.hpp"
 
 namespace ekyc {
 
@@ -85,10 +86,18 @@ std::optional<Error> Reader::keepCertificate(const Bytes& data) {
   using Generator = SignatureDataAndBasicPersonalInfoGenerator;
   auto info = Generator::readBasicPersonalInfo(data);
   if (!info) {
+    const auto mask = info.error().intErrFlag;
+    if (info.error().errorCode != Error::failReadBasicPersonalInfo().errorCode || !mask) return Error::unknown();
+    // The labels of the missing items in table order, "、" only between two of them.
+    const ConstResult texts;
     ErrorDetail detail;
-    detail.text = info.error().localizedDescription;
-    detail.intErrFlag = info.error().intErrFlag;
-    return Error::fromCode(info.error().errorCode, detail).value_or(Error::unknown());
+    detail.intErrFlag = mask;
+    for (const int bit : {1, 2, 4, 8, 16, 32}) {
+      if ((*mask & bit) == 0) continue;
+      if (!detail.suffix.empty()) detail.suffix += "、";
+      detail.suffix += texts.constResult.at(17000 + bit);
+    }
+    return Error::failReadBasicPersonalInfo(detail);
   }
   certificateBinary_ = certificateElement(data);
   tbsDataBinary = Generator::dataToSign(tbsDataBinary, hashAlgorithm, includeBasicPersonalInfo, *info);

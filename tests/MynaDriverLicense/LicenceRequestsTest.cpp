@@ -169,7 +169,7 @@ TEST_P(LicenceRequestTest, FaultsInTheLicenceStep) {
   }
 }
 
-TEST(LicenceSigningRequestTest, DataToSignIsCheckedFirst) {
+TEST(LicenceSigningRequestTest, DataToSignAndCertificateItemsAreCheckedFirst) {
   for (const auto& [data, hash, code] : std::vector<std::tuple<std::string, std::string, int>>{
            {"", "SHA-256", 12003}, {"@@@@", "SHA-256", 12006}, {"ZGF0YQ==", "SHA-1", 12005}}) {
     LicenceRig r;
@@ -178,6 +178,20 @@ TEST(LicenceSigningRequestTest, DataToSignIsCheckedFirst) {
     r.hashAlgorithm = hash;
     r.request(Licence::withSignature);
     EXPECT_EQ(r.log->events(), (std::vector<std::string>{"result(" + std::to_string(code) + ")", "didGetPin()"}));
+  }  // A signing certificate without some items: 17000 with their mask and labels ("、" only between
+  // two), no signature and no licence command.
+  for (const auto& [gender, address, text] : std::vector<std::tuple<bool, bool, std::string>>{
+           {false, true, "性別"}, {false, false, "性別、住所"}}) {
+    LicenceRig r;
+    VirtualJpkiContents::Options options;
+    if (!gender) options.holder.gender.reset();
+    if (!address) options.holder.address.reset();
+    r.jpki = VirtualJpkiContents::make(jpkiKeys(), options);
+    r.presentWholeCard();
+    r.request(Licence::withSignature);
+    EXPECT_EQ(r.log->events(), (std::vector<std::string>{"didGetPin()", "result(17000)"}));
+    EXPECT_EQ(r.results->last().message, "基本4情報の取得に失敗しました。 : " + text);
+    EXPECT_EQ(r.commands().size(), 5u);
   }
 }
 
