@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "../DemoContext.hpp"
+#include "../DemoRecords.hpp"
 #include "../DemoRequest.hpp"
 #include "Auth/AuthSignatureDataGenerator.hpp"
 #include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
@@ -61,16 +62,6 @@ const std::string CHALLENGE = Base64::encode(toBytes("ekyc-demo: log-in challeng
 
 void presentJpkiCard(DemoContext& context) {
   context.presentCard(JpkiApplication::makeCard(VirtualJpkiContents::make(VirtualJpkiContents::Keys::generate())));
-}
-
-std::string b64(const std::optional<Bytes>& bytes) { return bytes ? Base64::encode(*bytes) : ""; }
-
-nlohmann::json signatureJson(const SignatureData& data) {
-  return {{"signature", b64(data.signature())},
-          {"signingCert", b64(data.signingCert())},
-          {"tbsData", b64(data.tbsData())},
-          {"hashAlgOid", data.hashAlgOid().value_or("")},
-          {"expectedHash", data.getExpectedHash().value_or("")}};
 }
 
 template <class Record, class Error, class ToJson>
