@@ -27,6 +27,7 @@
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
 #include "Utility/Const.hpp"
 #include "Utility/ConstApduCmd.hpp"
+#include "Utility/ConstResult.hpp"
 
 namespace ekyc {
 
@@ -183,8 +184,15 @@ class SignAndReadFrame : public CardSurfaceReaderFrame<E> {
     if (!info) {
       const auto& error = info.error();
       if (!error.intErrFlag) return E::cardConnectionFailed();
+      // The labels of the missing items with "、" only between two of them (the plain signing
+      // request puts one before every label but the name's).
+      const ConstResult texts;
       ErrorDetail detail;
-      detail.text = error.localizedDescription;
+      for (int bit = 1; bit <= 32; bit <<= 1) {
+        if (!(*error.intErrFlag & bit)) continue;
+        if (!detail.suffix.empty()) detail.suffix += "、";
+        detail.suffix += texts.constResult.at(17000 + bit);
+      }
       detail.intErrFlag = error.intErrFlag;
       if (auto missing = E::fromCode(error.errorCode, detail)) return missing;
       return E::cardConnectionFailed();

@@ -65,6 +65,8 @@ TEST(IdentifySignAndReadTest, SixFormsKeepNoPinAndReportRefusedOnes) {
     }
   }
   EXPECT_EQ(rig.server->receivedRequestTypes(), (std::vector<std::string>{"23", "23", "32"}));
+  // Both individual-number readers send the same request for the same card.
+  EXPECT_EQ(rig.server->receivedRequests().at(0).body, rig.server->receivedRequests().at(1).body);
   // A signing PIN the card refuses: its slot and the tries left reach the facade.
   const auto refused = request(rig, *identify, SignAndRead::myNumber, std::nullopt, "WRONG1");
   EXPECT_EQ(refused.code, 13300);

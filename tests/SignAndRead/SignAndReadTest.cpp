@@ -91,20 +91,23 @@ TEST_P(SignAndReadTest, SignsAndReadsWithAndWithoutVerification) {
 TEST_P(SignAndReadTest, RefusedPinAtEachPinFileReportsItsSlotLabelAndCount) {
   const K k = GetParam();
   struct Row {
-    std::size_t verifyCommand;
-    std::string key, label;
+    std::size_t command;
+    std::uint16_t sw;
+    std::string key, label;  // no key: not a PIN status, no report and no label
   };
-  std::vector<Row> rows{{3, "SIGNER", signLabel(k)}, {10, secondKey(k), secondLabel(k)}};
-  if (k != K::basicPromptedPii) rows.push_back({17, "MYNUMBER", "個人番号情報"});
+  std::vector<Row> rows{{3, 0x63C2, "SIGNER", signLabel(k)}, {10, 0x63C2, secondKey(k), secondLabel(k)},
+                        {8, 0x6A82, "", ""}};
+  if (k != K::basicPromptedPii) rows.push_back({17, 0x63C2, "MYNUMBER", "個人番号情報"});
   for (const auto& row : rows) {
     SignAndReadRig rig;
-    rig.presentFullCard().addFault(VirtualCardFault::statusWordAt(row.verifyCommand, 0x63C2));
+    rig.presentFullCard().addFault(VirtualCardFault::statusWordAt(row.command, row.sw));
     const auto out = rig.run(k);
-    EXPECT_EQ(rig.log->events(),
-              (std::vector<std::string>{"didGetPin()", "didGetFailedPin(" + row.key + ",2)", "result(13300)"}));
-    EXPECT_EQ(out.message, row.label + " 残り2回でロックされます。");
-    EXPECT_EQ(out.retryCount, 2);
-    EXPECT_EQ(rig.commands().size(), row.verifyCommand);
+    std::vector<std::string> events{"didGetPin()", "result(13999)"};
+    if (!row.key.empty()) events = {"didGetPin()", "didGetFailedPin(" + row.key + ",2)", "result(13300)"};
+    EXPECT_EQ(rig.log->events(), events);
+    EXPECT_EQ(out.message, row.key.empty() ? "カードの読み込みに失敗しました。" : row.label + " 残り2回でロックされます。");
+    EXPECT_EQ(out.retryCount, row.key.empty() ? std::nullopt : std::optional<std::int64_t>(2));
+    EXPECT_EQ(rig.commands().size(), row.command);
     EXPECT_EQ(rig.alerts->texts().back(), "error");
   }
 }
@@ -144,6 +147,7 @@ TEST_P(SignAndReadTest, EntryChecksInTheirOrder) {
       {[](auto& q) { q.signPin = "abc12"; q.tbs = ""; }, 12007, signLabel(k), "SIGNER"},  // data not examined
       {[](auto& q) { q.signPin = "abc-123"; }, 12008, signLabel(k), "SIGNER"},
       {[](auto& q) { q.tbs = ""; q.secondPin = "1"; }, 12003, "", ""},  // data before the second PIN
+      {[](auto& q) { q.tbs = ""; q.signPin.reset(); }, 12003, "", ""},  // data after the typed signing PIN
       {[](auto& q) { q.tbs = "ZWt5\nYw=="; }, 12006, "", ""},
       {[](auto& q) { q.hash = "SHA-1"; }, 12005, "", ""},
       {[](auto& q) { q.secondPin = "12345678901"; }, 12007, secondLabel(k), second},
@@ -154,6 +158,7 @@ TEST_P(SignAndReadTest, EntryChecksInTheirOrder) {
   for (const auto& row : rows) {
     SignAndReadRig rig;
     rig.presentFullCard();
+    rig.viewController->enqueue(ScriptedViewController::Answer::OK("abcdef123"));
     SignAndReadRequest q;
     row.change(q);
     const auto out = rig.run(k, q);
@@ -207,6 +212,7 @@ TEST_P(SignAndReadTest, EveryVerificationFailureIsTheOneResult) {
     // the others ask while the sheet shows the reading text and close it with the error text.
     const auto texts = rig.alerts->texts();
     EXPECT_EQ(texts.back(), k == K::basicPromptedPii ? "success" : "error");
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "success"), k == K::basicPromptedPii ? 1 : 0);
   }
 }
 
@@ -217,6 +223,7 @@ TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
     std::int64_t code;
     std::optional<std::int64_t> intErrFlag;
     bool applies;
+    std::string missing{};  // 17000: the labels after its text
   };
   const auto holderWithout = [](std::function<void(VirtualJpkiContents::Holder&)> drop) {
     return [drop](SignAndReadRig& rig) {
@@ -227,8 +234,8 @@ TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
   };
   const bool number = k != K::basicPromptedPii;
   const std::vector<Row> rows{
-      {holderWithout([](auto& h) { h.gender.reset(); }), 17000, 2, basic(k)},
-      {holderWithout([](auto& h) { h.name.reset(); h.address.reset(); }), 17000, 9, basic(k)},
+      {holderWithout([](auto& h) { h.gender.reset(); }), 17000, 2, basic(k), "性別"},
+      {holderWithout([](auto& h) { h.name.reset(); h.address.reset(); }), 17000, 9, basic(k), "氏名、住所"},
       {holderWithout([](auto& h) { h.dateOfBirth = ""; }), 13999, std::nullopt, basic(k)},
       {[](auto& rig) {
          VirtualJpkiContents::Options options;
@@ -252,15 +259,21 @@ TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
     EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(" + std::to_string(row.code) + ")"}));
     EXPECT_EQ(out.intErrFlag, row.intErrFlag);
     EXPECT_EQ(rig.alerts->texts().back(), "error");
+    if (row.code == 17000) {
+      EXPECT_EQ(out.message, "基本4情報の取得に失敗しました。 : " + row.missing);
+      EXPECT_EQ(rig.commands().size(), 5u);  // nothing signed, nothing else read
+    }
   }
 }
 
-TEST_P(SignAndReadTest, SessionEndBeforeTheFirstCommand) {
-  SignAndReadRig rig;
-  rig.cardReader->failNextWait(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled));
-  const auto out = rig.run(GetParam());
-  EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"result(13700)", "didGetPin()"}));
-  EXPECT_EQ(out.message, "カードとの通信をユーザがキャンセルしました。");
+TEST_P(SignAndReadTest, SessionEndBeforeTheFirstCommandAndASessionThatCannotBeCreated) {
+  for (const bool created : {true, false}) {
+    SignAndReadRig rig;
+    rig.cardReader->failNextWait(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled));
+    if (!created) rig.platform.cardReader = nullptr;
+    rig.run(GetParam());
+    EXPECT_EQ(rig.log->events(), (std::vector<std::string>{created ? "result(13700)" : "result(13500)", "didGetPin()"}));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(ThreeReaders, SignAndReadTest,
@@ -275,6 +288,24 @@ TEST(SignAndReadRequestTest, UnknownRequestTypeDeliversOneFailureAndSendsNothing
   EXPECT_FALSE(reader->request("24"));
   EXPECT_EQ(results->outcome().code, 99999);
   EXPECT_TRUE(server.receivedRequests().empty());
+}
+
+TEST(SignAndReadErrorsTest, TheLargerEnumerationsAddTwoCasesInTheirPlaces) {
+  const auto names = [](const auto& cases) {
+    std::vector<std::string_view> out;
+    for (const auto& c : cases) out.push_back(c.name);
+    return out;
+  };
+  const auto large = names(SignatureDataAndBasicPersonalInfoAndPromptedPiiError::cases);
+  EXPECT_EQ(large, names(SignatureDataAndBasicPersonalInfoAndMyNumberInfoError::cases));
+  auto small = large;
+  std::erase(small, "failVerifyPin");
+  std::erase(small, "failReadBasicPersonalInfo");
+  EXPECT_EQ(names(SignatureDataAndMyNumberInfoError::cases), small);
+  EXPECT_EQ(std::vector(large.begin() + 13, large.begin() + 16),
+            (std::vector<std::string_view>{"cardConnectionUserCancel", "failVerifyPin", "cardConnectionFailed"}));
+  EXPECT_EQ(std::vector(large.begin() + 19, large.begin() + 22),
+            (std::vector<std::string_view>{"failHttpsCommunication", "failReadBasicPersonalInfo", "failVerifySignature"}));
 }
 
 }  // namespace
