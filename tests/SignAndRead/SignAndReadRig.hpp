@@ -5,6 +5,7 @@
 // call in rig.log) and, on success, the parts of the record.
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "CardSurface/CardSurfaceTestSupport.hpp"
 #include "JpkiTestSupport.hpp"
@@ -18,12 +19,9 @@ namespace ekyc::test {
 enum class SignAndRead { myNumber, basicMyNumber, basicPromptedPii };
 
 inline std::string nameOf(SignAndRead kind) {
-  switch (kind) {
-    case SignAndRead::myNumber: return "SignatureDataAndMyNumberInfoReader";
-    case SignAndRead::basicMyNumber: return "SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader";
-    case SignAndRead::basicPromptedPii: return "SignatureDataAndBasicPersonalInfoAndPromptedPiiReader";
-  }
-  return "";
+  const char* const names[] = {"SignatureDataAndMyNumberInfoReader", "SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader",
+                               "SignatureDataAndBasicPersonalInfoAndPromptedPiiReader"};
+  return names[static_cast<int>(kind)];
 }
 
 struct SignAndReadOutcome {
@@ -46,23 +44,17 @@ class SignAndReadResults : public SignatureDataAndMyNumberInfoReaderDelegate,
   explicit SignAndReadResults(std::shared_ptr<EventLog> log) : log_(std::move(log)) {}
   void didSignAndGetMyNumberInfo(
       const std::expected<SignatureDataAndMyNumberInfo, SignatureDataAndMyNumberInfoError>& r) override {
-    keep(r, [](auto& o, const auto& v) { o.myNumberInfo = v.getMyNumberInfo(); });
+    keep(r);
   }
   void didSignAndGetBasicPersonalInfoAndGetMyNumber(
       const std::expected<SignatureDataAndBasicPersonalInfoAndMyNumberInfo,
                           SignatureDataAndBasicPersonalInfoAndMyNumberInfoError>& r) override {
-    keep(r, [](auto& o, const auto& v) {
-      o.basicPersonalInfo = v.getBasicPersonalInfo();
-      o.myNumberInfo = v.getMyNumberInfo();
-    });
+    keep(r);
   }
   void didSignAndGetBasicPersonalInfoAndGetPromptedPii(
       const std::expected<SignatureDataAndBasicPersonalInfoAndPromptedPii,
                           SignatureDataAndBasicPersonalInfoAndPromptedPiiError>& r) override {
-    keep(r, [](auto& o, const auto& v) {
-      o.basicPersonalInfo = v.getBasicPersonalInfo();
-      o.promptedPii = v.getPromptedPii();
-    });
+    keep(r);
   }
   SignAndReadOutcome outcome() const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -70,22 +62,22 @@ class SignAndReadResults : public SignatureDataAndMyNumberInfoReaderDelegate,
   }
 
  private:
-  template <class Result, class Parts>
-  void keep(const Result& r, Parts parts) {
+  template <class Result>
+  void keep(const Result& r) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      ++outcome_.results;
-      outcome_.ok = r.has_value();
+      auto& o = outcome_;
+      ++o.results;
+      o.ok = r.has_value();
       if (r) {
-        outcome_.signatureData = r->getSignatureData();
-        parts(outcome_, *r);
+        o.signatureData = r->getSignatureData();
+        if constexpr (requires { r->getBasicPersonalInfo(); }) o.basicPersonalInfo = r->getBasicPersonalInfo();
+        if constexpr (requires { r->getMyNumberInfo(); }) o.myNumberInfo = r->getMyNumberInfo();
+        if constexpr (requires { r->getPromptedPii(); }) o.promptedPii = r->getPromptedPii();
       } else {
         const auto& e = r.error();
-        outcome_.code = e.errorCode;
-        outcome_.message = e.localizedDescription;
-        outcome_.retryCount = e.retryCount;
-        outcome_.httpStatus = e.httpStatus;
-        outcome_.intErrFlag = e.intErrFlag;
+        std::tie(o.code, o.message, o.retryCount, o.httpStatus, o.intErrFlag) =
+            std::tie(e.errorCode, e.localizedDescription, e.retryCount, e.httpStatus, e.intErrFlag);
       }
     }
     log_->add(r ? "result(ok)" : "result(" + std::to_string(r.error().errorCode) + ")");
