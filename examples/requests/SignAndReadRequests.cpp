@@ -100,7 +100,7 @@ std::shared_ptr<VirtualCard> individualNumberCard() {
 }
 
 DemoOutcome run(DemoContext& context, Kind kind) {
-  if (context.usesVirtualCards()) context.presentCard(individualNumberCard());
+  context.presentCard(individualNumberCard);
   const auto& appId = context.appId();
   if (appId && !context.ensureVerificationEndpoint()) return DemoOutcome::failure(16999, ConstResult().text(16999));
   auto identify = context.identify();
