@@ -38,7 +38,7 @@ class ResidenceOutcome : public ResidenceCardInfoReaderDelegate {
 };
 
 DemoOutcome runResidenceCard(DemoContext& context) {
-  if (context.usesVirtualCards()) context.presentCard(VirtualResidenceCard::make());
+  context.presentCard([] { return VirtualResidenceCard::make(); });
   const auto& appId = context.appId();
   if (appId && !context.ensureVerificationEndpoint()) return DemoOutcome::failure(16999, ConstResult().text(16999));
   auto identify = context.identify();
