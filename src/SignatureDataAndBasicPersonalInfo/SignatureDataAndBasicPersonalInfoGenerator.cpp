@@ -94,15 +94,12 @@ std::expected<BasicPersonalInfo, Error> SignatureDataAndBasicPersonalInfoGenerat
                            subCharOfCommonName, subCharOfPreviousName, addressSubChar, yearNumber);
 }
 
-std::optional<Bytes> SignatureDataAndBasicPersonalInfoGenerator::dataToSign(const std::optional<Bytes>& tbsDataBinary,
-                                                                         const std::string& hashAlgorithm,
-                                                                         bool includeBasicPersonalInfo,
-                                                                         const BasicPersonalInfo& info) {
-  if (!tbsDataBinary || !includeBasicPersonalInfo) return tbsDataBinary;
-  const auto hash = info.getBasicPersonalInfoHash();
+std::optional<Bytes> SignatureDataAndBasicPersonalInfoGenerator::foldBasicPersonalInfo(
+    const Bytes& tbsData, const std::string& hashAlgorithm, const BasicPersonalInfo& basicPersonalInfo) {
+  const auto hash = basicPersonalInfo.getBasicPersonalInfoHash();
   const auto itemsHash = hash ? Base64::decode(*hash) : std::nullopt;
   if (!itemsHash) return std::nullopt;
-  Bytes folded = Utility().createDigest(*tbsDataBinary, hashAlgorithm);
+  Bytes folded = Utility().createDigest(tbsData, hashAlgorithm);
   folded.insert(folded.end(), itemsHash->begin(), itemsHash->end());
   return folded;
 }
@@ -111,7 +108,11 @@ std::optional<Error> SignatureDataAndBasicPersonalInfoGenerator::keepCertificate
   auto info = readBasicPersonalInfo(data);
   if (!info) return info.error();
   certificateBinary = certificateElement(data);
-  tbsDataBinary = dataToSign(tbsDataBinary, hashAlgorithm, includeBasicPersonalInfo, *info);
+  if (includeBasicPersonalInfo) {
+    auto folded = tbsDataBinary ? foldBasicPersonalInfo(*tbsDataBinary, hashAlgorithm, *info) : std::nullopt;
+    if (!folded) return Error::unknown();
+    tbsDataBinary = std::move(folded);
+  }
   if (!tbsDataBinary) return Error::unknown();
   digestInfo = DigestInfo(*tbsDataBinary, hashAlgorithm).create();
   basicPersonalInfo_ = std::move(*info);

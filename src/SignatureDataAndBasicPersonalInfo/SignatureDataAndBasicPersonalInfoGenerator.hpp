@@ -40,11 +40,10 @@ class SignatureDataAndBasicPersonalInfoGenerator : public JpkiSigningFrame<Signa
   static std::expected<BasicPersonalInfo, SignatureDataAndBasicPersonalInfoError> readBasicPersonalInfo(
       const Bytes& certificateFile);
 
-  // The data to sign once the basic items are known: with `includeBasicPersonalInfo`, the digest of
-  // the data (by the hash name) followed by the 32-byte SHA-256 of the four items; otherwise the
-  // data as it is. Absent when the data is absent or the items' hash cannot be had.
-  static std::optional<Bytes> dataToSign(const std::optional<Bytes>& tbsDataBinary, const std::string& hashAlgorithm,
-                                         bool includeBasicPersonalInfo, const BasicPersonalInfo& info);
+  // The data to sign with the basic items folded in: the digest of `tbsData` under the hash name,
+  // followed by the items' SHA-256 hash; absent when the items have no hash.
+  static std::optional<Bytes> foldBasicPersonalInfo(const Bytes& tbsData, const std::string& hashAlgorithm,
+                                                    const BasicPersonalInfo& basicPersonalInfo);
 
  protected:
   SetPinKey pinKey() const override { return SetPinKey::MYNUMBERCARD_SIGNER_PIN; }

@@ -100,7 +100,9 @@ std::optional<Error> Reader::keepCertificate(const Bytes& data) {
     return Error::failReadBasicPersonalInfo(detail);
   }
   certificateBinary_ = certificateElement(data);
-  tbsDataBinary = Generator::dataToSign(tbsDataBinary, hashAlgorithm, includeBasicPersonalInfo, *info);
+  if (includeBasicPersonalInfo) {
+    tbsDataBinary = tbsDataBinary ? Generator::foldBasicPersonalInfo(*tbsDataBinary, hashAlgorithm, *info) : std::nullopt;
+  }
   if (!tbsDataBinary) return Error::unknown();
   digestInfo = DigestInfo(*tbsDataBinary, hashAlgorithm).create();
   basicPersonalInfo_ = std::move(*info);
