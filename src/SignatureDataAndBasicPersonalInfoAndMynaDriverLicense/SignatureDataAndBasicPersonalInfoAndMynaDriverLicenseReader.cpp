@@ -3,7 +3,6 @@
 #include "PKI/DigestInfo.hpp"
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
 #include "Utility/Const.hpp"
-#include "Utility/ConstResult.hpp"
 
 namespace ekyc {
 
@@ -89,15 +88,7 @@ std::optional<Error> Reader::keepCertificate(const Bytes& data) {
     const auto mask = info.error().intErrFlag;
     if (info.error().errorCode != Error::failReadBasicPersonalInfo().errorCode || !mask) return Error::unknown();
     // The labels of the missing items in table order, "、" only between two of them.
-    const ConstResult texts;
-    ErrorDetail detail;
-    detail.intErrFlag = mask;
-    for (const int bit : {1, 2, 4, 8, 16, 32}) {
-      if ((*mask & bit) == 0) continue;
-      if (!detail.suffix.empty()) detail.suffix += "、";
-      detail.suffix += texts.constResult.at(17000 + bit);
-    }
-    return Error::failReadBasicPersonalInfo(detail);
+    return Error::failReadBasicPersonalInfo(ReaderSupport::missingBasicItems(*mask));
   }
   certificateBinary_ = certificateElement(data);
   if (includeBasicPersonalInfo) {
