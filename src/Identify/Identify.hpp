@@ -77,6 +77,7 @@ class AuthSignatureDataGeneratorDelegate;
 class FourInfoConsentRevokeApplySignatureDataGeneratorDelegate;
 class SignatureDataAndBasicPersonalInfoGeneratorDelegate;
 class MyNumberInfoReaderDelegate;
+class DriverLicenseInfoReaderDelegate;
 class CardPrintInfoReaderDelegate;
 class PromptedPiiReaderDelegate;
 class CardPrintInfoAndMyNumberInfoReaderDelegate;
@@ -189,6 +190,13 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
   void getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegate, std::optional<std::string> appId,
                       const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
                       const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
 
   // ---- The shared runner (see the note at the top) -------------------------------------------------
 
