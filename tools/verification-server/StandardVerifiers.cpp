@@ -1,6 +1,9 @@
 #include "verification-server/StandardVerifiers.hpp"
 
 #include "verification-server/CardSurfaceVerifier.hpp"
+#include "verification-server/DriverLicenseVerifier.hpp"
+#include "verification-server/SkiKeyRegistry.hpp"
+#include "Platform/VirtualCard/VirtualDriverLicense.hpp"
 #include "verification-server/VerificationServer.hpp"
 
 namespace ekyc {
@@ -8,6 +11,16 @@ namespace ekyc {
 void StandardVerifiers::install(VerificationServer& server) {
   // Request types register here as their readers arrive.
   CardSurfaceVerifier().install(server);
+  DriverLicenseVerifier(standardSkiRegistry()).install(server);
+}
+
+std::shared_ptr<SkiKeyRegistry> StandardVerifiers::standardSkiRegistry() {
+  // The issuers the stand-in trusts by SKI: the virtual licence issuer.
+  auto registry = std::make_shared<SkiKeyRegistry>();
+  if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(VirtualDriverLicense::issuerPublicKeyInfo())) {
+    registry->add(VirtualDriverLicense::issuerSki(), std::move(*key));
+  }
+  return registry;
 }
 
 }  // namespace ekyc
