@@ -233,6 +233,26 @@ TEST_F(DriverLicenseInfoReaderTest, WithoutHistoryTheRecordsSayUnchanged) {
   EXPECT_EQ(table.externalCharacters().size(), 2u);  // FFF1 and FFF2 only
 }
 
+TEST_F(DriverLicenseInfoReaderTest, MissingDomicileAndPhotoTagsLeaveOnlyTheirRawFiles) {
+  rig.licenceFiles.registeredDomicile[0] = 0x42;
+  rig.licenceFiles.photo[1] = 0x41;
+  rig.presentLicence();
+  fetch();
+  const auto licence = record();
+  ASSERT_TRUE(licence);
+  EXPECT_FALSE(licence->getRegisteredDomicile() || licence->getPhoto());
+  EXPECT_EQ(licence->registeredDomicileRawData(), rig.licenceFiles.registeredDomicile);
+  EXPECT_EQ(licence->photoRawData(), rig.licenceFiles.photo);
+}
+
+TEST_F(DriverLicenseInfoReaderTest, WithoutAResultDelegateTheSessionStillEndsWithTheSuccessText) {
+  rig.presentLicence();
+  rig.run<DriverLicenseInfoReader>(std::shared_ptr<DriverLicenseResults>(),
+                                   [](DriverLicenseInfoReader& reader) { reader.fetchDriverLicense("1234", "5678"); });
+  EXPECT_EQ(rig.alerts->texts(), (Strings{"initial", "reading", "success"}));
+  EXPECT_EQ(rig.commands().size(), 25u);
+}
+
 // PINs: refused by the rule, by the card, locked, cancelled; the entry's application id.
 struct PinCase {
   std::string name;
