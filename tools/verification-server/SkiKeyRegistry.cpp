@@ -1,5 +1,9 @@
 #include "verification-server/SkiKeyRegistry.hpp"
 
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+
+#include "Platform/Digest.hpp"
 #include "verification-server/VerifierKit.hpp"
 
 namespace ekyc {
@@ -7,6 +11,45 @@ namespace ekyc {
 void SkiKeyRegistry::add(const Bytes& ski, RsaPublicKey key) {
   std::lock_guard<std::mutex> lock(mutex_);
   keys_.insert_or_assign(ski, std::move(key));
+}
+
+void SkiKeyRegistry::add(RsaPublicKey key) {
+  const Bytes ski = skiOf(key);
+  add(ski, std::move(key));
+}
+
+Bytes SkiKeyRegistry::skiOf(const RsaPublicKey& key) {
+  unsigned char* der = nullptr;
+  const int length = key.get() ? i2d_PublicKey(key.get(), &der) : 0;
+  if (length <= 0) return {};
+  const Bytes rsaPublicKey(der, der + length);
+  OPENSSL_free(der);
+  return Digest::sha1(rsaPublicKey);
+}
+
+bool SkiKeyRegistry::addPemFile(const std::string& path) {
+  std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_file(path.c_str(), "r"), BIO_free);
+  if (!bio) return false;
+  bool added = false;
+  // Each PEM block in turn: a public key, else a certificate.
+  while (true) {
+    char* name = nullptr;
+    char* header = nullptr;
+    unsigned char* data = nullptr;
+    long length = 0;
+    if (PEM_read_bio(bio.get(), &name, &header, &data, &length) != 1) break;
+    const Bytes der(data, data + length);
+    const std::string kind = name;
+    OPENSSL_free(name);
+    OPENSSL_free(header);
+    OPENSSL_free(data);
+    auto key = kind == "CERTIFICATE" ? RsaPublicKey::fromCertificate(der) : RsaPublicKey::fromSubjectPublicKeyInfo(der);
+    if (key) {
+      add(std::move(*key));
+      added = true;
+    }
+  }
+  return added;
 }
 
 std::optional<RsaPublicKey> SkiKeyRegistry::find(const Bytes& ski) const {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 
 #include "Extension/Bytes.hpp"
 #include "verification-server/RsaPublicKey.hpp"
@@ -17,6 +18,15 @@ class SkiKeyRegistry {
  public:
   // Registers `key` under `ski`, replacing an earlier one.
   void add(const Bytes& ski, RsaPublicKey key);
+  // Registers `key` under its own SKI (skiOf).
+  void add(RsaPublicKey key);
+  // Reads a PEM file of public keys or certificates and registers each key under its SKI; false
+  // when the file cannot be read or holds no RSA key.
+  bool addPemFile(const std::string& path);
+
+  // The key identifier of RFC 5280 (method 1): SHA-1 of the DER RSAPublicKey, the value of the
+  // subjectPublicKey BIT STRING.
+  static Bytes skiOf(const RsaPublicKey& key);
   // The key registered under `ski`; absent when there is none.
   std::optional<RsaPublicKey> find(const Bytes& ski) const;
   std::size_t size() const;

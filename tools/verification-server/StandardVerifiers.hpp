@@ -10,7 +10,9 @@ class SkiKeyRegistry;
 
 class StandardVerifiers {
  public:
+  // With the standard SKI registry, or the one given (the program adds the keys it is told of).
   static void install(VerificationServer& server);
+  static void install(VerificationServer& server, std::shared_ptr<SkiKeyRegistry> skiRegistry);
   // A registry of the keys known by SKI (the virtual cards' issuers), for the SKI-named requests.
   static std::shared_ptr<SkiKeyRegistry> standardSkiRegistry();
 };
