@@ -317,22 +317,38 @@ TEST_F(DriverLicenseInfoReaderTest, PinsAndTheirRefusals) {
   }
 }
 
-TEST_F(DriverLicenseInfoReaderTest, CardFaultsEndInOneFailure) {
-  struct Fault { std::string name; VirtualCardFault fault; Strings events; };
+TEST_F(DriverLicenseInfoReaderTest, CardAndSessionFaultsEndInOneFailure) {
+  const std::string cardRead = "カードの読み込みに失敗しました。";
+  struct Fault {
+    std::string name;
+    std::function<void(CardSurfaceRig&, VirtualCard&)> arrange;
+    Strings events;
+    std::string message;
+  };
+  const auto at = [](VirtualCardFault fault) {
+    return [fault](CardSurfaceRig&, VirtualCard& card) { card.addFault(fault); };
+  };
   const std::vector<Fault> faults{
-      {"6A82 to the selection of DF1", VirtualCardFault::statusWordAt(8, 0x6A82), {"didGetPin()", "result(13999)"}},
-      {"card gone at the first command", VirtualCardFault::removedAt(1), {"didGetPin()", "result(13999)"}},
-      {"entries answered short", VirtualCardFault::truncatedAt(14, 600), {"didGetPin()", "result(13999)"}},
+      {"6A82 to the selection of DF1", at(VirtualCardFault::statusWordAt(8, 0x6A82)), {"didGetPin()", "result(13999)"}, cardRead},
+      {"card gone at the first command", at(VirtualCardFault::removedAt(1)), {"didGetPin()", "result(13999)"}, cardRead},
+      {"entries answered short", at(VirtualCardFault::truncatedAt(14, 600)), {"didGetPin()", "result(13999)"}, cardRead},
+      {"a session that cannot be created", [](CardSurfaceRig& r, VirtualCard&) { r.cardReader->setSessionCreationFails(true); },
+       {"result(13500)", "didGetPin()"}, "カードとの通信が切断されました。"},
+      {"a connection that fails",
+       [](CardSurfaceRig& r, VirtualCard&) {
+         r.cardReader->setConnectFailure(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost));
+       },
+       {"didGetPin()", "result(13999)"}, cardRead},
   };
   for (const auto& f : faults) {
     CardSurfaceRig r;
-    r.presentLicence().addFault(f.fault);
+    f.arrange(r, r.presentLicence());
     auto got = std::make_shared<DriverLicenseResults>(r.log);
     r.run<DriverLicenseInfoReader>(got, [](DriverLicenseInfoReader& reader) { reader.fetchDriverLicense("1234", "5678"); });
     EXPECT_EQ(r.log->events(), f.events) << f.name;
     const auto last = got->last();
     ASSERT_TRUE(last && !*last) << f.name;
-    EXPECT_EQ(last->error().localizedDescription, "カードの読み込みに失敗しました。") << f.name;
+    EXPECT_EQ(last->error().localizedDescription, f.message) << f.name;
   }
 }
 
