@@ -1,7 +1,8 @@
 #pragma once
 // The frame shared by the readers of the card-surface and input-support applications
-// (MyNumberInfoReader, PromptedPiiReader, CardPrintInfoReader, CardPrintInfoAndMyNumberInfoReader),
-// on the shared reader engine. What is its own:
+// (MyNumberInfoReader, PromptedPiiReader, CardPrintInfoReader, CardPrintInfoAndMyNumberInfoReader)
+// and by the IC driving-licence reader (DriverLicenseInfoReader, whose request has the same
+// skeleton: card type "driverlicense"), on the shared reader engine. What is its own:
 //   - the application-id check of the verifying entries (14001);
 //   - the PINs: one or two slots, each labelled for the reader's messages; the session begins once
 //     all have passed;

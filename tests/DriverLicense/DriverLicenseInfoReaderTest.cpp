@@ -286,6 +286,8 @@ TEST_F(DriverLicenseInfoReaderTest, PinsAndTheirRefusals) {
       {"both asked, second cancelled", std::nullopt, std::nullopt, {A::OK("1234"), A::Cancel()}, none,
        {"didGetFailedPin(PIN2,nil)", "result(12101)", "didGetPin()"}, "暗証番号2 PIN 入力ダイアログがキャンセルされました。", 0},
       {"first asked, then read", std::nullopt, "5678", {A::OK("1234")}, none, {"didGetPin()", "result(ok)"}, "", 25},
+      {"first asked, typed too short", std::nullopt, std::nullopt, {A::OK("12")}, none,
+       {"didGetFailedPin(PIN1,nil)", "result(12007)", "didGetPin()"}, "暗証番号1 入力された PIN の桁数に誤りがあります。", 0},
       {"both asked, then read", std::nullopt, std::nullopt, {A::OK("1234"), A::OK("5678")}, none,
        {"didGetPin()", "result(ok)"}, "", 25},
       {"empty application id", "1234", "5678", {}, none, {"result(14001)", "didGetPin()"}, "appId が設定されていません。", 0,
