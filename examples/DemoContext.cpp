@@ -16,6 +16,8 @@
 #include "UI/TerminalViewController.hpp"
 
 #if EKYC_HAVE_VERIFICATION_SERVER
+#include "Platform/VirtualCard/VirtualDriverLicense.hpp"
+#include "verification-server/SkiKeyRegistry.hpp"
 #include "verification-server/StandardVerifiers.hpp"
 #include "verification-server/VerificationServer.hpp"
 #endif
@@ -62,10 +64,10 @@ DemoContext::~DemoContext() {
 #endif
 }
 
-void DemoContext::presentCard(std::shared_ptr<VirtualCard> card) {
-  if (virtualReader_) virtualReader_->present(std::move(card));
+void DemoContext::presentCard(const CardMaker& makeCard) {
+  if (virtualReader_) virtualReader_->present(makeCard());
   if (daemon_) {
-    bridge_ = std::make_unique<VpcdBridge>(std::move(card), daemon_->vpcdPort());
+    bridge_ = std::make_unique<VpcdBridge>(makeCard(), daemon_->vpcdPort());
     if (!bridge_->start()) std::fprintf(stderr, "[demo] vpcd did not take the virtual card\n");
   }
 }
@@ -111,7 +113,12 @@ bool DemoContext::ensureVerificationEndpoint() {
 #if EKYC_HAVE_VERIFICATION_SERVER
   if (!server_) {
     server_ = std::make_shared<VerificationServer>();
-    StandardVerifiers::install(*server_);
+    // The stand-in trusts the virtual licence issuer, named by its SKI.
+    auto issuers = std::make_shared<SkiKeyRegistry>();
+    if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(VirtualDriverLicense::issuerPublicKeyInfo())) {
+      issuers->add(std::move(*key));
+    }
+    StandardVerifiers::install(*server_, issuers);
     if (!server_->start()) {
       server_.reset();
       return false;

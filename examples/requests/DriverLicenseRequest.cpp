@@ -110,7 +110,7 @@ class Outcome : public DriverLicenseInfoReaderDelegate {
 };
 
 DemoOutcome run(DemoContext& context) {
-  if (context.usesVirtualCards()) context.presentCard(VirtualDriverLicense::makeCard());
+  context.presentCard([] { return VirtualDriverLicense::makeCard(); });
   const auto& appId = context.appId();
   if (appId && !context.ensureVerificationEndpoint()) return DemoOutcome::failure(16999, ConstResult().text(16999));
   auto identify = context.identify();

@@ -78,6 +78,7 @@ class FourInfoConsentRevokeApplySignatureDataGeneratorDelegate;
 class SignatureDataAndBasicPersonalInfoGeneratorDelegate;
 class MyNumberInfoReaderDelegate;
 class DriverLicenseInfoReaderDelegate;
+class ResidenceCardInfoReaderDelegate;
 class CardPrintInfoReaderDelegate;
 class PromptedPiiReaderDelegate;
 class CardPrintInfoAndMyNumberInfoReaderDelegate;
@@ -195,6 +196,14 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
                         const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
                         const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
   void getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  // The residence card; its card number is the PIN slot RESIDENCECARD_PIN.
+  void getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate, std::optional<std::string> appId,
                         const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
                         const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
 

@@ -31,7 +31,7 @@
 #include "Utility/Utility.hpp"
 #include "verification-server/CardSurfaceVerifier.hpp"
 #include "verification-server/DriverLicenseVerifier.hpp"
-#include "verification-server/StandardVerifiers.hpp"
+#include "verification-server/SkiKeyRegistry.hpp"
 #include "verification-server/VerificationServer.hpp"
 #include "verification-server/VerifierKit.hpp"
 
@@ -67,6 +67,7 @@ inline std::string keyName(SetPinKey key) {
     case SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN: return "PROMPTED_PII";
     case SetPinKey::DRIVERLICENSE_PIN1: return "PIN1";
     case SetPinKey::DRIVERLICENSE_PIN2: return "PIN2";
+    case SetPinKey::RESIDENCECARD_PIN: return "RESIDENCECARD";
     default: return "OTHER";
   }
 }
@@ -146,6 +147,15 @@ class DriverLicenseResults : public DriverLicenseInfoReaderDelegate,
   void didGetDriverLicense(const std::expected<DriverLicense, DriverLicenseError>& result) override { record(result); }
 };
 
+// The stand-in's SKI registry holding the virtual licence issuer's key.
+inline std::shared_ptr<SkiKeyRegistry> virtualLicenceIssuers() {
+  auto registry = std::make_shared<SkiKeyRegistry>();
+  if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(VirtualDriverLicense::issuerPublicKeyInfo())) {
+    registry->add(std::move(*key));
+  }
+  return registry;
+}
+
 inline bool eventuallyTrue(const std::function<bool()>& condition,
                            std::chrono::milliseconds limit = std::chrono::seconds(10)) {
   const auto until = std::chrono::steady_clock::now() + limit;
@@ -213,7 +223,7 @@ class CardSurfaceRig {
     CardSurfaceVerifier(RsaPublicKey::fromModulusExponent(CardSurfaceKeys::modulus(keys.issuer),
                                                           CardSurfaceKeys::publicExponent(keys.issuer)))
         .install(*server);
-    DriverLicenseVerifier(StandardVerifiers::standardSkiRegistry()).install(*server);
+    DriverLicenseVerifier(virtualLicenceIssuers()).install(*server);
     platform.verificationUrl = server->url();
     platform.trustedCaFile = server->caFilePath();
     return *server;

@@ -11,7 +11,7 @@
 #include "Platform/Digest.hpp"
 #include "Platform/VirtualCard/VirtualDriverLicense.hpp"
 #include "verification-server/DriverLicenseVerifier.hpp"
-#include "verification-server/StandardVerifiers.hpp"
+#include "CardSurface/CardSurfaceTestSupport.hpp"
 
 namespace ekyc::test {
 namespace {
@@ -26,7 +26,7 @@ TEST(DriverLicenseVerifierTest, VerdictsOnTheLicenceRequest) {
   std::string escaped;
   for (const char c : ski) escaped += c == '/' ? std::string("\\/") : std::string(1, c);
   const std::string good = params("{\"ski\":\"" + escaped + "\"}");
-  const DriverLicenseVerifier verifier(StandardVerifiers::standardSkiRegistry());
+  const DriverLicenseVerifier verifier(virtualLicenceIssuers());
   struct Case { std::string name; VerificationRequest request; bool valid; };
   const auto request = [&](std::string h, std::string s, std::string p, std::string flags = "0") {
     return VerificationRequest{std::move(h), std::move(s), std::move(p), std::move(flags), "driverlicense", "11", "t"};

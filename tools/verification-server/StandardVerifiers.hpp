@@ -10,11 +10,11 @@ class SkiKeyRegistry;
 
 class StandardVerifiers {
  public:
-  // With the standard SKI registry, or the one given (the program adds the keys it is told of).
+  // The SKI-named requests (the driving licence) find their keys in `skiRegistry` (none without
+  // one): whoever starts the stand-in registers the issuers it trusts (the virtual cards' issuer
+  // for the demo and the tests, keys from PEM files for the program).
   static void install(VerificationServer& server);
   static void install(VerificationServer& server, std::shared_ptr<SkiKeyRegistry> skiRegistry);
-  // A registry of the keys known by SKI (the virtual cards' issuers), for the SKI-named requests.
-  static std::shared_ptr<SkiKeyRegistry> standardSkiRegistry();
 };
 
 }  // namespace ekyc

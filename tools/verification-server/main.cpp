@@ -5,12 +5,12 @@
 //
 // Prints the endpoint URL on the first line of standard output. With --cert-out the server
 // certificate (PEM) is written to PATH, for the client to trust. Each --ski-key names a PEM file of
-// public keys or certificates whose keys the SKI-named requests (the driving licence) may name,
-// beside the virtual cards' issuers.
+// public keys or certificates whose keys the SKI-named requests (the driving licence) may name.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "verification-server/SkiKeyRegistry.hpp"
@@ -28,7 +28,7 @@ void usage() {
 int main(int argc, char** argv) {
   ekyc::VerificationServerOptions options;
   std::string certOut;
-  auto skiRegistry = ekyc::StandardVerifiers::standardSkiRegistry();
+  auto skiRegistry = std::make_shared<ekyc::SkiKeyRegistry>();
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--ski-key" && i + 1 < argc) {
