@@ -73,7 +73,6 @@ std::vector<DriverLicenseInfoReader::Step> DriverLicenseInfoReader::chain() {
       select(cmd.selectChangedExternalCharacter),
       read(663,
            [this](const Bytes& data) {
-             changedExternalCharacterFile_ = data;
              licenseExternalCharacters = LicenseExternalCharacters::fromFiles(externalCharacterFile_, data);
              return licenseExternalCharacters.has_value();
            }),

@@ -61,8 +61,7 @@ class DriverLicenseInfoReader : public CardSurfaceReaderFrame<DriverLicenseError
   void deliverFailure(const DriverLicenseError& error) override;
 
  private:
-  Bytes changedExternalCharacterFile_;
-  Bytes externalCharacterFile_;
+  Bytes externalCharacterFile_;  // EF 0003, read before EF 0005 completes the table
 };
 
 }  // namespace ekyc
