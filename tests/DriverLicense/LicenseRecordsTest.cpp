@@ -90,6 +90,9 @@ TEST(LicenseRecordsTest, EntriesWithEmptyItemsAndOddText) {
   EXPECT_EQ(entries(hex("2D3F2C35"), {}, std::nullopt).getCommonName(), "Ⅺⅰ");
   EXPECT_EQ(entries(hex("FFF1"), {}, std::nullopt).indexesOfExternalCharInCommonName(), std::vector<int>{0});
   EXPECT_FALSE(entries(hex("FF"), {}, std::nullopt).indexesOfExternalCharInCommonName());
+  // An external-looking code that is not one of the eight: not a position, and U+FFFD as text.
+  EXPECT_FALSE(entries(hex("FFF8"), {}, std::nullopt).indexesOfExternalCharInCommonName());
+  EXPECT_EQ(entries(hex("FFF8"), {}, std::nullopt).getCommonName(), "\uFFFD");
   EXPECT_FALSE(entries(hex("FFF1"), {}, std::nullopt).getExternalCharInCommonName(-1));
   EXPECT_FALSE(entries(hex("FFF1"), {}, std::nullopt).getExternalCharInCommonName(std::nullopt));
   // The entries file: a name without 214E keeps itself, no previous name; 1C to 1F absent: no conditions.
