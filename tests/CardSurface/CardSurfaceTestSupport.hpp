@@ -67,6 +67,7 @@ inline std::string keyName(SetPinKey key) {
     case SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN: return "PROMPTED_PII";
     case SetPinKey::DRIVERLICENSE_PIN1: return "PIN1";
     case SetPinKey::DRIVERLICENSE_PIN2: return "PIN2";
+    case SetPinKey::MYNUMBERCARD_SIGNER_PIN: return "SIGNER";
     case SetPinKey::RESIDENCECARD_PIN: return "RESIDENCECARD";
     default: return "OTHER";
   }
