@@ -2,7 +2,9 @@
 // The frame shared by the readers of the card-surface and input-support applications
 // (MyNumberInfoReader, PromptedPiiReader, CardPrintInfoReader, CardPrintInfoAndMyNumberInfoReader)
 // and of the licence-data application (MynaDriverLicenseReader,
-// CardPrintInfoAndMynaDriverLicenseReader), on the shared reader engine. What is its own:
+// CardPrintInfoAndMynaDriverLicenseReader), and by the IC driving-licence reader
+// (DriverLicenseInfoReader, whose request has the same skeleton: card type "driverlicense"), on the
+// shared reader engine. What is its own:
 //   - the application-id check of the verifying entries (14001);
 //   - the PINs: one or two slots, each labelled for the reader's messages; the session begins once
 //     all have passed;
@@ -390,12 +392,15 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     return postVerification(reqType, members[0], members[1], members[2], label);
   }
 
-  // Posts one verification request and judges the answer. True when the server answered "valid"
-  // true; otherwise the failure has been delivered (18001 carries `label`).
+  // Posts one verification request (card type "mynumber" unless given) and judges the answer.
+  // True when the server answered "valid" true; otherwise the failure has been delivered (18001
+  // carries `label`).
   bool postVerification(const std::string& reqType, const std::string& expectedHash, const std::string& signature,
-                        const std::string& verifyingParams, const std::string& label = {}) {
+                        const std::string& verifyingParams, const std::string& label = {},
+                        const std::optional<std::string>& cardType = std::nullopt) {
     const VerificationPost exchange{this->platform(), httpConnectionTimeOut, appId.value_or("")};
-    if (const auto failure = exchange.post<E>(reqType, expectedHash, signature, verifyingParams, label)) {
+    if (const auto failure = exchange.post<E>(reqType, expectedHash, signature, verifyingParams, label,
+                                              cardType.value_or(Const().CARD_TYPE_MYNUMBER))) {
       deliverFailure(*failure);
       return false;
     }

@@ -2,6 +2,7 @@
 
 #include "verification-server/CardSurfaceVerifier.hpp"
 #include "verification-server/MynaDriverLicenseVerifier.hpp"
+#include "verification-server/DriverLicenseVerifier.hpp"
 #include "verification-server/SkiKeyRegistry.hpp"
 #include "verification-server/ResidenceCardVerifier.hpp"
 #include "verification-server/VerificationServer.hpp"
@@ -16,7 +17,8 @@ void StandardVerifiers::install(VerificationServer& server, std::shared_ptr<SkiK
   // Request types register here as their readers arrive.
   CardSurfaceVerifier().install(server);
   ResidenceCardVerifier().install(server);
-  MynaDriverLicenseVerifier(std::move(skiRegistry)).install(server);
+  MynaDriverLicenseVerifier(skiRegistry).install(server);
+  DriverLicenseVerifier(std::move(skiRegistry)).install(server);
 }
 
 }  // namespace ekyc
