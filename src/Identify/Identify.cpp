@@ -5,12 +5,19 @@
 #include "Auth/AuthSignatureDataGenerator.hpp"
 #include "CardPrintInfo/CardPrintInfoReader.hpp"
 #include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
+#include "CardPrintInfoAndMynaDriverLicense/CardPrintInfoAndMynaDriverLicenseReader.hpp"
+#include "DriverLicense/DriverLicenseInfoReader.hpp"
 #include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
 #include "MyNumber/MyNumberInfoReader.hpp"
+#include "MynaDriverLicense/MynaDriverLicenseReader.hpp"
 #include "ResidenceCard/ResidenceCardInfoReader.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
 #include "PromptedPii/PromptedPiiReader.hpp"
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
+#include "SignatureDataAndBasicPersonalInfoAndMynaDriverLicense/SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader.hpp"
+#include "SignatureDataAndBasicPersonalInfoAndMyNumberInfo/SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader.hpp"
+#include "SignatureDataAndBasicPersonalInfoAndPromptedPii/SignatureDataAndBasicPersonalInfoAndPromptedPiiReader.hpp"
+#include "SignatureDataAndMyNumberInfo/SignatureDataAndMyNumberInfoReader.hpp"
 #include "Utility/Const.hpp"
 #include "Utility/Utility.hpp"
 
@@ -216,6 +223,28 @@ void Identify::getMyNumber(std::shared_ptr<MyNumberInfoReaderDelegate> delegate,
                                  });
 }
 
+// -- getDriverLicense: DriverLicenseInfoReader
+
+void Identify::getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate,
+                                const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<DriverLicenseInfoReader>(delegate, &DriverLicenseInfoReaderDelegate::didGetDriverLicense, pinTexts,
+                                      nfcTexts, [](DriverLicenseInfoReader& reader, const RequestPins& pins) {
+                                        reader.fetchDriverLicense(pins.pin(SetPinKey::DRIVERLICENSE_PIN1),
+                                                                  pins.pin(SetPinKey::DRIVERLICENSE_PIN2));
+                                      });
+}
+
+void Identify::getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate,
+                                std::optional<std::string> appId, const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<DriverLicenseInfoReader>(delegate, &DriverLicenseInfoReaderDelegate::didGetDriverLicense, pinTexts,
+                                      nfcTexts, [&appId](DriverLicenseInfoReader& reader, const RequestPins& pins) {
+                                        reader.fetchDriverLicense(appId, pins.pin(SetPinKey::DRIVERLICENSE_PIN1),
+                                                                  pins.pin(SetPinKey::DRIVERLICENSE_PIN2));
+                                      });
+}
+
 // -- getCardPrintInfo: CardPrintInfoReader
 
 void Identify::getCardPrintInfo(std::shared_ptr<CardPrintInfoReaderDelegate> delegate,
@@ -280,6 +309,197 @@ void Identify::getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegat
                                 [&appId](PromptedPiiReader& reader, const RequestPins& pins) {
                                   reader.fetchPromptedPii(appId, pins.pin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN));
                                 });
+}
+
+// -- getMynaDriverLicense: MynaDriverLicenseReader
+
+void Identify::getMynaDriverLicense(std::shared_ptr<MynaDriverLicenseReaderDelegate> delegate,
+                                    const InputPinDialogDisplaySettingGroup& pinTexts,
+                                    const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<MynaDriverLicenseReader>(delegate, &MynaDriverLicenseReaderDelegate::didGetMynaDriverLicense, pinTexts,
+                                      nfcTexts, [](MynaDriverLicenseReader& reader, const RequestPins& pins) {
+                                        reader.fetchMynaDriverLicense(pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN));
+                                      });
+}
+
+void Identify::getMynaDriverLicense(std::shared_ptr<MynaDriverLicenseReaderDelegate> delegate,
+                                    std::optional<std::string> appId, const InputPinDialogDisplaySettingGroup& pinTexts,
+                                    const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<MynaDriverLicenseReader>(
+      delegate, &MynaDriverLicenseReaderDelegate::didGetMynaDriverLicense, pinTexts, nfcTexts,
+      [&appId](MynaDriverLicenseReader& reader, const RequestPins& pins) {
+        reader.fetchMynaDriverLicense(appId, pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN));
+      });
+}
+
+// -- getCardPrintInfoAndGetMynaDriverLicense: CardPrintInfoAndMynaDriverLicenseReader
+
+void Identify::getCardPrintInfoAndGetMynaDriverLicense(
+    std::shared_ptr<CardPrintInfoAndMynaDriverLicenseReaderDelegate> delegate,
+    const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoAndMynaDriverLicenseReader>(
+      delegate, &CardPrintInfoAndMynaDriverLicenseReaderDelegate::didGetCardPrintInfoAndGetMynaDriverLicense, pinTexts,
+      nfcTexts, [](CardPrintInfoAndMynaDriverLicenseReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfoAndMynaDriverLicense(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN),
+                                                      pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN));
+      });
+}
+
+void Identify::getCardPrintInfoAndGetMynaDriverLicense(
+    std::shared_ptr<CardPrintInfoAndMynaDriverLicenseReaderDelegate> delegate, std::optional<std::string> appId,
+    const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoAndMynaDriverLicenseReader>(
+      delegate, &CardPrintInfoAndMynaDriverLicenseReaderDelegate::didGetCardPrintInfoAndGetMynaDriverLicense, pinTexts,
+      nfcTexts, [&appId](CardPrintInfoAndMynaDriverLicenseReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfoAndMynaDriverLicense(appId, pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN),
+                                                      pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN));
+      });
+}
+
+// -- signAndGetBasicPersonalInfoAndGetMynaDriverLicense:
+//    SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader
+
+void Identify::signAndGetBasicPersonalInfoAndGetMynaDriverLicense(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate> delegate,
+    std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
+    const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  using Reader = SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader;
+  runRequest<Reader>(
+      delegate,
+      &SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate::didSignAndGetBasicPersonalInfoAndGetMynaDriverLicense,
+      pinTexts, nfcTexts, [&](Reader& reader, const RequestPins& pins) {
+        reader.signAndGetBasicPersonalInfoAndFetchMynaDriverLicense(
+            tbsData, hashAlgorithm.value_or(Const().SHA256), pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN),
+            pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN), includeBasicPersonalInfo);
+      });
+}
+
+void Identify::signAndGetBasicPersonalInfoAndGetMynaDriverLicense(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate> delegate,
+    std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+    bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& pinTexts,
+    const NFCDialogMessageSettingGroup& nfcTexts) {
+  using Reader = SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader;
+  runRequest<Reader>(
+      delegate,
+      &SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate::didSignAndGetBasicPersonalInfoAndGetMynaDriverLicense,
+      pinTexts, nfcTexts, [&](Reader& reader, const RequestPins& pins) {
+        reader.signAndGetBasicPersonalInfoAndFetchMynaDriverLicense(
+            tbsData, hashAlgorithm.value_or(Const().SHA256), appId, pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN),
+            pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN), includeBasicPersonalInfo);
+      });
+}
+
+// -- signAndGetMyNumber: SignatureDataAndMyNumberInfoReader
+
+void Identify::signAndGetMyNumber(std::shared_ptr<SignatureDataAndMyNumberInfoReaderDelegate> delegate,
+                                  std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+                                  const InputPinDialogDisplaySettingGroup& pinTexts,
+                                  const NFCDialogMessageSettingGroup& nfcTexts) {
+  using Reader = SignatureDataAndMyNumberInfoReader;
+  runRequest<Reader>(delegate, &SignatureDataAndMyNumberInfoReaderDelegate::didSignAndGetMyNumberInfo, pinTexts,
+                     nfcTexts, [&](Reader& reader, const RequestPins& pins) {
+                       reader.signAndFetchMyNumber(tbsData, hashAlgorithm.value_or(Const().SHA256),
+                                                   pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN),
+                                                   pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN));
+                     });
+}
+
+void Identify::signAndGetMyNumber(std::shared_ptr<SignatureDataAndMyNumberInfoReaderDelegate> delegate,
+                                  std::optional<std::string> appId, std::optional<std::string> tbsData,
+                                  std::optional<std::string> hashAlgorithm,
+                                  const InputPinDialogDisplaySettingGroup& pinTexts,
+                                  const NFCDialogMessageSettingGroup& nfcTexts) {
+  using Reader = SignatureDataAndMyNumberInfoReader;
+  runRequest<Reader>(delegate, &SignatureDataAndMyNumberInfoReaderDelegate::didSignAndGetMyNumberInfo, pinTexts,
+                     nfcTexts, [&](Reader& reader, const RequestPins& pins) {
+                       reader.signAndFetchMyNumber(tbsData, hashAlgorithm.value_or(Const().SHA256),
+                                                   pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN),
+                                                   pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), appId);
+                     });
+}
+
+// -- signAndGetBasicPersonalInfoAndGetMyNumber: SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader
+
+void Identify::signAndGetBasicPersonalInfoAndGetMyNumber(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
+    std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
+    const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  signAndGetBasicPersonalInfoAndGetMyNumber(delegate, std::nullopt, tbsData, hashAlgorithm, includeBasicPersonalInfo,
+                                            pinTexts, nfcTexts, false);
+}
+
+void Identify::signAndGetBasicPersonalInfoAndGetMyNumber(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
+    std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+    bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& pinTexts,
+    const NFCDialogMessageSettingGroup& nfcTexts) {
+  signAndGetBasicPersonalInfoAndGetMyNumber(delegate, appId, tbsData, hashAlgorithm, includeBasicPersonalInfo,
+                                            pinTexts, nfcTexts, true);
+}
+
+void Identify::signAndGetBasicPersonalInfoAndGetMyNumber(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
+    std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+    bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& pinTexts,
+    const NFCDialogMessageSettingGroup& nfcTexts, bool verified) {
+  using Reader = SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader;
+  runRequest<Reader>(
+      delegate, &SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate::didSignAndGetBasicPersonalInfoAndGetMyNumber,
+      pinTexts, nfcTexts, [&](Reader& reader, const RequestPins& pins) {
+        const auto hashName = hashAlgorithm.value_or(Const().SHA256);
+        auto signerPin = pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN);
+        auto numberPin = pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN);
+        if (verified) {
+          reader.signAndFetchMyNumberInfoAndFetchMyNumber(tbsData, hashName, signerPin, numberPin,
+                                                          includeBasicPersonalInfo, appId);
+        } else {
+          reader.signAndFetchMyNumberInfoAndFetchMyNumber(tbsData, hashName, signerPin, numberPin,
+                                                          includeBasicPersonalInfo);
+        }
+      });
+}
+
+// -- signAndGetBasicPersonalInfoAndGetPromptedPii: SignatureDataAndBasicPersonalInfoAndPromptedPiiReader
+
+void Identify::signAndGetBasicPersonalInfoAndGetPromptedPii(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
+    std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
+    const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  signAndGetBasicPersonalInfoAndGetPromptedPii(delegate, std::nullopt, tbsData, hashAlgorithm,
+                                               includeBasicPersonalInfo, pinTexts, nfcTexts, false);
+}
+
+void Identify::signAndGetBasicPersonalInfoAndGetPromptedPii(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
+    std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+    bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& pinTexts,
+    const NFCDialogMessageSettingGroup& nfcTexts) {
+  signAndGetBasicPersonalInfoAndGetPromptedPii(delegate, appId, tbsData, hashAlgorithm, includeBasicPersonalInfo,
+                                               pinTexts, nfcTexts, true);
+}
+
+void Identify::signAndGetBasicPersonalInfoAndGetPromptedPii(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
+    std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+    bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& pinTexts,
+    const NFCDialogMessageSettingGroup& nfcTexts, bool verified) {
+  using Reader = SignatureDataAndBasicPersonalInfoAndPromptedPiiReader;
+  runRequest<Reader>(
+      delegate,
+      &SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate::didSignAndGetBasicPersonalInfoAndGetPromptedPii,
+      pinTexts, nfcTexts, [&](Reader& reader, const RequestPins& pins) {
+        const auto hashName = hashAlgorithm.value_or(Const().SHA256);
+        auto signerPin = pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN);
+        auto supportPin = pins.pin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN);
+        if (verified) {
+          reader.signAndGetBasicPersonalInfoAndFetchPromptedPii(tbsData, hashName, signerPin, supportPin,
+                                                                includeBasicPersonalInfo, appId);
+        } else {
+          reader.signAndGetBasicPersonalInfoAndFetchPromptedPii(tbsData, hashName, signerPin, supportPin,
+                                                                includeBasicPersonalInfo);
+        }
+      });
 }
 
 // -- getResidenceCard: ResidenceCardInfoReader

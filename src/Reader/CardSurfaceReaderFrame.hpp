@@ -1,7 +1,10 @@
 #pragma once
 // The frame shared by the readers of the card-surface and input-support applications
-// (MyNumberInfoReader, PromptedPiiReader, CardPrintInfoReader, CardPrintInfoAndMyNumberInfoReader),
-// on the shared reader engine. What is its own:
+// (MyNumberInfoReader, PromptedPiiReader, CardPrintInfoReader, CardPrintInfoAndMyNumberInfoReader)
+// and of the licence-data application (MynaDriverLicenseReader,
+// CardPrintInfoAndMynaDriverLicenseReader), and by the IC driving-licence reader
+// (DriverLicenseInfoReader, whose request has the same skeleton: card type "driverlicense"), on the
+// shared reader engine. What is its own:
 //   - the application-id check of the verifying entries (14001);
 //   - the PINs: one or two slots, each labelled for the reader's messages; the session begins once
 //     all have passed;
@@ -23,11 +26,16 @@
 
 #include "CardPrintInfo/CardPrintInfo.hpp"
 #include "Http/HTTPClient.hpp"
+#include "MyNumber/MyNumberInfo.hpp"
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
+#include "PromptedPii/PromptedPii.hpp"
 #include "Reader/ReaderFrame.hpp"
+#include "Reader/VerificationPost.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/Const.hpp"
+#include "Utility/ConstApduCmd.hpp"
+#include "Utility/ConstDataLength.hpp"
 #include "Utility/ConstTag.hpp"
 #include "Utility/Utility.hpp"
 
@@ -52,6 +60,8 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     std::string checkLabel;
     // What to keep of the answer's data; false when the data lacks what the request needs.
     std::function<bool(const Bytes&)> keep;
+    // In place of `keep`: what to keep, returning the failure that ends the request.
+    std::function<std::optional<E>(const Bytes&)> judge{};
   };
 
   explicit CardSurfaceReaderFrame(ReaderContext context)
@@ -110,6 +120,145 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     return true;
   }
 
+  // The individual-number chain over both applications, the 12-digit PIN `r.pinMyNumber` verified
+  // in each (EF 0013, EF 0014), into the reader's fields of those names: card-surface EF 0004 and
+  // EF 0005, input-support EF 0001, EF 0003 and EF 0004. `label` goes in front of the VERIFY
+  // messages; the other checks name `otherKey`. A number file without a 12-digit number, a
+  // certificate file without its certificate or a number-image file without the image or the
+  // internal key ends the request with 13999.
+  template <class Reader>
+  static std::vector<Step> myNumberSteps(Reader& r, const std::string& label, SetPinKey otherKey) {
+    const ConstApduCmd cmd;
+    const ConstDataLength length;
+    const SetPinKey pinKey = SetPinKey::MYNUMBERCARD_MYNUMBER_PIN;
+    const Step verify{[&r] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(r.pinMyNumber.value_or(""))); }, pinKey,
+                      label, {}};
+    return {
+        // Card-surface application.
+        step(cmd.selectCardPrintAid, otherKey),
+        step(cmd.selectEf13, pinKey),
+        verify,
+        step(cmd.selectEf04, otherKey),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), otherKey, keepCertificate(r.certCardPrintInfo)),
+        step(cmd.selectEf05, otherKey),
+        step(cmd.getReadAdpuCmd(length.MYNUMBER_INFO), otherKey,
+             [&r](const Bytes& data) {
+               return keepMyNumberInfo(data, r.cardPrintInfoVerifySrc, r.myNumberImage, r.cardPrintInfoSignature);
+             }),
+        // Input-support application.
+        step(cmd.selectCardPrintSupAid, otherKey),
+        step(cmd.selectEf14, pinKey),
+        verify,
+        step(cmd.selectEf01, otherKey),
+        step(cmd.getReadAdpuCmd(length.MYNUMBER), otherKey,
+             [&r](const Bytes& data) {
+               const ConstTag tag;
+               r.supportVerifySrc = data;
+               r.myNumber = Ber().parse(data, tag.MYNUMBER, false);
+               return isMyNumber(Ber::entry(*r.myNumber, tag.MYNUMBER.front()));
+             }),
+        step(cmd.selectEf03, otherKey),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), otherKey,
+             [&r](const Bytes& data) {
+               const ConstTag tag;
+               const auto values = Ber().parse(data, tag.MYNUMBER_HASH, true);
+               r.supportSignature = Ber::entry(values, tag.MYNUMBER_HASH_SIGNATURE);
+               r.hashPersonalInfo = Ber::entry(values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
+               return true;
+             }),
+        step(cmd.selectEf04, otherKey),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), otherKey, keepCertificate(r.certSupport)),
+    };
+  }
+
+  // Exactly twelve ASCII digits.
+  static bool isMyNumber(const std::optional<Bytes>& number) {
+    if (!number || number->size() != 12) return false;
+    for (const auto b : *number)
+      if (b < '0' || b > '9') return false;
+    return true;
+  }
+
+  // After myNumberSteps: the two verifying-parameter texts, into the reader's fields.
+  template <class Reader>
+  static void keepMyNumberVerifyingParams(Reader& r) {
+    const Utility utility;
+    r.cardPrintInfoVerifyingParams = utility.createJsonVerifyingParams(*r.certCardPrintInfo, std::nullopt);
+    r.supportVerifyingParams = utility.createJsonVerifyingParams(*r.certSupport, r.hashPersonalInfo);
+  }
+
+  // After myNumberSteps: the individual-number record of the reader's fields.
+  template <class Reader>
+  static MyNumberInfo myNumberInfoOf(const Reader& r) {
+    return MyNumberInfo(Ber::entry(*r.myNumber, ConstTag().MYNUMBER.front()), r.myNumberImage, r.hashPersonalInfo,
+                        r.certCardPrintInfo, r.certSupport, r.cardPrintInfoSignature, r.supportSignature,
+                        r.cardPrintInfoVerifySrc, r.supportVerifySrc);
+  }
+
+  // The individual-number verification request of type "21" (image side), "22" (number side) or
+  // "23" (both) from the reader's fields; 18001 carries `label`. False for another type, with
+  // nothing sent and nothing delivered.
+  template <class Reader>
+  bool myNumberRequest(const Reader& r, const std::string& reqType, const std::string& label = {}) {
+    const Const c;
+    const VerificationSide image{r.cardPrintInfoVerifySrc, true, r.cardPrintInfoSignature,
+                                 r.cardPrintInfoVerifyingParams};
+    const VerificationSide number{r.supportVerifySrc, true, r.supportSignature, r.supportVerifyingParams};
+    if (reqType == c.REQ_TYPE_MYNUMBER_ALL) return postSides(reqType, image, number, label);
+    if (reqType == c.REQ_TYPE_MYNUMBER_IMG) return postSides(reqType, image, std::nullopt, label);
+    if (reqType == c.REQ_TYPE_MYNUMBER_TEXT) return postSides(reqType, std::nullopt, number, label);
+    return false;
+  }
+
+  // The input-support chain after the application's 4-digit PIN `pin` (EF 0011), keeping its four
+  // files as read in the reader's fields myNumberRawData, personalInfoRawData, signatureRawData and
+  // publicKeyCertRawData. `label` goes in front of the VERIFY messages; the other checks name
+  // `otherKey`.
+  template <class Reader>
+  static std::vector<Step> promptedPiiSteps(Reader& r, const std::optional<std::string>& pin, const std::string& label,
+                                            SetPinKey otherKey) {
+    const ConstApduCmd cmd;
+    const ConstDataLength length;
+    const SetPinKey pinKey = SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN;
+    const auto keepInto = [](Bytes& into) {
+      return [&into](const Bytes& data) {
+        into = data;
+        return true;
+      };
+    };
+    return {
+        step(cmd.selectCardPrintSupAid, otherKey),
+        step(cmd.selectEf11, pinKey),
+        Step{[&pin] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(pin.value_or(""))); }, pinKey, label, {}},
+        step(cmd.selectEf01, otherKey),
+        step(cmd.getReadAdpuCmd(length.MYNUMBER), otherKey, keepInto(r.myNumberRawData)),
+        step(cmd.selectEf02, otherKey),
+        step(cmd.readBasicPersonalInfo, otherKey, keepInto(r.personalInfoRawData)),
+        step(cmd.selectEf03, otherKey),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), otherKey, keepInto(r.signatureRawData)),
+        step(cmd.selectEf04, otherKey),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), otherKey, keepInto(r.publicKeyCertRawData)),
+    };
+  }
+
+  // The verification request of the input-support record's whole scope, with the type given; 18001
+  // carries `label`. Files that lack an element the request needs give 13999 and nothing is sent.
+  bool postPromptedPii(const std::string& reqType, const PromptedPii& promptedPii, const std::string& label = {}) {
+    if (!promptedPiiComplete(promptedPii)) {
+      deliverFailure(E::cardConnectionFailed());
+      return false;
+    }
+    return postVerification(reqType, *promptedPii.getPromptedPiiHashData(), *promptedPii.getPromptedPiiSignature(),
+                            *promptedPii.getPromptedPiiVerifyingParams(), label);
+  }
+
+  // Whether the input-support files hold what their verification needs: the expected hash (the
+  // number and the basic items), the signature and the certificate.
+  static bool promptedPiiComplete(const PromptedPii& promptedPii) {
+    return promptedPii.getPromptedPiiHashData() && promptedPii.getPromptedPiiSignature() &&
+           promptedPii.getPromptedPiiVerifyingParams();
+  }
+
   // What to keep of the card-surface file, into the reader's fields of those names: the whole image
   // elements, their three SHA-256 digests (apart and joined, the signed source), the values and
   // the signature; false when an image element is missing.
@@ -127,6 +276,63 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     reader.dicCardPrintInfo = Ber().parse(data, tag.CARD_PRINT_INFO, true);
     reader.cardPrintInfoSignature = Ber::entry(*reader.dicCardPrintInfo, tag.CARD_P_INFO_SIGN);
     return true;
+  }
+
+  // The sixteen commands that read the card surface with the card-surface PIN (the same VERIFY
+  // in both applications), into the reader's fields of those names: card-surface application
+  // (EF 0012 PIN, EF 0002 surface data, EF 0004 certificate), then input-support application
+  // (EF 0015 PIN, EF 0002 basic items, EF 0003 hash and signature, EF 0004 certificate). `label`
+  // goes in front of the PIN messages.
+  template <class Reader>
+  static std::vector<Step> cardPrintInfoChain(Reader& reader, const std::string& label = {}) {
+    const ConstApduCmd cmd;
+    const ConstDataLength length;
+    const ConstTag tag;
+    const SetPinKey key = SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN;
+    const auto verify = cmd.getVerifyAdpuCmd(toBytes(reader.pinCardPrintInfo.value_or("")));
+    Reader* r = &reader;
+    return {
+        // Card-surface application.
+        step(cmd.selectCardPrintAid, key, {}, label),
+        step(cmd.selectEf12, key, {}, label),
+        step(verify, key, {}, label),
+        step(cmd.selectEf02, key, {}, label),
+        step(cmd.readCardPrintInfo, key, [r](const Bytes& data) { return keepCardPrintInfo(*r, data); }, label),
+        step(cmd.selectEf04, key, {}, label),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), key, keepCertificate(reader.certCardPrintInfo), label),
+        // Input-support application.
+        step(cmd.selectCardPrintSupAid, key, {}, label),
+        step(cmd.selectEf15, key, {}, label),
+        step(verify, key, {}, label),
+        step(cmd.selectEf02, key, {}, label),
+        step(cmd.readBasicPersonalInfo, key,
+             [r, tag](const Bytes& data) {
+               r->supportVerifySrc = basicPersonalInfoItems(Ber().parseToTLV(data, tag.BASIC_PERSONAL_INFO, true));
+               if (!r->supportVerifySrc) return false;
+               r->dicBasicPersonalInfo = Ber().parse(data, tag.BASIC_PERSONAL_INFO, true);
+               return true;
+             },
+             label),
+        step(cmd.selectEf03, key, {}, label),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key,
+             [r, tag](const Bytes& data) {
+               const auto values = Ber().parse(data, tag.MYNUMBER_HASH, true);
+               r->supportSignature = Ber::entry(values, tag.MYNUMBER_HASH_SIGNATURE);
+               r->hashMyNumberInfo = Ber::entry(values, tag.MYNUMBER_HASH_NUMBER);
+               return true;
+             },
+             label),
+        step(cmd.selectEf04, key, {}, label),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key, keepCertificate(reader.certSupport), label),
+    };
+  }
+
+  // The record of what cardPrintInfoChain kept.
+  template <class Reader>
+  static CardPrintInfo cardPrintInfoRecord(const Reader& r) {
+    return CardPrintInfo::fromCardFiles(*r.dicBasicPersonalInfo, *r.dicCardPrintInfo, r.hashMyNumberInfo,
+                                        r.certCardPrintInfo, r.certSupport, r.cardPrintInfoSignature,
+                                        r.supportSignature, r.responseCardPrintInfoVerifySrc, r.supportVerifySrc);
   }
 
   // The signed source of the basic items: the whole elements of name, address, date of birth and
@@ -186,23 +392,18 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     return postVerification(reqType, members[0], members[1], members[2], label);
   }
 
-  // Posts one verification request and judges the answer. True when the server answered "valid"
-  // true; otherwise the failure has been delivered (18001 carries `label`).
+  // Posts one verification request (card type "mynumber" unless given) and judges the answer.
+  // True when the server answered "valid" true; otherwise the failure has been delivered (18001
+  // carries `label`).
   bool postVerification(const std::string& reqType, const std::string& expectedHash, const std::string& signature,
-                        const std::string& verifyingParams, const std::string& label = {}) {
-    const Const c;
-    const auto body = Utility().createRequestBody(expectedHash, signature, verifyingParams, "0", c.CARD_TYPE_MYNUMBER,
-                                                  reqType, appId.value_or(""));
-    const std::string url = this->platform() && !this->platform()->verificationUrl.empty() ? this->platform()->verificationUrl
-                                                                            : c.SIGNATURE_VERIFICATION_URL;
-    const HTTPClient client = this->platform() ? HTTPClient(httpConnectionTimeOut, *this->platform()) : HTTPClient(httpConnectionTimeOut);
-    const auto [response, timedOut] = client.post(url, {}, body);
-    if (const auto failure = ReaderSupport::verificationFailure<E>(
-            response.getHttpStatusCode(), response.getResponseBodyForMyNumberVerification(), timedOut, label)) {
+                        const std::string& verifyingParams, const std::string& label = {},
+                        const std::optional<std::string>& cardType = std::nullopt) {
+    const VerificationPost exchange{this->platform(), httpConnectionTimeOut, appId.value_or("")};
+    if (const auto failure = exchange.post<E>(reqType, expectedHash, signature, verifyingParams, label,
+                                              cardType.value_or(Const().CARD_TYPE_MYNUMBER))) {
       deliverFailure(*failure);
       return false;
     }
-    std::clog << "verify Response OK" << std::endl;
     return true;
   }
 
@@ -211,7 +412,7 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   std::vector<typename Base::ChainStep> chainSteps() override {
     std::vector<typename Base::ChainStep> steps;
     for (auto& step : chain()) {
-      std::function<std::optional<E>(const Bytes&)> keep;
+      std::function<std::optional<E>(const Bytes&)> keep = std::move(step.judge);
       if (step.keep) {
         keep = [kept = std::move(step.keep)](const Bytes& data) -> std::optional<E> {
           if (kept(data)) return std::nullopt;

@@ -109,6 +109,9 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
     SetPinKey key;
     std::optional<std::string>* pin;
     std::string label;
+    // Runs once this slot's PIN has passed its rule, before the next slot is taken (the checks a
+    // request makes between its PINs); a failure it returns ends the request.
+    std::function<std::optional<E>()> accepted{};
   };
 
   explicit ReaderFrame(ReaderContext context)
@@ -165,6 +168,20 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
 
   const std::shared_ptr<const Platform>& platform() const { return platform_; }
 
+  // Ends the request at once for a tag that failed to connect or is not ISO 7816 (a frame's
+  // tagRefused may use it): cardConnectionFailed (13999, after a failed connection with the
+  // platform's description of the error appended), didGetPin(""), and the session ended with the
+  // error text (its end then reports nothing more).
+  bool refuseTag(const std::optional<NFCError>& error) {
+    hasApduResponse = true;
+    ErrorDetail detail;
+    if (error && !error->message.empty()) detail.suffix = error->message;
+    deliverFailure(E::cardConnectionFailed(detail));
+    ReaderSupport::didGetPin(idetifyDelegate, "");
+    endWithError();
+    return true;
+  }
+
  private:
   void nextPin(std::size_t index, std::function<void()> passed) {
     if (index >= pinSlots_.size()) {
@@ -173,7 +190,7 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
     }
     const PinSlot& slot = pinSlots_[index];
     if (*slot.pin) {
-      if (pinAccepted(slot, **slot.pin)) nextPin(index + 1, std::move(passed));
+      if (pinAccepted(slot, **slot.pin)) slotPassed(index, std::move(passed));
       return;
     }
     const auto& texts = inputPinDialogDisplaySettingGroup;
@@ -188,7 +205,7 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
                    if (dialog->dialogPin) {
                      if (self->pinAccepted(typed, *dialog->dialogPin)) {
                        *typed.pin = *dialog->dialogPin;
-                       self->nextPin(index + 1, passed);
+                       self->slotPassed(index, passed);
                      }
                    } else if (dialog->isCanceled) {
                      self->failBeforeSession(
@@ -197,6 +214,16 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
                      self->failBeforeSession(E::unknown());
                    }
                  });
+  }
+
+  void slotPassed(std::size_t index, std::function<void()> passed) {
+    if (const auto& accepted = pinSlots_[index].accepted) {
+      if (auto failure = accepted()) {
+        failBeforeSession(*failure);
+        return;
+      }
+    }
+    nextPin(index + 1, std::move(passed));
   }
 
   // False (after the refusal and didGetPin("")) when the PIN breaks its slot's rule.
