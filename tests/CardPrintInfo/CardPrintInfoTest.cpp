@@ -68,11 +68,6 @@ TEST(CardPrintInfoTest, TextGettersDecodeUtf8AndGiveEmptyTextForOtherBytes) {
   EXPECT_EQ(info.asDictionary().at("previousName"), "");
 }
 
-TEST(CardPrintInfoTest, ImagesAreUpperCaseHexInTheDictionary) {
-  const auto dictionary = full().asDictionary();
-  EXPECT_EQ(dictionary.at("photo"), "0FF000");
-}
-
 TEST(CardPrintInfoTest, ImageHashIsAbsentWithoutThePhoto) {
   CardPrintInfo info = full();
   info.cardPrintInfoVerifySrc = sixElements(false);

@@ -20,8 +20,6 @@ TEST(ErrorEnumeration, FactoriesTakeTheTextOfTheirCode) {
   EXPECT_EQ(notSetPin.errorCode, 12002);
   EXPECT_EQ(notSetPin.localizedDescription, "PIN が設定されていません。");
   EXPECT_FALSE(notSetPin.retryCount);
-  EXPECT_EQ(TestResidenceError::failVerifySignatureConstantValue().localizedDescription,
-            "電子署名（チェックコード及び公開鍵証明書）が固定値のカードです。");
 }
 
 TEST(ErrorEnumeration, ComposedTexts) {

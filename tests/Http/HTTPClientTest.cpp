@@ -107,13 +107,6 @@ TEST_F(HTTPClientTest, UntrustedCertificatesAreRefused) {
   EXPECT_FALSE(timedOut);
   EXPECT_FALSE(response.getHttpStatusCode().has_value());
 
-  // Nor does another server's certificate vouch for it.
-  VerificationServer other;
-  ASSERT_TRUE(other.start());
-  std::tie(response, timedOut) = HTTPClient(2.0, other.caFilePath()).post(server.url(), NO_QUERIES, requestBody());
-  EXPECT_FALSE(timedOut);
-  EXPECT_FALSE(response.getHttpStatusCode().has_value());
-
   EXPECT_TRUE(server.receivedRequests().empty());
 
   // A trusted certificate that names another host than the one connected to.
@@ -125,34 +118,6 @@ TEST_F(HTTPClientTest, UntrustedCertificatesAreRefused) {
   std::tie(response, timedOut) = HTTPClient(2.0, misnamed.caFilePath()).post(misnamed.url(), NO_QUERIES, requestBody());
   EXPECT_FALSE(response.getHttpStatusCode().has_value());
   EXPECT_TRUE(misnamed.receivedRequests().empty());
-}
-
-TEST_F(HTTPClientTest, TrustComesFromThePlatform) {
-  Platform platform;
-  platform.trustedCaFile = server.caFilePath();
-  const auto [response, timedOut] = HTTPClient(2.0, platform).post(server.url(), NO_QUERIES, requestBody());
-  EXPECT_FALSE(timedOut);
-  EXPECT_EQ(response.getHttpStatusCode(), 200);
-}
-
-TEST_F(HTTPClientTest, BodiesThatAreNotJsonObjects) {
-  struct Case {
-    ResponseShape shape;
-    bool object;
-  };
-  for (const Case& c : {Case{ResponseShape::NotJson, false}, Case{ResponseShape::EmptyBody, false},
-                        Case{ResponseShape::NotObject, false}, Case{ResponseShape::ValidMissing, true},
-                        Case{ResponseShape::ValidString, true}, Case{ResponseShape::ValidNumber, true}}) {
-    server.setResponseShape(c.shape);
-    const auto [response, timedOut] = client().post(server.url(), NO_QUERIES, requestBody());
-    EXPECT_FALSE(timedOut);
-    EXPECT_EQ(response.getHttpStatusCode(), 200);
-    const std::optional<nlohmann::json> body = response.getResponseBodyForMyNumberVerification();
-    ASSERT_EQ(body.has_value(), c.object) << static_cast<int>(c.shape);
-    if (c.object) {
-      EXPECT_TRUE(!body->contains("valid") || !body->at("valid").is_boolean());
-    }
-  }
 }
 
 TEST_F(HTTPClientTest, HugeBodiesAreCapped) {

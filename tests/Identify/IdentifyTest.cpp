@@ -85,8 +85,6 @@ TEST_F(IdentifyTest, PinStoreHasOneEntryPerSlot) {
   EXPECT_EQ(pins.at(SetPinKey::DRIVERLICENSE_PIN1), "anything at all");
   EXPECT_FALSE(pins.at(SetPinKey::DRIVERLICENSE_PIN2));
 
-  identify->setPin(SetPinKey::RESIDENCECARD_PIN, std::nullopt);
-  EXPECT_FALSE(identify->pinDic().at(SetPinKey::RESIDENCECARD_PIN));
   identify->clearPinDic();
   for (const auto& [key, pin] : identify->pinDic()) EXPECT_FALSE(pin) << toString(key);
 }
@@ -116,13 +114,6 @@ TEST_F(IdentifyTest, WithoutNfcAndWithoutDelegateNothingHappens) {
   delegate.reset();
   request();
   EXPECT_EQ(FakeReader::constructed, 0);
-}
-
-TEST_F(IdentifyTest, HeldSignerPinFallsBackToTheKeptPinThenToEmpty) {
-  Identify::RequestPins pins;
-  pins.pinForSigner = "KEPT99";
-  EXPECT_EQ(identify->heldSignerPin(pins), "KEPT99");
-  EXPECT_EQ(identify->heldSignerPin(Identify::RequestPins{}), "");
 }
 
 // An NFC reader that is there but never sees a card: enough for the facade to build readers.

@@ -41,17 +41,6 @@ class PromptedPiiTest : public ::testing::Test {
   PromptedPii record{files.supEf0001, files.supEf0002, files.supEf0003, files.supEf0004};
 };
 
-TEST_F(PromptedPiiTest, EachSingleScopeCarriesTheOtherScopesHash) {
-  const std::string certificate = Base64::encode(Bytes(files.supEf0004.begin() + 5, files.supEf0004.end()));
-  const std::string numberHash = record.getMyNumberHashData().value();
-  const std::string itemsHash = record.getCardPrintInfoHashData().value();
-  EXPECT_EQ(decodedText(record.getMyNumberVerifyingParams()),
-            "{\"publicKey\":\"" + certificate + "\",\"hash\":\"" + itemsHash + "\"}");
-  EXPECT_EQ(decodedText(record.getCardPrintInfoVerifyingParams()),
-            "{\"publicKey\":\"" + certificate + "\",\"hash\":\"" + numberHash + "\"}");
-  EXPECT_EQ(decodedText(record.getPromptedPiiVerifyingParams()), "{\"publicKey\":\"" + certificate + "\"}");
-}
-
 TEST_F(PromptedPiiTest, RawDataOfBothScopesIsTwoBase64TextsJoinedByAComma) {
   EXPECT_EQ(decodedText(record.getPromptedPiiRawData()),
             record.getMyNumberRawData().value() + "," + record.getCardPrintInfoRawData().value());
@@ -88,10 +77,6 @@ TEST(PromptedPiiRecordTest, NameSplitAroundTheBrackets) {
   EXPECT_TRUE(middle.isIncludePreviousName());
   EXPECT_EQ(middle.getPreviousName(), "山田");
   EXPECT_EQ(middle.getCommonName(), "日本　花子");
-
-  const PromptedPii leftOnly(std::nullopt, personalInfo("日本［山田　花子"), std::nullopt, std::nullopt);
-  EXPECT_FALSE(leftOnly.isIncludePreviousName());
-  EXPECT_EQ(leftOnly.getCommonName(), "日本［山田　花子");
 
   // A right bracket before the left one: both are there, but no previous name can be cut out.
   const PromptedPii reversed(std::nullopt, personalInfo("日本］山田［花子"), std::nullopt, std::nullopt);

@@ -128,15 +128,3 @@ TEST_F(VerificationServerTest, StopsPromptlyWithADelayedAnswerPendingAndCleansUp
   EXPECT_NE(server.caFilePath(), pem);
 }
 
-TEST_F(VerificationServerTest, CertificateCanBeWrittenForOtherClients) {
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() / ("ekyc-cert-test-" + std::to_string(server.port()) + ".pem");
-  ASSERT_TRUE(server.writeCertificate(path.string()));
-  httplib::SSLClient client("127.0.0.1", server.port());
-  client.set_ca_cert_path(path.c_str());
-  client.enable_server_certificate_verification(true);
-  const httplib::Result result = client.Post(VerificationServer::PATH, validBody().dump(), "application/json; charset=UTF-8");
-  std::filesystem::remove(path);
-  ASSERT_TRUE(result);
-  EXPECT_EQ(result->status, 200);
-}
