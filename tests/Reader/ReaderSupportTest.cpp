@@ -97,6 +97,8 @@ TEST(ReaderSupportStatusWord, ExpiredBackChannelIsSkipped) {
   EXPECT_EQ(failure->errorCode, 13200);
 }
 
+// The verdicts a server can give are run end to end in tests/CardSurface/VerificationOutcomesTest.cpp;
+// here only the answers a stand-in does not produce.
 TEST(ReaderSupportVerification, VerdictTable) {
   using nlohmann::json;
   struct Row {
@@ -106,18 +108,11 @@ TEST(ReaderSupportVerification, VerdictTable) {
     std::int64_t code;
   };
   const std::vector<Row> rows = {
-      {200, json{{"valid", true}}, false, 0},
       {200, json{{"valid", true}, {"reqTime", "x"}, {"errorCode", ""}, {"checkedId", "1"}}, false, 0},
-      {200, json{{"valid", false}}, false, 18001},
-      {200, json{{"valid", "true"}}, false, 18001},  // a text is not a Boolean
-      {200, json::object(), false, 18001},           // "valid" missing
+      {200, json{{"valid", 1}}, false, 18001},       // a number is not a Boolean
       {200, json::array({true}), false, 18001},      // not an object
-      {200, std::nullopt, false, 18001},             // no JSON body
       {404, json{{"valid", true}}, false, 15000},
       {201, json{{"valid", true}}, false, 15000},
-      {302, std::nullopt, false, 15000},
-      {std::nullopt, std::nullopt, true, 16001},
-      {std::nullopt, std::nullopt, false, 16999},
       {200, json{{"valid", true}}, true, 0},          // an HTTP answer counts, whatever the flag
   };
   for (const auto& row : rows) {
@@ -133,16 +128,6 @@ TEST(ReaderSupportVerification, VerdictTable) {
       EXPECT_EQ(failure->httpStatus.has_value(), row.code == 15000);
     }
   }
-}
-
-TEST(ReaderSupportVerification, TakesTheClientsAnswer) {
-  EXPECT_FALSE(ReaderSupport::verificationFailure<TestReaderError>(HttpResponse(200, R"({"valid":true})"), false));
-  const auto status = ReaderSupport::verificationFailure<TestReaderError>(HttpResponse(404, R"({"valid":true})"), false);
-  ASSERT_TRUE(status);
-  EXPECT_EQ(status->httpStatus, 404);
-  const auto timeout = ReaderSupport::verificationFailure<TestReaderError>(HttpResponse("timed out"), true);
-  ASSERT_TRUE(timeout);
-  EXPECT_EQ(timeout->errorCode, 16001);
 }
 
 }  // namespace
