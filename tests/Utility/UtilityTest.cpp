@@ -137,11 +137,6 @@ TEST(UtilityRequest, VerifyingParamsAndBodies) {
   // ["a","b"] and "cardEntries,photo", base64-encoded, nothing escaped.
   EXPECT_EQ(u.createBase64EncodedArray("QQ==", "Qg=="), "WyJRUT09IiwiUWc9PSJd");
   EXPECT_EQ(u.createBase64EncodedArray(Utility::photo, "PHOTO", "ENTRIES"), "RU5UUklFUyxQSE9UTw==");
-  const auto body = u.createRequestBody("h", "s", "v", "0", "mynumber", "23", "tenant");
-  const std::map<std::string, std::string> expected = {
-      {"expectedHash", "h"}, {"signature", "s"}, {"verifyingParams", "v"}, {"flags", "0"},
-      {"cardType", "mynumber"}, {"reqType", "23"}, {"tenantCode", "tenant"}};
-  EXPECT_EQ(body, expected);
 }
 
 TEST(UtilityJis, RowCellCodesThroughEucJp) {
