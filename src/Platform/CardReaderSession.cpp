@@ -7,6 +7,7 @@
 #include "Platform/CardReader.hpp"
 #include "Platform/CardReaderTag.hpp"
 #include "Platform/NFCAlertPresenter.hpp"
+#include "Platform/ResponseChaining.hpp"
 #include "Platform/SerialQueue.hpp"
 
 namespace ekyc {
@@ -186,7 +187,7 @@ void CardReaderSession::send(const std::shared_ptr<CardReaderTag>& tag, const NF
   queue_->asyncBlocking([self = shared_from_this(), connection = tag->connection(), apdu, operation, completion,
                          stop = ioStop_.get_token()]() mutable {
     if (stop.stop_requested()) return;  // the session's end completes it
-    std::expected<Bytes, NFCError> answer = connection->transmit(apdu, stop);
+    std::expected<Bytes, NFCError> answer = ResponseChaining::transmit(*connection, apdu, stop);
     self->queue_->async([self, operation, completion, answer = std::move(answer)]() mutable {
       self->answered(operation, completion, std::move(answer));
     });
