@@ -7,6 +7,7 @@
 #include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
 #include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
 #include "MyNumber/MyNumberInfoReader.hpp"
+#include "Platform/CardReader.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
 #include "PromptedPii/PromptedPiiReader.hpp"
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
@@ -101,6 +102,10 @@ void Identify::dropReaders() {
   std::lock_guard<std::mutex> lock(mutex_);
   dropped.swap(readers_);
   // `dropped` is destroyed after the lock is released (declared first).
+}
+
+void Identify::endPreviousSession() {
+  if (platform_->cardReader) platform_->cardReader->cancelBySheet();
 }
 
 bool Identify::nfcReadingAvailable() const { return NFCTagReaderSession::readingAvailable(*platform_); }

@@ -115,6 +115,59 @@ TEST_F(IdentifyCardSurfaceTest, TheFacadeRecordsTheRefusedPinAndPassesPresetPins
             (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, std::nullopt}}));
 }
 
+// Two requests started together on one facade, in either order: the later one ends the earlier
+// one's session before it reads, so their commands never interleave and each delivers one result.
+TEST_F(IdentifyCardSurfaceTest, TwoRequestsStartedTogetherNeverShareTheCard) {
+  struct Started {
+    std::function<std::size_t()> count;
+    std::function<bool()> succeeded;
+  };
+  auto cardPrint = [&](Identify& i) {
+    auto results = std::make_shared<CardPrintResults>(rig.log);
+    i.setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, rig.holder.cardPrintInfoPin);
+    i.getCardPrintInfo(results, pinTexts(), nfcTexts());
+    return Started{[results] { return results->results().size(); }, [results] { return results->results().at(0).has_value(); }};
+  };
+  auto promptedPii = [&](Identify& i) {
+    auto results = std::make_shared<PromptedPiiResults>(rig.log);
+    i.setPin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN, rig.holder.promptedPiiPin);
+    i.getPromptedPii(results, pinTexts(), nfcTexts());
+    return Started{[results] { return results->results().size(); }, [results] { return results->results().at(0).has_value(); }};
+  };
+  using Start = std::function<Started(Identify&)>;
+  auto run = [&](const std::vector<Start>& starts) {
+    rig.card->clearLog();
+    std::vector<Started> started;
+    auto f = facade();
+    rig.runLoop->post([&] {
+      for (const auto& start : starts) started.push_back(start(*f));
+    });
+    EXPECT_TRUE(rig.runLoop->runUntil(
+        [&] {
+          return started.size() == starts.size() && started.front().count() > 0 && started.back().count() > 0 &&
+                 rig.cardReader->activeSessionCount() == 0;
+        },
+        std::chrono::seconds(20)));
+    rig.runLoop->runUntilIdle(std::chrono::milliseconds(50), std::chrono::seconds(2));
+    for (const auto& one : started) EXPECT_EQ(one.count(), 1u);
+    if (!started.empty() && started.back().count() > 0) EXPECT_TRUE(started.back().succeeded());
+    return rig.commands();
+  };
+  const std::vector<std::string> alone[] = {run({cardPrint}), run({promptedPii})};
+  for (int second : {0, 1}) {
+    SCOPED_TRACE(second);
+    const auto& first = alone[1 - second];
+    const auto& later = alone[second];
+    const auto commands = run({second ? Start(cardPrint) : Start(promptedPii), second ? Start(promptedPii) : Start(cardPrint)});
+    ASSERT_GE(commands.size(), later.size());
+    const std::size_t cut = commands.size() - later.size();
+    EXPECT_EQ(std::vector<std::string>(commands.begin() + static_cast<std::ptrdiff_t>(cut), commands.end()), later);
+    ASSERT_LE(cut, first.size());
+    EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + static_cast<std::ptrdiff_t>(cut)),
+              std::vector<std::string>(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(cut)));
+  }
+}
+
 TEST_F(IdentifyCardSurfaceTest, WithoutNfcEachFormDelivers11001) {
   rig.platform.cardReader = nullptr;
   auto a = std::make_shared<MyNumberResults>(rig.log);
