@@ -86,9 +86,17 @@ void Identify::didGetPin(const std::string& pin) {
     pinDic_ = emptyPinDictionary();
     pinForSigner_ = pin;
   }
+  wakeHost();
 }
 
-void Identify::didClearInstance() { dropReaders(); }
+void Identify::didClearInstance() {
+  dropReaders();
+  wakeHost();
+}
+
+void Identify::wakeHost() const {
+  if (viewController_ && viewController_->runLoop()) viewController_->runLoop()->wake();
+}
 
 void Identify::didGetFailedPin(SetPinKey setPinKey, std::optional<int> pinRemainNum) {
   std::lock_guard<std::mutex> lock(mutex_);

@@ -211,6 +211,9 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
   // cancel: that request delivers its one result, and the card is reset before the next session
   // gets it.
   void endPreviousSession();
+  // The request is over (the back channel's last call): a host waiting in its run loop for that
+  // checks again.
+  void wakeHost() const;
   // Whether the platform can read NFC tags.
   bool nfcReadingAvailable() const;
   // The context every reader of a request is built with.

@@ -1,5 +1,6 @@
 // The card-surface reader end to end.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Support/RunLoopPump.hpp"
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
 
@@ -202,7 +203,7 @@ TEST_F(CardPrintInfoReaderTest, RecordKeptWithoutADelegateAndApplicationIdDroppe
   rig.presentCard();
   auto quiet = std::make_shared<CardPrintInfoReader>(nullptr, rig.context());
   quiet->fetchCardPrintInfo(rig.holder.cardPrintInfoPin);
-  ASSERT_TRUE(rig.runLoop->runUntil([&] { return quiet->cardPrintInfo.has_value(); }, std::chrono::seconds(10)));
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return quiet->cardPrintInfo.has_value(); }, std::chrono::seconds(10)));
   EXPECT_EQ(quiet->cardPrintInfo->getAllName(), "日本　花子");
   EXPECT_EQ(rig.log->events(), std::vector<std::string>{"didGetPin()"});
 
@@ -212,7 +213,7 @@ TEST_F(CardPrintInfoReaderTest, RecordKeptWithoutADelegateAndApplicationIdDroppe
   auto results = std::make_shared<CardPrintResults>(refused.log);
   auto reader = std::make_shared<CardPrintInfoReader>(results, refused.context());
   reader->fetchCardPrintInfo(refused.holder.cardPrintInfoPin, std::optional<std::string>("tenant"));
-  ASSERT_TRUE(refused.runLoop->runUntil(
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*refused.runLoop, 
       [&] { return !results->results().empty() && refused.cardReader->activeSessionCount() == 0; },
       std::chrono::seconds(10)));
   EXPECT_EQ(results->results().at(0).error().errorCode, 18001);
@@ -238,7 +239,7 @@ TEST_F(CardPrintInfoReaderTest, VerificationFailuresAndRequestTypes) {
   again.presentCard();
   auto kept = std::make_shared<CardPrintInfoReader>(std::make_shared<CardPrintResults>(again.log), again.context());
   kept->fetchCardPrintInfo(again.holder.cardPrintInfoPin);
-  ASSERT_TRUE(again.runLoop->runUntil(
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*again.runLoop, 
       [&] { return again.log->count("result") == 1 && again.cardReader->activeSessionCount() == 0; },
       std::chrono::seconds(10)));
   server.clearReceivedRequests();

@@ -3,6 +3,7 @@
 // card in an in-process reader, the NFC sheet texts, a back channel and result delegates that
 // write into one ordered log, and (when asked) the verification stand-in on loopback.
 #include <gtest/gtest.h>
+#include "Support/RunLoopPump.hpp"
 
 #include <chrono>
 #include <functional>
@@ -217,7 +218,7 @@ class CardSurfaceRig {
       watch = reader;
       entry(*reader);
     });
-    const bool finished = runLoop->runUntil([&] { return watch.expired() && runLoop->pendingCount() == 0; }, limit);
+    const bool finished = ::ekyc::test::pumpUntil(*runLoop, [&] { return watch.expired() && runLoop->pendingCount() == 0; }, limit);
     EXPECT_TRUE(finished) << "the request did not finish";
   }
 

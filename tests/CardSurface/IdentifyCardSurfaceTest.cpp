@@ -1,6 +1,7 @@
 // The eight facade forms of the card-surface group, host -> Identify -> reader -> virtual card
 // (-> stand-in), with the facade's PIN store and its record of refused PINs.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Support/RunLoopPump.hpp"
 #include "Identify/Identify.hpp"
 
 namespace ekyc::test {
@@ -24,7 +25,7 @@ class IdentifyCardSurfaceTest : public ::testing::Test {
   void call(const std::shared_ptr<Results>& results, const std::function<void(Identify&)>& request) {
     auto f = facade();
     rig.runLoop->post([&] { request(*f); });
-    EXPECT_TRUE(rig.runLoop->runUntil(
+    EXPECT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, 
         [&] { return !results->results().empty() && !f->hasReader() && rig.cardReader->activeSessionCount() == 0; },
         std::chrono::seconds(20)));
   }
@@ -142,7 +143,7 @@ TEST_F(IdentifyCardSurfaceTest, TwoRequestsStartedTogetherNeverShareTheCard) {
     rig.runLoop->post([&] {
       for (const auto& start : starts) started.push_back(start(*f));
     });
-    EXPECT_TRUE(rig.runLoop->runUntil(
+    EXPECT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, 
         [&] {
           return started.size() == starts.size() && started.front().count() > 0 && started.back().count() > 0 &&
                  rig.cardReader->activeSessionCount() == 0;
@@ -150,7 +151,9 @@ TEST_F(IdentifyCardSurfaceTest, TwoRequestsStartedTogetherNeverShareTheCard) {
         std::chrono::seconds(20)));
     rig.runLoop->runUntilIdle(std::chrono::milliseconds(50), std::chrono::seconds(2));
     for (const auto& one : started) EXPECT_EQ(one.count(), 1u);
-    if (!started.empty() && started.back().count() > 0) EXPECT_TRUE(started.back().succeeded());
+    if (!started.empty() && started.back().count() > 0) {
+      EXPECT_TRUE(started.back().succeeded());
+    }
     return rig.commands();
   };
   const std::vector<std::string> alone[] = {run({cardPrint}), run({promptedPii})};

@@ -1,6 +1,7 @@
 // The individual-number reader end to end: facade-less reader -> session -> virtual card
 // (-> verification stand-in), with the back channel and the result in one ordered log.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Support/RunLoopPump.hpp"
 #include "CardSurface/ExpectedRequests.hpp"
 
 namespace ekyc::test {
@@ -324,7 +325,7 @@ TEST_F(MyNumberInfoReaderTest, RequestTypesOfOneSide) {
   // The reader is kept after its request to send the other types.
   const auto kept = std::make_shared<MyNumberInfoReader>(results, rig.context());
   kept->fetchMyNumberCardInfo(rig.holder.myNumberPin);
-  ASSERT_TRUE(rig.runLoop->runUntil(
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, 
       [&] { return !results->results().empty() && rig.cardReader->activeSessionCount() == 0; },
       std::chrono::seconds(10)));
   kept->appId = "tenant";

@@ -3,6 +3,7 @@
 // members, the pairs of "13" and "23" with the card-surface side first, and the single-side types
 // that each reader's request operations serve.
 #include <nlohmann/json.hpp>
+#include "Support/RunLoopPump.hpp"
 
 #include "CardSurface/CardSurfaceTestSupport.hpp"
 #include "CardSurface/ExpectedRequests.hpp"
@@ -53,7 +54,7 @@ class RequestBodiesTest : public ::testing::Test {
     auto results = std::make_shared<Results>(rig.log);
     auto reader = std::make_shared<Reader>(results, rig.context());
     entry(*reader);
-    EXPECT_TRUE(rig.runLoop->runUntil(
+    EXPECT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, 
         [&] { return !results->results().empty() && rig.cardReader->activeSessionCount() == 0; },
         std::chrono::seconds(10)));
     EXPECT_TRUE(results->last() && *results->last());

@@ -2,6 +2,7 @@
 // delivered on the session's queue, and a host that starts the next request from inside its
 // result callback while another thread uses the PIN store.
 #include <atomic>
+#include "Support/RunLoopPump.hpp"
 #include <chrono>
 #include <expected>
 #include <memory>
@@ -192,7 +193,7 @@ TEST_F(IdentifyThreadsTest, TheNextRequestStartsFromInsideACallbackOnTheNfcQueue
   });
 
   runLoop->post([&] { host->request(0); });
-  const bool finished = runLoop->runUntil([&] { return host->count() >= REQUESTS; }, 60s);
+  const bool finished = ::ekyc::test::pumpUntil(*runLoop, [&] { return host->count() >= REQUESTS; }, 60s);
   stop = true;
   other.join();
   ASSERT_TRUE(finished) << host->count() << " results";
@@ -205,7 +206,7 @@ TEST_F(IdentifyThreadsTest, TheNextRequestStartsFromInsideACallbackOnTheNfcQueue
   // Delivered on the sessions' queues, never on the host thread.
   EXPECT_EQ(host->onHostThread.load(), 0);
   // Every reader lets go once its session has ended, and the facade holds none.
-  EXPECT_TRUE(runLoop->runUntil(
+  EXPECT_TRUE(::ekyc::test::pumpUntil(*runLoop, 
       [&] {
         std::lock_guard lock(SessionReader::liveMutex);
         for (const auto& weak : SessionReader::built)
@@ -242,7 +243,7 @@ TEST_F(IdentifyThreadsTest, RequestsFromTwoThreadsEachEndWithOneResult) {
   });
   for (int i = 0; i < PER_THREAD; ++i) runLoop->post([&, i] { start(i % 3 == 0); });
   other.join();
-  ASSERT_TRUE(runLoop->runUntil([&] { return host->results.load() >= 2 * PER_THREAD; }, 60s)) << host->results.load();
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*runLoop, [&] { return host->results.load() >= 2 * PER_THREAD; }, 60s)) << host->results.load();
   runLoop->runUntilIdle(20ms, 2s);
   EXPECT_EQ(host->results.load(), 2 * PER_THREAD);
   ASSERT_TRUE(identify->failedPinDic());

@@ -2,6 +2,7 @@
 // recorder is the host's delegate and the back channel, so every test states the exact order of
 // the calls, the commands the card saw and the texts of the NFC sheet.
 #include <gtest/gtest.h>
+#include "Support/RunLoopPump.hpp"
 
 #include "Jpki/JpkiRig.hpp"
 #include "PKI/DigestInfo.hpp"
@@ -313,7 +314,7 @@ TEST(AuthSignatureDataGenerator, CardRemovedOrSheetClosedMidChainGivesOneCardFai
     JpkiRig rig;
     rig.card->addFault(VirtualCardFault::delayAt(4, std::chrono::seconds(5)));
     start(rig, "1234");
-    ASSERT_TRUE(rig.runLoop->runUntil([&] { return rig.card->commandCount() >= 4; }, std::chrono::seconds(20)));
+    ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return rig.card->commandCount() >= 4; }, std::chrono::seconds(20)));
     rig.reader->cancelBySheet();
     ASSERT_TRUE(rig.waitForResult());
     EXPECT_EQ(rig.recorder->events(), (Strings{"result 13999", "didGetPin "}));

@@ -1,4 +1,5 @@
 #include <chrono>
+#include "Support/RunLoopPump.hpp"
 #include <memory>
 #include <string>
 #include <thread>
@@ -37,7 +38,7 @@ class InputPinDialogTest : public testing::Test {
                  });
   }
   bool waitForCompletion() {
-    return runLoop->runUntil([&] { return run->completions > 0; }, 5s);
+    return ::ekyc::test::pumpUntil(*runLoop, [&] { return run->completions > 0; }, 5s);
   }
   void TearDown() override { viewController->dismissUnanswered(); }
 };
@@ -109,7 +110,7 @@ TEST_F(InputPinDialogTest, CancelSetsTheFlagAndLeavesNoPin) {
 TEST_F(InputPinDialogTest, NeverAnsweredNeverCompletes) {
   viewController->enqueue(Answer::Never());
   show();
-  EXPECT_FALSE(runLoop->runUntil([&] { return run->completions > 0; }, 50ms));
+  EXPECT_FALSE(::ekyc::test::pumpUntil(*runLoop, [&] { return run->completions > 0; }, 50ms));
   EXPECT_EQ(run->completions, 0);
   EXPECT_FALSE(dialog->dialogPin);
   EXPECT_FALSE(dialog->isCanceled);
@@ -167,7 +168,7 @@ TEST_F(InputPinDialogTest, TheCompletionRunsOnTheHostThreadAfterShowReturnsWhoev
       });
       returned = true;
     });
-    ASSERT_TRUE(runLoop->runUntil([&] { return localRun->completions > 0; }, 5s));
+    ASSERT_TRUE(::ekyc::test::pumpUntil(*runLoop, [&] { return localRun->completions > 0; }, 5s));
     runLoop->runUntilIdle(20ms, 1s);
     EXPECT_EQ(localRun->completions, 1);
     EXPECT_TRUE(localRun->onHostThread);
@@ -188,7 +189,7 @@ TEST_F(InputPinDialogTest, ScriptedAnswersGoToAlertsInOrder) {
   auto second = std::make_shared<InputPinDialog>();
   auto secondDone = std::make_shared<int>(0);
   second->show(viewController, "T2", "M2", "P2", "OK", "Cancel", "", [secondDone] { ++*secondDone; });
-  ASSERT_TRUE(runLoop->runUntil([&] { return run->completions > 0 && *secondDone > 0; }, 5s));
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*runLoop, [&] { return run->completions > 0 && *secondDone > 0; }, 5s));
   EXPECT_TRUE(dialog->isCanceled);
   EXPECT_EQ(second->dialogPin, "2222");
 }
@@ -205,7 +206,7 @@ TEST_F(InputPinDialogTest, APendingDialogKeepsItselfAlive) {
     });
   }
   EXPECT_FALSE(weak.expired());
-  ASSERT_TRUE(runLoop->runUntil([&] { return seen->has_value(); }, 5s));
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*runLoop, [&] { return seen->has_value(); }, 5s));
   EXPECT_EQ(**seen, "9999");
 }
 
