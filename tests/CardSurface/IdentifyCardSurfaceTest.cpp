@@ -171,6 +171,23 @@ TEST_F(IdentifyCardSurfaceTest, TwoRequestsStartedTogetherNeverShareTheCard) {
   }
 }
 
+// A PIN dialog never answered holds the request, not the host's view controller or facade: once
+// the host lets go of both, everything goes.
+TEST_F(IdentifyCardSurfaceTest, ADialogNeverAnsweredKeepsNothingAliveInACycle) {
+  auto results = std::make_shared<PromptedPiiResults>(rig.log);
+  auto f = facade();
+  rig.runLoop->post([&] { f->getPromptedPii(results, pinTexts(), nfcTexts()); });
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return rig.viewController->presentedCount() == 1; },
+                                      std::chrono::seconds(10)));
+  std::weak_ptr<PromptedPiiReader> reader = f->reader<PromptedPiiReader>();
+  std::weak_ptr<ScriptedViewController> viewController = rig.viewController;
+  std::weak_ptr<Identify> weakFacade = f;
+  f.reset();
+  identify.reset();
+  rig.viewController.reset();
+  EXPECT_TRUE(reader.expired() && viewController.expired() && weakFacade.expired());
+}
+
 TEST_F(IdentifyCardSurfaceTest, WithoutNfcEachFormDelivers11001) {
   rig.platform.cardReader = nullptr;
   auto a = std::make_shared<MyNumberResults>(rig.log);
