@@ -51,14 +51,19 @@ class Outcome : public MyNumberInfoReaderDelegate,
     std::lock_guard<std::mutex> lock(mutex_);
     return outcome_;
   }
+  // The host loop that waits for the result; woken when it comes (on the session's queue).
+  std::shared_ptr<RunLoop> runLoop;
 
  private:
   template <class Record, class Error, class ToJson>
   void keep(const std::expected<Record, Error>& result, ToJson toJson) {
     DemoOutcome outcome = result ? DemoOutcome::success(toJson(*result))
                                  : DemoOutcome::failure(result.error().errorCode, result.error().localizedDescription);
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!outcome_) outcome_ = std::move(outcome);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!outcome_) outcome_ = std::move(outcome);
+    }
+    if (runLoop) runLoop->wake();
   }
   std::mutex mutex_;
   std::optional<DemoOutcome> outcome_;
@@ -74,6 +79,7 @@ DemoOutcome run(DemoContext& context, Kind kind) {
   }
   auto identify = context.identify();
   auto outcome = std::make_shared<Outcome>();
+  outcome->runLoop = context.runLoop();
   const auto pinTexts = context.pinTexts();
   const auto nfcTexts = context.nfcTexts();
   switch (kind) {

@@ -5,9 +5,11 @@
 
 namespace ekyc {
 
-void StandardVerifiers::install(VerificationServer& server) {
+void StandardVerifiers::install(VerificationServer& server) { install(server, Issuers{}); }
+
+void StandardVerifiers::install(VerificationServer& server, const Issuers& issuers) {
   // Request types register here as their readers arrive.
-  CardSurfaceVerifier().install(server);
+  CardSurfaceVerifier(issuers.cardSurface).install(server);
 }
 
 }  // namespace ekyc
