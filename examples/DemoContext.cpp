@@ -8,7 +8,6 @@
 #include "Platform/NFCAlertPresenter.hpp"
 #include "Platform/PcscCardReader.hpp"
 #include "Platform/VirtualCard/VirtualCard.hpp"
-#include "Platform/VirtualCard/CardSurfaceKeys.hpp"
 #include "Platform/VirtualCard/PcscDaemon.hpp"
 #include "Platform/VirtualCard/VirtualCardReader.hpp"
 #include "Platform/VirtualCard/VpcdBridge.hpp"
@@ -113,11 +112,7 @@ bool DemoContext::ensureVerificationEndpoint() {
   if (!server_) {
     server_ = std::make_shared<VerificationServer>();
     // The virtual issuers' keys: a card that another issuer signed gets "valid": false.
-    StandardVerifiers::Issuers issuers;
-    const auto& keys = CardSurfaceKeys::shared();
-    issuers.cardSurface = RsaPublicKey::fromModulusExponent(CardSurfaceKeys::modulus(keys.issuer),
-                                                            CardSurfaceKeys::publicExponent(keys.issuer));
-    StandardVerifiers::install(*server_, issuers);
+    StandardVerifiers::install(*server_, StandardVerifiers::virtualIssuers());
     if (!server_->start()) {
       server_.reset();
       return false;

@@ -29,6 +29,7 @@
 #include "UI/ScriptedViewController.hpp"
 #include "Utility/Utility.hpp"
 #include "verification-server/CardSurfaceVerifier.hpp"
+#include "verification-server/StandardVerifiers.hpp"
 #include "verification-server/VerificationServer.hpp"
 #include "verification-server/VerifierKit.hpp"
 
@@ -187,10 +188,7 @@ class CardSurfaceRig {
   VerificationServer& startServer() {
     server = std::make_unique<VerificationServer>();
     EXPECT_TRUE(server->start());
-    const auto& keys = CardSurfaceKeys::shared();
-    CardSurfaceVerifier(RsaPublicKey::fromModulusExponent(CardSurfaceKeys::modulus(keys.issuer),
-                                                          CardSurfaceKeys::publicExponent(keys.issuer)))
-        .install(*server);
+    StandardVerifiers::install(*server, StandardVerifiers::virtualIssuers());
     platform.verificationUrl = server->url();
     platform.trustedCaFile = server->caFilePath();
     return *server;

@@ -16,6 +16,8 @@ class StandardVerifiers {
   struct Issuers {
     std::optional<RsaPublicKey> cardSurface;
   };
+  // The issuers of the virtual cards (their keys are made on first use).
+  static Issuers virtualIssuers();
   static void install(VerificationServer& server);
   static void install(VerificationServer& server, const Issuers& issuers);
 };
