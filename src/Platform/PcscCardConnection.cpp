@@ -33,6 +33,10 @@ std::optional<NFCError> PcscCardConnection::connect() {
   // The card is ours alone until the session lets it go: no other client slips a command in
   // between a VERIFY and the command it unlocks (pcsc-lite refuses their commands meanwhile).
   rv = SCardBeginTransaction(card_);
+  if (rv == SCARD_W_RESET_CARD) {  // another client reset the card as this one connected: once more
+    rv = SCardReconnect(card_, SCARD_SHARE_SHARED, protocol_, SCARD_LEAVE_CARD, &protocol_);
+    if (rv == SCARD_S_SUCCESS) rv = SCardBeginTransaction(card_);
+  }
   if (rv != SCARD_S_SUCCESS) {
     SCardDisconnect(card_, SCARD_RESET_CARD);
     return transportError("SCardBeginTransaction", rv);
