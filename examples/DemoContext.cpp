@@ -17,6 +17,7 @@
 
 #if EKYC_HAVE_VERIFICATION_SERVER
 #include "verification-server/StandardVerifiers.hpp"
+#include "verification-server/VirtualIssuers.hpp"
 #include "verification-server/VerificationServer.hpp"
 #endif
 
@@ -62,10 +63,10 @@ DemoContext::~DemoContext() {
 #endif
 }
 
-void DemoContext::presentCard(std::shared_ptr<VirtualCard> card) {
-  if (virtualReader_) virtualReader_->present(std::move(card));
+void DemoContext::presentCard(const CardMaker& makeCard) {
+  if (virtualReader_) virtualReader_->present(makeCard());
   if (daemon_) {
-    bridge_ = std::make_unique<VpcdBridge>(std::move(card), daemon_->vpcdPort());
+    bridge_ = std::make_unique<VpcdBridge>(makeCard(), daemon_->vpcdPort());
     if (!bridge_->start()) std::fprintf(stderr, "[demo] vpcd did not take the virtual card\n");
   }
 }
@@ -112,7 +113,7 @@ bool DemoContext::ensureVerificationEndpoint() {
   if (!server_) {
     server_ = std::make_shared<VerificationServer>();
     // The virtual issuers' keys: a card that another issuer signed gets "valid": false.
-    StandardVerifiers::install(*server_, StandardVerifiers::virtualIssuers());
+    StandardVerifiers::install(*server_, virtualIssuers());
     if (!server_->start()) {
       server_.reset();
       return false;

@@ -30,6 +30,7 @@
 #include "Utility/Utility.hpp"
 #include "verification-server/CardSurfaceVerifier.hpp"
 #include "verification-server/StandardVerifiers.hpp"
+#include "verification-server/VirtualIssuers.hpp"
 #include "verification-server/VerificationServer.hpp"
 #include "verification-server/VerifierKit.hpp"
 
@@ -63,6 +64,7 @@ inline std::string keyName(SetPinKey key) {
     case SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN: return "CARDPRINTINFO";
     case SetPinKey::MYNUMBERCARD_MYNUMBER_PIN: return "MYNUMBER";
     case SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN: return "PROMPTED_PII";
+    case SetPinKey::RESIDENCECARD_PIN: return "RESIDENCECARD";
     default: return "OTHER";
   }
 }
@@ -188,7 +190,7 @@ class CardSurfaceRig {
   VerificationServer& startServer() {
     server = std::make_unique<VerificationServer>();
     EXPECT_TRUE(server->start());
-    StandardVerifiers::install(*server, StandardVerifiers::virtualIssuers());
+    StandardVerifiers::install(*server, virtualIssuers());
     platform.verificationUrl = server->url();
     platform.trustedCaFile = server->caFilePath();
     return *server;
