@@ -39,6 +39,10 @@ class JpkiSigningFrame : public ReaderFrame<E> {
 
   explicit JpkiSigningFrame(ReaderContext context) : Base(std::move(context)) {}
 
+  // The sign-and-read frame signs with this frame's checks and certificate steps.
+  template <class>
+  friend class SignAndReadFrame;
+
   // The status check: true when the answer passes; otherwise reports a refused PIN, delivers the
   // failure and returns false.
   bool isApduSuccess(std::uint8_t sw1, std::uint8_t sw2) {
