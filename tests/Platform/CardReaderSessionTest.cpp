@@ -403,6 +403,23 @@ TEST_F(CardReaderSessionTest, OddAnswersBecomeResponseErrorsWithoutData) {
   EXPECT_EQ(outcome("4").sw2, 0x85);
 }
 
+// 6Cxx asks for the command again with another Le: only a command that carries Le is sent again,
+// so a VERIFY (and its PIN) never goes to the card twice.
+TEST_F(CardReaderSessionTest, WrongLengthResendsOnlyACommandThatCarriesLe) {
+  card->addFault(VirtualCardFault::answerAt(1, {0x6C, 0x11}));
+  card->addFault(VirtualCardFault::answerAt(2, {0x6C, 0x11}));
+  reader->present(card);
+  connectOnDetect([&] {
+    send(connectedTag(), verifyPin("1234"), "verify");
+    send(connectedTag(), readBinary(256), "read");
+  });
+  begin();
+  ASSERT_TRUE(recorder->waitFor("read"));
+  EXPECT_EQ(outcome("verify").sw1, 0x6C);
+  EXPECT_EQ(card->commands(),
+            (std::vector<Bytes>{verifyPin("1234").encoded(), readBinary(256).encoded(), readBinary(0x11).encoded()}));
+}
+
 TEST_F(CardReaderSessionTest, ATagOfAnotherKindIsDetectedButCarriesNoCommands) {
   card->setISO7816(false);
   reader->present(card);

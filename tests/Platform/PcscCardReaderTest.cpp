@@ -202,7 +202,7 @@ TEST_F(PcscCardReaderTest, EveryEndOfASessionResetsTheCard) {
       {"success", {}, std::nullopt, 20s, false},
       {"failure", {selectFile(0x7777)}, std::nullopt, 20s, false},
       {"cancel", {readBinary(1)}, 600ms, 20s, true},
-      {"time-out", {readBinary(1)}, 1200ms, 400ms, false},
+      {"time-out", {readBinary(1)}, 2000ms, 800ms, false},
       {"destructor", {}, std::nullopt, 20s, false, 1},
       {"a client that leaves the card", {}, std::nullopt, 20s, false, 2},
   };
