@@ -381,10 +381,11 @@ void BM_Pcsc_Chain16SessionGaps(benchmark::State& state) {
 BENCHMARK(BM_Pcsc_Chain16SessionGaps)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 // The session and the raw replay taken in turns, so that both see the same load on the machine:
-// each round runs a few chains through a session, then the same chains with raw SCardTransmit
-// calls on a connection of its own (each side holds the card in a transaction meanwhile, as a
-// session does; opening and closing is outside the timing). overhead_pct is the session's share
-// over PC/SC itself (median of the rounds; the target is at most 20).
+// each round runs a few chains through a session and the same chains with raw SCardTransmit calls
+// on a connection and a thread of their own, each side first every other round (each holds the
+// card in a transaction meanwhile, as a session does; opening and closing is outside the timing).
+// median_overhead_pct is the session's share over PC/SC itself (median of the rounds; the target
+// is at most 20). Run with taskset -c 0 for the figure on one CPU.
 void BM_Pcsc_SessionAgainstRawInTurns(benchmark::State& state) {
   if (!pcsc().daemon) {
     state.SkipWithError(("pcscd cannot run here: " + pcsc().whyNot).c_str());
@@ -404,36 +405,52 @@ void BM_Pcsc_SessionAgainstRawInTurns(benchmark::State& state) {
   std::chrono::steady_clock::duration raw{};
   // Per-round ratios: their median is steadier than the sums on a busy machine.
   std::vector<double> ratios;
-  for (auto _ : state) {
+  auto sessionTurnOf = [&](std::chrono::steady_clock::duration& took) {
     auto harness = std::make_shared<SessionHarness>();
-    if (!harness->open(pcsc().platform)) {
-      state.SkipWithError("no card could be connected");
-      break;
-    }
-    auto start = std::chrono::steady_clock::now();
+    if (!harness->open(pcsc().platform)) return false;
+    const auto began = std::chrono::steady_clock::now();
     bool ok = true;
     for (int i = 0; i < kChainsPerRound && ok; ++i) ok = harness->run(chain).has_value();
-    const auto sessionTurn = std::chrono::steady_clock::now() - start;
+    took = std::chrono::steady_clock::now() - began;
     harness->close();
+    return ok;
+  };
+  auto rawTurnOf = [&](std::chrono::steady_clock::duration& took) {
     SCARDHANDLE card = 0;
     DWORD protocol = 0;
-    if (!ok || SCardConnect(context, pcsc().daemon->readerName().c_str(), SCARD_SHARE_SHARED, SCARD_PROTOCOL_T1,
-                            &card, &protocol) != SCARD_S_SUCCESS) {
-      state.SkipWithError("a command failed or no raw PC/SC connection");
-      break;
+    if (SCardConnect(context, pcsc().daemon->readerName().c_str(), SCARD_SHARE_SHARED, SCARD_PROTOCOL_T1, &card,
+                     &protocol) != SCARD_S_SUCCESS) {
+      return false;
     }
     SCardBeginTransaction(card);
-    start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kChainsPerRound; ++i) {
-      for (const auto& command : encoded) {
-        DWORD length = static_cast<DWORD>(receive.size());
-        SCardTransmit(card, SCARD_PCI_T1, command.data(), static_cast<DWORD>(command.size()), nullptr, receive.data(),
-                      &length);
+    // On a thread of its own, as a session's chain runs on its own threads.
+    std::thread([&] {
+      const auto began = std::chrono::steady_clock::now();
+      for (int i = 0; i < kChainsPerRound; ++i) {
+        for (const auto& command : encoded) {
+          DWORD length = static_cast<DWORD>(receive.size());
+          SCardTransmit(card, SCARD_PCI_T1, command.data(), static_cast<DWORD>(command.size()), nullptr,
+                        receive.data(), &length);
+        }
       }
-    }
-    const auto rawTurn = std::chrono::steady_clock::now() - start;
+      took = std::chrono::steady_clock::now() - began;
+    }).join();
     SCardEndTransaction(card, SCARD_LEAVE_CARD);
     SCardDisconnect(card, SCARD_RESET_CARD);
+    return true;
+  };
+  bool sessionFirst = true;
+  for (auto _ : state) {
+    std::chrono::steady_clock::duration sessionTurn{};
+    std::chrono::steady_clock::duration rawTurn{};
+    // Each side goes first every other round.
+    const bool ok = sessionFirst ? sessionTurnOf(sessionTurn) && rawTurnOf(rawTurn)
+                                 : rawTurnOf(rawTurn) && sessionTurnOf(sessionTurn);
+    sessionFirst = !sessionFirst;
+    if (!ok) {
+      state.SkipWithError("a command failed or the card could not be connected");
+      break;
+    }
     session += sessionTurn;
     raw += rawTurn;
     ratios.push_back(std::chrono::duration<double>(sessionTurn).count() / std::chrono::duration<double>(rawTurn).count());
