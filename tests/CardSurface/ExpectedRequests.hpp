@@ -55,6 +55,21 @@ inline Bytes withoutElement(const Bytes& file, int tag) {
   return out;
 }
 
+// A licence file (flat, one-byte tags) rebuilt without the element `tag`, padded with FF.
+inline Bytes withoutLicenceTag(const Bytes& file, std::uint8_t tag) {
+  Bytes out;
+  std::size_t p = 0;
+  while (p + 1 < file.size() && file[p] != 0xFF) {
+    std::size_t q = p + 1, n = file[q++];
+    if (n == 0x81) n = file[q++];
+    else if (n == 0x82) n = (std::size_t(file[q]) << 8) | file[q + 1], q += 2;
+    if (file[p] != tag) out.insert(out.end(), file.begin() + long(p), file.begin() + long(q + n));
+    p = q + n;
+  }
+  out.resize(file.size(), 0xFF);
+  return out;
+}
+
 // Where the value of element `tag` starts in `file`.
 inline std::size_t valueOffset(const Bytes& file, int tag) {
   std::size_t p = 2;

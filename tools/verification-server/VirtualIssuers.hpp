@@ -2,11 +2,24 @@
 // The issuers of the virtual cards, for a stand-in that checks them (the example host, the tests):
 // a card that another issuer signed gets "valid": false. Header-only, since the stand-in's library
 // does not link the virtual cards; their keys are made on first use.
+#include <memory>
+
 #include "Platform/VirtualCard/CardSurfaceKeys.hpp"
+#include "Platform/VirtualCard/VirtualDriverLicense.hpp"
 #include "Platform/VirtualCard/VirtualResidenceCard.hpp"
+#include "verification-server/SkiKeyRegistry.hpp"
 #include "verification-server/StandardVerifiers.hpp"
 
 namespace ekyc {
+
+// The SKI registry holding the virtual licence issuer's key.
+inline std::shared_ptr<SkiKeyRegistry> virtualLicenceIssuers() {
+  auto registry = std::make_shared<SkiKeyRegistry>();
+  if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(VirtualDriverLicense::issuerPublicKeyInfo())) {
+    registry->add(std::move(*key));
+  }
+  return registry;
+}
 
 inline StandardVerifiers::Issuers virtualIssuers() {
   StandardVerifiers::Issuers issuers;
@@ -14,6 +27,7 @@ inline StandardVerifiers::Issuers virtualIssuers() {
   issuers.cardSurface = RsaPublicKey::fromModulusExponent(CardSurfaceKeys::modulus(keys.issuer),
                                                           CardSurfaceKeys::publicExponent(keys.issuer));
   issuers.residenceCard = VirtualResidenceCard::issuerCertificate();
+  issuers.driverLicence = virtualLicenceIssuers();
   return issuers;
 }
 
