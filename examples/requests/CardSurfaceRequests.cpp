@@ -26,7 +26,8 @@ namespace {
 class Outcome : public MyNumberInfoReaderDelegate,
                 public CardPrintInfoReaderDelegate,
                 public PromptedPiiReaderDelegate,
-                public CardPrintInfoAndMyNumberInfoReaderDelegate {
+                public CardPrintInfoAndMyNumberInfoReaderDelegate,
+                public DemoOutcomeSlot {
  public:
   void didGetMyNumberInfo(const std::expected<MyNumberInfo, MyNumberInfoError>& r) override {
     keep(r, [](const MyNumberInfo& v) { return nlohmann::json(v.asDictionary()); });
@@ -47,26 +48,14 @@ class Outcome : public MyNumberInfoReaderDelegate,
     });
   }
 
-  std::optional<DemoOutcome> taken() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return outcome_;
-  }
-  // The host loop that waits for the result; woken when it comes (on the session's queue).
-  std::shared_ptr<RunLoop> runLoop;
 
  private:
   template <class Record, class Error, class ToJson>
   void keep(const std::expected<Record, Error>& result, ToJson toJson) {
     DemoOutcome outcome = result ? DemoOutcome::success(toJson(*result))
                                  : DemoOutcome::failure(result.error().errorCode, result.error().localizedDescription);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (!outcome_) outcome_ = std::move(outcome);
-    }
-    if (runLoop) runLoop->wake();
+    store(std::move(outcome));
   }
-  std::mutex mutex_;
-  std::optional<DemoOutcome> outcome_;
 };
 
 enum class Kind { myNumber, cardPrint, both, promptedPii };
