@@ -71,6 +71,7 @@ inline std::string keyName(SetPinKey key) {
     case SetPinKey::DRIVERLICENSE_PIN1: return "PIN1";
     case SetPinKey::DRIVERLICENSE_PIN2: return "PIN2";
     case SetPinKey::MYNUMBERCARD_SIGNER_PIN: return "SIGNER";
+    case SetPinKey::MYNA_DRIVERLICENSE_PIN: return "MYNA_DL";
     case SetPinKey::RESIDENCECARD_PIN: return "RESIDENCECARD";
     default: return "OTHER";
   }
@@ -150,15 +151,6 @@ class DriverLicenseResults : public DriverLicenseInfoReaderDelegate,
   using LoggingResults::LoggingResults;
   void didGetDriverLicense(const std::expected<DriverLicense, DriverLicenseError>& result) override { record(result); }
 };
-
-// The stand-in's SKI registry holding the virtual licence issuer's key.
-inline std::shared_ptr<SkiKeyRegistry> virtualLicenceIssuers() {
-  auto registry = std::make_shared<SkiKeyRegistry>();
-  if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(VirtualDriverLicense::issuerPublicKeyInfo())) {
-    registry->add(std::move(*key));
-  }
-  return registry;
-}
 
 inline bool eventuallyTrue(const std::function<bool()>& condition,
                            std::chrono::milliseconds limit = std::chrono::seconds(10)) {

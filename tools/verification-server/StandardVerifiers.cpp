@@ -1,6 +1,7 @@
 #include "verification-server/StandardVerifiers.hpp"
 
 #include "verification-server/CardSurfaceVerifier.hpp"
+#include "verification-server/MynaDriverLicenseVerifier.hpp"
 #include "verification-server/DriverLicenseVerifier.hpp"
 #include "verification-server/SkiKeyRegistry.hpp"
 #include "verification-server/ResidenceCardVerifier.hpp"
@@ -12,16 +13,17 @@ void StandardVerifiers::install(VerificationServer& server) { install(server, Is
 
 void StandardVerifiers::install(VerificationServer& server, std::shared_ptr<SkiKeyRegistry> skiRegistry) {
   Issuers issuers;
-  issuers.driverLicence = std::move(skiRegistry);
+  issuers.skiRegistry = std::move(skiRegistry);
   install(server, issuers);
 }
 
 void StandardVerifiers::install(VerificationServer& server, const Issuers& issuers) {
   // Request types register here as their readers arrive.
+  const auto skiRegistry = issuers.skiRegistry ? issuers.skiRegistry : std::make_shared<SkiKeyRegistry>();
   CardSurfaceVerifier(issuers.cardSurface).install(server);
   ResidenceCardVerifier(issuers.residenceCard).install(server);
-  DriverLicenseVerifier(issuers.driverLicence ? issuers.driverLicence : std::make_shared<SkiKeyRegistry>())
-      .install(server);
+  MynaDriverLicenseVerifier(skiRegistry).install(server);
+  DriverLicenseVerifier(skiRegistry).install(server);
 }
 
 }  // namespace ekyc

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Platform/VirtualCard/CardSurfaceKeys.hpp"
+#include "Platform/VirtualCard/MynaDriverLicenseApplication.hpp"
 #include "Platform/VirtualCard/VirtualDriverLicense.hpp"
 #include "Platform/VirtualCard/VirtualResidenceCard.hpp"
 #include "verification-server/SkiKeyRegistry.hpp"
@@ -12,11 +13,13 @@
 
 namespace ekyc {
 
-// The SKI registry holding the virtual licence issuer's key.
+// The SKI registry holding the virtual licence issuers' keys (IC driving licence, licence data on
+// the Individual Number Card).
 inline std::shared_ptr<SkiKeyRegistry> virtualLicenceIssuers() {
   auto registry = std::make_shared<SkiKeyRegistry>();
-  if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(VirtualDriverLicense::issuerPublicKeyInfo())) {
-    registry->add(std::move(*key));
+  for (const Bytes& issuer :
+       {VirtualDriverLicense::issuerPublicKeyInfo(), MynaDriverLicenseApplication::issuer().subjectPublicKeyInfo}) {
+    if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(issuer)) registry->add(std::move(*key));
   }
   return registry;
 }
@@ -27,7 +30,7 @@ inline StandardVerifiers::Issuers virtualIssuers() {
   issuers.cardSurface = RsaPublicKey::fromModulusExponent(CardSurfaceKeys::modulus(keys.issuer),
                                                           CardSurfaceKeys::publicExponent(keys.issuer));
   issuers.residenceCard = VirtualResidenceCard::issuerCertificate();
-  issuers.driverLicence = virtualLicenceIssuers();
+  issuers.skiRegistry = virtualLicenceIssuers();
   return issuers;
 }
 
