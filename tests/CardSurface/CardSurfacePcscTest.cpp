@@ -2,6 +2,7 @@
 // pcscd of the test's own through vpcd, and the facade reads it with the PC/SC reader, with
 // verification by the stand-in.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Support/RunLoopPump.hpp"
 #include "Identify/Identify.hpp"
 #include "Platform/PcscCardReader.hpp"
 #include "Platform/VirtualCard/PcscDaemon.hpp"
@@ -33,7 +34,7 @@ class CardSurfacePcscTest : public ::testing::Test {
   template <class Results>
   void call(const std::shared_ptr<Results>& results, const std::function<void(Identify&)>& request) {
     rig.runLoop->post([&] { request(*identify); });
-    EXPECT_TRUE(rig.runLoop->runUntil([&] { return !results->results().empty() && !identify->hasReader(); },
+    EXPECT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return !results->results().empty() && !identify->hasReader(); },
                                       std::chrono::seconds(60)));
     // The session has ended once the facade let go and the reader counts no session.
     EXPECT_TRUE(eventuallyTrue([&] { return rig.platform.cardReader->activeSessionCount() == 0; }));
@@ -50,14 +51,14 @@ TEST_F(CardSurfacePcscTest, AllFourRequestsVerifiedThroughPcscd) {
   auto number = std::make_shared<MyNumberResults>(rig.log);
   identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, h.myNumberPin);
   call(number, [&](Identify& i) { i.getMyNumber(number, std::string("tenant"), pinTexts(), nfcTexts()); });
-  ASSERT_TRUE(number->last() && *number->last()) << number->last()->error().localizedDescription;
-  EXPECT_EQ(number->last()->value().getMyNumber(), h.myNumber);
+  ASSERT_TRUE(number->last() && *number->last()) << number->lastOrThrow().error().localizedDescription;
+  EXPECT_EQ(number->lastOrThrow().value().getMyNumber(), h.myNumber);
 
   auto print = std::make_shared<CardPrintResults>(rig.log);
   identify->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, h.cardPrintInfoPin);
   call(print, [&](Identify& i) { i.getCardPrintInfo(print, std::string("tenant"), pinTexts(), nfcTexts()); });
   ASSERT_TRUE(print->last() && *print->last());
-  EXPECT_EQ(print->last()->value().getAllName(), h.name);
+  EXPECT_EQ(print->lastOrThrow().value().getAllName(), h.name);
 
   auto both = std::make_shared<BothResults>(rig.log);
   identify->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, h.cardPrintInfoPin);
@@ -69,7 +70,7 @@ TEST_F(CardSurfacePcscTest, AllFourRequestsVerifiedThroughPcscd) {
   identify->setPin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN, h.promptedPiiPin);
   call(pii, [&](Identify& i) { i.getPromptedPii(pii, std::string("tenant"), pinTexts(), nfcTexts()); });
   ASSERT_TRUE(pii->last() && *pii->last());
-  EXPECT_EQ(pii->last()->value().myNumberRawData(), rig.files.supEf0001);
+  EXPECT_EQ(pii->lastOrThrow().value().myNumberRawData(), rig.files.supEf0001);
 
   EXPECT_EQ(rig.server->receivedRequestTypes(), (std::vector<std::string>{"23", "13", "13", "23", "32"}));
 }

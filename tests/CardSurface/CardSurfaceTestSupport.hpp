@@ -3,12 +3,14 @@
 // card in an in-process reader, the NFC sheet texts, a back channel and result delegates that
 // write into one ordered log, and (when asked) the verification stand-in on loopback.
 #include <gtest/gtest.h>
+#include "Support/RunLoopPump.hpp"
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,10 +34,15 @@
 #include "verification-server/CardSurfaceVerifier.hpp"
 #include "verification-server/DriverLicenseVerifier.hpp"
 #include "verification-server/SkiKeyRegistry.hpp"
+#include "verification-server/StandardVerifiers.hpp"
+#include "verification-server/VirtualIssuers.hpp"
 #include "verification-server/VerificationServer.hpp"
 #include "verification-server/VerifierKit.hpp"
 
 namespace ekyc::test {
+
+// The last text of a list, "(none)" when it is empty (never a read past the end).
+inline std::string lastOf(const std::vector<std::string>& texts) { return texts.empty() ? "(none)" : texts.back(); }
 
 // Everything that reaches the host or the facade, in order, from any thread.
 class EventLog {
@@ -106,6 +113,11 @@ class LoggingResults {
     std::lock_guard<std::mutex> lock(mutex_);
     return results_;
   }
+  // The last result; throws (the test fails with a message and goes on) when none has arrived.
+  std::expected<Record, Error> lastOrThrow() const {
+    if (auto r = last()) return *r;
+    throw std::runtime_error("no result was delivered");
+  }
   std::optional<std::expected<Record, Error>> last() const {
     std::lock_guard<std::mutex> lock(mutex_);
     if (results_.empty()) return std::nullopt;
@@ -148,15 +160,6 @@ class DriverLicenseResults : public DriverLicenseInfoReaderDelegate,
   using LoggingResults::LoggingResults;
   void didGetDriverLicense(const std::expected<DriverLicense, DriverLicenseError>& result) override { record(result); }
 };
-
-// The stand-in's SKI registry holding the virtual licence issuer's key.
-inline std::shared_ptr<SkiKeyRegistry> virtualLicenceIssuers() {
-  auto registry = std::make_shared<SkiKeyRegistry>();
-  if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(VirtualDriverLicense::issuerPublicKeyInfo())) {
-    registry->add(std::move(*key));
-  }
-  return registry;
-}
 
 inline bool eventuallyTrue(const std::function<bool()>& condition,
                            std::chrono::milliseconds limit = std::chrono::seconds(10)) {
@@ -221,11 +224,7 @@ class CardSurfaceRig {
   VerificationServer& startServer() {
     server = std::make_unique<VerificationServer>();
     EXPECT_TRUE(server->start());
-    const auto& keys = CardSurfaceKeys::shared();
-    CardSurfaceVerifier(RsaPublicKey::fromModulusExponent(CardSurfaceKeys::modulus(keys.issuer),
-                                                          CardSurfaceKeys::publicExponent(keys.issuer)))
-        .install(*server);
-    DriverLicenseVerifier(virtualLicenceIssuers()).install(*server);
+    StandardVerifiers::install(*server, virtualIssuers());
     platform.verificationUrl = server->url();
     platform.trustedCaFile = server->caFilePath();
     return *server;
@@ -253,7 +252,7 @@ class CardSurfaceRig {
       watch = reader;
       entry(*reader);
     });
-    const bool finished = runLoop->runUntil([&] { return watch.expired() && runLoop->pendingCount() == 0; }, limit);
+    const bool finished = ::ekyc::test::pumpUntil(*runLoop, [&] { return watch.expired() && runLoop->pendingCount() == 0; }, limit);
     EXPECT_TRUE(finished) << "the request did not finish";
   }
 
