@@ -42,18 +42,14 @@ std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() {
       step(verify, key),
       step(cmd.selectEf02, key),
       step(cmd.readBasicPersonalInfo, key,
-           [this, tag](const Bytes& data) {
-             supportVerifySrc = basicPersonalInfoItems(Ber().parseToTLV(data, tag.BASIC_PERSONAL_INFO, true));
-             if (!supportVerifySrc) return false;
-             dicBasicPersonalInfo = Ber().parse(data, tag.BASIC_PERSONAL_INFO, true);
-             return true;
-           }),
+           [this](const Bytes& data) { return keepBasicItems(data, supportVerifySrc, dicBasicPersonalInfo); }),
       step(cmd.selectEf03, key),
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key,
            [this, tag](const Bytes& data) {
-             const auto values = Ber().parse(data, tag.MYNUMBER_HASH, true);
-             supportSignature = Ber::entry(values, tag.MYNUMBER_HASH_SIGNATURE);
-             hashMyNumberInfo = Ber::entry(values, tag.MYNUMBER_HASH_NUMBER);
+             const auto values = integrityValues(data);
+             if (!values) return false;
+             supportSignature = Ber::entry(*values, tag.MYNUMBER_HASH_SIGNATURE);
+             hashMyNumberInfo = Ber::entry(*values, tag.MYNUMBER_HASH_NUMBER);
              return true;
            }),
       step(cmd.selectEf04, key),

@@ -46,17 +46,14 @@ std::vector<MyNumberInfoReader::Step> MyNumberInfoReader::chain() {
       verify(),
       step(cmd.selectEf01, key),
       step(cmd.getReadAdpuCmd(length.MYNUMBER), key,
-           [this, tag](const Bytes& data) {
-             supportVerifySrc = data;
-             myNumber = Ber().parse(data, tag.MYNUMBER, false);
-             return myNumber->count(tag.MYNUMBER.front()) != 0;
-           }),
+           [this](const Bytes& data) { return keepNumberFile(data, supportVerifySrc, myNumber); }),
       step(cmd.selectEf03, key),
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key,
            [this, tag](const Bytes& data) {
-             const auto values = Ber().parse(data, tag.MYNUMBER_HASH, true);
-             supportSignature = Ber::entry(values, tag.MYNUMBER_HASH_SIGNATURE);
-             hashPersonalInfo = Ber::entry(values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
+             const auto values = integrityValues(data);
+             if (!values) return false;
+             supportSignature = Ber::entry(*values, tag.MYNUMBER_HASH_SIGNATURE);
+             hashPersonalInfo = Ber::entry(*values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
              return true;
            }),
       step(cmd.selectEf04, key),

@@ -21,10 +21,11 @@ std::vector<PromptedPiiReader::Step> PromptedPiiReader::chain() {
   const ConstApduCmd cmd;
   const ConstDataLength length;
   const SetPinKey key = SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN;
-  const auto keepInto = [](Bytes& into) {
-    return [&into](const Bytes& data) {
+  // Each file is kept as read, once it holds what its format promises.
+  const auto keepInto = [](Bytes& into, bool (*holdsWhatItPromises)(const Bytes&)) {
+    return [&into, holdsWhatItPromises](const Bytes& data) {
       into = data;
-      return true;
+      return holdsWhatItPromises(data);
     };
   };
   return {
@@ -32,13 +33,13 @@ std::vector<PromptedPiiReader::Step> PromptedPiiReader::chain() {
       step(cmd.selectEf11, key),
       step(cmd.getVerifyAdpuCmd(toBytes(pin.value_or(""))), key),
       step(cmd.selectEf01, key),
-      step(cmd.getReadAdpuCmd(length.MYNUMBER), key, keepInto(myNumberRawData)),
+      step(cmd.getReadAdpuCmd(length.MYNUMBER), key, keepInto(myNumberRawData, CardFileFormat::isNumberFile)),
       step(cmd.selectEf02, key),
-      step(cmd.readBasicPersonalInfo, key, keepInto(personalInfoRawData)),
+      step(cmd.readBasicPersonalInfo, key, keepInto(personalInfoRawData, CardFileFormat::isBasicItemsFile)),
       step(cmd.selectEf03, key),
-      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key, keepInto(signatureRawData)),
+      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key, keepInto(signatureRawData, CardFileFormat::isIntegrityFile)),
       step(cmd.selectEf04, key),
-      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key, keepInto(publicKeyCertRawData)),
+      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key, keepInto(publicKeyCertRawData, CardFileFormat::isCertificateFile)),
   };
 }
 

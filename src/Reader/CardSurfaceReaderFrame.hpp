@@ -6,8 +6,10 @@
 //   - the PINs: one or two slots, each labelled for the reader's messages; the session begins once
 //     all have passed;
 //   - the chain, stated by each reader as a list of steps, each a command, the arguments of the
-//     status check on its answer, and what to keep of the answer: a file lacking an element the
-//     reader needs delivers cardConnectionFailed (13999) and ends the session with the error text;
+//     status check on its answer, and what to keep of the answer: a file that does not hold what
+//     its format promises (CardFileFormat: every required element whole and with a value, the
+//     individual number as 12 digits) delivers cardConnectionFailed (13999) and ends the session
+//     with the error text;
 //   - didGetPin("") right after the first command; a detection without tags waits for the end of
 //     the session;
 //   - the verification request: body, HTTPS post to the platform's endpoint, verdict.
@@ -25,6 +27,7 @@
 #include "Http/HTTPClient.hpp"
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
+#include "Reader/CardFileFormat.hpp"
 #include "Reader/ReaderFrame.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/Const.hpp"
@@ -83,9 +86,11 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     return Step{[command] { return command; }, key, std::move(label), std::move(keep)};
   }
 
-  // What to keep of a certificate file: its certificate, into `into`; false when it has none.
+  // What to keep of a certificate file: its certificate, into `into`; false when the file does not
+  // hold a whole one.
   static std::function<bool(const Bytes&)> keepCertificate(std::optional<Bytes>& into) {
     return [&into](const Bytes& data) {
+      if (!CardFileFormat::isCertificateFile(data)) return false;
       const ConstTag tag;
       into = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
       return into.has_value();
@@ -94,9 +99,10 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
 
   // What to keep of the individual-number file of the card-surface application: the signed source
   // (the image's whole element followed by the internal key's), the image and the signature;
-  // false when the image or the internal key is missing.
+  // false when the file does not hold all three.
   static bool keepMyNumberInfo(const Bytes& data, std::optional<Bytes>& verifySrc, std::optional<Bytes>& image,
                                std::optional<Bytes>& signature) {
+    if (!CardFileFormat::isNumberImageFile(data)) return false;
     const ConstTag tag;
     const auto whole = Ber().parseToTLV(data, tag.MYNUMBER_INFO, true);
     const auto imageElement = Ber::entry(whole, tag.MYNUMBER_IMG);
@@ -112,9 +118,10 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
 
   // What to keep of the card-surface file, into the reader's fields of those names: the whole image
   // elements, their three SHA-256 digests (apart and joined, the signed source), the values and
-  // the signature; false when an image element is missing.
+  // the signature; false when the file does not hold every element it promises.
   template <class Reader>
   static bool keepCardPrintInfo(Reader& reader, const Bytes& data) {
+    if (!CardFileFormat::isCardSurfaceFile(data)) return false;
     const ConstTag tag;
     const auto whole = Ber().parseToTLV(data, tag.CARD_PRINT_INFO, true);
     reader.responseCardPrintInfoVerifySrc = CardPrintInfo::imageElements(whole);
@@ -127,6 +134,34 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     reader.dicCardPrintInfo = Ber().parse(data, tag.CARD_PRINT_INFO, true);
     reader.cardPrintInfoSignature = Ber::entry(*reader.dicCardPrintInfo, tag.CARD_P_INFO_SIGN);
     return true;
+  }
+
+  // What to keep of the individual-number file of the input-support application: the file as read
+  // (the signed source) and its tag dictionary; false unless it holds the number as 12 digits.
+  static bool keepNumberFile(const Bytes& data, std::optional<Bytes>& verifySrc,
+                             std::optional<Ber::TagDictionary>& dictionary) {
+    if (!CardFileFormat::isNumberFile(data)) return false;
+    verifySrc = data;
+    dictionary = Ber().parse(data, ConstTag().MYNUMBER, false);
+    return true;
+  }
+
+  // What to keep of the basic-items file of the input-support application: the signed source (the
+  // whole elements of the four items) and the values; false unless it holds all four.
+  static bool keepBasicItems(const Bytes& data, std::optional<Bytes>& verifySrc,
+                             std::optional<Ber::TagDictionary>& dictionary) {
+    if (!CardFileFormat::isBasicItemsFile(data)) return false;
+    const ConstTag tag;
+    verifySrc = basicPersonalInfoItems(Ber().parseToTLV(data, tag.BASIC_PERSONAL_INFO, true));
+    dictionary = Ber().parse(data, tag.BASIC_PERSONAL_INFO, true);
+    return verifySrc.has_value();
+  }
+
+  // The values of the integrity file of the input-support application (DF31, DF32, DF33); absent
+  // unless it holds all three.
+  static std::optional<Ber::TagDictionary> integrityValues(const Bytes& data) {
+    if (!CardFileFormat::isIntegrityFile(data)) return std::nullopt;
+    return Ber().parse(data, ConstTag().MYNUMBER_HASH, true);
   }
 
   // The signed source of the basic items: the whole elements of name, address, date of birth and

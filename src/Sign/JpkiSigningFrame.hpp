@@ -8,6 +8,12 @@
 // A generator states only what is its own: its PIN slot, its checks (between the PIN step and
 // beginScan), its chain (a list of steps, each with the command and what to keep of the answer),
 // its record and the PIN it hands back after success.
+//
+// What the card answers is held to what its format promises before a record is built: the
+// certificate is one whole DER X.509 certificate (no "30" element at all: 99999; one that does not
+// parse or does not span its length: 13999), and the signature is exactly as long as the modulus
+// of the certificate's RSA key (256 bytes, the length asked for, when the chain reads no
+// certificate); otherwise cardConnectionFailed (13999), then didGetPin("").
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,6 +22,7 @@
 #include <vector>
 
 #include "Extension/Bytes.hpp"
+#include "PKI/Certificate.hpp"
 #include "PKI/DigestInfo.hpp"
 #include "Platform/Base64.hpp"
 #include "Reader/ReaderFrame.hpp"
@@ -136,22 +143,31 @@ class JpkiSigningFrame : public ReaderFrame<E> {
     return Step{[this] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(scanPin().value_or(""))); }, nullptr};
   }
 
-  // The signature of `digestInfo` (read when the command is sent), kept in `into`.
-  static Step signStep(const std::optional<Bytes>& digestInfo, std::optional<Bytes>& into) {
-    return Step{[&digestInfo] { return ConstApduCmd().getSignAdpuCmd(digestInfo.value_or(Bytes{}), 256); },
+  // The signature of `digestInfo` (read when the command is sent), kept in `into`; its length is
+  // checked once the chain has ended.
+  Step signStep(const std::optional<Bytes>& digestInfo, std::optional<Bytes>& into) {
+    signature_ = &into;
+    return Step{[&digestInfo] { return ConstApduCmd().getSignAdpuCmd(digestInfo.value_or(Bytes{}), SIGNATURE_LENGTH); },
                 [&into](const Bytes& data) -> std::optional<E> {
                   into = data;
                   return std::nullopt;
                 }};
   }
 
-  // The certificate of the selected certificate file, kept in `into`; 99999 when it holds none.
-  static Step certificateStep(std::optional<Bytes>& into) {
-    return Step{readCertificateCommand, [&into](const Bytes& data) -> std::optional<E> {
-                  into = certificateElement(data);
-                  if (!into) return E::unknown();
-                  return std::nullopt;
-                }};
+  // The certificate of the selected certificate file, kept in `into` (keepCertificateElement).
+  Step certificateStep(std::optional<Bytes>& into) {
+    return Step{readCertificateCommand, [this, &into](const Bytes& data) { return keepCertificateElement(data, into); }};
+  }
+
+  // Keeps the whole DER certificate at the start of a certificate file's answer in `into`: 99999
+  // when the answer holds no "30" element, 13999 when it is not one whole X.509 certificate. The
+  // signature's length is checked against its key.
+  std::optional<E> keepCertificateElement(const Bytes& data, std::optional<Bytes>& into) {
+    certificate_ = &into;
+    into = certificateElement(data);
+    if (!into) return E::unknown();
+    if (!Certificate::isWholeCertificate(*into)) return E::cardConnectionFailed();
+    return std::nullopt;
   }
 
   // ASCII small letters in capitals, as the card compares PINs.
@@ -197,7 +213,25 @@ class JpkiSigningFrame : public ReaderFrame<E> {
     unwrapErrorProcess(current);
   }
 
+  // The signature must have the length of the signing key's modulus.
+  std::optional<E> signatureFailure() const {
+    if (!signature_) return std::nullopt;
+    std::size_t expected = SIGNATURE_LENGTH;
+    if (certificate_) {
+      const auto modulus = *certificate_ ? Certificate::rsaModulusLength(**certificate_) : std::nullopt;
+      if (!modulus) return E::cardConnectionFailed();
+      expected = *modulus;
+    }
+    if (!*signature_ || (*signature_)->size() != expected) return E::cardConnectionFailed();
+    return std::nullopt;
+  }
+
   void chainFinished() override {
+    if (const auto failure = signatureFailure()) {
+      deliverFailure(*failure);
+      chainFailed();
+      return;
+    }
     deliverSuccess();
     ReaderSupport::didGetPin(this->idetifyDelegate, pinHandedBack());
     this->endWithSuccess();
@@ -208,8 +242,14 @@ class JpkiSigningFrame : public ReaderFrame<E> {
     this->endWithError();
   }
 
+  // The length asked of COMPUTE DIGITAL SIGNATURE: a signature of a 2048-bit key.
+  static constexpr std::size_t SIGNATURE_LENGTH = 256;
+
   std::optional<std::string> enteredPin_;
   std::optional<std::string> pin_;
+  // Where the chain keeps the signature and the certificate, once it has such steps.
+  const std::optional<Bytes>* signature_ = nullptr;
+  const std::optional<Bytes>* certificate_ = nullptr;
 };
 
 }  // namespace ekyc

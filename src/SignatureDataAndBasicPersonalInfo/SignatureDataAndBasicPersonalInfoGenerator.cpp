@@ -95,9 +95,9 @@ std::expected<BasicPersonalInfo, Error> SignatureDataAndBasicPersonalInfoGenerat
 }
 
 std::optional<Error> SignatureDataAndBasicPersonalInfoGenerator::keepCertificate(const Bytes& data) {
+  if (auto failure = keepCertificateElement(data, certificateBinary)) return failure;
   auto info = readBasicPersonalInfo(data);
   if (!info) return info.error();
-  certificateBinary = certificateElement(data);
   if (includeBasicPersonalInfo) {
     const auto hash = info->getBasicPersonalInfoHash();
     const auto itemsHash = hash ? Base64::decode(*hash) : std::nullopt;

@@ -256,60 +256,12 @@ TEST_F(CardPrintInfoAndMyNumberInfoReaderTest, OnlyTheNumberVerifyIsBuiltWhenSen
   EXPECT_EQ(commands[13], verify("888888888888"));
 }
 
-TEST_F(CardPrintInfoAndMyNumberInfoReaderTest, MissingSignatureOrHashElementsLeaveTheirFieldsAbsent) {
-  // Without verification a surface file without DF28 is read on; the record has no signature.
-  CardSurfaceRig plain;
-  plain.files.csEf0002 = expected::withoutElement(plain.files.csEf0002, 0xDF28);
-  plain.presentCard();
-  const auto both = *fetch(plain)->last().value();
-  EXPECT_FALSE(both.getCardPrintInfo()->cardPrintInfoSignature);
-  EXPECT_TRUE(both.getMyNumberInfo()->cardPrintInfoSignature);
-
-  // With verification a hash file without DF31: request "13" carries input-support parameters
-  // without a "hash" member; the stand-in cannot rebuild the signed hashes and refuses.
-  CardSurfaceRig verified;
-  auto& server = verified.startServer();
-  verified.files.supEf0003 = expected::withoutElement(verified.files.supEf0003, 0xDF31);
-  verified.presentCard();
-  const auto error = onlyError(fetch(verified, verified.holder.cardPrintInfoPin, verified.holder.myNumberPin,
-                                     std::optional<std::string>("t")));
-  EXPECT_EQ(error.localizedDescription, CP + "電子署名の検証に失敗しました。");
-  ASSERT_EQ(server.receivedRequestTypes(), std::vector<std::string>{"13"});
-  const auto params = VerifierKit::decodeBase64TextArray(server.receivedRequests()[0].request->verifyingParams);
-  ASSERT_TRUE(params && params->size() == 2u);
-  const auto supportParams = Base64::decode((*params)[1]);
-  ASSERT_TRUE(supportParams);
-  const std::string json(supportParams->begin(), supportParams->end());
-  EXPECT_EQ(json.rfind("{\"publicKey\":\"", 0), 0u);
-  EXPECT_EQ(json.find("hash"), std::string::npos);
-}
-
 TEST_F(CardPrintInfoAndMyNumberInfoReaderTest, SessionEndsBeforeTheChain) {
   CardSurfaceRig rig;
   rig.platform.sessionTimeout = std::chrono::milliseconds(200);
   const auto results = fetch(rig);
   EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"result(13600)", "didGetPin()"}));
   EXPECT_EQ(onlyError(results).localizedDescription, "カードとの通信がタイムアウトしました。");
-}
-
-TEST_F(CardPrintInfoAndMyNumberInfoReaderTest, OptionalElementsMayBeMissingRequiredOnesMayNot) {
-  // No DF31, DF32 in EF 0003: the chain goes on; the records carry no hashes.
-  CardSurfaceRig rig;
-  Bytes signatureOnly = CardSurfaceFiles::tlv({0xFF, 0x30}, Bytes(rig.files.supEf0003.begin() + 75, rig.files.supEf0003.end()));
-  signatureOnly.resize(336, 0xFF);
-  rig.files.supEf0003 = signatureOnly;
-  rig.presentCard();
-  const auto both = *fetch(rig)->last().value();
-  EXPECT_FALSE(both.getCardPrintInfo()->hashMyNumberInfo);
-  EXPECT_FALSE(both.getMyNumberInfo()->hashPersonalInfo);
-  ASSERT_TRUE(both.getMyNumberInfo()->supportSignature);
-
-  // No 7F21 in the card-surface certificate file.
-  CardSurfaceRig broken;
-  broken.files.csEf0004.assign(568, 0xFF);
-  broken.presentCard();
-  EXPECT_EQ(onlyError(fetch(broken)).errorCode, 13999);
-  EXPECT_EQ(broken.commands().size(), 9u);
 }
 
 }  // namespace

@@ -109,25 +109,6 @@ TEST_F(PromptedPiiReaderTest, PinsAndRefusals) {
             (std::vector<std::string>{"didGetPin()", "didGetFailedPin(PROMPTED_PII,0)", "result(13400)"}));
 }
 
-TEST_F(PromptedPiiReaderTest, FilesLackingWhatTheVerificationNeeds) {
-  // Without verification the files are delivered as read; with it, a missing signature element
-  // cannot be sent and gives one card-read failure.
-  CardSurfaceRig rig;
-  rig.startServer();
-  rig.files.supEf0003.resize(80);  // DF33 cut off
-  rig.presentCard();
-  EXPECT_TRUE(fetch(rig, "1234")->last().value());
-  CardSurfaceRig verified;
-  auto& server = verified.startServer();
-  verified.files.supEf0003.resize(80);
-  verified.presentCard();
-  const auto results = fetch(verified, "1234", std::optional<std::string>("tenant"));
-  ASSERT_EQ(results->results().size(), 1u);
-  EXPECT_EQ(results->results()[0].error().errorCode, 13999);
-  EXPECT_TRUE(server.receivedRequests().empty());
-  EXPECT_EQ(verified.alerts->texts().back(), "error");
-}
-
 TEST_F(PromptedPiiReaderTest, TheRequestTypeIsSentAsGiven) {
   CardSurfaceRig rig;
   auto& server = rig.startServer();
