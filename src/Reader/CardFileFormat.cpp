@@ -10,6 +10,11 @@ namespace ekyc {
 namespace {
 constexpr std::size_t DIGEST_SIZE = 32;  // SHA-256
 constexpr std::size_t MY_NUMBER_DIGITS = 12;
+
+const ConstTag& tags() {
+  static const ConstTag tag;
+  return tag;
+}
 }  // namespace
 
 bool CardFileFormat::isMyNumber(const Bytes& value) {
@@ -30,24 +35,24 @@ bool CardFileFormat::holds(const Bytes& file, const std::vector<std::string>& ta
 }
 
 bool CardFileFormat::isCertificateFile(const Bytes& file) {
-  const ConstTag tag;
+  const ConstTag& tag = tags();
   return holds(file, tag.BASIC_P_INFO_CERT, {{tag.BASIC_P_INFO_CERT[1]}, {tag.BASIC_P_INFO_CERT[2]}});
 }
 
 bool CardFileFormat::isNumberFile(const Bytes& file) {
-  const ConstTag tag;
+  const ConstTag& tag = tags();
   const auto number = Ber::entry(Ber().parse(file, tag.MYNUMBER, false), tag.MYNUMBER.front());
   return number && isMyNumber(*number);
 }
 
 bool CardFileFormat::isBasicItemsFile(const Bytes& file) {
-  const ConstTag tag;
+  const ConstTag& tag = tags();
   return holds(file, tag.BASIC_PERSONAL_INFO,
                {{tag.BASIC_P_INFO_NAME}, {tag.BASIC_P_INFO_ADD}, {tag.BASIC_P_INFO_DATEOFBIRTH}, {tag.BASIC_P_INFO_GENDER}});
 }
 
 bool CardFileFormat::isIntegrityFile(const Bytes& file) {
-  const ConstTag tag;
+  const ConstTag& tag = tags();
   return holds(file, tag.MYNUMBER_HASH,
                {{tag.MYNUMBER_HASH_NUMBER, DIGEST_SIZE},
                 {tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO, DIGEST_SIZE},
@@ -55,7 +60,7 @@ bool CardFileFormat::isIntegrityFile(const Bytes& file) {
 }
 
 bool CardFileFormat::isCardSurfaceFile(const Bytes& file) {
-  const ConstTag tag;
+  const ConstTag& tag = tags();
   return holds(file, tag.CARD_PRINT_INFO,
                {{tag.CARD_P_INFO_DATEOFBIRTH}, {tag.CARD_P_INFO_GENDER}, {tag.CARD_P_INFO_IN_CERT},
                 {tag.CARD_P_INFO_NAME}, {tag.CARD_P_INFO_ADD}, {tag.CARD_P_INFO_PHOTO}, {tag.CARD_P_INFO_SIGN},
@@ -63,7 +68,7 @@ bool CardFileFormat::isCardSurfaceFile(const Bytes& file) {
 }
 
 bool CardFileFormat::isNumberImageFile(const Bytes& file) {
-  const ConstTag tag;
+  const ConstTag& tag = tags();
   return holds(file, tag.MYNUMBER_INFO,
                {{tag.MYNUMBER_IMG}, {tag.MYNUMBER_INTERNAL_KEY}, {tag.MYNUMBER_SIGNATURE}});
 }
