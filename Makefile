@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: deps configure build test demo bench sanitize fuzz fuzz-corpus clean
+.PHONY: deps configure build test demo bench consumer-check install sanitize fuzz fuzz-corpus clean
 
 deps:
 	@scripts/install-deps
@@ -23,6 +23,15 @@ demo: build
 bench: build
 	@$(BUILD)/ekyc_bench
 
+# A tiny host project built against the library both ways (installed package, subproject) and run.
+consumer-check: build
+	@BUILD=$(BUILD) JOBS=$(JOBS) scripts/consumer-check
+
+# The library, its headers and its package config into PREFIX (default /usr/local).
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
 sanitize: deps
 	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DEKYC_SANITIZE=ON >/dev/null
 	@cmake --build build-asan -j $(JOBS)
@@ -41,4 +50,4 @@ fuzz-corpus: configure
 	@$(BUILD)/ekyc-fuzz-corpus fuzz/corpus
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) build-asan build-consumer build-consumer-ekyc build-fuzz

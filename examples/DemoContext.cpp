@@ -62,10 +62,10 @@ DemoContext::~DemoContext() {
 #endif
 }
 
-void DemoContext::presentCard(std::shared_ptr<VirtualCard> card) {
-  if (virtualReader_) virtualReader_->present(std::move(card));
+void DemoContext::presentCard(const CardMaker& makeCard) {
+  if (virtualReader_) virtualReader_->present(makeCard());
   if (daemon_) {
-    bridge_ = std::make_unique<VpcdBridge>(std::move(card), daemon_->vpcdPort());
+    bridge_ = std::make_unique<VpcdBridge>(makeCard(), daemon_->vpcdPort());
     if (!bridge_->start()) std::fprintf(stderr, "[demo] vpcd did not take the virtual card\n");
   }
 }

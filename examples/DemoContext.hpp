@@ -47,16 +47,17 @@ class DemoContext {
 
   const DemoOptions& options() const { return options_; }
   const std::optional<std::string>& appId() const { return options_.appId; }
-  bool usesVirtualCards() const { return virtualReader_ != nullptr || daemon_ != nullptr; }
 
   // The platform every session of the request runs on.
   const Platform& platform() const { return platform_; }
   const std::shared_ptr<RunLoop>& runLoop() const { return runLoop_; }
   const std::shared_ptr<ViewController>& viewController() const { return viewController_; }
 
-  // Puts the request's card in the virtual reader's field (or serves it to vpcd); with a PC/SC
-  // reader the card is the one held to the reader, and this does nothing.
-  void presentCard(std::shared_ptr<VirtualCard> card);
+  // Makes the request's virtual card and puts it in the virtual reader's field (or serves it to
+  // vpcd). With a PC/SC reader the card is the one held to the reader: nothing is made (a virtual
+  // card's keys are the slow part of a run).
+  using CardMaker = std::function<std::shared_ptr<VirtualCard>()>;
+  void presentCard(const CardMaker& makeCard);
 
   NFCDialogMessageSettingGroup nfcTexts() const;
   InputPinDialogDisplaySettingGroup pinTexts() const;

@@ -5,9 +5,9 @@
 //   EKYC_DEMO_REQUEST(myNumber, "my-number", "reads the individual number (virtual card)",
 //                     [](DemoContext& context) -> DemoOutcome { ... });
 //
-// A request presents its virtual card (context.presentCard) when the reader is the virtual one,
-// runs through the facade (context.identify()) or the NFC layer, and returns the record as JSON or
-// a coded error.
+// A request presents its virtual card as a maker (context.presentCard([] { return ...; })), which
+// runs only when the reader is a virtual one (virtual, vpcd), runs through the facade
+// (context.identify()) or the NFC layer, and returns the record as JSON or a coded error.
 #include <cstdint>
 #include <functional>
 #include <string>

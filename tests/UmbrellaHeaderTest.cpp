@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ekyc.hpp"
+#include "Platform/VirtualCard/TestSupport.hpp"
 
 // The one public include brings the facade, the records and the platform layer together.
 TEST(UmbrellaHeader, BringsTheWholeInterface) {

@@ -25,7 +25,7 @@ DemoOutcome failure(std::int64_t code) { return DemoOutcome::failure(code, Const
 
 DemoOutcome runApduChain(DemoContext& context) {
   if (!NFCTagReaderSession::readingAvailable(context.platform())) return failure(11001);
-  context.presentCard(VirtualSampleCard::make());
+  context.presentCard([] { return VirtualSampleCard::make(); });
   const std::optional<std::string> pin = context.pin("SAMPLE_PIN", "サンプルカードの暗証番号");
   if (!pin) return failure(ReaderSupport::CODE_INPUT_PIN_DIALOG_CANCELED);
 

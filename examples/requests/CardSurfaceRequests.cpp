@@ -67,7 +67,7 @@ class Outcome : public MyNumberInfoReaderDelegate,
 enum class Kind { myNumber, cardPrint, both, promptedPii };
 
 DemoOutcome run(DemoContext& context, Kind kind) {
-  if (context.usesVirtualCards()) context.presentCard(CardSurfaceApplications::makeCard());
+  context.presentCard([] { return CardSurfaceApplications::makeCard(); });
   const auto& appId = context.appId();
   if (appId && !context.ensureVerificationEndpoint()) {
     return DemoOutcome::failure(16999, ConstResult().text(16999));

@@ -1,4 +1,5 @@
-// The JPKI requests on a virtual Individual Number Card (JPKI application, fresh RSA keys):
+// The JPKI requests on a virtual Individual Number Card (JPKI application, RSA keys made per process)
+// or the card held to a PC/SC reader:
 //   auth             signs a log-in challenge with the user-authentication key (PIN slot
 //                    MYNUMBERCARD_USERCERT_PIN, virtual card: 1234);
 //   consent-revoke   signs the consent-revoke document (MYNUMBERCARD_SIGNER_PIN, virtual card:
@@ -59,8 +60,12 @@ class Host : public AuthSignatureDataGeneratorDelegate,
 
 const std::string CHALLENGE = Base64::encode(toBytes("ekyc-demo: log-in challenge 0001"));
 
+// The card's keys are made when a virtual card is first needed, once per process.
 void presentJpkiCard(DemoContext& context) {
-  context.presentCard(JpkiApplication::makeCard(VirtualJpkiContents::make(VirtualJpkiContents::Keys::generate())));
+  context.presentCard([] {
+    static const VirtualJpkiContents::Keys keys = VirtualJpkiContents::Keys::generate();
+    return JpkiApplication::makeCard(VirtualJpkiContents::make(keys));
+  });
 }
 
 std::string b64(const std::optional<Bytes>& bytes) { return bytes ? Base64::encode(*bytes) : ""; }

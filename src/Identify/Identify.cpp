@@ -7,6 +7,7 @@
 #include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
 #include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
 #include "MyNumber/MyNumberInfoReader.hpp"
+#include "ResidenceCard/ResidenceCardInfoReader.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
 #include "PromptedPii/PromptedPiiReader.hpp"
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
@@ -279,6 +280,26 @@ void Identify::getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegat
                                 [&appId](PromptedPiiReader& reader, const RequestPins& pins) {
                                   reader.fetchPromptedPii(appId, pins.pin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN));
                                 });
+}
+
+// -- getResidenceCard: ResidenceCardInfoReader
+
+void Identify::getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate,
+                                const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<ResidenceCardInfoReader>(delegate, &ResidenceCardInfoReaderDelegate::didGetResidenceCard, pinTexts,
+                                      nfcTexts, [](ResidenceCardInfoReader& reader, const RequestPins& pins) {
+                                        reader.fetchResidenceCard(pins.pin(SetPinKey::RESIDENCECARD_PIN));
+                                      });
+}
+
+void Identify::getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate,
+                                std::optional<std::string> appId, const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<ResidenceCardInfoReader>(delegate, &ResidenceCardInfoReaderDelegate::didGetResidenceCard, pinTexts,
+                                      nfcTexts, [&appId](ResidenceCardInfoReader& reader, const RequestPins& pins) {
+                                        reader.fetchResidenceCard(pins.pin(SetPinKey::RESIDENCECARD_PIN), appId);
+                                      });
 }
 
 }  // namespace ekyc

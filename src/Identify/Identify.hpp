@@ -77,6 +77,7 @@ class AuthSignatureDataGeneratorDelegate;
 class FourInfoConsentRevokeApplySignatureDataGeneratorDelegate;
 class SignatureDataAndBasicPersonalInfoGeneratorDelegate;
 class MyNumberInfoReaderDelegate;
+class ResidenceCardInfoReaderDelegate;
 class CardPrintInfoReaderDelegate;
 class PromptedPiiReaderDelegate;
 class CardPrintInfoAndMyNumberInfoReaderDelegate;
@@ -189,6 +190,14 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
   void getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegate, std::optional<std::string> appId,
                       const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
                       const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  // The residence card; its card number is the PIN slot RESIDENCECARD_PIN.
+  void getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
 
   // ---- The shared runner (see the note at the top) -------------------------------------------------
 

@@ -76,7 +76,7 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
     current.setAlertMessage(nfcDialogMessageSettingGroup.nfcAlertReadMessage);
     const auto tag = tags.front();
     auto self = this->shared_from_this();
-    current.connect(tag, [self, tag](std::optional<NFCError>) { self->connected(tag); });
+    current.connect(tag, [self, tag](std::optional<NFCError> error) { self->connected(tag, error); });
   }
 
   void tagReaderSession(NFCTagReaderSession&, const NFCError& error) override {
@@ -97,6 +97,9 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
     SetPinKey checkKey;
     std::string checkLabel;
     std::function<std::optional<E>(const Bytes& data)> keep;
+    // When set and true at the moment the step is due, the step is passed over: a chain that
+    // branches on what an earlier answer held.
+    std::function<bool()> skipped{};
   };
 
   // One PIN the request needs: its slot, where it is kept (a preset value, or the typed one once
@@ -130,6 +133,10 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
   virtual void noTagDetected(NFCTagReaderSession&) {}
   // Checked when an ISO 7816 tag is connected, before anything is sent; false sends nothing.
   virtual bool readyToSend() { return true; }
+  // A connection that failed (`error` set) or a tag that is not ISO 7816 (`error` absent). True
+  // when the frame has ended the request itself; false (the default) leaves it to the chain, or to
+  // the end of the session for a tag of another kind.
+  virtual bool tagRefused(const std::optional<NFCError>&) { return false; }
 
   // ---- The engine's steps, called by the frames ------------------------------------------------
 
@@ -201,10 +208,11 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
     return false;
   }
 
-  void connected(const std::shared_ptr<NFCTag>& tag) {
+  void connected(const std::shared_ptr<NFCTag>& tag, const std::optional<NFCError>& error) {
     // The session ended while connecting: its end has been reported already.
     if (ended_) return;
     const auto iso = tag->iso7816();
+    if ((error || !iso) && tagRefused(error)) return;
     if (!iso) return;  // another kind of tag gets no command: the session's end reports
     if (!readyToSend()) return;
     steps_ = chainSteps();
@@ -232,8 +240,10 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
       chainFailed();
       return;
     }
-    if (index + 1 < steps_.size()) {
-      send(index + 1);
+    std::size_t next = index + 1;
+    while (next < steps_.size() && steps_[next].skipped && steps_[next].skipped()) ++next;
+    if (next < steps_.size()) {
+      send(next);
       return;
     }
     tag_.reset();

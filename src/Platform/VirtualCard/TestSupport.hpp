@@ -1,0 +1,32 @@
+#pragma once
+// Everything of the test-support library (ekyc_testsupport) in one include: the virtual cards and
+// their reader, the vpcd bridge and the private pcscd launcher, and the test doubles of the platform
+// layer (fixed clock, fixed random bytes, recording alert presenter). Tests, the example host and the
+// benchmarks link it; a host application links the library alone ("ekyc.hpp").
+#include "ekyc.hpp"
+#include "Platform/FixedClock.hpp"
+#include "Platform/FixedRandomSource.hpp"
+#include "Platform/RecordingAlertPresenter.hpp"
+#include "Platform/VirtualCard/CardSurfaceApplications.hpp"
+#include "Platform/VirtualCard/CardSurfaceFiles.hpp"
+#include "Platform/VirtualCard/CardSurfaceHolder.hpp"
+#include "Platform/VirtualCard/CardSurfaceKeys.hpp"
+#include "Platform/VirtualCard/JpkiApplication.hpp"
+#include "Platform/VirtualCard/PcscDaemon.hpp"
+#include "Platform/VirtualCard/VirtualAccess.hpp"
+#include "Platform/VirtualCard/VirtualApduLogEntry.hpp"
+#include "Platform/VirtualCard/VirtualCard.hpp"
+#include "Platform/VirtualCard/VirtualCardAnswer.hpp"
+#include "Platform/VirtualCard/VirtualCardApplication.hpp"
+#include "Platform/VirtualCard/VirtualCardConnection.hpp"
+#include "Platform/VirtualCard/VirtualCardContext.hpp"
+#include "Platform/VirtualCard/VirtualCardFault.hpp"
+#include "Platform/VirtualCard/VirtualCardReader.hpp"
+#include "Platform/VirtualCard/VirtualCertificateAuthority.hpp"
+#include "Platform/VirtualCard/VirtualCommand.hpp"
+#include "Platform/VirtualCard/VirtualFile.hpp"
+#include "Platform/VirtualCard/VirtualInstructionHandler.hpp"
+#include "Platform/VirtualCard/VirtualJpkiContents.hpp"
+#include "Platform/VirtualCard/VirtualResponse.hpp"
+#include "Platform/VirtualCard/VirtualSampleCard.hpp"
+#include "Platform/VirtualCard/VpcdBridge.hpp"
