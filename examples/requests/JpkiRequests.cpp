@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "../DemoContext.hpp"
+#include "../DemoRecords.hpp"
 #include "../DemoRequest.hpp"
 #include "Auth/AuthSignatureDataGenerator.hpp"
 #include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
@@ -66,16 +67,6 @@ void presentJpkiCard(DemoContext& context) {
     static const VirtualJpkiContents::Keys keys = VirtualJpkiContents::Keys::generate();
     return JpkiApplication::makeCard(VirtualJpkiContents::make(keys));
   });
-}
-
-std::string b64(const std::optional<Bytes>& bytes) { return bytes ? Base64::encode(*bytes) : ""; }
-
-nlohmann::json signatureJson(const SignatureData& data) {
-  return {{"signature", b64(data.signature())},
-          {"signingCert", b64(data.signingCert())},
-          {"tbsData", b64(data.tbsData())},
-          {"hashAlgOid", data.hashAlgOid().value_or("")},
-          {"expectedHash", data.getExpectedHash().value_or("")}};
 }
 
 template <class Record, class Error, class ToJson>

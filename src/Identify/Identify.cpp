@@ -11,6 +11,9 @@
 #include "Platform/NFCTagReaderSession.hpp"
 #include "PromptedPii/PromptedPiiReader.hpp"
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
+#include "SignatureDataAndBasicPersonalInfoAndMyNumberInfo/SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader.hpp"
+#include "SignatureDataAndBasicPersonalInfoAndPromptedPii/SignatureDataAndBasicPersonalInfoAndPromptedPiiReader.hpp"
+#include "SignatureDataAndMyNumberInfo/SignatureDataAndMyNumberInfoReader.hpp"
 #include "Utility/Const.hpp"
 #include "Utility/Utility.hpp"
 
@@ -280,6 +283,118 @@ void Identify::getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegat
                                 [&appId](PromptedPiiReader& reader, const RequestPins& pins) {
                                   reader.fetchPromptedPii(appId, pins.pin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN));
                                 });
+}
+
+// -- signAndGetMyNumber: SignatureDataAndMyNumberInfoReader
+
+void Identify::signAndGetMyNumber(std::shared_ptr<SignatureDataAndMyNumberInfoReaderDelegate> delegate,
+                                  std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+                                  const InputPinDialogDisplaySettingGroup& pinTexts,
+                                  const NFCDialogMessageSettingGroup& nfcTexts) {
+  using Reader = SignatureDataAndMyNumberInfoReader;
+  runRequest<Reader>(delegate, &SignatureDataAndMyNumberInfoReaderDelegate::didSignAndGetMyNumberInfo, pinTexts,
+                     nfcTexts, [&](Reader& reader, const RequestPins& pins) {
+                       reader.signAndFetchMyNumber(tbsData, hashAlgorithm.value_or(Const().SHA256),
+                                                   pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN),
+                                                   pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN));
+                     });
+}
+
+void Identify::signAndGetMyNumber(std::shared_ptr<SignatureDataAndMyNumberInfoReaderDelegate> delegate,
+                                  std::optional<std::string> appId, std::optional<std::string> tbsData,
+                                  std::optional<std::string> hashAlgorithm,
+                                  const InputPinDialogDisplaySettingGroup& pinTexts,
+                                  const NFCDialogMessageSettingGroup& nfcTexts) {
+  using Reader = SignatureDataAndMyNumberInfoReader;
+  runRequest<Reader>(delegate, &SignatureDataAndMyNumberInfoReaderDelegate::didSignAndGetMyNumberInfo, pinTexts,
+                     nfcTexts, [&](Reader& reader, const RequestPins& pins) {
+                       reader.signAndFetchMyNumber(tbsData, hashAlgorithm.value_or(Const().SHA256),
+                                                   pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN),
+                                                   pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), appId);
+                     });
+}
+
+// -- signAndGetBasicPersonalInfoAndGetMyNumber: SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader
+
+void Identify::signAndGetBasicPersonalInfoAndGetMyNumber(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
+    std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
+    const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  signAndGetBasicPersonalInfoAndGetMyNumber(delegate, std::nullopt, tbsData, hashAlgorithm, includeBasicPersonalInfo,
+                                            pinTexts, nfcTexts, false);
+}
+
+void Identify::signAndGetBasicPersonalInfoAndGetMyNumber(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
+    std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+    bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& pinTexts,
+    const NFCDialogMessageSettingGroup& nfcTexts) {
+  signAndGetBasicPersonalInfoAndGetMyNumber(delegate, appId, tbsData, hashAlgorithm, includeBasicPersonalInfo,
+                                            pinTexts, nfcTexts, true);
+}
+
+void Identify::signAndGetBasicPersonalInfoAndGetMyNumber(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
+    std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+    bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& pinTexts,
+    const NFCDialogMessageSettingGroup& nfcTexts, bool verified) {
+  using Reader = SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader;
+  runRequest<Reader>(
+      delegate, &SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate::didSignAndGetBasicPersonalInfoAndGetMyNumber,
+      pinTexts, nfcTexts, [&](Reader& reader, const RequestPins& pins) {
+        const auto hashName = hashAlgorithm.value_or(Const().SHA256);
+        auto signerPin = pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN);
+        auto numberPin = pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN);
+        if (verified) {
+          reader.signAndFetchMyNumberInfoAndFetchMyNumber(tbsData, hashName, signerPin, numberPin,
+                                                          includeBasicPersonalInfo, appId);
+        } else {
+          reader.signAndFetchMyNumberInfoAndFetchMyNumber(tbsData, hashName, signerPin, numberPin,
+                                                          includeBasicPersonalInfo);
+        }
+      });
+}
+
+// -- signAndGetBasicPersonalInfoAndGetPromptedPii: SignatureDataAndBasicPersonalInfoAndPromptedPiiReader
+
+void Identify::signAndGetBasicPersonalInfoAndGetPromptedPii(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
+    std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
+    const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  signAndGetBasicPersonalInfoAndGetPromptedPii(delegate, std::nullopt, tbsData, hashAlgorithm,
+                                               includeBasicPersonalInfo, pinTexts, nfcTexts, false);
+}
+
+void Identify::signAndGetBasicPersonalInfoAndGetPromptedPii(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
+    std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+    bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& pinTexts,
+    const NFCDialogMessageSettingGroup& nfcTexts) {
+  signAndGetBasicPersonalInfoAndGetPromptedPii(delegate, appId, tbsData, hashAlgorithm, includeBasicPersonalInfo,
+                                               pinTexts, nfcTexts, true);
+}
+
+void Identify::signAndGetBasicPersonalInfoAndGetPromptedPii(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
+    std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+    bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& pinTexts,
+    const NFCDialogMessageSettingGroup& nfcTexts, bool verified) {
+  using Reader = SignatureDataAndBasicPersonalInfoAndPromptedPiiReader;
+  runRequest<Reader>(
+      delegate,
+      &SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate::didSignAndGetBasicPersonalInfoAndGetPromptedPii,
+      pinTexts, nfcTexts, [&](Reader& reader, const RequestPins& pins) {
+        const auto hashName = hashAlgorithm.value_or(Const().SHA256);
+        auto signerPin = pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN);
+        auto supportPin = pins.pin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN);
+        if (verified) {
+          reader.signAndGetBasicPersonalInfoAndFetchPromptedPii(tbsData, hashName, signerPin, supportPin,
+                                                                includeBasicPersonalInfo, appId);
+        } else {
+          reader.signAndGetBasicPersonalInfoAndFetchPromptedPii(tbsData, hashName, signerPin, supportPin,
+                                                                includeBasicPersonalInfo);
+        }
+      });
 }
 
 // -- getResidenceCard: ResidenceCardInfoReader

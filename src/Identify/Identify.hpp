@@ -81,6 +81,9 @@ class ResidenceCardInfoReaderDelegate;
 class CardPrintInfoReaderDelegate;
 class PromptedPiiReaderDelegate;
 class CardPrintInfoAndMyNumberInfoReaderDelegate;
+class SignatureDataAndMyNumberInfoReaderDelegate;
+class SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate;
+class SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate;
 
 class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Identify> {
   struct Passkey {
@@ -191,6 +194,42 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
                       const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
                       const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
 
+  // Sign-and-read: the signing PIN (MYNUMBERCARD_SIGNER_PIN) and the second PIN
+  // (MYNUMBERCARD_MYNUMBER_PIN, or MYNUMBERCARD_PROMPTED_PII_PIN for the input-support data) are taken
+  // from the PIN store as they are, absent when not preset; the reader checks them and asks for
+  // missing ones.
+  void signAndGetMyNumber(std::shared_ptr<SignatureDataAndMyNumberInfoReaderDelegate> delegate,
+                          std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+                          const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                          const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void signAndGetMyNumber(std::shared_ptr<SignatureDataAndMyNumberInfoReaderDelegate> delegate,
+                          std::optional<std::string> appId, std::optional<std::string> tbsData,
+                          std::optional<std::string> hashAlgorithm,
+                          const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                          const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void signAndGetBasicPersonalInfoAndGetMyNumber(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
+      std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
+      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void signAndGetBasicPersonalInfoAndGetMyNumber(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
+      std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+      bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void signAndGetBasicPersonalInfoAndGetPromptedPii(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
+      std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
+      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void signAndGetBasicPersonalInfoAndGetPromptedPii(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
+      std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+      bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
   // The residence card; its card number is the PIN slot RESIDENCECARD_PIN.
   void getResidenceCard(std::shared_ptr<ResidenceCardInfoReaderDelegate> delegate,
                         const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
@@ -214,6 +253,17 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
   std::expected<std::string, int> heldSignerPin(const RequestPins& pins);
 
  private:
+  // The two forms of the sign-and-read requests with the basic items; `verified` picks the entry.
+  void signAndGetBasicPersonalInfoAndGetMyNumber(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate,
+      std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+      bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup, bool verified);
+  void signAndGetBasicPersonalInfoAndGetPromptedPii(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate> delegate,
+      std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+      bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup, bool verified);
   // Drops every reader reference; the readers are released after the lock.
   void dropReaders();
   // Whether the platform can read NFC tags.

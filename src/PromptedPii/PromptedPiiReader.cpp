@@ -18,29 +18,7 @@ void PromptedPiiReader::fetchPromptedPii(std::optional<std::string> pin_) {
 }
 
 std::vector<PromptedPiiReader::Step> PromptedPiiReader::chain() {
-  const ConstApduCmd cmd;
-  const ConstDataLength length;
-  const SetPinKey key = SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN;
-  // Each file is kept as read, once it holds what its format promises.
-  const auto keepInto = [](Bytes& into, bool (*holdsWhatItPromises)(const Bytes&)) {
-    return [&into, holdsWhatItPromises](const Bytes& data) {
-      into = data;
-      return holdsWhatItPromises(data);
-    };
-  };
-  return {
-      step(cmd.selectCardPrintSupAid, key),
-      step(cmd.selectEf11, key),
-      step(cmd.getVerifyAdpuCmd(toBytes(pin.value_or(""))), key),
-      step(cmd.selectEf01, key),
-      step(cmd.getReadAdpuCmd(length.MYNUMBER), key, keepInto(myNumberRawData, CardFileFormat::isNumberFile)),
-      step(cmd.selectEf02, key),
-      step(cmd.readBasicPersonalInfo, key, keepInto(personalInfoRawData, CardFileFormat::isBasicItemsFile)),
-      step(cmd.selectEf03, key),
-      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key, keepInto(signatureRawData, CardFileFormat::isIntegrityFile)),
-      step(cmd.selectEf04, key),
-      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key, keepInto(publicKeyCertRawData, CardFileFormat::isCertificateFile)),
-  };
+  return promptedPiiSteps(*this, pin, {}, SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN);
 }
 
 void PromptedPiiReader::finish() {
@@ -59,15 +37,7 @@ void PromptedPiiReader::finish() {
 
 bool PromptedPiiReader::request(const std::string& reqType, const PromptedPii& promptedPii) {
   // The reader always asks for "32"; a caller's other type is sent as it is.
-  const auto expectedHash = promptedPii.getPromptedPiiHashData();
-  const auto signature = promptedPii.getPromptedPiiSignature();
-  const auto verifyingParams = promptedPii.getPromptedPiiVerifyingParams();
-  if (!expectedHash || !signature || !verifyingParams) {
-    // The files lack an element the request needs.
-    deliverFailure(PromptedPiiError::cardConnectionFailed());
-    return false;
-  }
-  return postVerification(reqType, *expectedHash, *signature, *verifyingParams);
+  return postPromptedPii(reqType, promptedPii);
 }
 
 void PromptedPiiReader::deliverFailure(const PromptedPiiError& error) {

@@ -25,12 +25,16 @@
 
 #include "CardPrintInfo/CardPrintInfo.hpp"
 #include "Http/HTTPClient.hpp"
+#include "MyNumber/MyNumberInfo.hpp"
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
+#include "PromptedPii/PromptedPii.hpp"
 #include "Reader/CardFileFormat.hpp"
 #include "Reader/ReaderFrame.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/Const.hpp"
+#include "Utility/ConstApduCmd.hpp"
+#include "Utility/ConstDataLength.hpp"
 #include "Utility/ConstTag.hpp"
 #include "Utility/Utility.hpp"
 
@@ -55,6 +59,8 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     std::string checkLabel;
     // What to keep of the answer's data; false when the data lacks what the request needs.
     std::function<bool(const Bytes&)> keep;
+    // In place of `keep`: what to keep, returning the failure that ends the request.
+    std::function<std::optional<E>(const Bytes&)> judge{};
   };
 
   explicit CardSurfaceReaderFrame(ReaderContext context)
@@ -114,6 +120,134 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     image = Ber::entry(values, tag.MYNUMBER_IMG);
     signature = Ber::entry(values, tag.MYNUMBER_SIGNATURE);
     return true;
+  }
+
+  // The individual-number chain over both applications, the 12-digit PIN `r.pinMyNumber` verified
+  // in each (EF 0013, EF 0014), into the reader's fields of those names: card-surface EF 0004 and
+  // EF 0005, input-support EF 0001, EF 0003 and EF 0004. `label` goes in front of the VERIFY
+  // messages; the other checks name `otherKey`. A file that does not hold what its format promises
+  // (CardFileFormat) ends the request with 13999.
+  template <class Reader>
+  static std::vector<Step> myNumberSteps(Reader& r, const std::string& label, SetPinKey otherKey) {
+    const ConstApduCmd cmd;
+    const ConstDataLength length;
+    const SetPinKey pinKey = SetPinKey::MYNUMBERCARD_MYNUMBER_PIN;
+    const Step verify{[&r] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(r.pinMyNumber.value_or(""))); }, pinKey,
+                      label, {}};
+    return {
+        // Card-surface application.
+        step(cmd.selectCardPrintAid, otherKey),
+        step(cmd.selectEf13, pinKey),
+        verify,
+        step(cmd.selectEf04, otherKey),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), otherKey, keepCertificate(r.certCardPrintInfo)),
+        step(cmd.selectEf05, otherKey),
+        step(cmd.getReadAdpuCmd(length.MYNUMBER_INFO), otherKey,
+             [&r](const Bytes& data) {
+               return keepMyNumberInfo(data, r.cardPrintInfoVerifySrc, r.myNumberImage, r.cardPrintInfoSignature);
+             }),
+        // Input-support application.
+        step(cmd.selectCardPrintSupAid, otherKey),
+        step(cmd.selectEf14, pinKey),
+        verify,
+        step(cmd.selectEf01, otherKey),
+        step(cmd.getReadAdpuCmd(length.MYNUMBER), otherKey,
+             [&r](const Bytes& data) { return keepNumberFile(data, r.supportVerifySrc, r.myNumber); }),
+        step(cmd.selectEf03, otherKey),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), otherKey,
+             [&r](const Bytes& data) {
+               const ConstTag tag;
+               const auto values = integrityValues(data);
+               if (!values) return false;
+               r.supportSignature = Ber::entry(*values, tag.MYNUMBER_HASH_SIGNATURE);
+               r.hashPersonalInfo = Ber::entry(*values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
+               return true;
+             }),
+        step(cmd.selectEf04, otherKey),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), otherKey, keepCertificate(r.certSupport)),
+    };
+  }
+
+  // After myNumberSteps: the two verifying-parameter texts, into the reader's fields.
+  template <class Reader>
+  static void keepMyNumberVerifyingParams(Reader& r) {
+    const Utility utility;
+    r.cardPrintInfoVerifyingParams = utility.createJsonVerifyingParams(*r.certCardPrintInfo, std::nullopt);
+    r.supportVerifyingParams = utility.createJsonVerifyingParams(*r.certSupport, r.hashPersonalInfo);
+  }
+
+  // After myNumberSteps: the individual-number record of the reader's fields.
+  template <class Reader>
+  static MyNumberInfo myNumberInfoOf(const Reader& r) {
+    return MyNumberInfo(Ber::entry(*r.myNumber, ConstTag().MYNUMBER.front()), r.myNumberImage, r.hashPersonalInfo,
+                        r.certCardPrintInfo, r.certSupport, r.cardPrintInfoSignature, r.supportSignature,
+                        r.cardPrintInfoVerifySrc, r.supportVerifySrc);
+  }
+
+  // The individual-number verification request of type "21" (image side), "22" (number side) or
+  // "23" (both) from the reader's fields; 18001 carries `label`. False for another type, with
+  // nothing sent and nothing delivered.
+  template <class Reader>
+  bool myNumberRequest(const Reader& r, const std::string& reqType, const std::string& label = {}) {
+    const Const c;
+    const VerificationSide image{r.cardPrintInfoVerifySrc, true, r.cardPrintInfoSignature,
+                                 r.cardPrintInfoVerifyingParams};
+    const VerificationSide number{r.supportVerifySrc, true, r.supportSignature, r.supportVerifyingParams};
+    if (reqType == c.REQ_TYPE_MYNUMBER_ALL) return postSides(reqType, image, number, label);
+    if (reqType == c.REQ_TYPE_MYNUMBER_IMG) return postSides(reqType, image, std::nullopt, label);
+    if (reqType == c.REQ_TYPE_MYNUMBER_TEXT) return postSides(reqType, std::nullopt, number, label);
+    return false;
+  }
+
+  // The input-support chain after the application's 4-digit PIN `pin` (EF 0011), keeping its four
+  // files as read in the reader's fields myNumberRawData, personalInfoRawData, signatureRawData and
+  // publicKeyCertRawData, each once it holds what its format promises (CardFileFormat; otherwise
+  // 13999). `label` goes in front of the VERIFY messages; the other checks name `otherKey`.
+  template <class Reader>
+  static std::vector<Step> promptedPiiSteps(Reader& r, const std::optional<std::string>& pin, const std::string& label,
+                                            SetPinKey otherKey) {
+    const ConstApduCmd cmd;
+    const ConstDataLength length;
+    const SetPinKey pinKey = SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN;
+    const auto keepInto = [](Bytes& into, bool (*holdsWhatItPromises)(const Bytes&)) {
+      return [&into, holdsWhatItPromises](const Bytes& data) {
+        into = data;
+        return holdsWhatItPromises(data);
+      };
+    };
+    return {
+        step(cmd.selectCardPrintSupAid, otherKey),
+        step(cmd.selectEf11, pinKey),
+        Step{[&pin] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(pin.value_or(""))); }, pinKey, label, {}},
+        step(cmd.selectEf01, otherKey),
+        step(cmd.getReadAdpuCmd(length.MYNUMBER), otherKey, keepInto(r.myNumberRawData, CardFileFormat::isNumberFile)),
+        step(cmd.selectEf02, otherKey),
+        step(cmd.readBasicPersonalInfo, otherKey, keepInto(r.personalInfoRawData, CardFileFormat::isBasicItemsFile)),
+        step(cmd.selectEf03, otherKey),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), otherKey,
+             keepInto(r.signatureRawData, CardFileFormat::isIntegrityFile)),
+        step(cmd.selectEf04, otherKey),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), otherKey,
+             keepInto(r.publicKeyCertRawData, CardFileFormat::isCertificateFile)),
+    };
+  }
+
+  // The verification request of the input-support record's whole scope, with the type given; 18001
+  // carries `label`. Files that lack an element the request needs give 13999 and nothing is sent.
+  bool postPromptedPii(const std::string& reqType, const PromptedPii& promptedPii, const std::string& label = {}) {
+    if (!promptedPiiComplete(promptedPii)) {
+      deliverFailure(E::cardConnectionFailed());
+      return false;
+    }
+    return postVerification(reqType, *promptedPii.getPromptedPiiHashData(), *promptedPii.getPromptedPiiSignature(),
+                            *promptedPii.getPromptedPiiVerifyingParams(), label);
+  }
+
+  // Whether the input-support files hold what their verification needs: the expected hash (the
+  // number and the basic items), the signature and the certificate.
+  static bool promptedPiiComplete(const PromptedPii& promptedPii) {
+    return promptedPii.getPromptedPiiHashData() && promptedPii.getPromptedPiiSignature() &&
+           promptedPii.getPromptedPiiVerifyingParams();
   }
 
   // What to keep of the card-surface file, into the reader's fields of those names: the whole image
@@ -246,7 +380,7 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   std::vector<typename Base::ChainStep> chainSteps() override {
     std::vector<typename Base::ChainStep> steps;
     for (auto& step : chain()) {
-      std::function<std::optional<E>(const Bytes&)> keep;
+      std::function<std::optional<E>(const Bytes&)> keep = std::move(step.judge);
       if (step.keep) {
         keep = [kept = std::move(step.keep)](const Bytes& data) -> std::optional<E> {
           if (kept(data)) return std::nullopt;

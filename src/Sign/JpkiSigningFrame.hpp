@@ -11,9 +11,9 @@
 //
 // What the card answers is held to what its format promises before a record is built: the
 // certificate is one whole DER X.509 certificate (no "30" element at all: 99999; one that does not
-// parse or does not span its length: 13999), and the signature is exactly as long as the modulus
-// of the certificate's RSA key (256 bytes, the length asked for, when the chain reads no
-// certificate); otherwise cardConnectionFailed (13999), then didGetPin("").
+// parse or does not span its length: 13999) with the 2048-bit RSA key whose 256-byte signature the
+// chain asks for, and the signature is exactly that long; otherwise cardConnectionFailed (13999),
+// then didGetPin("").
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -45,6 +45,10 @@ class JpkiSigningFrame : public ReaderFrame<E> {
   };
 
   explicit JpkiSigningFrame(ReaderContext context) : Base(std::move(context)) {}
+
+  // The sign-and-read frame signs with this frame's checks and certificate steps.
+  template <class>
+  friend class SignAndReadFrame;
 
   // The status check: true when the answer passes; otherwise reports a refused PIN, delivers the
   // failure and returns false.
@@ -143,30 +147,35 @@ class JpkiSigningFrame : public ReaderFrame<E> {
     return Step{[this] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(scanPin().value_or(""))); }, nullptr};
   }
 
-  // The signature of `digestInfo` (read when the command is sent), kept in `into`; its length is
-  // checked once the chain has ended.
-  Step signStep(const std::optional<Bytes>& digestInfo, std::optional<Bytes>& into) {
-    signature_ = &into;
+  // The length asked of COMPUTE DIGITAL SIGNATURE: a signature of a 2048-bit key.
+  static constexpr std::size_t SIGNATURE_LENGTH = 256;
+
+  // The signature of `digestInfo` (read when the command is sent), kept in `into`; 13999 unless it
+  // is as long as the signing key's modulus (SIGNATURE_LENGTH, which certificateFailure holds the
+  // certificate's key to).
+  static Step signStep(const std::optional<Bytes>& digestInfo, std::optional<Bytes>& into) {
     return Step{[&digestInfo] { return ConstApduCmd().getSignAdpuCmd(digestInfo.value_or(Bytes{}), SIGNATURE_LENGTH); },
                 [&into](const Bytes& data) -> std::optional<E> {
                   into = data;
+                  if (data.size() != SIGNATURE_LENGTH) return E::cardConnectionFailed();
                   return std::nullopt;
                 }};
   }
 
-  // The certificate of the selected certificate file, kept in `into` (keepCertificateElement).
-  Step certificateStep(std::optional<Bytes>& into) {
-    return Step{readCertificateCommand, [this, &into](const Bytes& data) { return keepCertificateElement(data, into); }};
+  // The certificate of the selected certificate file, kept in `into`; 99999 when it holds none,
+  // 13999 when it is not what the format promises (certificateFailure).
+  static Step certificateStep(std::optional<Bytes>& into) {
+    return Step{readCertificateCommand, [&into](const Bytes& data) -> std::optional<E> {
+                  into = certificateElement(data);
+                  if (!into) return E::unknown();
+                  return certificateFailure(*into);
+                }};
   }
 
-  // Keeps the whole DER certificate at the start of a certificate file's answer in `into`: 99999
-  // when the answer holds no "30" element, 13999 when it is not one whole X.509 certificate. The
-  // signature's length is checked against its key.
-  std::optional<E> keepCertificateElement(const Bytes& data, std::optional<Bytes>& into) {
-    certificate_ = &into;
-    into = certificateElement(data);
-    if (!into) return E::unknown();
-    if (!Certificate::isWholeCertificate(*into)) return E::cardConnectionFailed();
+  // 13999 unless the certificate element is one whole X.509 certificate (its DER parses and spans
+  // the element) whose RSA key makes signatures of SIGNATURE_LENGTH bytes.
+  static std::optional<E> certificateFailure(const Bytes& element) {
+    if (Certificate::rsaModulusLength(element) != SIGNATURE_LENGTH) return E::cardConnectionFailed();
     return std::nullopt;
   }
 
@@ -213,25 +222,7 @@ class JpkiSigningFrame : public ReaderFrame<E> {
     unwrapErrorProcess(current);
   }
 
-  // The signature must have the length of the signing key's modulus.
-  std::optional<E> signatureFailure() const {
-    if (!signature_) return std::nullopt;
-    std::size_t expected = SIGNATURE_LENGTH;
-    if (certificate_) {
-      const auto modulus = *certificate_ ? Certificate::rsaModulusLength(**certificate_) : std::nullopt;
-      if (!modulus) return E::cardConnectionFailed();
-      expected = *modulus;
-    }
-    if (!*signature_ || (*signature_)->size() != expected) return E::cardConnectionFailed();
-    return std::nullopt;
-  }
-
   void chainFinished() override {
-    if (const auto failure = signatureFailure()) {
-      deliverFailure(*failure);
-      chainFailed();
-      return;
-    }
     deliverSuccess();
     ReaderSupport::didGetPin(this->idetifyDelegate, pinHandedBack());
     this->endWithSuccess();
@@ -242,14 +233,8 @@ class JpkiSigningFrame : public ReaderFrame<E> {
     this->endWithError();
   }
 
-  // The length asked of COMPUTE DIGITAL SIGNATURE: a signature of a 2048-bit key.
-  static constexpr std::size_t SIGNATURE_LENGTH = 256;
-
   std::optional<std::string> enteredPin_;
   std::optional<std::string> pin_;
-  // Where the chain keeps the signature and the certificate, once it has such steps.
-  const std::optional<Bytes>* signature_ = nullptr;
-  const std::optional<Bytes>* certificate_ = nullptr;
 };
 
 }  // namespace ekyc

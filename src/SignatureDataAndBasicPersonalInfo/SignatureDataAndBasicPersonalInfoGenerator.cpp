@@ -94,17 +94,26 @@ std::expected<BasicPersonalInfo, Error> SignatureDataAndBasicPersonalInfoGenerat
                            subCharOfCommonName, subCharOfPreviousName, addressSubChar, yearNumber);
 }
 
+std::optional<Bytes> SignatureDataAndBasicPersonalInfoGenerator::foldBasicPersonalInfo(
+    const Bytes& tbsData, const std::string& hashAlgorithm, const BasicPersonalInfo& basicPersonalInfo) {
+  const auto hash = basicPersonalInfo.getBasicPersonalInfoHash();
+  const auto itemsHash = hash ? Base64::decode(*hash) : std::nullopt;
+  if (!itemsHash) return std::nullopt;
+  Bytes folded = Utility().createDigest(tbsData, hashAlgorithm);
+  folded.insert(folded.end(), itemsHash->begin(), itemsHash->end());
+  return folded;
+}
+
 std::optional<Error> SignatureDataAndBasicPersonalInfoGenerator::keepCertificate(const Bytes& data) {
-  if (auto failure = keepCertificateElement(data, certificateBinary)) return failure;
+  certificateBinary = certificateElement(data);
+  if (!certificateBinary) return Error::unknown();
+  if (auto failure = certificateFailure(*certificateBinary)) return failure;
   auto info = readBasicPersonalInfo(data);
   if (!info) return info.error();
   if (includeBasicPersonalInfo) {
-    const auto hash = info->getBasicPersonalInfoHash();
-    const auto itemsHash = hash ? Base64::decode(*hash) : std::nullopt;
-    if (!tbsDataBinary || !itemsHash) return Error::unknown();
-    Bytes folded = Utility().createDigest(*tbsDataBinary, hashAlgorithm);
-    folded.insert(folded.end(), itemsHash->begin(), itemsHash->end());
-    tbsDataBinary = folded;
+    auto folded = tbsDataBinary ? foldBasicPersonalInfo(*tbsDataBinary, hashAlgorithm, *info) : std::nullopt;
+    if (!folded) return Error::unknown();
+    tbsDataBinary = std::move(folded);
   }
   if (!tbsDataBinary) return Error::unknown();
   digestInfo = DigestInfo(*tbsDataBinary, hashAlgorithm).create();

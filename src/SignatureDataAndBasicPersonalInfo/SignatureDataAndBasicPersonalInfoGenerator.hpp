@@ -40,6 +40,11 @@ class SignatureDataAndBasicPersonalInfoGenerator : public JpkiSigningFrame<Signa
   static std::expected<BasicPersonalInfo, SignatureDataAndBasicPersonalInfoError> readBasicPersonalInfo(
       const Bytes& certificateFile);
 
+  // The data to sign with the basic items folded in: the digest of `tbsData` under the hash name,
+  // followed by the items' SHA-256 hash; absent when the items have no hash.
+  static std::optional<Bytes> foldBasicPersonalInfo(const Bytes& tbsData, const std::string& hashAlgorithm,
+                                                    const BasicPersonalInfo& basicPersonalInfo);
+
  protected:
   SetPinKey pinKey() const override { return SetPinKey::MYNUMBERCARD_SIGNER_PIN; }
   std::vector<Step> chain() override;

@@ -61,6 +61,7 @@ inline std::string keyName(SetPinKey key) {
     case SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN: return "CARDPRINTINFO";
     case SetPinKey::MYNUMBERCARD_MYNUMBER_PIN: return "MYNUMBER";
     case SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN: return "PROMPTED_PII";
+    case SetPinKey::MYNUMBERCARD_SIGNER_PIN: return "SIGNER";
     case SetPinKey::RESIDENCECARD_PIN: return "RESIDENCECARD";
     default: return "OTHER";
   }

@@ -1,0 +1,37 @@
+#pragma once
+// The failures of signing with the basic items together with reading the individual number, and
+// (the very same cases: SignatureDataAndBasicPersonalInfoAndPromptedPiiError instantiates this table
+// too) together with reading the input-support data. failVerifyPin is declared for the public
+// interface and never raised; it carries -1 so that its presence does not turn the status word 6300
+// into a PIN mismatch.
+#include "Error/ErrorEnumeration.hpp"
+
+namespace ekyc {
+
+#define EKYC_SIGN_AND_READ_ERROR_CASES(X)    \
+  X(notNfcTagReadAvailable, 11001)           \
+  X(notSetPin, 12002)                        \
+  X(notSetTbsData, 12003)                    \
+  X(notSupportedHashAlgorithm, 12005)        \
+  X(failBase64Decode, 12006)                 \
+  X(invalidPinLength, 12007)                 \
+  X(invalidPinCharacter, 12008)              \
+  X(inputPinDialogCanceled, 12101)           \
+  X(failVerifyLockNow, 13200)                \
+  X(failVerifyRetry, 13300)                  \
+  X(failVerifyLocked, 13400)                 \
+  X(cardConnectionLost, 13500)               \
+  X(cardConnectionTimeout, 13600)            \
+  X(cardConnectionUserCancel, 13700)         \
+  X(failVerifyPin, -1)                       \
+  X(cardConnectionFailed, 13999)             \
+  X(notSetAppId, 14001)                      \
+  X(failHttpsCommunicationStatusCode, 15000) \
+  X(failHttpsCommunicationTimeout, 16001)    \
+  X(failHttpsCommunication, 16999)           \
+  X(failReadBasicPersonalInfo, 17000)        \
+  X(failVerifySignature, 18001)              \
+  X(unknown, 99999)
+EKYC_ERROR_ENUMERATION(SignatureDataAndBasicPersonalInfoAndMyNumberInfoError, EKYC_SIGN_AND_READ_ERROR_CASES);
+
+}  // namespace ekyc

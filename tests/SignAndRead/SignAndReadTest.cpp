@@ -1,0 +1,334 @@
+// The three sign-and-read readers end to end (reader -> session -> virtual card -> stand-in), each
+// behaviour one table over the three readers.
+#include "CardSurface/ExpectedRequests.hpp"
+#include "SignAndRead/SignAndReadRig.hpp"
+
+namespace ekyc::test {
+namespace {
+
+using K = SignAndRead;
+const std::string SIGN_PIN = "ABCDEF123";  // as the card compares it
+
+bool basic(K k) { return k != K::myNumber; }
+std::string signLabel(K k) { return basic(k) ? "電子署名・基本4情報" : "電子署名"; }
+std::string secondLabel(K k) { return k == K::basicPromptedPii ? "券面事項入力補助情報" : "個人番号情報"; }
+std::string secondKey(K k) { return k == K::basicPromptedPii ? "PROMPTED_PII" : "MYNUMBER"; }
+
+// The commands of a successful request, the signature command from the data the card signed.
+std::vector<std::string> chainOf(K k, const SignAndReadRig& rig, const Bytes& signedData) {
+  const std::string digestInfo = "3031300D060960864801650304020105000420" + Utility().dataToHexString(sha(signedData, "SHA256"));
+  const std::vector<std::string> pin{"00A4040C0AD392F000260100000001", selectEf("001B"), verify(SIGN_PIN)};
+  const std::vector<std::string> sign{selectEf("001A"), "802A008033" + digestInfo + "00"};
+  const std::vector<std::string> cert{selectEf("0001"), read(3900)};
+  const auto& p = rig.holder.myNumberPin;
+  const std::vector<std::string> number{selectAid(false), selectEf("0013"), verify(p), selectEf("0004"), read(568),
+                                        selectEf("0005"), read(1664), selectAid(true), selectEf("0014"), verify(p),
+                                        selectEf("0001"), read(17), selectEf("0003"), read(336), selectEf("0004"),
+                                        read(568)};
+  const std::vector<std::string> support{selectAid(true), selectEf("0011"), verify(rig.holder.promptedPiiPin),
+                                         selectEf("0001"), read(17), selectEf("0002"), read(1024), selectEf("0003"),
+                                         read(336), selectEf("0004"), read(568)};
+  std::vector<std::string> out = pin;
+  for (const auto* part : k == K::myNumber ? std::vector{&sign, &cert, &number}
+                                           : std::vector{&cert, &sign, k == K::basicMyNumber ? &number : &support})
+    out.insert(out.end(), part->begin(), part->end());
+  return out;
+}
+
+class SignAndReadTest : public ::testing::TestWithParam<K> {};
+
+TEST_P(SignAndReadTest, SignsAndReadsWithAndWithoutVerification) {
+  const K k = GetParam();
+  struct Row {
+    std::string hash;
+    bool include, verified;
+  };
+  for (auto row : {Row{"SHA-256", false, false}, Row{"SHA-384", true, false}, Row{"SHA-256", true, true}}) {
+    row.include = row.include && basic(k);  // the individual-number reader signs the data alone
+    SignAndReadRig rig;
+    rig.presentFullCard();
+    if (row.verified) rig.startServer();
+    SignAndReadRequest q;
+    q.hash = row.hash;
+    q.include = row.include;
+    if (row.verified) q.appId = "tenant";
+    const auto out = rig.run(k, q);
+    ASSERT_TRUE(out.ok) << out.code << " " << out.message;
+    EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(ok)"}));
+    EXPECT_EQ(rig.alerts->texts(), (std::vector<std::string>{"initial", "reading", "success"}));
+    ASSERT_TRUE(out.signatureData && out.signatureData->tbsData() && out.signatureData->signature());
+    const Bytes& tbs = *out.signatureData->tbsData();
+    const std::string openssl = row.hash == "SHA-256" ? "SHA256" : "SHA384";
+    EXPECT_TRUE(verifySignature(rig.jpki->signingCertificate, openssl, tbs, *out.signatureData->signature()));
+    EXPECT_EQ(out.signatureData->signingCert(), rig.jpki->signingCertificate);
+    const Bytes host = toBytes("ekyc test data");
+    if (row.include) {
+      // H(data) followed by SHA-256 of name, gender, date of birth (without the era digit), address.
+      const auto& h = rig.jpki->options.holder;
+      EXPECT_EQ(tbs, expected::cat({sha(host, openssl),
+                                    sha(toBytes(*h.name + *h.gender + h.dateOfBirth->substr(1) + *h.address), "SHA256")}));
+    } else {
+      EXPECT_EQ(tbs, host);
+    }
+    if (row.hash == "SHA-256") {
+      EXPECT_EQ(rig.commands(), chainOf(k, rig, tbs));
+    }
+    EXPECT_EQ(basic(k), out.basicPersonalInfo.has_value());
+    if (k == K::basicPromptedPii) {
+      ASSERT_TRUE(out.promptedPii);
+      EXPECT_EQ(out.promptedPii->myNumberRawData(), rig.files.supEf0001);
+      EXPECT_EQ(out.promptedPii->personalInfoRawData(), rig.files.supEf0002);
+    } else {
+      ASSERT_TRUE(out.myNumberInfo);
+      EXPECT_EQ(out.myNumberInfo->getMyNumber(), rig.holder.myNumber);
+    }
+    if (rig.server) {
+      EXPECT_EQ(rig.server->receivedRequestTypes(), std::vector<std::string>{k == K::basicPromptedPii ? "32" : "23"});
+    }
+  }
+}
+
+TEST_P(SignAndReadTest, RefusedPinAtEachPinFileReportsItsSlotLabelAndCount) {
+  const K k = GetParam();
+  struct Row {
+    std::size_t command;
+    std::uint16_t sw;
+    std::string key, label;  // no key: not a PIN status, no report and no label
+  };
+  std::vector<Row> rows{{3, 0x63C2, "SIGNER", signLabel(k)}, {10, 0x63C2, secondKey(k), secondLabel(k)},
+                        {8, 0x6A82, "", ""}};
+  if (k != K::basicPromptedPii) rows.push_back({17, 0x63C2, "MYNUMBER", "個人番号情報"});
+  for (const auto& row : rows) {
+    SignAndReadRig rig;
+    rig.presentFullCard().addFault(VirtualCardFault::statusWordAt(row.command, row.sw));
+    const auto out = rig.run(k);
+    std::vector<std::string> events{"didGetPin()", "result(13999)"};
+    if (!row.key.empty()) events = {"didGetPin()", "didGetFailedPin(" + row.key + ",2)", "result(13300)"};
+    EXPECT_EQ(rig.log->events(), events);
+    EXPECT_EQ(out.message, row.key.empty() ? "カードの読み込みに失敗しました。" : row.label + " 残り2回でロックされます。");
+    EXPECT_EQ(out.retryCount, row.key.empty() ? std::nullopt : std::optional<std::int64_t>(2));
+    EXPECT_EQ(rig.commands().size(), row.command);
+    EXPECT_EQ(rig.alerts->texts().back(), "error");
+  }
+}
+
+TEST_P(SignAndReadTest, CancelledDialogOfEachPin) {
+  const K k = GetParam();
+  for (const bool second : {false, true}) {
+    SignAndReadRig rig;
+    rig.presentFullCard();
+    if (second) rig.viewController->enqueue(ScriptedViewController::Answer::OK("abcdef123"));
+    rig.viewController->enqueue(ScriptedViewController::Answer::Cancel());
+    SignAndReadRequest q;
+    q.signPin.reset();
+    q.askSecondPin = true;
+    const auto out = rig.run(k, q);
+    const std::string key = second ? secondKey(k) : "SIGNER";
+    EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetFailedPin(" + key + ",nil)", "result(12101)", "didGetPin()"}));
+    EXPECT_EQ(out.message, (second ? secondLabel(k) : signLabel(k)) + " PIN 入力ダイアログがキャンセルされました。");
+    std::vector<std::string> titles;
+    for (const auto& p : rig.viewController->presentations()) titles.push_back(p.title);
+    const std::vector<std::string> shown = second ? std::vector<std::string>{"title1", "title2"} : std::vector<std::string>{"title1"};
+    EXPECT_EQ(titles, shown);
+    EXPECT_TRUE(rig.commands().empty());
+  }
+}
+
+TEST_P(SignAndReadTest, EntryChecksInTheirOrder) {
+  const K k = GetParam();
+  struct Row {
+    std::function<void(SignAndReadRequest&)> change;
+    std::int64_t code;
+    std::string label;      // in front of the message
+    std::string failedPin;  // the didGetFailedPin line, if any
+  };
+  const std::string second = secondKey(k);
+  const std::vector<Row> rows{
+      {[](auto& q) { q.signPin = "abc12"; q.tbs = ""; }, 12007, signLabel(k), "SIGNER"},  // data not examined
+      {[](auto& q) { q.signPin = "abc-123"; }, 12008, signLabel(k), "SIGNER"},
+      {[](auto& q) { q.tbs = ""; q.secondPin = "1"; }, 12003, "", ""},  // data before the second PIN
+      {[](auto& q) { q.tbs = ""; q.signPin.reset(); }, 12003, "", ""},  // data after the typed signing PIN
+      {[](auto& q) { q.tbs = "ZWt5\nYw=="; }, 12006, "", ""},
+      {[](auto& q) { q.hash = "SHA-1"; }, 12005, "", ""},
+      {[](auto& q) { q.secondPin = "12345678901"; }, 12007, secondLabel(k), second},
+      {[](auto& q) { q.secondPin = "12a4"; }, k == K::basicPromptedPii ? 12008 : 12007, secondLabel(k), second},
+      {[](auto& q) { q.secondPin = ""; }, 12002, secondLabel(k), second},
+      {[](auto& q) { q.appId = ""; }, 14001, "", ""},
+  };
+  for (const auto& row : rows) {
+    SignAndReadRig rig;
+    rig.presentFullCard();
+    rig.viewController->enqueue(ScriptedViewController::Answer::OK("abcdef123"));
+    SignAndReadRequest q;
+    row.change(q);
+    const auto out = rig.run(k, q);
+    std::vector<std::string> events{"result(" + std::to_string(row.code) + ")", "didGetPin()"};
+    if (!row.failedPin.empty()) events.insert(events.begin(), "didGetFailedPin(" + row.failedPin + ",nil)");
+    EXPECT_EQ(rig.log->events(), events) << row.code;
+    EXPECT_EQ(out.message.rfind(row.label.empty() ? "" : row.label + " ", 0), 0u) << out.message;
+    EXPECT_TRUE(rig.commands().empty());
+    EXPECT_TRUE(rig.alerts->texts().empty());
+  }
+}
+
+TEST_P(SignAndReadTest, EveryVerificationFailureIsTheOneResult) {
+  const K k = GetParam();
+  struct Row {
+    std::function<void(SignAndReadRig&)> arrange;
+    std::int64_t code;
+    std::string message;
+  };
+  const std::vector<Row> rows{
+      {[](auto& rig) { rig.startServer().setForcedVerdict(false); }, 18001,
+       secondLabel(k) + " 電子署名の検証に失敗しました。"},
+      {[](auto& rig) { rig.startServer().setResponseShape(ResponseShape::ValidString); }, 18001,
+       secondLabel(k) + " 電子署名の検証に失敗しました。"},
+      {[](auto& rig) { rig.startServer().setForcedHttpStatus(404); }, 15000,
+       "通信処理でエラーになりました。HTTP ステータスコード 404"},
+      {[](auto& rig) { rig.startServer().setResponseDelay(std::chrono::milliseconds(2000)); }, 16001,
+       "HTTPS 通信中にタイムアウトが発生しました。"},
+      {[](auto&) {}, 16999, "HTTPS 通信に失敗しました。"},  // nothing listens at the rig's endpoint
+      // A card file changed after issue: the stand-in's signature check fails.
+      {[k](auto& rig) {
+         Bytes& file = k == K::basicPromptedPii ? rig.files.supEf0002 : rig.files.csEf0005;
+         file[expected::valueOffset(file, k == K::basicPromptedPii ? 0xDF22 : 0xDF41)] ^= 0x01;
+         rig.startServer();
+       },
+       18001, secondLabel(k) + " 電子署名の検証に失敗しました。"},
+  };
+  for (const auto& row : rows) {
+    SignAndReadRig rig;
+    row.arrange(rig);
+    rig.presentFullCard();
+    SignAndReadRequest q;
+    q.appId = "tenant";
+    const auto out = rig.run(k, q, 0.5);
+    EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(" + std::to_string(row.code) + ")"}));
+    EXPECT_EQ(out.message, row.message);
+    if (row.code == 15000) {
+      EXPECT_EQ(out.httpStatus, 404);
+    }
+    // The input-support reader closes the sheet with the success text before it asks the server;
+    // the others ask while the sheet shows the reading text and close it with the error text.
+    const auto texts = rig.alerts->texts();
+    EXPECT_EQ(texts.back(), k == K::basicPromptedPii ? "success" : "error");
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "success"), k == K::basicPromptedPii ? 1 : 0);
+  }
+}
+
+TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
+  const K k = GetParam();
+  struct Row {
+    std::function<void(SignAndReadRig&)> arrange;
+    std::int64_t code;
+    std::optional<std::int64_t> intErrFlag;
+    bool applies;
+    std::string missing{};  // 17000: the labels after its text
+    std::optional<Bytes> signAnswer{};  // what the card answers to COMPUTE DIGITAL SIGNATURE
+  };
+  // The signing certificate with its DER length one more: the element spans a byte of fill.
+  const auto longCertificate = [](SignAndReadRig& rig) {
+    Bytes file = jpkiContents().signingCertificate;  // 30 82 LL LL ...
+    const int length = ((file[2] << 8) | file[3]) + 1;
+    file[2] = static_cast<std::uint8_t>(length >> 8);
+    file[3] = static_cast<std::uint8_t>(length);
+    file.resize(3900, 0xFF);
+    VirtualJpkiContents::Options options;
+    options.signingCertificateFile = file;
+    rig.useJpki(options);
+  };
+  const auto holderWithout = [](std::function<void(VirtualJpkiContents::Holder&)> drop) {
+    return [drop](SignAndReadRig& rig) {
+      VirtualJpkiContents::Options options;
+      drop(options.holder);
+      rig.useJpki(options);
+    };
+  };
+  const bool number = k != K::basicPromptedPii;
+  const std::vector<Row> rows{
+      {holderWithout([](auto& h) { h.gender.reset(); }), 17000, 2, basic(k), "性別"},
+      {holderWithout([](auto& h) { h.name.reset(); h.address.reset(); }), 17000, 9, basic(k), "氏名、住所"},
+      {holderWithout([](auto& h) { h.dateOfBirth = ""; }), 13999, std::nullopt, basic(k)},
+      {[](auto& rig) {
+         VirtualJpkiContents::Options options;
+         options.signingCertificateFile = Bytes(3900, 0xFF);
+         rig.useJpki(options);
+       },
+       13999, std::nullopt, true},
+      {[](auto& rig) { rig.files.supEf0001[5] = 'A'; }, 13999, std::nullopt, number},
+      {[](auto& rig) { rig.files.csEf0005 = expected::withoutElement(rig.files.csEf0005, 0xDF42); }, 13999,
+       std::nullopt, number},
+      {[](auto& rig) { rig.files.supEf0003 = expected::withoutElement(rig.files.supEf0003, 0xDF33); }, 13999,
+       std::nullopt, !number},
+      {[](auto& rig) { rig.files.supEf0004 = Bytes(568, 0xFF); }, 13999, std::nullopt, true},
+      {longCertificate, 13999, std::nullopt, true},
+      {[](auto&) {}, 13999, std::nullopt, true, {}, Bytes{0x90, 0x00}},
+      {[](auto&) {}, 13999, std::nullopt, true, {}, [] { Bytes b(128, 0x5A); b.push_back(0x90); b.push_back(0x00); return b; }()},
+  };
+  for (const auto& row : rows) {
+    if (!row.applies) continue;
+    SignAndReadRig rig;
+    row.arrange(rig);
+    auto& card = rig.presentFullCard();
+    if (row.signAnswer) {
+      VirtualCardFault fault;
+      fault.kind = VirtualCardFault::Kind::answer;
+      fault.matches = [](const VirtualCommand& command) { return command.ins == 0x2A; };
+      fault.answerBytes = *row.signAnswer;
+      card.addFault(fault);
+    }
+    const auto out = rig.run(k);
+    EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(" + std::to_string(row.code) + ")"}));
+    EXPECT_EQ(out.intErrFlag, row.intErrFlag);
+    EXPECT_EQ(rig.alerts->texts().back(), "error");
+    if (row.code == 17000) {
+      EXPECT_EQ(out.message, "基本4情報の取得に失敗しました。 : " + row.missing);
+      EXPECT_EQ(rig.commands().size(), 5u);  // nothing signed, nothing else read
+    }
+  }
+}
+
+TEST_P(SignAndReadTest, SessionEndBeforeTheFirstCommandAndASessionThatCannotBeCreated) {
+  for (const bool created : {true, false}) {
+    SignAndReadRig rig;
+    rig.cardReader->failNextWait(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled));
+    if (!created) rig.platform.cardReader = nullptr;
+    rig.run(GetParam());
+    EXPECT_EQ(rig.log->events(), (std::vector<std::string>{created ? "result(13700)" : "result(13500)", "didGetPin()"}));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ThreeReaders, SignAndReadTest,
+                         ::testing::Values(K::myNumber, K::basicMyNumber, K::basicPromptedPii),
+                         [](const auto& info) { return nameOf(info.param); });
+
+TEST(SignAndReadRequestTest, UnknownRequestTypeDeliversOneFailureAndSendsNothing) {
+  SignAndReadRig rig;
+  auto& server = rig.startServer();
+  auto results = std::make_shared<SignAndReadResults>(rig.log);
+  auto reader = std::make_shared<SignatureDataAndMyNumberInfoReader>(results, rig.context());
+  EXPECT_FALSE(reader->request("24"));
+  EXPECT_EQ(results->outcome().code, 99999);
+  EXPECT_TRUE(server.receivedRequests().empty());
+}
+
+TEST(SignAndReadErrorsTest, TheLargerEnumerationsAddTwoCasesInTheirPlaces) {
+  const auto names = [](const auto& cases) {
+    std::vector<std::string_view> out;
+    for (const auto& c : cases) out.push_back(c.name);
+    return out;
+  };
+  const auto large = names(SignatureDataAndBasicPersonalInfoAndPromptedPiiError::cases);
+  EXPECT_EQ(large, names(SignatureDataAndBasicPersonalInfoAndMyNumberInfoError::cases));
+  auto small = large;
+  std::erase(small, "failVerifyPin");
+  std::erase(small, "failReadBasicPersonalInfo");
+  EXPECT_EQ(names(SignatureDataAndMyNumberInfoError::cases), small);
+  EXPECT_EQ(std::vector(large.begin() + 13, large.begin() + 16),
+            (std::vector<std::string_view>{"cardConnectionUserCancel", "failVerifyPin", "cardConnectionFailed"}));
+  EXPECT_EQ(std::vector(large.begin() + 19, large.begin() + 22),
+            (std::vector<std::string_view>{"failHttpsCommunication", "failReadBasicPersonalInfo", "failVerifySignature"}));
+}
+
+}  // namespace
+}  // namespace ekyc::test
