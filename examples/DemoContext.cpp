@@ -16,6 +16,8 @@
 #include "UI/TerminalViewController.hpp"
 
 #if EKYC_HAVE_VERIFICATION_SERVER
+#include "Platform/VirtualCard/VirtualDriverLicense.hpp"
+#include "verification-server/SkiKeyRegistry.hpp"
 #include "verification-server/StandardVerifiers.hpp"
 #include "verification-server/VerificationServer.hpp"
 #endif
@@ -111,7 +113,12 @@ bool DemoContext::ensureVerificationEndpoint() {
 #if EKYC_HAVE_VERIFICATION_SERVER
   if (!server_) {
     server_ = std::make_shared<VerificationServer>();
-    StandardVerifiers::install(*server_);
+    // The stand-in trusts the virtual licence issuer, named by its SKI.
+    auto issuers = std::make_shared<SkiKeyRegistry>();
+    if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(VirtualDriverLicense::issuerPublicKeyInfo())) {
+      issuers->add(std::move(*key));
+    }
+    StandardVerifiers::install(*server_, issuers);
     if (!server_->start()) {
       server_.reset();
       return false;

@@ -5,6 +5,7 @@
 #include "Auth/AuthSignatureDataGenerator.hpp"
 #include "CardPrintInfo/CardPrintInfoReader.hpp"
 #include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
+#include "DriverLicense/DriverLicenseInfoReader.hpp"
 #include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
 #include "MyNumber/MyNumberInfoReader.hpp"
 #include "ResidenceCard/ResidenceCardInfoReader.hpp"
@@ -217,6 +218,28 @@ void Identify::getMyNumber(std::shared_ptr<MyNumberInfoReaderDelegate> delegate,
                                  [&appId](MyNumberInfoReader& reader, const RequestPins& pins) {
                                    reader.fetchMyNumberCardInfo(pins.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), appId);
                                  });
+}
+
+// -- getDriverLicense: DriverLicenseInfoReader
+
+void Identify::getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate,
+                                const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<DriverLicenseInfoReader>(delegate, &DriverLicenseInfoReaderDelegate::didGetDriverLicense, pinTexts,
+                                      nfcTexts, [](DriverLicenseInfoReader& reader, const RequestPins& pins) {
+                                        reader.fetchDriverLicense(pins.pin(SetPinKey::DRIVERLICENSE_PIN1),
+                                                                  pins.pin(SetPinKey::DRIVERLICENSE_PIN2));
+                                      });
+}
+
+void Identify::getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate,
+                                std::optional<std::string> appId, const InputPinDialogDisplaySettingGroup& pinTexts,
+                                const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<DriverLicenseInfoReader>(delegate, &DriverLicenseInfoReaderDelegate::didGetDriverLicense, pinTexts,
+                                      nfcTexts, [&appId](DriverLicenseInfoReader& reader, const RequestPins& pins) {
+                                        reader.fetchDriverLicense(appId, pins.pin(SetPinKey::DRIVERLICENSE_PIN1),
+                                                                  pins.pin(SetPinKey::DRIVERLICENSE_PIN2));
+                                      });
 }
 
 // -- getCardPrintInfo: CardPrintInfoReader

@@ -77,6 +77,7 @@ class AuthSignatureDataGeneratorDelegate;
 class FourInfoConsentRevokeApplySignatureDataGeneratorDelegate;
 class SignatureDataAndBasicPersonalInfoGeneratorDelegate;
 class MyNumberInfoReaderDelegate;
+class DriverLicenseInfoReaderDelegate;
 class ResidenceCardInfoReaderDelegate;
 class CardPrintInfoReaderDelegate;
 class PromptedPiiReaderDelegate;
@@ -193,6 +194,13 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
   void getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegate, std::optional<std::string> appId,
                       const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
                       const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+
+  void getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getDriverLicense(std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate, std::optional<std::string> appId,
+                        const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                        const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
 
   // Sign-and-read: the signing PIN (MYNUMBERCARD_SIGNER_PIN) and the second PIN
   // (MYNUMBERCARD_MYNUMBER_PIN, or MYNUMBERCARD_PROMPTED_PII_PIN for the input-support data) are taken

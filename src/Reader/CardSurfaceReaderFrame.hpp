@@ -1,7 +1,8 @@
 #pragma once
 // The frame shared by the readers of the card-surface and input-support applications
-// (MyNumberInfoReader, PromptedPiiReader, CardPrintInfoReader, CardPrintInfoAndMyNumberInfoReader),
-// on the shared reader engine. What is its own:
+// (MyNumberInfoReader, PromptedPiiReader, CardPrintInfoReader, CardPrintInfoAndMyNumberInfoReader)
+// and by the IC driving-licence reader (DriverLicenseInfoReader, whose request has the same
+// skeleton: card type "driverlicense"), on the shared reader engine. What is its own:
 //   - the application-id check of the verifying entries (14001);
 //   - the PINs: one or two slots, each labelled for the reader's messages; the session begins once
 //     all have passed;
@@ -355,13 +356,15 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     return postVerification(reqType, members[0], members[1], members[2], label);
   }
 
-  // Posts one verification request and judges the answer. True when the server answered "valid"
-  // true; otherwise the failure has been delivered (18001 carries `label`).
+  // Posts one verification request (card type "mynumber" unless given) and judges the answer.
+  // True when the server answered "valid" true; otherwise the failure has been delivered (18001
+  // carries `label`).
   bool postVerification(const std::string& reqType, const std::string& expectedHash, const std::string& signature,
-                        const std::string& verifyingParams, const std::string& label = {}) {
+                        const std::string& verifyingParams, const std::string& label = {},
+                        const std::optional<std::string>& cardType = std::nullopt) {
     const Const c;
-    const auto body = Utility().createRequestBody(expectedHash, signature, verifyingParams, "0", c.CARD_TYPE_MYNUMBER,
-                                                  reqType, appId.value_or(""));
+    const auto body = Utility().createRequestBody(expectedHash, signature, verifyingParams, "0",
+                                                  cardType.value_or(c.CARD_TYPE_MYNUMBER), reqType, appId.value_or(""));
     const std::string url = this->platform() && !this->platform()->verificationUrl.empty() ? this->platform()->verificationUrl
                                                                             : c.SIGNATURE_VERIFICATION_URL;
     const HTTPClient client = this->platform() ? HTTPClient(httpConnectionTimeOut, *this->platform()) : HTTPClient(httpConnectionTimeOut);

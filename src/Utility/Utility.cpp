@@ -1,5 +1,7 @@
 #include "Utility/Utility.hpp"
 
+#include "DriverLicense/ChangedEntry.hpp"
+
 #include <algorithm>
 #include <iostream>
 #include <span>
@@ -716,5 +718,33 @@ bool Utility::isConstantValueForResidenceCard(const Bytes& signature, const Byte
 std::string_view Utility::RESIDENCE_CARD_TEST_CHECK_CODE() { return kResidenceCardTestCheckCode; }
 
 std::string_view Utility::RESIDENCE_CARD_TEST_CERTIFICATE() { return kResidenceCardTestCertificate; }
+
+std::optional<ChangedEntry> Utility::createChangedEntry(const Bytes& entryBinary) const {
+  constexpr std::size_t kHead = 15, kTail = 10;
+  if (entryBinary.size() < kHead + kTail) return std::nullopt;
+  const auto at = [&entryBinary](std::size_t from, std::size_t to) {
+    return Bytes(entryBinary.begin() + static_cast<std::ptrdiff_t>(from),
+                 entryBinary.begin() + static_cast<std::ptrdiff_t>(to));
+  };
+  const std::size_t n = entryBinary.size();
+  return ChangedEntry(at(0, 1), at(1, kHead), at(kHead, n - kTail), at(n - kTail, n));
+}
+
+std::optional<std::vector<ChangedEntry>> Utility::createChangedEntryList(
+    const std::optional<std::vector<Bytes>>& dataList) const {
+  if (!dataList) return std::nullopt;
+  std::vector<ChangedEntry> entries;
+  for (const auto& data : *dataList) {
+    if (auto entry = createChangedEntry(data)) entries.push_back(std::move(*entry));
+  }
+  if (entries.empty()) return std::nullopt;
+  return entries;
+}
+
+std::optional<ChangedEntry> Utility::createChangedEntryLatest(const std::optional<std::vector<Bytes>>& dataList) const {
+  auto entries = createChangedEntryList(dataList);
+  if (!entries) return std::nullopt;
+  return entries->back();
+}
 
 }  // namespace ekyc

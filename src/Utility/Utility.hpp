@@ -17,6 +17,8 @@
 
 namespace ekyc {
 
+class ChangedEntry;
+
 class Utility {
  public:
   using TagDictionary = std::map<std::string, Bytes>;
@@ -189,6 +191,21 @@ class Utility {
   std::optional<Bytes> removePreviousNameUsingJISX0208(const std::optional<Bytes>& dataCommonName,
                                                        const std::string& separatorLeftString,
                                                        const std::string& separatorRightString) const;
+
+  // ---- Change history of the driving licence ---------------------------------------------------
+  //
+  // A history entry: byte 0 the JIS edition, bytes 1 to 14 the date, bytes 15 up to the last ten
+  // the new value, the last 10 bytes the commission name.
+
+  // The entry cut into its parts; absent for an entry shorter than 25 bytes (no room for its
+  // fixed parts). An entry of exactly 25 bytes has an empty value.
+  std::optional<ChangedEntry> createChangedEntry(const Bytes& entryBinary) const;
+  // The entries of the list in order, empty and short ones skipped; absent for an absent list or
+  // when nothing is left.
+  std::optional<std::vector<ChangedEntry>> createChangedEntryList(
+      const std::optional<std::vector<Bytes>>& dataList) const;
+  // The last of createChangedEntryList; absent when that is absent.
+  std::optional<ChangedEntry> createChangedEntryLatest(const std::optional<std::vector<Bytes>>& dataList) const;
 
   // ---- Licence data on the Individual Number Card -----------------------------------------------
 

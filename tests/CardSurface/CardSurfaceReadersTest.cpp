@@ -8,7 +8,7 @@
 namespace ekyc::test {
 namespace {
 
-enum class Kind { myNumber, cardPrint, both, promptedPii };
+enum class Kind { myNumber, cardPrint, both, promptedPii, driverLicense };
 
 struct Outcome {
   std::vector<std::string> events;
@@ -63,6 +63,15 @@ Outcome runReader(Kind kind, CardSurfaceRig& rig, bool verifying) {
       take(results);
       break;
     }
+    case Kind::driverLicense: {
+      auto results = std::make_shared<DriverLicenseResults>(rig.log);
+      const auto& o = rig.licenceOptions;
+      rig.run<DriverLicenseInfoReader>(results, [&](DriverLicenseInfoReader& r) {
+        verifying ? r.fetchDriverLicense(id, o.pin1, o.pin2) : r.fetchDriverLicense(o.pin1, o.pin2);
+      });
+      take(results);
+      break;
+    }
   }
   out.events = rig.log->events();
   out.sheet = rig.alerts->texts();
@@ -77,6 +86,7 @@ std::size_t chainLength(Kind kind) {
     case Kind::cardPrint: return 16;
     case Kind::both: return 24;
     case Kind::promptedPii: return 11;
+    case Kind::driverLicense: return 25;
   }
   return 0;
 }
@@ -116,7 +126,7 @@ TEST_P(CardSurfaceReadersTest, SessionEndBeforeTheFirstCommandIsMappedOnceWithTh
 
 TEST_P(CardSurfaceReadersTest, StatusWordsBeginningWith90PassEveryCheck) {
   CardSurfaceRig rig;
-  auto& card = rig.presentCard();
+  auto& card = GetParam() == Kind::driverLicense ? rig.presentLicence() : rig.presentCard();
   for (const std::uint8_t ins : {0xA4, 0x20, 0xB0}) {
     card.onInstruction(ins, [](const VirtualCommand& command, VirtualCardContext& context) {
       auto response = context.standard(command);
@@ -212,6 +222,26 @@ const std::vector<BadFile>& badFiles() {
       {"hash file cut inside DF33", all, false, [](CardSurfaceRig& r) { r.files.supEf0003.resize(80); }},
       {"hash file whose FF30 length is one short", all, true, oneShort(&F::supEf0003)},
       {"empty hash file", all, false, [](CardSurfaceRig& r) { r.files.supEf0003.clear(); }},
+      // The IC driving licence: files without a tag its format requires, or shorter than the
+      // signed source needs (never a read past the end).
+      {"licence common data without 46", {Kind::driverLicense}, false,
+       [](CardSurfaceRig& r) { r.licenceFiles.commonData.resize(13); }},
+      {"licence entries without 21", {Kind::driverLicense}, false,
+       [](CardSurfaceRig& r) { r.licenceFiles.entries = withoutLicenceTag(r.licenceFiles.entries, 0x21); }},
+      {"licence entries whose name length runs past the file", {Kind::driverLicense}, false,
+       [](CardSurfaceRig& r) { r.licenceFiles.entries[4] = 0x7F; }},
+      {"licence history with entries but without its flag 50", {Kind::driverLicense}, false,
+       [](CardSurfaceRig& r) { r.licenceFiles.changedEntries[0] = 0x90; }},
+      {"licence external characters with entries but without A0", {Kind::driverLicense}, false,
+       [](CardSurfaceRig& r) { r.licenceFiles.changedExternalCharacters[0] = 0xA5; }},
+      {"licence domicile history with entries but without AA", {Kind::driverLicense}, false,
+       [](CardSurfaceRig& r) { r.licenceFiles.changedRegisteredDomicile[0] = 0xAF; }},
+      {"licence signature file without B6", {Kind::driverLicense}, false,
+       [](CardSurfaceRig& r) { r.licenceFiles.signature = withoutLicenceTag(r.licenceFiles.signature, 0xB6); }},
+      {"licence photo file shorter than the signed source", {Kind::driverLicense}, true,
+       [](CardSurfaceRig& r) { r.licenceFiles.photo.resize(1500); }},
+      {"licence domicile file shorter than the signed source", {Kind::driverLicense}, false,
+       [](CardSurfaceRig& r) { r.licenceFiles.registeredDomicile.resize(40); }},
   };
   return table;
 }
@@ -224,7 +254,7 @@ TEST_P(CardSurfaceReadersTest, CardFilesThatCannotGiveWhatTheRequestNeeds) {
     CardSurfaceRig rig;
     if (bad.verifying) rig.startServer();
     bad.alter(rig);
-    rig.presentCard();
+    GetParam() == Kind::driverLicense ? rig.presentLicence() : rig.presentCard();
     const auto out = runReader(GetParam(), rig, bad.verifying);
     EXPECT_EQ(out.events, (std::vector<std::string>{"didGetPin()", "result(13999)"})) << bad.name;
     EXPECT_EQ(out.message, "カードの読み込みに失敗しました。") << bad.name;
@@ -237,13 +267,15 @@ TEST_P(CardSurfaceReadersTest, CardFilesThatCannotGiveWhatTheRequestNeeds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllReaders, CardSurfaceReadersTest,
-                         ::testing::Values(Kind::myNumber, Kind::cardPrint, Kind::both, Kind::promptedPii),
+                         ::testing::Values(Kind::myNumber, Kind::cardPrint, Kind::both, Kind::promptedPii,
+                                           Kind::driverLicense),
                          [](const auto& info) {
                            switch (info.param) {
                              case Kind::myNumber: return std::string("MyNumberInfoReader");
                              case Kind::cardPrint: return std::string("CardPrintInfoReader");
                              case Kind::both: return std::string("CardPrintInfoAndMyNumberInfoReader");
                              case Kind::promptedPii: return std::string("PromptedPiiReader");
+                             case Kind::driverLicense: return std::string("DriverLicenseInfoReader");
                            }
                            return std::string("reader");
                          });

@@ -16,6 +16,7 @@
 #include "CardPrintInfo/CardPrintInfoReader.hpp"
 #include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
 #include "CoreNFC/IdentifyDelegate.hpp"
+#include "DriverLicense/DriverLicenseInfoReader.hpp"
 #include "MyNumber/MyNumberInfoReader.hpp"
 #include "Platform/Platform.hpp"
 #include "Platform/RecordingAlertPresenter.hpp"
@@ -23,11 +24,14 @@
 #include "Platform/VirtualCard/VirtualCard.hpp"
 #include "Platform/VirtualCard/VirtualCardContext.hpp"
 #include "Platform/VirtualCard/VirtualCardReader.hpp"
+#include "Platform/VirtualCard/VirtualDriverLicense.hpp"
 #include "PromptedPii/PromptedPiiReader.hpp"
 #include "UI/RunLoop.hpp"
 #include "UI/ScriptedViewController.hpp"
 #include "Utility/Utility.hpp"
 #include "verification-server/CardSurfaceVerifier.hpp"
+#include "verification-server/DriverLicenseVerifier.hpp"
+#include "verification-server/SkiKeyRegistry.hpp"
 #include "verification-server/VerificationServer.hpp"
 #include "verification-server/VerifierKit.hpp"
 
@@ -61,6 +65,8 @@ inline std::string keyName(SetPinKey key) {
     case SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN: return "CARDPRINTINFO";
     case SetPinKey::MYNUMBERCARD_MYNUMBER_PIN: return "MYNUMBER";
     case SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN: return "PROMPTED_PII";
+    case SetPinKey::DRIVERLICENSE_PIN1: return "PIN1";
+    case SetPinKey::DRIVERLICENSE_PIN2: return "PIN2";
     case SetPinKey::MYNUMBERCARD_SIGNER_PIN: return "SIGNER";
     case SetPinKey::RESIDENCECARD_PIN: return "RESIDENCECARD";
     default: return "OTHER";
@@ -135,6 +141,21 @@ class BothResults : public CardPrintInfoAndMyNumberInfoReaderDelegate,
     record(result);
   }
 };
+class DriverLicenseResults : public DriverLicenseInfoReaderDelegate,
+                             public LoggingResults<DriverLicense, DriverLicenseError> {
+ public:
+  using LoggingResults::LoggingResults;
+  void didGetDriverLicense(const std::expected<DriverLicense, DriverLicenseError>& result) override { record(result); }
+};
+
+// The stand-in's SKI registry holding the virtual licence issuer's key.
+inline std::shared_ptr<SkiKeyRegistry> virtualLicenceIssuers() {
+  auto registry = std::make_shared<SkiKeyRegistry>();
+  if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(VirtualDriverLicense::issuerPublicKeyInfo())) {
+    registry->add(std::move(*key));
+  }
+  return registry;
+}
 
 inline bool eventuallyTrue(const std::function<bool()>& condition,
                            std::chrono::milliseconds limit = std::chrono::seconds(10)) {
@@ -184,7 +205,18 @@ class CardSurfaceRig {
     return *card;
   }
 
-  // Starts the stand-in with the card-surface verifiers (checking the virtual issuer too).
+  // The IC driving licence: its files (change them first to play another card) and options.
+  DriverLicenseFiles licenceFiles = DriverLicenseFiles::sample();
+  VirtualDriverLicense::Options licenceOptions;
+
+  VirtualCard& presentLicence() {
+    card = VirtualDriverLicense::makeCard(licenceFiles, licenceOptions);
+    cardReader->present(card);
+    return *card;
+  }
+
+  // Starts the stand-in with the card-surface verifiers (checking the virtual issuer too) and the
+  // licence verifier (the virtual licence issuer known by its SKI).
   VerificationServer& startServer() {
     server = std::make_unique<VerificationServer>();
     EXPECT_TRUE(server->start());
@@ -192,6 +224,7 @@ class CardSurfaceRig {
     CardSurfaceVerifier(RsaPublicKey::fromModulusExponent(CardSurfaceKeys::modulus(keys.issuer),
                                                           CardSurfaceKeys::publicExponent(keys.issuer)))
         .install(*server);
+    DriverLicenseVerifier(virtualLicenceIssuers()).install(*server);
     platform.verificationUrl = server->url();
     platform.trustedCaFile = server->caFilePath();
     return *server;

@@ -68,6 +68,21 @@ inline Bytes withValue(const Bytes& file, int tag, const Bytes& value) {
   return out;
 }
 
+// A licence file (flat, one-byte tags) rebuilt without the element `tag`, padded with FF.
+inline Bytes withoutLicenceTag(const Bytes& file, std::uint8_t tag) {
+  Bytes out;
+  std::size_t p = 0;
+  while (p + 1 < file.size() && file[p] != 0xFF) {
+    std::size_t q = p + 1, n = file[q++];
+    if (n == 0x81) n = file[q++];
+    else if (n == 0x82) n = (std::size_t(file[q]) << 8) | file[q + 1], q += 2;
+    if (file[p] != tag) out.insert(out.end(), file.begin() + long(p), file.begin() + long(q + n));
+    p = q + n;
+  }
+  out.resize(file.size(), 0xFF);
+  return out;
+}
+
 // The file with the length of its outer element one short (its last element then runs past it).
 inline Bytes outerLengthOneShort(Bytes file) {
   const std::size_t last = file[2] == 0x82 ? 4 : file[2] == 0x81 ? 3 : 2;

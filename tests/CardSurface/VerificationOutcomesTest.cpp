@@ -5,7 +5,7 @@
 namespace ekyc::test {
 namespace {
 
-enum class ReaderKind { myNumber, cardPrint, both, promptedPii };
+enum class ReaderKind { myNumber, cardPrint, both, promptedPii, driverLicense };
 
 struct Outcome {
   std::size_t results = 0;
@@ -19,7 +19,7 @@ struct Outcome {
 Outcome runVerifying(ReaderKind kind, const std::function<void(CardSurfaceRig&)>& arrange, double httpTimeout = 10.0) {
   CardSurfaceRig rig;
   arrange(rig);
-  rig.presentCard();
+  kind == ReaderKind::driverLicense ? rig.presentLicence() : rig.presentCard();
   const auto& h = rig.holder;
   const std::optional<std::string> id("tenant");
   Outcome out;
@@ -62,6 +62,17 @@ Outcome runVerifying(ReaderKind kind, const std::function<void(CardSurfaceRig&)>
       auto results = std::make_shared<PromptedPiiResults>(rig.log);
       rig.run<PromptedPiiReader>(results, [&](PromptedPiiReader& r) { r.fetchPromptedPii(id, h.promptedPiiPin); },
                                  httpTimeout);
+      take(results);
+      break;
+    }
+    case ReaderKind::driverLicense: {
+      auto results = std::make_shared<DriverLicenseResults>(rig.log);
+      rig.run<DriverLicenseInfoReader>(
+          results,
+          [&](DriverLicenseInfoReader& r) {
+            r.fetchDriverLicense(id, rig.licenceOptions.pin1, rig.licenceOptions.pin2);
+          },
+          httpTimeout);
       take(results);
       break;
     }
@@ -131,13 +142,14 @@ TEST_P(VerificationOutcomesTest, ConnectionRefused) {
 
 INSTANTIATE_TEST_SUITE_P(AllReaders, VerificationOutcomesTest,
                          ::testing::Values(ReaderKind::myNumber, ReaderKind::cardPrint, ReaderKind::both,
-                                           ReaderKind::promptedPii),
+                                           ReaderKind::promptedPii, ReaderKind::driverLicense),
                          [](const auto& info) {
                            switch (info.param) {
                              case ReaderKind::myNumber: return std::string("MyNumberInfoReader");
                              case ReaderKind::cardPrint: return std::string("CardPrintInfoReader");
                              case ReaderKind::both: return std::string("CardPrintInfoAndMyNumberInfoReader");
                              case ReaderKind::promptedPii: return std::string("PromptedPiiReader");
+                             case ReaderKind::driverLicense: return std::string("DriverLicenseInfoReader");
                            }
                            return std::string("reader");
                          });

@@ -1,23 +1,26 @@
 // The verification stand-in as a program, for the demo: serves HTTPS on loopback until it gets
 // SIGINT or SIGTERM.
 //
-//   ekyc-verification-server [--port N] [--cert-out PATH]
+//   ekyc-verification-server [--port N] [--cert-out PATH] [--ski-key PEM]...
 //
 // Prints the endpoint URL on the first line of standard output. With --cert-out the server
-// certificate (PEM) is written to PATH, for the client to trust.
+// certificate (PEM) is written to PATH, for the client to trust. Each --ski-key names a PEM file of
+// public keys or certificates whose keys the SKI-named requests (the driving licence) may name.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
+#include "verification-server/SkiKeyRegistry.hpp"
 #include "verification-server/StandardVerifiers.hpp"
 #include "verification-server/VerificationServer.hpp"
 
 namespace {
 
 void usage() {
-  std::fprintf(stderr, "usage: ekyc-verification-server [--port N] [--cert-out PATH]\n");
+  std::fprintf(stderr, "usage: ekyc-verification-server [--port N] [--cert-out PATH] [--ski-key PEM]...\n");
 }
 
 }  // namespace
@@ -25,9 +28,15 @@ void usage() {
 int main(int argc, char** argv) {
   ekyc::VerificationServerOptions options;
   std::string certOut;
+  auto skiRegistry = std::make_shared<ekyc::SkiKeyRegistry>();
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
-    if ((argument == "--port" || argument == "--cert-out") && i + 1 < argc) {
+    if (argument == "--ski-key" && i + 1 < argc) {
+      if (!skiRegistry->addPemFile(argv[++i])) {
+        std::fprintf(stderr, "ekyc-verification-server: no RSA key in %s\n", argv[i]);
+        return 2;
+      }
+    } else if ((argument == "--port" || argument == "--cert-out") && i + 1 < argc) {
       const std::string value = argv[++i];
       if (argument == "--port") {
         char* end = nullptr;
@@ -55,7 +64,7 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   ekyc::VerificationServer server(options);
-  ekyc::StandardVerifiers::install(server);
+  ekyc::StandardVerifiers::install(server, skiRegistry);
   if (!server.start()) {
     std::fprintf(stderr, "ekyc-verification-server: cannot start on %s:%d\n", options.host.c_str(), options.port);
     return 1;

@@ -24,6 +24,7 @@
 #include "Platform/VirtualCard/VirtualCardReader.hpp"
 #include "Platform/VirtualCard/VirtualCertificateAuthority.hpp"
 #include "Platform/VirtualCard/VirtualCommand.hpp"
+#include "Platform/VirtualCard/VirtualDriverLicense.hpp"
 #include "Platform/VirtualCard/VirtualFile.hpp"
 #include "Platform/VirtualCard/VirtualInstructionHandler.hpp"
 #include "Platform/VirtualCard/VirtualJpkiContents.hpp"

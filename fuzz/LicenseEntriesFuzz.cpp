@@ -1,0 +1,38 @@
+// libFuzzer target: the licence entries file (DF1 EF 0001) as a card may send it, parsed into the
+// record, and every getter and position operation called on the result.
+#include <cstddef>
+#include <cstdint>
+
+#include "DriverLicense/LicenseEntries.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace ekyc;
+  const Bytes file(data, data + size);
+  const auto entries = LicenseEntries::fromFile(file, LicenseExternalCharacters(false, {}));
+  if (!entries) return 0;
+  (void)entries->getJisX0208Year();
+  (void)entries->getCommonName();
+  (void)entries->getKana();
+  (void)entries->getAliasName();
+  (void)entries->getCallName();
+  (void)entries->getDateOfBirth();
+  (void)entries->getAddress();
+  (void)entries->getColorClass();
+  (void)entries->getConditions();
+  (void)entries->getPscName();
+  (void)entries->getCategories();
+  (void)entries->getPreviousName();
+  for (int i = -1; i < 4; ++i) {
+    (void)entries->getExternalCharInCommonName(i);
+    (void)entries->getExternalCharInAddress(i);
+    (void)entries->getExternalCharInAliasName(i);
+    (void)entries->getExternalCharInPreviousName(i);
+    (void)entries->indexesOfExternalCharInCondition(i);
+    (void)entries->getExternalCharInCondition(i, i);
+  }
+  (void)entries->indexesOfExternalCharInCommonName();
+  (void)entries->indexesOfExternalCharInAddress();
+  (void)entries->indexesOfExternalCharInAliasName();
+  (void)entries->indexesOfExternalCharInPreviousName();
+  return 0;
+}

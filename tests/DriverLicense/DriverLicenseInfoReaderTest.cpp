@@ -1,0 +1,358 @@
+// The IC driving-licence reader end to end: reader -> session -> virtual licence (-> the stand-in),
+// every decoded item compared with what the virtual licence holds, the integrity data recomputed
+// here, the PINs and the faults of the request. What it shares with the card-surface readers
+// (session end, 90xx, unreadable files, every verification outcome) runs in their tables.
+#include <openssl/sha.h>
+
+#include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Platform/Base64.hpp"
+#include "Platform/Digest.hpp"
+#include "Support/Hex.hpp"
+
+namespace ekyc::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// The chaining value after the first 1024 bytes, taken from OpenSSL's own context.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+Bytes stateAfter1024(const Bytes& message) {
+  SHA256_CTX ctx;
+  SHA256_Init(&ctx);
+  SHA256_Update(&ctx, message.data(), 1024);
+  Bytes out;
+  for (const auto word : ctx.h) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(word >> shift));
+  }
+  return out;
+}
+#pragma GCC diagnostic pop
+
+// The value of the element at `offset` of a licence file whose length is 81 81 (a bitmap).
+Bytes bitmapAt(const Bytes& file, std::size_t offset) {
+  return Bytes(file.begin() + long(offset) + 4, file.begin() + long(offset) + 3 + 129);
+}
+
+class DriverLicenseInfoReaderTest : public ::testing::Test {
+ protected:
+  CardSurfaceRig rig;
+  std::shared_ptr<DriverLicenseResults> results = std::make_shared<DriverLicenseResults>(rig.log);
+
+  void fetch(std::optional<std::string> pin1, std::optional<std::string> pin2,
+             std::optional<std::optional<std::string>> appId = std::nullopt) {
+    rig.run<DriverLicenseInfoReader>(results, [&](DriverLicenseInfoReader& reader) {
+      appId ? reader.fetchDriverLicense(*appId, pin1, pin2) : reader.fetchDriverLicense(pin1, pin2);
+    });
+  }
+  void fetch() { fetch(rig.licenceOptions.pin1, rig.licenceOptions.pin2); }
+
+  std::optional<DriverLicense> record() const {
+    const auto last = results->last();
+    if (!last || !*last) return std::nullopt;
+    return **last;
+  }
+  // The bitmap stored for an external code: FFF1, FFF2 in EF 0003, FFF3..FFF7 in EF 0005.
+  Bytes bitmap(int code) const {
+    const auto& f = rig.licenceFiles;
+    return code <= 2 ? bitmapAt(f.externalCharacters, 132 * std::size_t(code - 1))
+                     : bitmapAt(f.changedExternalCharacters, 3 + 132 * std::size_t(code - 3));
+  }
+  static std::string read(std::size_t le) { return ekyc::test::read(le); }
+};
+
+TEST_F(DriverLicenseInfoReaderTest, ReadsEveryFileOnceInOrderAndDecodesEveryItem) {
+  rig.presentLicence();
+  fetch();
+  const std::string df1 = "00A4040C10A0000002310100000000000000000000";
+  const std::string df2 = "00A4040C10A0000002310200000000000000000000";
+  EXPECT_EQ(rig.commands(),
+            (Strings{"00A40000", selectEf("0001"), verify("1234"), selectEf("0002"), verify("5678"), selectEf("2F01"),
+                     read(17), df1, selectEf("0003"), read(264), selectEf("0005"), read(663), selectEf("0001"),
+                     read(880), selectEf("0002"), read(82), selectEf("0004"), read(640), selectEf("0006"), read(256),
+                     selectEf("0007"), read(578), df2, selectEf("0001"), read(2005)}));
+  EXPECT_EQ(rig.log->events(), (Strings{"didGetPin()", "result(ok)"}));
+  EXPECT_EQ(rig.alerts->texts(), (Strings{"initial", "reading", "success"}));
+  const auto licence = record();
+  ASSERT_TRUE(licence) << "no licence delivered";
+  ASSERT_TRUE(licence->getLicenseEntries() && licence->getLicenseChangedEntries() &&
+              licence->getLicenseChangedRegisteredDomicile() && licence->getLicenseSignature() &&
+              licence->getLicenseExternalCharacters() && licence->getLicenseCommonData());
+  EXPECT_EQ(licence->getLicenseCommonData()->issueBefore(), (Bytes{0x02, 0x02}));
+
+  const auto& e = *licence->getLicenseEntries();
+  const std::vector<std::pair<std::optional<std::string>, std::string>> items{
+      {e.getJisX0208Year(), "01"},          {e.getCommonName(), "□野　花子"},  {e.getPreviousName(), "鈴木"},
+      {e.getKana(), "ノ　ハナコ"},          {e.getAliasName(), "のの□"},       {e.getCallName(), "ハナ"},
+      {e.getDateOfBirth(), "4010203"},      {e.getAddress(), "東京都千代田区霞が関２の１□Ⅰ"},
+      {e.getIssueDate(), "5020401"},        {e.getRefNumber(), "12345"},       {e.getColorClass(), "優良"},
+      {e.getExpireDate(), "5070401"},       {e.getPscName(), "東京都公安委員会"},
+      {e.getLicenseNumber(), "123456789012"}, {licence->getRegisteredDomicile(), "北海道□札幌市"}};
+  for (const auto& [got, want] : items) EXPECT_EQ(got, want);
+  EXPECT_TRUE(e.isIncludePreviousName());
+  EXPECT_EQ(e.getConditions(), (Strings{"眼鏡等", "□限定"}));  // 1E and 1F absent: no gaps
+  EXPECT_EQ(e.getCategories(), (Strings{"5020401", "4100101", ""}));
+
+  // External characters: positions and the bitmap stored under each code.
+  using Positions = std::optional<std::vector<int>>;
+  const auto at = [](std::vector<int> v) { return Positions(std::move(v)); };
+  EXPECT_EQ(e.indexesOfExternalCharInCommonName(), at({0}));
+  EXPECT_EQ(e.indexesOfExternalCharInAliasName(), at({2}));
+  EXPECT_EQ(e.indexesOfExternalCharInAddress(), at({13}));
+  EXPECT_EQ(e.indexesOfExternalCharInCondition(1), at({0}));
+  EXPECT_EQ(e.indexesOfExternalCharInCondition(0), std::nullopt);
+  EXPECT_EQ(e.indexesOfExternalCharInPreviousName(), std::nullopt);
+  EXPECT_EQ(licence->indexesOfExternalCharInRegisteredDomicile(), at({3}));
+  const auto bitmapOf = [](const std::optional<LicenseExternalCharacter>& c) {
+    return c ? c->getExternalCharacter().value_or(Bytes{0xEE}) : Bytes{};
+  };
+  EXPECT_EQ(bitmapOf(e.getExternalCharInCommonName(0)), bitmap(1));
+  EXPECT_EQ(e.getExternalCharInCommonName(0)->getExternalCharacterSize(), "20");
+  EXPECT_EQ(bitmapOf(e.getExternalCharInAliasName(2)), bitmap(2));
+  EXPECT_EQ(bitmapOf(e.getExternalCharInAddress(13)), bitmap(3));
+  EXPECT_EQ(bitmapOf(licence->getExternalCharInRegisteredDomicile(3)), bitmap(6));
+  EXPECT_FALSE(e.getExternalCharInCommonName(1));        // an ordinary character
+  EXPECT_FALSE(e.getExternalCharInCondition(1, 0));      // FF FA has no bitmap
+  EXPECT_FALSE(e.getExternalCharInCommonName(99));       // past the end
+  EXPECT_FALSE(e.getExternalCharInCondition(7, 0));      // no such condition
+  EXPECT_TRUE(licence->getLicenseExternalCharacters()->isChanged());
+  for (int code = 1; code <= 7; ++code) {
+    EXPECT_EQ(bitmapOf(licence->getLicenseExternalCharacters()->getExternalCharacter("FFF" + std::to_string(code))),
+              bitmap(code));
+  }
+  EXPECT_FALSE(licence->getLicenseExternalCharacters()->getExternalCharacter("fff1"));
+
+  // History: entries, latest values, the previous name split, the 25-byte entry and the missing 61.
+  const auto& h = *licence->getLicenseChangedEntries();
+  EXPECT_TRUE(h.isChanged());
+  EXPECT_EQ(h.getChangeDates(), (Strings{"令和２年４月１", "令和４年５月９"}));
+  EXPECT_EQ(h.getChangeDateLatest(), "令和４年５月９");
+  EXPECT_EQ(h.getPscNames(), (Strings{"東京公安委", "東京公安委"}));
+  EXPECT_EQ(h.getPscNameChangedEntryLatest()->getValue(), "大阪府");
+  EXPECT_EQ(h.getCommonNames(), (Strings{"野　花子", "□野"}));
+  EXPECT_EQ(h.getCommonNamesLatest(), "□野");
+  EXPECT_EQ(h.getPreviousNames(), (Strings{"鈴木", ""}));
+  EXPECT_EQ(h.getPreviousNamesLatest(), "");
+  EXPECT_EQ(h.isIncludePreviousNames(), (std::vector<bool>{true, false}));
+  EXPECT_EQ(h.isIncludePreviousNamesLatest(), false);
+  EXPECT_EQ(h.getCallNames(), (Strings{""}));
+  const auto call = h.getCallNameChangedEntryLatest();
+  ASSERT_TRUE(call);
+  EXPECT_EQ(call->getValue(), "");  // a 25-byte entry has no value, not the commission name
+  EXPECT_EQ(call->getPscName(), "東京公安委");
+  EXPECT_EQ(call->getChangeDate(), "令和２年４月１");
+  EXPECT_EQ(call->getJisYear(), "01");
+  EXPECT_EQ(h.getAddresses(), (Strings{"□市"}));
+  EXPECT_EQ(h.getConditions(), (Strings{"眼鏡"}));
+  EXPECT_EQ(h.getCancelConditions(), (Strings{"条件解除"}));
+  EXPECT_EQ(h.getRemarks(), (Strings{"備考"}));
+  EXPECT_EQ(h.getSpares(), (Strings{"予備"}));
+  EXPECT_EQ(h.indexesOfExternalCharInCommonName(1), at({0}));
+  EXPECT_EQ(h.indexesOfExternalCharInAddress(0), at({0}));
+  EXPECT_EQ(bitmapOf(h.getExternalCharInCommonName(1, 0)), bitmap(4));
+  EXPECT_EQ(bitmapOf(h.getExternalCharInAddress(0, 0)), bitmap(1));
+  EXPECT_FALSE(h.getExternalCharInAddress(5, 0));
+  const auto& d = *licence->getLicenseChangedRegisteredDomicile();
+  EXPECT_TRUE(d.isChanged());
+  EXPECT_EQ(d.getChangedRegisteredDomiciles(), (Strings{"東京都", "□市"}));
+  EXPECT_EQ(d.getChangedRegisteredDomicileLatest(), "□市");
+  EXPECT_EQ(bitmapOf(d.getExternalCharInRegisteredDomicile(1, 0)), bitmap(5));
+
+  // Signature file and photo.
+  const auto& s = *licence->getLicenseSignature();
+  EXPECT_EQ(s.getSerial(), "0A1B2C3D");
+  EXPECT_EQ(s.getSubject(), "CN=Virtual Licence Signer,O=nfc-ekyc,C=JP");
+  EXPECT_EQ(s.getSubjectKeyIdentifier(), VirtualDriverLicense::issuerSki());
+  const auto& f = rig.licenceFiles;
+  EXPECT_EQ(licence->getPhoto(), Bytes(f.photo.begin() + 5, f.photo.end()));
+
+  // Integrity data, recomputed here.
+  Bytes joined = f.entries;
+  joined.insert(joined.end(), f.registeredDomicile.begin(), f.registeredDomicile.end());
+  joined.insert(joined.end(), f.photo.begin(), f.photo.end());
+  const Bytes state = stateAfter1024(joined);
+  Bytes outer = f.entries;
+  outer.insert(outer.end(), f.photo.begin(), f.photo.end());
+  outer.insert(outer.end(), state.begin(), state.end());
+  EXPECT_EQ(licence->getLicenseHashData(), Base64::encode(Digest::sha256(joined)));
+  EXPECT_EQ(licence->getWIPHash(), Base64::encode(state));
+  EXPECT_NE(licence->getWIPHash(), licence->getLicenseHashData());
+  EXPECT_EQ(licence->getParityHash(), Base64::encode(Digest::sha256(outer)));
+  EXPECT_EQ(licence->getOffset(), 62);
+  EXPECT_EQ(licence->getSignature(), Base64::encode(Bytes(f.signature.begin() + 4, f.signature.begin() + 260)));
+  EXPECT_EQ(licence->getLicenseEntriesRawData(), Base64::encode(f.entries));
+  const auto params = Base64::decode(licence->getLicenseVerifyingParams().value_or("!"));
+  ASSERT_TRUE(params);
+  const auto json = nlohmann::json::parse(std::string(params->begin(), params->end()));
+  EXPECT_EQ(json, (nlohmann::json{{"ski", Base64::encode(VirtualDriverLicense::issuerSki())}}));
+}
+
+TEST_F(DriverLicenseInfoReaderTest, TheStandInVerifiesTheSignedSourceBySki) {
+  auto& server = rig.startServer();
+  rig.presentLicence();
+  fetch("1234", "5678", std::string("tenant"));
+  EXPECT_EQ(rig.log->events(), (Strings{"didGetPin()", "result(ok)"}));
+  EXPECT_EQ(rig.alerts->texts(), (Strings{"initial", "reading", "success"}));
+  const auto received = server.receivedRequests();
+  ASSERT_EQ(received.size(), 1u);
+  ASSERT_TRUE(received[0].request);
+  const auto& request = *received[0].request;
+  EXPECT_EQ(request.cardType, "driverlicense");
+  EXPECT_EQ(request.reqType, "11");
+  EXPECT_EQ(request.tenantCode, "tenant");
+  EXPECT_EQ(request.expectedHash, Base64::encode(Digest::sha256(rig.licenceFiles.source())));
+  const auto licence = record();
+  ASSERT_TRUE(licence);
+  EXPECT_EQ(request.verifyingParams, licence->getLicenseVerifyingParams());
+  EXPECT_EQ(request.signature, licence->getSignature());
+}
+
+TEST_F(DriverLicenseInfoReaderTest, ATamperedPhotoByteIsRejectedByTheStandIn) {
+  rig.startServer();
+  rig.licenceFiles.photo[1000] ^= 0x01;  // after signing
+  rig.presentLicence();
+  fetch("1234", "5678", std::string("tenant"));
+  EXPECT_EQ(rig.log->events(), (Strings{"didGetPin()", "result(18001)"}));
+  EXPECT_EQ(rig.alerts->texts(), (Strings{"initial", "reading", "error"}));  // never the success text
+}
+
+TEST_F(DriverLicenseInfoReaderTest, WithoutHistoryTheRecordsSayUnchanged) {
+  rig.licenceFiles = DriverLicenseFiles::withoutHistory();
+  rig.presentLicence();
+  fetch();
+  const auto licence = record();
+  ASSERT_TRUE(licence && licence->getLicenseChangedEntries() && licence->getLicenseChangedRegisteredDomicile());
+  const auto& h = *licence->getLicenseChangedEntries();
+  EXPECT_FALSE(h.isChanged());
+  EXPECT_FALSE(h.getCommonNames() || h.getChangeDates() || h.getPscNameChangedEntryList() || h.isIncludePreviousNames());
+  EXPECT_TRUE(h.licenseExternalCharacters());
+  EXPECT_FALSE(licence->getLicenseChangedRegisteredDomicile()->isChanged());
+  EXPECT_FALSE(licence->getLicenseChangedRegisteredDomicile()->licenseExternalCharacters());
+  const auto& table = *licence->getLicenseExternalCharacters();
+  EXPECT_FALSE(table.isChanged());
+  EXPECT_EQ(table.externalCharacters().size(), 2u);  // FFF1 and FFF2 only
+}
+
+TEST_F(DriverLicenseInfoReaderTest, MissingDomicileAndPhotoTagsLeaveOnlyTheirRawFiles) {
+  rig.licenceFiles.registeredDomicile[0] = 0x42;
+  rig.licenceFiles.photo[1] = 0x41;
+  rig.presentLicence();
+  fetch();
+  const auto licence = record();
+  ASSERT_TRUE(licence);
+  EXPECT_FALSE(licence->getRegisteredDomicile() || licence->getPhoto());
+  EXPECT_EQ(licence->registeredDomicileRawData(), rig.licenceFiles.registeredDomicile);
+  EXPECT_EQ(licence->photoRawData(), rig.licenceFiles.photo);
+}
+
+TEST_F(DriverLicenseInfoReaderTest, WithoutAResultDelegateTheSessionStillEndsWithTheSuccessText) {
+  rig.presentLicence();
+  rig.run<DriverLicenseInfoReader>(std::shared_ptr<DriverLicenseResults>(),
+                                   [](DriverLicenseInfoReader& reader) { reader.fetchDriverLicense("1234", "5678"); });
+  EXPECT_EQ(rig.alerts->texts(), (Strings{"initial", "reading", "success"}));
+  EXPECT_EQ(rig.commands().size(), 25u);
+}
+
+// PINs: refused by the rule, by the card, locked, cancelled; the entry's application id.
+struct PinCase {
+  std::string name;
+  std::optional<std::string> pin1, pin2;
+  std::vector<ScriptedViewController::Answer> dialogs;
+  std::function<void(VirtualDriverLicense::Options&)> card;
+  Strings events;
+  std::string message;
+  std::size_t commands;
+  std::optional<std::string> appId = std::nullopt;
+};
+
+TEST_F(DriverLicenseInfoReaderTest, PinsAndTheirRefusals) {
+  using A = ScriptedViewController::Answer;
+  const auto none = [](VirtualDriverLicense::Options&) {};
+  const std::vector<PinCase> cases{
+      {"pin1 with a letter", "12a4", "5678", {}, none, {"didGetFailedPin(PIN1,nil)", "result(12008)", "didGetPin()"},
+       "暗証番号1 入力された PIN の文字種に誤りがあります。", 0},
+      {"pin2 too short", "1234", "123", {}, none, {"didGetFailedPin(PIN2,nil)", "result(12007)", "didGetPin()"},
+       "暗証番号2 入力された PIN の桁数に誤りがあります。", 0},
+      {"pin1 empty", "", "5678", {}, none, {"didGetFailedPin(PIN1,nil)", "result(12002)", "didGetPin()"},
+       "暗証番号1 PIN が設定されていません。", 0},
+      {"pin1 refused, 2 left", "1111", "5678", {}, none, {"didGetPin()", "didGetFailedPin(PIN1,2)", "result(13300)"},
+       "暗証番号1 残り2回でロックされます。", 3},
+      {"pin2 refused, 1 left", "1234", "1111", {}, [](auto& o) { o.pin2TriesLeft = 2; },
+       {"didGetPin()", "didGetFailedPin(PIN2,1)", "result(13300)"}, "暗証番号2 残り1回でロックされます。", 5},
+      {"pin1 with one try left refused", "1111", "5678", {}, [](auto& o) { o.pin1TriesLeft = 1; },
+       {"didGetPin()", "didGetFailedPin(PIN1,0)", "result(13200)"}, "暗証番号1 ロックされました。", 3},
+      {"pin2 locked", "1234", "5678", {}, [](auto& o) { o.pin2TriesLeft = 0; },
+       {"didGetPin()", "didGetFailedPin(PIN2,0)", "result(13400)"}, "暗証番号2 既にロックされています。", 5},
+      {"both asked, second cancelled", std::nullopt, std::nullopt, {A::OK("1234"), A::Cancel()}, none,
+       {"didGetFailedPin(PIN2,nil)", "result(12101)", "didGetPin()"}, "暗証番号2 PIN 入力ダイアログがキャンセルされました。", 0},
+      {"first asked, then read", std::nullopt, "5678", {A::OK("1234")}, none, {"didGetPin()", "result(ok)"}, "", 25},
+      {"first asked, typed too short", std::nullopt, std::nullopt, {A::OK("12")}, none,
+       {"didGetFailedPin(PIN1,nil)", "result(12007)", "didGetPin()"}, "暗証番号1 入力された PIN の桁数に誤りがあります。", 0},
+      {"both asked, then read", std::nullopt, std::nullopt, {A::OK("1234"), A::OK("5678")}, none,
+       {"didGetPin()", "result(ok)"}, "", 25},
+      {"empty application id", "1234", "5678", {}, none, {"result(14001)", "didGetPin()"}, "appId が設定されていません。", 0,
+       std::string()},
+  };
+  for (const auto& c : cases) {
+    CardSurfaceRig r;
+    c.card(r.licenceOptions);
+    r.presentLicence();
+    for (const auto& answer : c.dialogs) r.viewController->enqueue(answer);
+    auto got = std::make_shared<DriverLicenseResults>(r.log);
+    r.run<DriverLicenseInfoReader>(got, [&](DriverLicenseInfoReader& reader) {
+      c.appId ? reader.fetchDriverLicense(c.appId, c.pin1, c.pin2) : reader.fetchDriverLicense(c.pin1, c.pin2);
+    });
+    EXPECT_EQ(r.log->events(), c.events) << c.name;
+    EXPECT_EQ(r.commands().size(), c.commands) << c.name;
+    EXPECT_EQ(r.viewController->presentedCount(), c.dialogs.size()) << c.name;
+    const auto last = got->last();
+    ASSERT_TRUE(last) << c.name;
+    if (!*last) {
+      EXPECT_EQ(last->error().localizedDescription, c.message) << c.name;
+      if (last->error().errorCode == 13300) {
+        EXPECT_EQ(last->error().retryCount, c.name.find("2 left") != std::string::npos ? 2 : 1) << c.name;
+      }
+      if (c.commands > 0) {
+        EXPECT_EQ(r.alerts->texts().back(), "error") << c.name;
+      }
+    }
+  }
+}
+
+TEST_F(DriverLicenseInfoReaderTest, CardAndSessionFaultsEndInOneFailure) {
+  const std::string cardRead = "カードの読み込みに失敗しました。";
+  struct Fault {
+    std::string name;
+    std::function<void(CardSurfaceRig&, VirtualCard&)> arrange;
+    Strings events;
+    std::string message;
+  };
+  const auto at = [](VirtualCardFault fault) {
+    return [fault](CardSurfaceRig&, VirtualCard& card) { card.addFault(fault); };
+  };
+  const std::vector<Fault> faults{
+      {"6A82 to the selection of DF1", at(VirtualCardFault::statusWordAt(8, 0x6A82)), {"didGetPin()", "result(13999)"}, cardRead},
+      {"card gone at the first command", at(VirtualCardFault::removedAt(1)), {"didGetPin()", "result(13999)"}, cardRead},
+      {"entries answered short", at(VirtualCardFault::truncatedAt(14, 600)), {"didGetPin()", "result(13999)"}, cardRead},
+      {"a session that cannot be created", [](CardSurfaceRig& r, VirtualCard&) { r.cardReader->setSessionCreationFails(true); },
+       {"result(13500)", "didGetPin()"}, "カードとの通信が切断されました。"},
+      {"a connection that fails",
+       [](CardSurfaceRig& r, VirtualCard&) {
+         r.cardReader->setConnectFailure(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost));
+       },
+       {"didGetPin()", "result(13999)"}, cardRead},
+  };
+  for (const auto& f : faults) {
+    CardSurfaceRig r;
+    f.arrange(r, r.presentLicence());
+    auto got = std::make_shared<DriverLicenseResults>(r.log);
+    r.run<DriverLicenseInfoReader>(got, [](DriverLicenseInfoReader& reader) { reader.fetchDriverLicense("1234", "5678"); });
+    EXPECT_EQ(r.log->events(), f.events) << f.name;
+    const auto last = got->last();
+    ASSERT_TRUE(last && !*last) << f.name;
+    EXPECT_EQ(last->error().localizedDescription, f.message) << f.name;
+  }
+}
+
+}  // namespace
+}  // namespace ekyc::test

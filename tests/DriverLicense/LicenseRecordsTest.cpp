@@ -1,0 +1,140 @@
+// The licence records on their own: what absent, empty, short, odd or unknown data gives.
+#include <gtest/gtest.h>
+
+#include "DriverLicense/ChangedEntry.hpp"
+#include "DriverLicense/DriverLicense.hpp"
+#include "Platform/Base64.hpp"
+#include "Platform/Digest.hpp"
+#include "Support/Hex.hpp"
+#include "Utility/Utility.hpp"
+
+namespace ekyc::test {
+namespace {
+
+Bytes seq(std::size_t n, std::uint8_t first) {
+  Bytes out(n);
+  for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(first + i);
+  return out;
+}
+
+LicenseEntries entries(Bytes name, std::vector<Bytes> conditions, std::optional<Bytes> previousName) {
+  return LicenseEntries({0x01}, std::move(name), {}, {}, {}, {}, {}, {}, {}, {}, {}, std::move(conditions), {}, {}, {},
+                        LicenseExternalCharacters(false, {}), std::move(previousName));
+}
+
+TEST(LicenseRecordsTest, DriverLicenseWithAbsentEmptyOrShortParts) {
+  const DriverLicense none(std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                           std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt);
+  EXPECT_FALSE(none.getLicenseEntries() || none.getLicenseSignature() || none.getPhoto() || none.getRegisteredDomicile() ||
+               none.indexesOfExternalCharInRegisteredDomicile() || none.getExternalCharInRegisteredDomicile(0));
+  EXPECT_FALSE(none.getSignature() || none.getLicenseVerifyingParams() || none.getLicenseHashData() ||
+               none.getWIPHash() || none.getParityHash() || none.getPhotoRawData() || none.verifyingParams);
+  EXPECT_EQ(none.getOffset(), 0);
+
+  const DriverLicense empty(std::nullopt, std::nullopt, Bytes{}, LicenseExternalCharacters(false, {}), std::nullopt,
+                            std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt);
+  EXPECT_FALSE(empty.indexesOfExternalCharInRegisteredDomicile() || empty.getExternalCharInRegisteredDomicile(0));
+
+  // Raw files of 10, 5 and 20 bytes: the WIP hash is the plain SHA-256, the offset 64 - 15; no
+  // verification source (the files are shorter than its parts).
+  const Bytes a = seq(10, 0), b = seq(5, 10), c = seq(20, 15);
+  const DriverLicense small(std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                            std::nullopt, std::nullopt, a, b, c);
+  EXPECT_EQ(small.getWIPHash(), Base64::encode(Digest::sha256(seq(35, 0))));
+  EXPECT_EQ(small.getOffset(), 49);
+  EXPECT_FALSE(small.getLicenseHashData());
+  EXPECT_TRUE(small.getParityHash());
+
+  const LicenseSignature signature(seq(4, 0), {0xFF, 0xFE}, toBytes("issuer"), {}, seq(20, 0));
+  EXPECT_EQ(signature.getSerial(), "");  // not UTF-8: the empty text, not absent
+  EXPECT_EQ(signature.getSubject(), "");
+}
+
+TEST(LicenseRecordsTest, ExternalCharacterTables) {
+  const auto bitmap = [](std::uint8_t size) { Bytes v{size}; v.resize(129, 0x55); return v; };
+  // EF 0003 with 48 only; EF 0005 with A0 = 11 and A1, A2, A4, A5 (A3 missing).
+  Bytes current = {0x48, 0x81, 0x81};
+  const Bytes b48 = bitmap(0x20);
+  current.insert(current.end(), b48.begin(), b48.end());
+  Bytes history = {0xA0, 0x01, 0x11};
+  for (const std::uint8_t tag : {0xA1, 0xA2, 0xA4, 0xA5}) {
+    history.insert(history.end(), {tag, 0x81, 0x81});
+    history.insert(history.end(), b48.begin(), b48.end());
+  }
+  const auto table = LicenseExternalCharacters::fromFiles(current, history);
+  ASSERT_TRUE(table);
+  EXPECT_TRUE(table->isChanged());
+  EXPECT_EQ(table->getExternalCharacter("FFF1")->getExternalCharacterSize(), "20");
+  EXPECT_EQ(table->getExternalCharacter("FFF1")->getExternalCharacter(), Bytes(128, 0x55));
+  for (const std::string key : {"FFF2", "FFF5"}) {  // filled in empty
+    ASSERT_TRUE(table->getExternalCharacter(key)) << key;
+    EXPECT_FALSE(table->getExternalCharacter(key)->getExternalCharacter()) << key;
+    EXPECT_FALSE(table->getExternalCharacter(key)->getExternalCharacterSize()) << key;
+  }
+  EXPECT_FALSE(table->getExternalCharacter("FFFA"));
+  history[2] = 0x10;
+  EXPECT_FALSE(LicenseExternalCharacters::fromFiles(current, history)->isChanged());
+  EXPECT_FALSE(LicenseExternalCharacters::fromFiles(current, Bytes{0xA1, 0x01, 0x00}));  // entries without A0
+  EXPECT_EQ(LicenseExternalCharacter({0x20}).getExternalCharacter(), Bytes{});      // a size code alone
+}
+
+TEST(LicenseRecordsTest, EntriesWithEmptyItemsAndOddText) {
+  const auto e = entries({}, {}, Bytes{});
+  EXPECT_FALSE(e.getCommonName() || e.indexesOfExternalCharInCommonName() || e.getExternalCharInCommonName(0));
+  EXPECT_FALSE(e.getConditions() || e.indexesOfExternalCharInCondition(0) || e.getExternalCharInCondition(0, 0));
+  EXPECT_TRUE(e.isIncludePreviousName());
+  EXPECT_EQ(e.getPreviousName(), "");
+  EXPECT_EQ(entries({}, {Bytes{}}, std::nullopt).getConditions(), (std::vector<std::string>{""}));
+  // Text: an unknown code, then a half character; a Roman numeral.
+  EXPECT_EQ(entries(hex("4C6E" "7F7F" "30"), {}, std::nullopt).getCommonName(), "野\uFFFD\uFFFD");
+  EXPECT_EQ(entries(hex("2D3F2C35"), {}, std::nullopt).getCommonName(), "Ⅺⅰ");
+  EXPECT_EQ(entries(hex("FFF1"), {}, std::nullopt).indexesOfExternalCharInCommonName(), std::vector<int>{0});
+  EXPECT_FALSE(entries(hex("FF"), {}, std::nullopt).indexesOfExternalCharInCommonName());
+  // An external-looking code that is not one of the eight: not a position, and U+FFFD as text.
+  EXPECT_FALSE(entries(hex("FFF8"), {}, std::nullopt).indexesOfExternalCharInCommonName());
+  EXPECT_EQ(entries(hex("FFF8"), {}, std::nullopt).getCommonName(), "\uFFFD");
+  EXPECT_FALSE(entries(hex("FFF1"), {}, std::nullopt).getExternalCharInCommonName(-1));
+  EXPECT_FALSE(entries(hex("FFF1"), {}, std::nullopt).getExternalCharInCommonName(std::nullopt));
+  // The entries file: a name without 214E keeps itself, no previous name; 1C to 1F absent: no conditions.
+  Bytes file;
+  for (int tag = 0x11; tag <= 0x21; ++tag) {
+    if (tag >= 0x1C && tag <= 0x1F) continue;
+    file.insert(file.end(), {std::uint8_t(tag), 0x02, 0x4C, 0x6E});
+  }
+  const auto parsed = LicenseEntries::fromFile(file, LicenseExternalCharacters(false, {}));
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->getCommonName(), "野");
+  EXPECT_FALSE(parsed->isIncludePreviousName() || parsed->getConditions() || parsed->getCategories());
+}
+
+TEST(LicenseRecordsTest, HistoryEntriesAndLists) {
+  const Bytes e40 = seq(40, 0x21);
+  const auto entry = Utility().createChangedEntry(e40);
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->jisYear(), seq(1, 0x21));
+  EXPECT_EQ(entry->changeDate(), seq(14, 0x22));
+  EXPECT_EQ(entry->value(), seq(15, 0x30));
+  EXPECT_EQ(entry->pscName(), seq(10, 0x3F));
+  EXPECT_EQ(Utility().createChangedEntry(seq(25, 0x21))->value(), Bytes{});  // no value: empty, not the commission
+  EXPECT_FALSE(Utility().createChangedEntry(seq(24, 0x21)));                  // too short for its fixed parts
+  const Bytes a = seq(30, 0x21), b = seq(26, 0x30);
+  const Utility u;
+  const auto list = u.createChangedEntryList(std::vector<Bytes>{{}, a, b});
+  ASSERT_TRUE(list);
+  ASSERT_EQ(list->size(), 2u);
+  EXPECT_EQ(list->front().value(), Bytes(a.begin() + 15, a.end() - 10));
+  EXPECT_EQ(u.createChangedEntryLatest(std::vector<Bytes>{{}, a, b})->value(), Bytes(b.begin() + 15, b.end() - 10));
+  EXPECT_FALSE(u.createChangedEntryList(std::vector<Bytes>{{}}));
+  EXPECT_FALSE(u.createChangedEntryList(std::nullopt));
+  const LicenseChangedEntries history(true, std::vector<Bytes>{}, std::nullopt, std::nullopt, std::vector<Bytes>{Bytes{}, seq(12, 0x21)},
+                                      std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                                      std::nullopt, std::nullopt);
+  EXPECT_EQ(history.getChangeDates(), std::vector<std::string>{});
+  EXPECT_FALSE(history.getChangeDateLatest());
+  EXPECT_FALSE(history.getCommonNames() || history.isIncludePreviousNames() || history.getExternalCharInAddress(0, 0));
+  EXPECT_EQ(history.getAddresses(), (std::vector<std::string>{"", ""}));  // an empty and a short element
+  EXPECT_FALSE(history.indexesOfExternalCharInAddress(1) || history.indexesOfExternalCharInAddress(9));
+}
+
+}  // namespace
+}  // namespace ekyc::test

@@ -1,0 +1,136 @@
+// The partial SHA-256 against OpenSSL, and the licence signature source, parity hash and offset.
+#include <gtest/gtest.h>
+
+#include <openssl/sha.h>
+
+#include "Platform/Digest.hpp"
+#include "Sign/SHA256WIP.hpp"
+#include "Sign/Signature.hpp"
+#include "Support/Hex.hpp"
+#include "Utility/Utility.hpp"
+
+namespace ekyc::test {
+namespace {
+
+Bytes pattern(std::size_t n, int seed = 1) {
+  Bytes out(n);
+  for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(i * 131 + seed * 17);
+  return out;
+}
+
+// The chaining value after the first 64 * blocks bytes, taken from OpenSSL's own context.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+Bytes opensslState(const Bytes& message, std::size_t blocks) {
+  SHA256_CTX ctx;
+  SHA256_Init(&ctx);
+  SHA256_Update(&ctx, message.data(), 64 * blocks);
+  Bytes out;
+  for (const auto word : ctx.h) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(word >> shift));
+  }
+  return out;
+}
+#pragma GCC diagnostic pop
+
+TEST(SHA256WIPTest, EqualsSHA256OfEveryLengthUpTo200AndAtTheBlockEdges) {
+  std::vector<std::size_t> lengths;
+  for (std::size_t n = 0; n <= 200; ++n) lengths.push_back(n);
+  for (const std::size_t n : {247u, 248u, 255u, 256u, 1015u, 1016u, 1023u, 1024u, 1025u, 2967u}) lengths.push_back(n);
+  for (const std::size_t n : lengths) {
+    const Bytes message = pattern(n);
+    const std::int64_t blocks = static_cast<std::int64_t>((n + 9 + 63) / 64);
+    EXPECT_EQ(SHA256WIP(message, blocks).calculate32(), Digest::sha256(message)) << n;
+    EXPECT_EQ(SHA256WIP(message, 1000).calculate32(), Digest::sha256(message)) << n;
+    if (blocks > 1) {  // one block short: not the digest, but OpenSSL's state after those blocks when all data
+      const Bytes partial = SHA256WIP(message, blocks - 1).calculate32();
+      EXPECT_NE(partial, Digest::sha256(message)) << n;
+      if (64 * static_cast<std::size_t>(blocks - 1) <= n) {
+        EXPECT_EQ(partial, opensslState(message, blocks - 1)) << n;
+      }
+    }
+  }
+}
+
+TEST(SHA256WIPTest, KnownAnswersAndTheLicenceState) {
+  EXPECT_EQ(toHex(SHA256WIP(toBytes("abc"), 1).calculate32()),
+            "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
+  EXPECT_EQ(SHA256WIP(toBytes("abc"), 5).calculate32(), SHA256WIP(toBytes("abc"), 1).calculate32());
+  EXPECT_EQ(toHex(SHA256WIP({}, 1).calculate32()), "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855");
+  const std::string h0 = "6A09E667BB67AE853C6EF372A54FF53A510E527F9B05688C1F83D9AB5BE0CD19";
+  EXPECT_EQ(toHex(SHA256WIP({}, 0).calculate32()), h0);
+  EXPECT_EQ(toHex(SHA256WIP(pattern(100), -3).calculate32()), h0);
+  EXPECT_EQ(SHA256WIP(pattern(55), 1).calculate32(), Digest::sha256(pattern(55)));
+  EXPECT_NE(SHA256WIP(pattern(56), 1).calculate32(), Digest::sha256(pattern(56)));
+  // 2967 bytes, 16 blocks: only the first 1024 bytes count.
+  Bytes other = pattern(2967);
+  for (std::size_t i = 1024; i < other.size(); ++i) other[i] ^= 0x5A;
+  const Bytes state = SHA256WIP(pattern(2967), 16).calculate32();
+  EXPECT_EQ(state, SHA256WIP(other, 16).calculate32());
+  EXPECT_EQ(state, opensslState(pattern(2967), 16));
+  const Bytes whole = pattern(2967);
+  EXPECT_EQ(state, SHA256WIP(Bytes(whole.begin(), whole.begin() + 1024), 16).calculate32());
+}
+
+TEST(SHA256WIPTest, PaddingAndBlockSequence) {
+  struct Case { std::size_t length; std::ptrdiff_t allowance; std::size_t padded; };
+  for (const auto& c : std::vector<Case>{{55, 8, 56}, {56, 8, 120}, {63, 0, 64}, {64, 0, 128}, {0, 8, 56}, {0, 0, 64}}) {
+    const Bytes out = bitPadding(pattern(c.length), 64, c.allowance);
+    ASSERT_EQ(out.size(), c.padded) << c.length;
+    EXPECT_EQ(out[c.length], 0x80);
+    EXPECT_TRUE(std::all_of(out.begin() + long(c.length) + 1, out.end(), [](auto b) { return b == 0; }));
+  }
+  const Bytes data = pattern(130);
+  const BytesSequence<Bytes> sequence(64, data);
+  auto it = sequence.makeIterator();
+  std::vector<std::size_t> sizes;
+  while (auto slice = it.next()) sizes.push_back(slice->size());
+  EXPECT_EQ(sizes, (std::vector<std::size_t>{64, 64, 2}));
+  const Bytes empty;
+  EXPECT_FALSE(BytesSequence<Bytes>(64, empty).makeIterator().next());
+  EXPECT_EQ(toUInt32Array(Bytes{0x01, 0x02, 0x03, 0x04, 0x05}), (std::vector<std::uint32_t>{0x04030201, 0x05}));
+}
+
+TEST(LicenceSignatureSourceTest, OffsetSourceAndParityHash) {
+  const Signature s;
+  struct Offset { std::int64_t overall, required, expected; };
+  for (const auto& c : std::vector<Offset>{{2967, 962, 62}, {961, 962, 0}, {1024, 1024, 0}, {200, 65, 63}, {10, 0, 0}, {35, 15, 49}}) {
+    EXPECT_EQ(s.calcOffset(c.overall, c.required), c.expected) << c.overall << "/" << c.required;
+  }
+  const Bytes entries = pattern(900, 1), domicile = pattern(82, 2), photo = pattern(2005, 3);
+  const auto source = s.createVerifyDriverLicenseSrc(entries, domicile, photo);
+  ASSERT_TRUE(source);
+  Bytes expected(entries.begin(), entries.begin() + 880);  // only the first 880 entry bytes
+  expected.insert(expected.end(), domicile.begin(), domicile.end());
+  expected.insert(expected.end(), photo.begin(), photo.end());
+  EXPECT_EQ(*source, expected);
+  // A file shorter than its part of the source gives no source, never a read past its end.
+  EXPECT_FALSE(s.createVerifyDriverLicenseSrc(pattern(879), domicile, photo));
+  EXPECT_FALSE(s.createVerifyDriverLicenseSrc(entries, pattern(81), photo));
+  EXPECT_FALSE(s.createVerifyDriverLicenseSrc(entries, domicile, pattern(2004)));
+
+  // Parity hash: SHA-256(entries | photo | state after 1024 bytes of entries | domicile | photo).
+  const Bytes e = pattern(880, 1);
+  const auto parity = [&](const Bytes& a, const Bytes& b, const Bytes& c) {
+    return *s.createParityHashForDrierLicense(a, b, c);
+  };
+  Bytes all = e;
+  all.insert(all.end(), domicile.begin(), domicile.end());
+  all.insert(all.end(), photo.begin(), photo.end());
+  Bytes outer = e;
+  outer.insert(outer.end(), photo.begin(), photo.end());
+  const Bytes state = opensslState(all, 16);
+  outer.insert(outer.end(), state.begin(), state.end());
+  EXPECT_EQ(parity(e, domicile, photo), Digest::sha256(outer));
+  Bytes photoLate = photo, domicileChanged = domicile;
+  photoLate[62] ^= 1;
+  domicileChanged[0] ^= 1;
+  EXPECT_NE(parity(e, domicile, photoLate), parity(e, domicile, photo));
+  EXPECT_EQ(SHA256WIP(all, 16).calculate32(), state);
+  EXPECT_NE(parity(e, domicileChanged, photo), parity(e, domicile, photo));
+  // Three empty inputs: SHA-256 of the digest of empty input.
+  EXPECT_EQ(parity({}, {}, {}), Digest::sha256(Digest::sha256(Bytes{})));
+}
+
+}  // namespace
+}  // namespace ekyc::test
