@@ -16,6 +16,7 @@
 #include "UI/TerminalViewController.hpp"
 
 #if EKYC_HAVE_VERIFICATION_SERVER
+#include "Platform/VirtualCard/MynaDriverLicenseApplication.hpp"
 #include "Platform/VirtualCard/VirtualDriverLicense.hpp"
 #include "verification-server/SkiKeyRegistry.hpp"
 #include "verification-server/StandardVerifiers.hpp"
@@ -115,8 +116,11 @@ bool DemoContext::ensureVerificationEndpoint() {
     server_ = std::make_shared<VerificationServer>();
     // The stand-in trusts the virtual licence issuer, named by its SKI.
     auto issuers = std::make_shared<SkiKeyRegistry>();
-    if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(VirtualDriverLicense::issuerPublicKeyInfo())) {
-      issuers->add(std::move(*key));
+    // The stand-in trusts the virtual licence issuers (IC driving licence, licence data on the
+    // Individual Number Card), named by their SKI.
+    for (const Bytes& issuer :
+         {VirtualDriverLicense::issuerPublicKeyInfo(), MynaDriverLicenseApplication::issuer().subjectPublicKeyInfo}) {
+      if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(issuer)) issuers->add(std::move(*key));
     }
     StandardVerifiers::install(*server_, issuers);
     if (!server_->start()) {

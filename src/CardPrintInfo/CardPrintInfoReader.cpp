@@ -1,9 +1,5 @@
 #include "CardPrintInfo/CardPrintInfoReader.hpp"
 
-#include "TLV/Ber.hpp"
-#include "Utility/ConstApduCmd.hpp"
-#include "Utility/ConstDataLength.hpp"
-#include "Utility/ConstTag.hpp"
 
 namespace ekyc {
 
@@ -19,49 +15,9 @@ void CardPrintInfoReader::fetchCardPrintInfo(std::optional<std::string> pin) {
   obtainPins({{SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, &pinCardPrintInfo, {}}});
 }
 
-std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() {
-  const ConstApduCmd cmd;
-  const ConstDataLength length;
-  const ConstTag tag;
-  const SetPinKey key = SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN;
-  // One VERIFY command, built now and sent in both applications.
-  const auto verify = cmd.getVerifyAdpuCmd(toBytes(pinCardPrintInfo.value_or("")));
-  return {
-      // Card-surface application.
-      step(cmd.selectCardPrintAid, key),
-      step(cmd.selectEf12, key),
-      step(verify, key),
-      step(cmd.selectEf02, key),
-      step(cmd.readCardPrintInfo, key,
-           [this](const Bytes& data) { return keepCardPrintInfo(*this, data); }),
-      step(cmd.selectEf04, key),
-      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), key, keepCertificate(certCardPrintInfo)),
-      // Input-support application.
-      step(cmd.selectCardPrintSupAid, key),
-      step(cmd.selectEf15, key),
-      step(verify, key),
-      step(cmd.selectEf02, key),
-      step(cmd.readBasicPersonalInfo, key,
-           [this](const Bytes& data) { return keepBasicItems(data, supportVerifySrc, dicBasicPersonalInfo); }),
-      step(cmd.selectEf03, key),
-      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key,
-           [this, tag](const Bytes& data) {
-             const auto values = integrityValues(data);
-             if (!values) return false;
-             supportSignature = Ber::entry(*values, tag.MYNUMBER_HASH_SIGNATURE);
-             hashMyNumberInfo = Ber::entry(*values, tag.MYNUMBER_HASH_NUMBER);
-             return true;
-           }),
-      step(cmd.selectEf04, key),
-      step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key, keepCertificate(certSupport)),
-  };
-}
+std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() { return cardPrintInfoChain(*this); }
 
-void CardPrintInfoReader::buildRecord() {
-  cardPrintInfo = CardPrintInfo::fromCardFiles(*dicBasicPersonalInfo, *dicCardPrintInfo, hashMyNumberInfo,
-                                               certCardPrintInfo, certSupport, cardPrintInfoSignature,
-                                               supportSignature, responseCardPrintInfoVerifySrc, supportVerifySrc);
-}
+void CardPrintInfoReader::buildRecord() { cardPrintInfo = cardPrintInfoRecord(*this); }
 
 void CardPrintInfoReader::finish() {
   const Utility utility;

@@ -5,13 +5,16 @@
 #include "Auth/AuthSignatureDataGenerator.hpp"
 #include "CardPrintInfo/CardPrintInfoReader.hpp"
 #include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
+#include "CardPrintInfoAndMynaDriverLicense/CardPrintInfoAndMynaDriverLicenseReader.hpp"
 #include "DriverLicense/DriverLicenseInfoReader.hpp"
 #include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
 #include "MyNumber/MyNumberInfoReader.hpp"
+#include "MynaDriverLicense/MynaDriverLicenseReader.hpp"
 #include "ResidenceCard/ResidenceCardInfoReader.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
 #include "PromptedPii/PromptedPiiReader.hpp"
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
+#include "SignatureDataAndBasicPersonalInfoAndMynaDriverLicense/SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader.hpp"
 #include "SignatureDataAndBasicPersonalInfoAndMyNumberInfo/SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader.hpp"
 #include "SignatureDataAndBasicPersonalInfoAndPromptedPii/SignatureDataAndBasicPersonalInfoAndPromptedPiiReader.hpp"
 #include "SignatureDataAndMyNumberInfo/SignatureDataAndMyNumberInfoReader.hpp"
@@ -306,6 +309,85 @@ void Identify::getPromptedPii(std::shared_ptr<PromptedPiiReaderDelegate> delegat
                                 [&appId](PromptedPiiReader& reader, const RequestPins& pins) {
                                   reader.fetchPromptedPii(appId, pins.pin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN));
                                 });
+}
+
+// -- getMynaDriverLicense: MynaDriverLicenseReader
+
+void Identify::getMynaDriverLicense(std::shared_ptr<MynaDriverLicenseReaderDelegate> delegate,
+                                    const InputPinDialogDisplaySettingGroup& pinTexts,
+                                    const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<MynaDriverLicenseReader>(delegate, &MynaDriverLicenseReaderDelegate::didGetMynaDriverLicense, pinTexts,
+                                      nfcTexts, [](MynaDriverLicenseReader& reader, const RequestPins& pins) {
+                                        reader.fetchMynaDriverLicense(pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN));
+                                      });
+}
+
+void Identify::getMynaDriverLicense(std::shared_ptr<MynaDriverLicenseReaderDelegate> delegate,
+                                    std::optional<std::string> appId, const InputPinDialogDisplaySettingGroup& pinTexts,
+                                    const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<MynaDriverLicenseReader>(
+      delegate, &MynaDriverLicenseReaderDelegate::didGetMynaDriverLicense, pinTexts, nfcTexts,
+      [&appId](MynaDriverLicenseReader& reader, const RequestPins& pins) {
+        reader.fetchMynaDriverLicense(appId, pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN));
+      });
+}
+
+// -- getCardPrintInfoAndGetMynaDriverLicense: CardPrintInfoAndMynaDriverLicenseReader
+
+void Identify::getCardPrintInfoAndGetMynaDriverLicense(
+    std::shared_ptr<CardPrintInfoAndMynaDriverLicenseReaderDelegate> delegate,
+    const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoAndMynaDriverLicenseReader>(
+      delegate, &CardPrintInfoAndMynaDriverLicenseReaderDelegate::didGetCardPrintInfoAndGetMynaDriverLicense, pinTexts,
+      nfcTexts, [](CardPrintInfoAndMynaDriverLicenseReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfoAndMynaDriverLicense(pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN),
+                                                      pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN));
+      });
+}
+
+void Identify::getCardPrintInfoAndGetMynaDriverLicense(
+    std::shared_ptr<CardPrintInfoAndMynaDriverLicenseReaderDelegate> delegate, std::optional<std::string> appId,
+    const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  runRequest<CardPrintInfoAndMynaDriverLicenseReader>(
+      delegate, &CardPrintInfoAndMynaDriverLicenseReaderDelegate::didGetCardPrintInfoAndGetMynaDriverLicense, pinTexts,
+      nfcTexts, [&appId](CardPrintInfoAndMynaDriverLicenseReader& reader, const RequestPins& pins) {
+        reader.fetchCardPrintInfoAndMynaDriverLicense(appId, pins.pin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN),
+                                                      pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN));
+      });
+}
+
+// -- signAndGetBasicPersonalInfoAndGetMynaDriverLicense:
+//    SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader
+
+void Identify::signAndGetBasicPersonalInfoAndGetMynaDriverLicense(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate> delegate,
+    std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
+    const InputPinDialogDisplaySettingGroup& pinTexts, const NFCDialogMessageSettingGroup& nfcTexts) {
+  using Reader = SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader;
+  runRequest<Reader>(
+      delegate,
+      &SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate::didSignAndGetBasicPersonalInfoAndGetMynaDriverLicense,
+      pinTexts, nfcTexts, [&](Reader& reader, const RequestPins& pins) {
+        reader.signAndGetBasicPersonalInfoAndFetchMynaDriverLicense(
+            tbsData, hashAlgorithm.value_or(Const().SHA256), pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN),
+            pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN), includeBasicPersonalInfo);
+      });
+}
+
+void Identify::signAndGetBasicPersonalInfoAndGetMynaDriverLicense(
+    std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate> delegate,
+    std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+    bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& pinTexts,
+    const NFCDialogMessageSettingGroup& nfcTexts) {
+  using Reader = SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader;
+  runRequest<Reader>(
+      delegate,
+      &SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate::didSignAndGetBasicPersonalInfoAndGetMynaDriverLicense,
+      pinTexts, nfcTexts, [&](Reader& reader, const RequestPins& pins) {
+        reader.signAndGetBasicPersonalInfoAndFetchMynaDriverLicense(
+            tbsData, hashAlgorithm.value_or(Const().SHA256), appId, pins.pin(SetPinKey::MYNUMBERCARD_SIGNER_PIN),
+            pins.pin(SetPinKey::MYNA_DRIVERLICENSE_PIN), includeBasicPersonalInfo);
+      });
 }
 
 // -- signAndGetMyNumber: SignatureDataAndMyNumberInfoReader

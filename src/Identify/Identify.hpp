@@ -82,6 +82,9 @@ class ResidenceCardInfoReaderDelegate;
 class CardPrintInfoReaderDelegate;
 class PromptedPiiReaderDelegate;
 class CardPrintInfoAndMyNumberInfoReaderDelegate;
+class MynaDriverLicenseReaderDelegate;
+class CardPrintInfoAndMynaDriverLicenseReaderDelegate;
+class SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate;
 class SignatureDataAndMyNumberInfoReaderDelegate;
 class SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate;
 class SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate;
@@ -247,6 +250,34 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
                         const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
 
   // ---- The shared runner (see the note at the top) -------------------------------------------------
+
+  // ---- Licence data on the Individual Number Card -------------------------------------------
+  // The preset PINs of MYNA_DRIVERLICENSE_PIN (and MYNUMBERCARD_CARDPRINTINFO_PIN,
+  // MYNUMBERCARD_SIGNER_PIN) go to the reader unchecked; the reader applies the PIN rules.
+  void getMynaDriverLicense(std::shared_ptr<MynaDriverLicenseReaderDelegate> delegate,
+                            const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                            const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getMynaDriverLicense(std::shared_ptr<MynaDriverLicenseReaderDelegate> delegate, std::optional<std::string> appId,
+                            const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                            const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getCardPrintInfoAndGetMynaDriverLicense(std::shared_ptr<CardPrintInfoAndMynaDriverLicenseReaderDelegate> delegate,
+                                               const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                                               const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void getCardPrintInfoAndGetMynaDriverLicense(std::shared_ptr<CardPrintInfoAndMynaDriverLicenseReaderDelegate> delegate,
+                                               std::optional<std::string> appId,
+                                               const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+                                               const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  // hashAlgorithm absent: "SHA-256".
+  void signAndGetBasicPersonalInfoAndGetMynaDriverLicense(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate> delegate,
+      std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm, bool includeBasicPersonalInfo,
+      const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
+  void signAndGetBasicPersonalInfoAndGetMynaDriverLicense(
+      std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate> delegate,
+      std::optional<std::string> appId, std::optional<std::string> tbsData, std::optional<std::string> hashAlgorithm,
+      bool includeBasicPersonalInfo, const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
+      const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
 
   template <class Reader, class Delegate, class Record, class Error, class Entry>
   void runRequest(std::shared_ptr<std::type_identity_t<Delegate>> delegate,

@@ -1,8 +1,10 @@
 #pragma once
 // The frame shared by the readers of the card-surface and input-support applications
 // (MyNumberInfoReader, PromptedPiiReader, CardPrintInfoReader, CardPrintInfoAndMyNumberInfoReader)
-// and by the IC driving-licence reader (DriverLicenseInfoReader, whose request has the same
-// skeleton: card type "driverlicense"), on the shared reader engine. What is its own:
+// and of the licence-data application (MynaDriverLicenseReader,
+// CardPrintInfoAndMynaDriverLicenseReader), and by the IC driving-licence reader
+// (DriverLicenseInfoReader, whose request has the same skeleton: card type "driverlicense"), on the
+// shared reader engine. What is its own:
 //   - the application-id check of the verifying entries (14001);
 //   - the PINs: one or two slots, each labelled for the reader's messages; the session begins once
 //     all have passed;
@@ -32,6 +34,7 @@
 #include "PromptedPii/PromptedPii.hpp"
 #include "Reader/CardFileFormat.hpp"
 #include "Reader/ReaderFrame.hpp"
+#include "Reader/VerificationPost.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/Const.hpp"
 #include "Utility/ConstApduCmd.hpp"
@@ -299,6 +302,59 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     return Ber().parse(data, ConstTag().MYNUMBER_HASH, true);
   }
 
+  // The sixteen commands that read the card surface with the card-surface PIN (the same VERIFY
+  // in both applications), into the reader's fields of those names: card-surface application
+  // (EF 0012 PIN, EF 0002 surface data, EF 0004 certificate), then input-support application
+  // (EF 0015 PIN, EF 0002 basic items, EF 0003 hash and signature, EF 0004 certificate). `label`
+  // goes in front of the PIN messages.
+  template <class Reader>
+  static std::vector<Step> cardPrintInfoChain(Reader& reader, const std::string& label = {}) {
+    const ConstApduCmd cmd;
+    const ConstDataLength length;
+    const ConstTag tag;
+    const SetPinKey key = SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN;
+    const auto verify = cmd.getVerifyAdpuCmd(toBytes(reader.pinCardPrintInfo.value_or("")));
+    Reader* r = &reader;
+    return {
+        // Card-surface application.
+        step(cmd.selectCardPrintAid, key, {}, label),
+        step(cmd.selectEf12, key, {}, label),
+        step(verify, key, {}, label),
+        step(cmd.selectEf02, key, {}, label),
+        step(cmd.readCardPrintInfo, key, [r](const Bytes& data) { return keepCardPrintInfo(*r, data); }, label),
+        step(cmd.selectEf04, key, {}, label),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), key, keepCertificate(reader.certCardPrintInfo), label),
+        // Input-support application.
+        step(cmd.selectCardPrintSupAid, key, {}, label),
+        step(cmd.selectEf15, key, {}, label),
+        step(verify, key, {}, label),
+        step(cmd.selectEf02, key, {}, label),
+        step(cmd.readBasicPersonalInfo, key,
+             [r](const Bytes& data) { return keepBasicItems(data, r->supportVerifySrc, r->dicBasicPersonalInfo); },
+             label),
+        step(cmd.selectEf03, key, {}, label),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key,
+             [r, tag](const Bytes& data) {
+               const auto values = integrityValues(data);
+               if (!values) return false;
+               r->supportSignature = Ber::entry(*values, tag.MYNUMBER_HASH_SIGNATURE);
+               r->hashMyNumberInfo = Ber::entry(*values, tag.MYNUMBER_HASH_NUMBER);
+               return true;
+             },
+             label),
+        step(cmd.selectEf04, key, {}, label),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key, keepCertificate(reader.certSupport), label),
+    };
+  }
+
+  // The record of what cardPrintInfoChain kept.
+  template <class Reader>
+  static CardPrintInfo cardPrintInfoRecord(const Reader& r) {
+    return CardPrintInfo::fromCardFiles(*r.dicBasicPersonalInfo, *r.dicCardPrintInfo, r.hashMyNumberInfo,
+                                        r.certCardPrintInfo, r.certSupport, r.cardPrintInfoSignature,
+                                        r.supportSignature, r.responseCardPrintInfoVerifySrc, r.supportVerifySrc);
+  }
+
   // The signed source of the basic items: the whole elements of name, address, date of birth and
   // gender, in this order; absent when one is missing.
   static std::optional<Bytes> basicPersonalInfoItems(const Ber::TagDictionary& whole) {
@@ -362,19 +418,12 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   bool postVerification(const std::string& reqType, const std::string& expectedHash, const std::string& signature,
                         const std::string& verifyingParams, const std::string& label = {},
                         const std::optional<std::string>& cardType = std::nullopt) {
-    const Const c;
-    const auto body = Utility().createRequestBody(expectedHash, signature, verifyingParams, "0",
-                                                  cardType.value_or(c.CARD_TYPE_MYNUMBER), reqType, appId.value_or(""));
-    const std::string url = this->platform() && !this->platform()->verificationUrl.empty() ? this->platform()->verificationUrl
-                                                                            : c.SIGNATURE_VERIFICATION_URL;
-    const HTTPClient client = this->platform() ? HTTPClient(httpConnectionTimeOut, *this->platform()) : HTTPClient(httpConnectionTimeOut);
-    const auto [response, timedOut] = client.post(url, {}, body);
-    if (const auto failure = ReaderSupport::verificationFailure<E>(
-            response.getHttpStatusCode(), response.getResponseBodyForMyNumberVerification(), timedOut, label)) {
+    const VerificationPost exchange{this->platform(), httpConnectionTimeOut, appId.value_or("")};
+    if (const auto failure = exchange.post<E>(reqType, expectedHash, signature, verifyingParams, label,
+                                              cardType.value_or(Const().CARD_TYPE_MYNUMBER))) {
       deliverFailure(*failure);
       return false;
     }
-    std::clog << "verify Response OK" << std::endl;
     return true;
   }
 

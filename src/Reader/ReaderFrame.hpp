@@ -168,6 +168,20 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
 
   const std::shared_ptr<const Platform>& platform() const { return platform_; }
 
+  // Ends the request at once for a tag that failed to connect or is not ISO 7816 (a frame's
+  // tagRefused may use it): cardConnectionFailed (13999, after a failed connection with the
+  // platform's description of the error appended), didGetPin(""), and the session ended with the
+  // error text (its end then reports nothing more).
+  bool refuseTag(const std::optional<NFCError>& error) {
+    hasApduResponse = true;
+    ErrorDetail detail;
+    if (error && !error->message.empty()) detail.suffix = error->message;
+    deliverFailure(E::cardConnectionFailed(detail));
+    ReaderSupport::didGetPin(idetifyDelegate, "");
+    endWithError();
+    return true;
+  }
+
  private:
   void nextPin(std::size_t index, std::function<void()> passed) {
     if (index >= pinSlots_.size()) {

@@ -1,6 +1,7 @@
 #include "Reader/ReaderSupport.hpp"
 
 #include "Utility/Const.hpp"
+#include "Utility/ConstResult.hpp"
 
 namespace ekyc {
 
@@ -63,6 +64,18 @@ void ReaderSupport::didGetPin(const std::weak_ptr<IdentifyDelegate>& idetifyDele
 void ReaderSupport::didGetFailedPin(const std::weak_ptr<IdentifyDelegate>& idetifyDelegate, SetPinKey setPinKey,
                                     std::optional<int> pinRemainNum) {
   if (const auto delegate = idetifyDelegate.lock()) delegate->didGetFailedPin(setPinKey, pinRemainNum);
+}
+
+ErrorDetail ReaderSupport::missingBasicItems(std::int64_t mask) {
+  const ConstResult texts;
+  ErrorDetail detail;
+  for (int bit = 1; bit <= 32; bit <<= 1) {
+    if ((mask & bit) == 0) continue;
+    if (!detail.suffix.empty()) detail.suffix += "、";
+    detail.suffix += texts.constResult.at(17000 + bit);
+  }
+  detail.intErrFlag = mask;
+  return detail;
 }
 
 }  // namespace ekyc

@@ -119,6 +119,13 @@ class ReaderSupport {
                                   timedOut, label);
   }
 
+  // ---- Basic items of the signing certificate ------------------------------------------------
+
+  // The 17000 detail for the missing items of `mask` (bits 1 name, 2 gender, 4 date of birth,
+  // 8 address, 16 and 32 the substitute-character positions): their labels in that order, "、"
+  // only between two of them, and the mask as intErrFlag.
+  static ErrorDetail missingBasicItems(std::int64_t mask);
+
   // ---- Back channel --------------------------------------------------------------------------
 
   // didGetPin on the back channel, skipped when it has expired.

@@ -187,15 +187,7 @@ class SignAndReadFrame : public CardSurfaceReaderFrame<E> {
       if (!error.intErrFlag) return E::cardConnectionFailed();
       // The labels of the missing items with "、" only between two of them (the plain signing
       // request puts one before every label but the name's).
-      const ConstResult texts;
-      ErrorDetail detail;
-      for (int bit = 1; bit <= 32; bit <<= 1) {
-        if (!(*error.intErrFlag & bit)) continue;
-        if (!detail.suffix.empty()) detail.suffix += "、";
-        detail.suffix += texts.constResult.at(17000 + bit);
-      }
-      detail.intErrFlag = error.intErrFlag;
-      if (auto missing = E::fromCode(error.errorCode, detail)) return missing;
+      if (auto missing = E::fromCode(error.errorCode, ReaderSupport::missingBasicItems(*error.intErrFlag))) return missing;
       return E::cardConnectionFailed();
     }
     if (includeBasicPersonalInfo) {

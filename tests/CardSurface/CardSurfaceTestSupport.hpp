@@ -68,6 +68,7 @@ inline std::string keyName(SetPinKey key) {
     case SetPinKey::DRIVERLICENSE_PIN1: return "PIN1";
     case SetPinKey::DRIVERLICENSE_PIN2: return "PIN2";
     case SetPinKey::MYNUMBERCARD_SIGNER_PIN: return "SIGNER";
+    case SetPinKey::MYNA_DRIVERLICENSE_PIN: return "MYNA_DL";
     case SetPinKey::RESIDENCECARD_PIN: return "RESIDENCECARD";
     default: return "OTHER";
   }

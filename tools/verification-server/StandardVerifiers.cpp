@@ -1,6 +1,7 @@
 #include "verification-server/StandardVerifiers.hpp"
 
 #include "verification-server/CardSurfaceVerifier.hpp"
+#include "verification-server/MynaDriverLicenseVerifier.hpp"
 #include "verification-server/DriverLicenseVerifier.hpp"
 #include "verification-server/SkiKeyRegistry.hpp"
 #include "verification-server/ResidenceCardVerifier.hpp"
@@ -16,6 +17,7 @@ void StandardVerifiers::install(VerificationServer& server, std::shared_ptr<SkiK
   // Request types register here as their readers arrive.
   CardSurfaceVerifier().install(server);
   ResidenceCardVerifier().install(server);
+  MynaDriverLicenseVerifier(skiRegistry).install(server);
   DriverLicenseVerifier(std::move(skiRegistry)).install(server);
 }
 

@@ -12,6 +12,7 @@
 #include "Platform/VirtualCard/CardSurfaceHolder.hpp"
 #include "Platform/VirtualCard/CardSurfaceKeys.hpp"
 #include "Platform/VirtualCard/JpkiApplication.hpp"
+#include "Platform/VirtualCard/MynaDriverLicenseApplication.hpp"
 #include "Platform/VirtualCard/PcscDaemon.hpp"
 #include "Platform/VirtualCard/VirtualAccess.hpp"
 #include "Platform/VirtualCard/VirtualApduLogEntry.hpp"

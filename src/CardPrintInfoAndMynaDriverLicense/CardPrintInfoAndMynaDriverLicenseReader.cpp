@@ -1,0 +1,78 @@
+#include "CardPrintInfoAndMynaDriverLicense/CardPrintInfoAndMynaDriverLicenseReader.hpp"
+
+namespace ekyc {
+
+using Error = CardPrintInfoAndMynaDriverLicenseError;
+
+CardPrintInfoAndMynaDriverLicenseReader::CardPrintInfoAndMynaDriverLicenseReader(
+    std::shared_ptr<CardPrintInfoAndMynaDriverLicenseReaderDelegate> delegate_, ReaderContext context)
+    : CardSurfaceReaderFrame(std::move(context)), delegate(std::move(delegate_)) {}
+
+void CardPrintInfoAndMynaDriverLicenseReader::fetchCardPrintInfoAndMynaDriverLicense(
+    std::optional<std::string> id, std::optional<std::string> cardPrintPin, std::optional<std::string> licencePin) {
+  if (acceptAppId(id)) fetchCardPrintInfoAndMynaDriverLicense(std::move(cardPrintPin), std::move(licencePin));
+}
+
+void CardPrintInfoAndMynaDriverLicenseReader::fetchCardPrintInfoAndMynaDriverLicense(
+    std::optional<std::string> cardPrintPin, std::optional<std::string> licencePin) {
+  pinCardPrintInfo = std::move(cardPrintPin);
+  pinMynaDL = std::move(licencePin);
+  const Const c;
+  // The card-surface PIN is settled first; the licence PIN is asked for only after it passed.
+  obtainPins({{SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, &pinCardPrintInfo, c.CARD_PRINT_INFO},
+              {SetPinKey::MYNA_DRIVERLICENSE_PIN, &pinMynaDL, c.MYNA_DRIVERLICENSE}});
+}
+
+std::vector<CardPrintInfoAndMynaDriverLicenseReader::Step> CardPrintInfoAndMynaDriverLicenseReader::chain() {
+  const Const c;
+  auto steps = cardPrintInfoChain(*this, c.CARD_PRINT_INFO);
+  // The last card-surface answer hands over to the licence data: with an application id only once
+  // the server has confirmed the card surface ("13"), on the open session.
+  auto& last = steps.back();
+  last.keep = [this, kept = std::move(last.keep)](const Bytes& data) {
+    if (!kept(data)) return false;
+    if (!appId || appId->empty()) return true;
+    std::clog << "CardPrintInfo Send Request" << std::endl;
+    return requestCardPrintInfo(Const().REQ_TYPE_CARD_PRINT_INFO_ALL);
+  };
+  for (auto& step : licence_.steps<Step>(pinMynaDL, c.MYNA_DRIVERLICENSE)) steps.push_back(std::move(step));
+  return steps;
+}
+
+bool CardPrintInfoAndMynaDriverLicenseReader::requestCardPrintInfo(const std::string& reqType) {
+  const Utility utility;
+  const Const c;
+  // A card without one of the two signatures cannot be verified: 18001 before any traffic.
+  if (!cardPrintInfoSignature || !supportSignature) {
+    deliverFailure(Error::failVerifySignature());
+    return false;
+  }
+  const VerificationSide surface{cardPrintInfoVerifySrc, false, cardPrintInfoSignature,
+                                 utility.createJsonVerifyingParams(*certCardPrintInfo, std::nullopt)};
+  const VerificationSide text{supportVerifySrc, true, supportSignature,
+                              utility.createJsonVerifyingParams(*certSupport, hashMyNumberInfo)};
+  return postSides(reqType, surface, text, c.CARD_PRINT_INFO);
+}
+
+void CardPrintInfoAndMynaDriverLicenseReader::finish() {
+  const auto record = licence_.record();
+  MynaDriverLicenseStep::finish<Error>(
+      record, {platform(), httpConnectionTimeOut, appId.value_or("")}, [this] { endWithSuccess(); },
+      [this] { endWithError(); }, [this](const Error& e) { deliverFailure(e); },
+      [&] {
+        if (delegate) {
+          delegate->didGetCardPrintInfoAndGetMynaDriverLicense(
+              CardPrintInfoAndMynaDriverLicense(cardPrintInfoRecord(*this), record));
+        }
+      });
+}
+
+void CardPrintInfoAndMynaDriverLicenseReader::deliverFailure(const Error& error) {
+  // One failure per request: a refused card-surface verification has been delivered already when
+  // the chain stops on it.
+  if (failed_) return;
+  failed_ = true;
+  if (delegate) delegate->didGetCardPrintInfoAndGetMynaDriverLicense(std::unexpected(error));
+}
+
+}  // namespace ekyc

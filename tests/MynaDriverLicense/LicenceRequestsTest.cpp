@@ -1,0 +1,362 @@
+// The three licence-data requests end to end, host -> Identify -> reader -> session -> virtual
+// Individual Number Card (-> stand-in), one table per shared behaviour, each run for the three.
+#include "CardSurface/ExpectedRequests.hpp"
+#include "MynaDriverLicense/LicenceRig.hpp"
+#include "Platform/Base64.hpp"
+#include "Platform/Digest.hpp"
+#include "verification-server/RsaPublicKey.hpp"
+
+namespace ekyc::test {
+namespace {
+
+using App = MynaDriverLicenseApplication;
+const std::string LICENCE_LABEL = "免許情報記録個人番号カード情報 ";
+
+class LicenceRequestTest : public ::testing::TestWithParam<Licence> {
+ protected:
+  LicenceRig rig;
+  Licence kind() const { return GetParam(); }
+  // The label of the licence PIN's messages: only the combined requests have one.
+  std::string licenceLabel() const { return kind() == Licence::alone ? "" : LICENCE_LABEL; }
+  bool sentLicenceCommands() const {
+    const auto c = rig.commands();
+    return std::find(c.begin(), c.end(), LicenceRig::licenceChain("")[0]) != c.end();
+  }
+};
+
+// Every item against the virtual card's contents, and the signature against the virtual issuer.
+void expectSampleItems(const MynaDriverLicense& d, const App::Contents& card) {
+  using T = std::optional<std::string>;
+  using B = std::optional<Bytes>;
+  EXPECT_EQ(d.getHistoryRecordDate(), T("20240401"));
+  EXPECT_EQ(d.getDriverClass(), T("1234"));
+  EXPECT_EQ(d.getColorClass(), T("ゴールド"));
+  EXPECT_EQ(d.getExpireData(), T("20290101"));
+  const MynaDriverLicense::TextList conditions{"眼鏡等", {}, {}, {}, "中型車は中型車（８ｔ）に限る", {}, {}, {}, {}, {}, {}, {}};
+  EXPECT_EQ(d.getConditionList(), conditions);
+  EXPECT_EQ(d.getOmittedCharacterList(), (MynaDriverLicense::DataList{Bytes{0x30, 0x21}, {}, Bytes{}, {}, {}}));
+  EXPECT_EQ(d.getRemarkList(), (MynaDriverLicense::TextList{"備考欄Ⅱ", {}, {}, {}, {}, {}, {}, {}}));
+  EXPECT_EQ(d.getSpareList(), (MynaDriverLicense::TextList{"予備", {}, {}, {}, {}, {}, {}, {}}));
+  EXPECT_EQ(d.getLicenseRecordNumber(), T("123456789012"));
+  EXPECT_EQ(d.getHistoryRecordNumber(), T("01"));
+  EXPECT_EQ(d.getLicenseObtainedDateList(), (MynaDriverLicense::TextList{"20100401", {}, "20150401"}));
+  auto categories = MynaDriverLicense::DataList(15);
+  categories[0] = Bytes{0x01};
+  categories[4] = Bytes{0x02, 0x03};
+  EXPECT_EQ(d.getLicenseCategoryList(), categories);
+  auto rfu = MynaDriverLicense::DataList(12);
+  rfu[0] = Bytes{0xAA};
+  rfu[5] = Bytes{0xBB, 0xCC};
+  EXPECT_EQ(d.getEntriesRFUList(), rfu);
+  EXPECT_EQ(d.getPhoto(), B(card.entryElements.back().second));
+  EXPECT_EQ(d.getSerial(), T("SN-0001-VIRTUAL"));
+  EXPECT_EQ(d.getRFU(), B(Bytes{0x00, 0x01}));
+  EXPECT_EQ(d.getIssuer(), T("Virtual Public Safety Commission"));
+  EXPECT_EQ(d.getSubject(), T("Virtual Licence Holder"));
+  EXPECT_EQ(d.getSubjectKeyIdentifier(), B(App::issuer().ski));
+  EXPECT_EQ(d.getEntriesRawData(), B(card.entries));
+  EXPECT_EQ(d.getHashData(), T(Base64::encode(Digest::sha256(card.entries))));
+  const auto issuer = RsaPublicKey::fromSubjectPublicKeyInfo(App::issuer().subjectPublicKeyInfo);
+  const auto signature = d.getSignatureBinary();
+  ASSERT_TRUE(issuer && signature);
+  EXPECT_TRUE(issuer->verifyDigest("SHA256", Digest::sha256(card.entries), *signature));
+}
+
+TEST_P(LicenceRequestTest, ReadsEveryItemWithoutAndWithVerification) {
+  // Without an application id straight to the reader (the back channel logs); with one through
+  // the facade.
+  for (const bool verified : {false, true}) {
+    LicenceRig r;
+    r.presentWholeCard();
+    if (verified) r.startStandIn();
+    r.request(kind(), verified ? std::optional<std::string>("tenant") : std::nullopt, 10.0, verified);
+    const auto o = r.results->last();
+    ASSERT_EQ(o.code, 0) << o.message;
+    ASSERT_TRUE(o.licence);
+    expectSampleItems(*o.licence, r.licence);
+    const auto commands = r.commands();
+    ASSERT_GE(commands.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(commands.end() - 7, commands.end()), LicenceRig::licenceChain(r.licence.pin));
+    const std::vector<std::string> events =
+        verified ? std::vector<std::string>{"result(ok)"} : std::vector<std::string>{"didGetPin()", "result(ok)"};
+    EXPECT_EQ(r.log->events(), events);
+    EXPECT_EQ(r.alerts->texts().back(), "success");
+    std::vector<std::string> types;
+    if (verified) types = kind() == Licence::withCardPrint ? std::vector<std::string>{"13", "43"} : std::vector<std::string>{"43"};
+    EXPECT_EQ(r.server ? r.server->receivedRequestTypes() : std::vector<std::string>{}, types);
+    if (kind() == Licence::withCardPrint) {
+      EXPECT_TRUE(o.cardPrintInfo && o.cardPrintInfo->getAllName());
+    }
+    if (kind() == Licence::withSignature) {
+      ASSERT_TRUE(o.signatureData && o.basicPersonalInfo);
+      // The basic items' hash is folded into the signed data: SHA-256 of the data, then 32 bytes.
+      ASSERT_TRUE(o.signatureData->tbsData() && o.signatureData->signature() && o.signatureData->signingCert());
+      EXPECT_EQ(o.signatureData->tbsData()->size(), 64u);
+      EXPECT_TRUE(verifySignature(*o.signatureData->signingCert(), "SHA256", *o.signatureData->tbsData(),
+                                  *o.signatureData->signature()));
+    }
+  }
+}
+
+// A refused PIN at the licence PIN file, by the tries left before the wrong PIN.
+struct RefusedPin {
+  int triesLeft;
+  int remain;
+  std::int64_t code;
+  std::string text;
+};
+
+TEST_P(LicenceRequestTest, RefusedAndLockedLicencePin) {
+  for (const auto& c : std::vector<RefusedPin>{{3, 2, 13300, "残り2回でロックされます。"},
+                                               {1, 0, 13200, "ロックされました。"},
+                                               {0, 0, 13400, "既にロックされています。"}}) {
+    LicenceRig r;
+    r.presentWholeCard().setPinTriesLeft(App::NAME, App::EF_PIN, c.triesLeft);
+    r.licencePin = "0000";
+    r.request(kind());
+    const auto o = r.results->last();
+    EXPECT_EQ(o.code, c.code);
+    EXPECT_EQ(o.message, licenceLabel() + c.text);
+    if (c.code == 13300) {
+      EXPECT_EQ(o.retryCount, 2);
+    }
+    EXPECT_EQ(r.log->events(), (std::vector<std::string>{"didGetPin()", "didGetFailedPin(MYNA_DL," +
+                                                         std::to_string(c.remain) + ")", "result(" + std::to_string(c.code) + ")"}));
+    EXPECT_EQ(r.alerts->texts().back(), "error");
+  }
+}
+
+// The requests that read another application first.
+class CombinedLicenceRequestTest : public LicenceRequestTest {};
+
+TEST_P(CombinedLicenceRequestTest, RefusedOtherPinStopsBeforeTheLicenceData) {
+  rig.otherPin = kind() == Licence::withSignature ? "WRONG1" : "00000000000000";
+  rig.presentWholeCard();
+  rig.request(kind());
+  const auto o = rig.results->last();
+  EXPECT_EQ(o.code, 13300);
+  const std::string slot = kind() == Licence::withSignature ? "SIGNER,4" : "CARDPRINTINFO,9";
+  const std::string label = kind() == Licence::withSignature ? "電子署名・基本4情報 " : "券面事項情報 ";
+  EXPECT_EQ(o.message.rfind(label + "残り", 0), 0u) << o.message;
+  EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "didGetFailedPin(" + slot + ")", "result(13300)"}));
+  EXPECT_FALSE(sentLicenceCommands());
+}
+
+// Status words and a lost card inside the licence step (the commands of the step before it have
+// passed): one failure, and what the first application read is dropped.
+struct LicenceFault {
+  std::size_t step;  // 1..7 within the licence step
+  std::optional<std::uint16_t> sw;  // absent: the card leaves the field
+  std::vector<std::string> events;
+  std::string text;
+};
+
+TEST_P(LicenceRequestTest, FaultsInTheLicenceStep) {
+  const std::size_t before = kind() == Licence::alone ? 0 : kind() == Licence::withCardPrint ? 16 : 7;
+  const std::string failed = "カードの読み込みに失敗しました。";
+  for (const auto& c : std::vector<LicenceFault>{
+           {1, 0x6A82, {"didGetPin()", "result(13999)"}, failed},
+           {3, 0x63CA, {"didGetPin()", "didGetFailedPin(MYNA_DL,10)", "result(13300)"}, licenceLabel() + "残り10回でロックされます。"},
+           {7, 0x9001, {"didGetPin()", "result(ok)"}, ""},  // SW1 90 passes (an empty signature file)
+           {5, {}, {"didGetPin()", "result(13999)"}, failed}}) {
+    LicenceRig r;
+    r.presentWholeCard().addFault(c.sw ? VirtualCardFault::statusWordAt(before + c.step, *c.sw)
+                                       : VirtualCardFault::removedAt(before + c.step));
+    r.request(kind());
+    EXPECT_EQ(r.log->events(), c.events);
+    EXPECT_EQ(r.results->last().message, c.text);
+    EXPECT_EQ(r.alerts->texts().back(), c.text.empty() ? "success" : "error");
+  }
+}
+
+TEST(LicenceSigningRequestTest, DataToSignAndCertificateItemsAreCheckedFirst) {
+  for (const auto& [data, hash, code] : std::vector<std::tuple<std::string, std::string, int>>{
+           {"", "SHA-256", 12003}, {"@@@@", "SHA-256", 12006}, {"ZGF0YQ==", "SHA-1", 12005}}) {
+    LicenceRig r;
+    r.presentWholeCard();
+    r.tbsData = data;
+    r.hashAlgorithm = hash;
+    r.request(Licence::withSignature);
+    EXPECT_EQ(r.log->events(), (std::vector<std::string>{"result(" + std::to_string(code) + ")", "didGetPin()"}));
+  }  // A signing certificate without some items: 17000 with their mask and labels ("、" only between
+  // two), no signature and no licence command.
+  for (const auto& [gender, address, text] : std::vector<std::tuple<bool, bool, std::string>>{
+           {false, true, "性別"}, {false, false, "性別、住所"}}) {
+    LicenceRig r;
+    VirtualJpkiContents::Options options;
+    if (!gender) options.holder.gender.reset();
+    if (!address) options.holder.address.reset();
+    r.jpki = VirtualJpkiContents::make(jpkiKeys(), options);
+    r.presentWholeCard();
+    r.request(Licence::withSignature);
+    EXPECT_EQ(r.log->events(), (std::vector<std::string>{"didGetPin()", "result(17000)"}));
+    EXPECT_EQ(r.results->last().message, "基本4情報の取得に失敗しました。 : " + text);
+    EXPECT_EQ(r.commands().size(), 5u);
+  }
+}
+
+// What the first application of a combined request sends that cannot be trusted: a card-surface
+// file without an element of its signed source stops the request before the licence data (13999);
+// a name with "［" but no "］", with fewer substitute-position flags than characters, is read as a
+// name without a previous name.
+TEST_P(CombinedLicenceRequestTest, FirstApplicationDataThatCannotBeTrusted) {
+  if (kind() == Licence::withCardPrint) {
+    for (const auto& [file, tag] : std::vector<std::pair<int, int>>{{2, 0xDF25}, {2, 0xDF27}, {1, 0xDF23}}) {
+      LicenceRig r;
+      auto& target = file == 2 ? r.files.csEf0002 : r.files.supEf0002;
+      target = expected::withoutElement(target, tag);
+      r.presentWholeCard();
+      r.request(kind());
+      EXPECT_EQ(r.log->events(), (std::vector<std::string>{"didGetPin()", "result(13999)"}));
+      EXPECT_FALSE(sentLicenceCommands());
+    }
+    // An input-support hash file without its signature is not what the card promises: 13999, no request.
+    LicenceRig unsigned_;
+    unsigned_.files.supEf0003 = expected::withoutElement(unsigned_.files.supEf0003, 0xDF33);
+    unsigned_.presentWholeCard();
+    unsigned_.startStandIn();
+    unsigned_.request(kind(), "tenant");
+    EXPECT_EQ(unsigned_.log->events(), (std::vector<std::string>{"didGetPin()", "result(13999)"}));
+    EXPECT_TRUE(unsigned_.server->receivedRequestTypes().empty());
+  }
+  LicenceRig r;
+  if (kind() == Licence::withCardPrint) {
+    r.holder.name = "山田［太郎";
+    r.files = CardSurfaceFiles::build(r.holder, CardSurfaceKeys::shared());
+  } else {
+    VirtualJpkiContents::Options options;
+    options.holder.name = "山田［太郎";
+    options.holder.nameSubChar = "0";
+    r.jpki = VirtualJpkiContents::make(jpkiKeys(), options);
+  }
+  r.presentWholeCard();
+  r.request(kind());
+  const auto o = r.results->last();
+  ASSERT_EQ(o.code, 0) << o.message;
+  if (kind() == Licence::withCardPrint) {
+    ASSERT_TRUE(o.cardPrintInfo);
+    EXPECT_FALSE(o.cardPrintInfo->isIncludePreviousName() || o.cardPrintInfo->getPreviousName());
+    EXPECT_EQ(o.cardPrintInfo->getCommonName(), std::optional<std::string>("山田［太郎"));
+  } else {
+    ASSERT_TRUE(o.basicPersonalInfo);
+    EXPECT_FALSE(o.basicPersonalInfo->isIncludePreviousName() || o.basicPersonalInfo->getPreviousName());
+    EXPECT_EQ(o.basicPersonalInfo->getCommonName(), std::optional<std::string>("山田［太郎"));
+  }
+}
+
+// Failures before any session: exactly one result, then didGetPin("").
+struct BeforeSession {
+  std::optional<std::string> appId;
+  std::optional<std::string> licencePin;
+  bool cancelDialog;
+  std::vector<std::string> events;
+  std::string text;
+};
+
+TEST_P(LicenceRequestTest, FailuresBeforeTheSession) {
+  const std::string nilPin = "didGetFailedPin(MYNA_DL,nil)";
+  for (const auto& c : std::vector<BeforeSession>{
+           {std::string(""), "1357", false, {"result(14001)", "didGetPin()"}, "appId が設定されていません。"},
+           {{}, "", false, {nilPin, "result(12002)", "didGetPin()"}, licenceLabel() + "PIN が設定されていません。"},
+           {{}, "13579", false, {nilPin, "result(12007)", "didGetPin()"}, licenceLabel() + "入力された PIN の桁数に誤りがあります。"},
+           {{}, "13a7", false, {nilPin, "result(12008)", "didGetPin()"}, licenceLabel() + "入力された PIN の文字種に誤りがあります。"},
+           {{}, {}, true, {nilPin, "result(12101)", "didGetPin()"}, licenceLabel() + "PIN 入力ダイアログがキャンセルされました。"}}) {
+    LicenceRig r;
+    r.presentWholeCard();
+    r.licencePin = c.licencePin;
+    if (c.cancelDialog) r.viewController->enqueue(ScriptedViewController::Answer::Cancel());
+    r.request(kind(), c.appId);
+    EXPECT_EQ(r.log->events(), c.events);
+    EXPECT_EQ(r.results->last().message, c.text);
+    EXPECT_TRUE(r.commands().empty());
+  }
+}
+
+TEST_P(LicenceRequestTest, SessionEndsAndTagsThatCannotBeRead) {
+  // The user closes the sheet before a card is held.
+  LicenceRig cancel;
+  cancel.runLoop->post([reader = cancel.cardReader] {
+    std::thread([reader] {
+      eventuallyTrue([&] { return reader->activeSessionCount() == 1u; });
+      reader->cancelBySheet();
+    }).detach();
+  });
+  cancel.request(kind());
+  EXPECT_EQ(cancel.log->events(), (std::vector<std::string>{"result(13700)", "didGetPin()"}));
+
+  // A tag that is not ISO 7816 is refused at once; a failed connection is reported once.
+  LicenceRig other;
+  other.presentWholeCard().setISO7816(false);
+  other.request(kind());
+  EXPECT_EQ(other.log->events(), (std::vector<std::string>{"result(13999)", "didGetPin()"}));
+  EXPECT_EQ(other.alerts->texts().back(), "error");
+
+  LicenceRig connect;
+  connect.presentWholeCard();
+  connect.cardReader->setConnectFailure(
+      NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost, "Tag connection lost"));
+  connect.request(kind());
+  EXPECT_EQ(connect.log->events(), (std::vector<std::string>{"result(13999)", "didGetPin()"}));
+  EXPECT_EQ(connect.results->last().message, "カードの読み込みに失敗しました。Tag connection lost");
+  EXPECT_EQ(connect.alerts->texts().back(), "error");
+}
+
+// What the verification of the licence data meets.
+struct Verification {
+  std::string name;
+  std::function<void(LicenceRig&)> arrange;  // before the card is presented
+  std::int64_t code;
+  bool licenceRequestSent;                    // "43" reached the stand-in
+  bool failsAtCardSurface;                    // the combined request stops at "13"
+};
+
+TEST_P(LicenceRequestTest, VerificationOutcomes) {
+  const std::vector<Verification> cases{
+      {"ValidFalse", [](LicenceRig& r) { r.startStandIn().setForcedVerdict(false); }, 18001, true, true},
+      {"Status404", [](LicenceRig& r) { r.startStandIn().setForcedHttpStatus(404); }, 15000, true, true},
+      {"TimeOut", [](LicenceRig& r) { r.startStandIn().setResponseDelay(std::chrono::milliseconds(2500)); }, 16001,
+       true, true},
+      {"Refused", [](LicenceRig&) {}, 16999, false, true},
+      {"NoValid", [](LicenceRig& r) { r.startStandIn().setResponseShape(ResponseShape::ValidMissing); }, 18001, true, true},
+      {"NotJson", [](LicenceRig& r) { r.startStandIn().setResponseShape(ResponseShape::NotJson); }, 18001, true, true},
+      {"TamperedEntries", [](LicenceRig& r) { r.startStandIn(); r.licence.entries[10] ^= 0x01; }, 18001, true, false},
+      {"NoSignature", [](LicenceRig& r) { r.startStandIn(); r.licence = App::make(App::Variant::missingSignature); },
+       18001, false, false},
+      {"EmptySignature", [](LicenceRig& r) { r.startStandIn(); r.licence = App::make(App::Variant::emptySignature); },
+       18001, false, false},
+      {"NoSki", [](LicenceRig& r) { r.startStandIn(); r.licence = App::make(App::Variant::missingSki); }, 18001, false,
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LicenceRig r;
+    c.arrange(r);
+    r.licencePin = r.licence.pin;
+    r.presentWholeCard();
+    r.request(kind(), "tenant", 1.0);
+    const auto o = r.results->last();
+    EXPECT_EQ(o.code, c.code) << o.message;
+    EXPECT_EQ(r.log->events(), (std::vector<std::string>{"didGetPin()", "result(" + std::to_string(c.code) + ")"}));
+    const bool stopsAtSurface = kind() == Licence::withCardPrint && c.failsAtCardSurface;
+    std::vector<std::string> types;
+    if (kind() == Licence::withCardPrint && (c.licenceRequestSent || !c.failsAtCardSurface)) types.push_back("13");
+    if (c.licenceRequestSent && !stopsAtSurface) types.push_back("43");
+    EXPECT_EQ(r.server ? r.server->receivedRequestTypes() : std::vector<std::string>{}, types);
+    // The licence verification runs after the sheet showed the success text; "13" with it still open.
+    EXPECT_EQ(r.alerts->texts().back(), stopsAtSurface ? "error" : "success");
+    if (c.code == 15000) {
+      EXPECT_EQ(o.httpStatus, 404);
+    }
+    if (c.name == "ValidFalse") {
+      EXPECT_EQ(o.message, (stopsAtSurface ? "券面事項情報 " : "") + std::string("電子署名の検証に失敗しました。"));
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, LicenceRequestTest,
+                         ::testing::Values(Licence::alone, Licence::withCardPrint, Licence::withSignature), licenceName);
+INSTANTIATE_TEST_SUITE_P(Requests, CombinedLicenceRequestTest,
+                         ::testing::Values(Licence::withCardPrint, Licence::withSignature), licenceName);
+
+}  // namespace
+}  // namespace ekyc::test
