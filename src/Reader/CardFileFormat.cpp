@@ -24,9 +24,10 @@ bool CardFileFormat::isMyNumber(const Bytes& value) {
 
 bool CardFileFormat::holds(const Bytes& file, const std::vector<std::string>& tagList,
                            const std::vector<Required>& required) {
-  // The outer element, whole: the walk drops one whose length runs past the data.
+  // The outer element, whole (the walk drops one whose length runs past the data), and the one the
+  // file starts with, which the readers enter (the walk keeps the last of two).
   const auto outer = Ber::entry(Ber().parseToTLV(file, {tagList.front()}, false), tagList.front());
-  if (!outer) return false;
+  if (!outer || outer->size() > file.size() || !std::equal(outer->begin(), outer->end(), file.begin())) return false;
   const auto values = Ber().parse(*outer, tagList, true);
   return std::all_of(required.begin(), required.end(), [&values](const Required& r) {
     const auto value = Ber::entry(values, r.tag);
