@@ -48,20 +48,6 @@ std::string decodedText(const std::optional<std::string>& b64) {
   return bytes ? std::string(bytes->begin(), bytes->end()) : "";
 }
 
-TEST(CardPrintInfoTest, ConstructorStoresArgumentsAndLeavesPaddingAbsent) {
-  const CardPrintInfo info = full();
-  EXPECT_EQ(info.allName, toBytes("日本［山田］　花子"));
-  EXPECT_TRUE(info.includePreviousName);
-  EXPECT_EQ(info.hashMyNumberInfo, Bytes(32, 0x31));
-  EXPECT_EQ(info.certCardPrintInfo, toBytes("CS-CERT"));
-  EXPECT_EQ(info.certSupport, toBytes("SUP-CERT"));
-  EXPECT_EQ(info.cardPrintInfoSignature, toBytes("cs-sig"));
-  EXPECT_EQ(info.supportSignature, toBytes("sup-sig"));
-  EXPECT_EQ(info.cardPrintInfoVerifySrc, sixElements());
-  EXPECT_EQ(info.supportVerifySrc, toBytes("abc"));
-  EXPECT_FALSE(info.isIncludePadding);
-}
-
 TEST(CardPrintInfoTest, AllAbsentGivesTwentyThreeEmptyTextsAndFalse) {
   const CardPrintInfo info = empty();
   EXPECT_FALSE(info.getAllName());
@@ -95,26 +81,6 @@ TEST(CardPrintInfoTest, ImagesAreUpperCaseHexInTheDictionary) {
   EXPECT_EQ(dictionary.at("isIncludePreviousName"), "true");
 }
 
-TEST(CardPrintInfoTest, ImageHashIsThreeDigestsOverWholeElements) {
-  const CardPrintInfo info = full();
-  const Bytes all = sixElements();
-  // Group boundaries: DF22 (11 bytes), DF23 (4), DF24 (13); DF25 (2+3+300), DF26 (2+2+200); DF27.
-  const Bytes g1(all.begin(), all.begin() + 28);
-  const Bytes g2(all.begin() + 28, all.begin() + 28 + 305 + 204);
-  const Bytes g3(all.begin() + 28 + 305 + 204, all.end());
-  Bytes expected = Digest::sha256(g1);
-  for (const Bytes& g : {g2, g3}) {
-    const Bytes d = Digest::sha256(g);
-    expected.insert(expected.end(), d.begin(), d.end());
-  }
-  const auto hash = info.getCardPrintInfoImageHashData();
-  ASSERT_TRUE(hash);
-  EXPECT_EQ(hash->size(), 128u);
-  EXPECT_EQ(Base64::decode(*hash), expected);
-  EXPECT_NE(info.getCardPrintInfoImageRawData(), hash);
-  EXPECT_EQ(Base64::decode(*info.getCardPrintInfoImageRawData()), all);
-}
-
 TEST(CardPrintInfoTest, ImageHashIsAbsentWithoutThePhoto) {
   CardPrintInfo info = full();
   info.cardPrintInfoVerifySrc = sixElements(false);
@@ -133,18 +99,6 @@ TEST(CardPrintInfoTest, TextSideUsesTheNumberHashAndImageSideNone) {
   info.hashMyNumberInfo.reset();
   EXPECT_EQ(decodedText(info.getCardPrintInfoVerifyingParams()),
             "{\"publicKey\":\"" + Base64::encode(toBytes("SUP-CERT")) + "\"}");
-}
-
-TEST(CardPrintInfoTest, BothSidesAreArraysImageSideFirst) {
-  const CardPrintInfo info = full();
-  EXPECT_EQ(decodedText(info.getCardPrintInfoAllHashData()),
-            "[\"" + *info.getCardPrintInfoImageHashData() + "\",\"" + *info.getCardPrintInfoHashData() + "\"]");
-  EXPECT_EQ(decodedText(info.getCardPrintInfoAllSignature()),
-            "[\"" + Base64::encode(toBytes("cs-sig")) + "\",\"" + Base64::encode(toBytes("sup-sig")) + "\"]");
-  const auto json = Json::parseObject(info.toJson());
-  ASSERT_TRUE(json);
-  EXPECT_EQ(json->size(), 24u);
-  EXPECT_EQ((*json)["CardPrintInfoAllSignature"], *info.getCardPrintInfoAllSignature());
 }
 
 }  // namespace

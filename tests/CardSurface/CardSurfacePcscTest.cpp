@@ -50,14 +50,14 @@ TEST_F(CardSurfacePcscTest, AllFourRequestsVerifiedThroughPcscd) {
   auto number = std::make_shared<MyNumberResults>(rig.log);
   identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, h.myNumberPin);
   call(number, [&](Identify& i) { i.getMyNumber(number, std::string("tenant"), pinTexts(), nfcTexts()); });
-  ASSERT_TRUE(number->last() && *number->last()) << number->last()->error().localizedDescription;
-  EXPECT_EQ(number->last()->value().getMyNumber(), h.myNumber);
+  ASSERT_TRUE(number->last() && *number->last()) << number->lastOrThrow().error().localizedDescription;
+  EXPECT_EQ(number->lastOrThrow().value().getMyNumber(), h.myNumber);
 
   auto print = std::make_shared<CardPrintResults>(rig.log);
   identify->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, h.cardPrintInfoPin);
   call(print, [&](Identify& i) { i.getCardPrintInfo(print, std::string("tenant"), pinTexts(), nfcTexts()); });
   ASSERT_TRUE(print->last() && *print->last());
-  EXPECT_EQ(print->last()->value().getAllName(), h.name);
+  EXPECT_EQ(print->lastOrThrow().value().getAllName(), h.name);
 
   auto both = std::make_shared<BothResults>(rig.log);
   identify->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, h.cardPrintInfoPin);
@@ -69,7 +69,7 @@ TEST_F(CardSurfacePcscTest, AllFourRequestsVerifiedThroughPcscd) {
   identify->setPin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN, h.promptedPiiPin);
   call(pii, [&](Identify& i) { i.getPromptedPii(pii, std::string("tenant"), pinTexts(), nfcTexts()); });
   ASSERT_TRUE(pii->last() && *pii->last());
-  EXPECT_EQ(pii->last()->value().myNumberRawData(), rig.files.supEf0001);
+  EXPECT_EQ(pii->lastOrThrow().value().myNumberRawData(), rig.files.supEf0001);
 
   EXPECT_EQ(rig.server->receivedRequestTypes(), (std::vector<std::string>{"23", "13", "13", "23", "32"}));
 }

@@ -56,7 +56,7 @@ TEST(CardSurfaceReaderFrameTest, WithoutAHostDelegateTheRequestStillRunsAndEnds)
                              [&](PromptedPiiReader& reader) { reader.fetchPromptedPii("1234"); });
   EXPECT_EQ(rig.log->events(), std::vector<std::string>{"didGetPin()"});
   EXPECT_EQ(rig.commands().size(), 11u);
-  EXPECT_EQ(rig.alerts->texts().back(), "success");
+  EXPECT_EQ(lastOf(rig.alerts->texts()), "success");
 }
 
 TEST(CardSurfaceReaderFrameTest, TheChainRunsOnAfterTheFacadeLetsGo) {

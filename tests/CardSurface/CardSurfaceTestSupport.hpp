@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,6 +37,9 @@
 #include "verification-server/VerifierKit.hpp"
 
 namespace ekyc::test {
+
+// The last text of a list, "(none)" when it is empty (never a read past the end).
+inline std::string lastOf(const std::vector<std::string>& texts) { return texts.empty() ? "(none)" : texts.back(); }
 
 // Everything that reaches the host or the facade, in order, from any thread.
 class EventLog {
@@ -105,6 +109,11 @@ class LoggingResults {
   std::vector<std::expected<Record, Error>> results() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return results_;
+  }
+  // The last result; throws (the test fails with a message and goes on) when none has arrived.
+  std::expected<Record, Error> lastOrThrow() const {
+    if (auto r = last()) return *r;
+    throw std::runtime_error("no result was delivered");
   }
   std::optional<std::expected<Record, Error>> last() const {
     std::lock_guard<std::mutex> lock(mutex_);

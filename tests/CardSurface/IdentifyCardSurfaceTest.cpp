@@ -35,7 +35,7 @@ TEST_F(IdentifyCardSurfaceTest, GetMyNumberBothForms) {
   facade()->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, rig.holder.myNumberPin);
   call(results, [&](Identify& i) { i.getMyNumber(results, pinTexts(), nfcTexts()); });
   ASSERT_TRUE(results->last() && *results->last());
-  EXPECT_EQ(results->last()->value().getMyNumber(), "123456789018");
+  EXPECT_EQ(results->lastOrThrow().value().getMyNumber(), "123456789018");
   EXPECT_FALSE(identify->pinDic().at(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN));  // the store is emptied
 
   auto& server = rig.startServer();
@@ -102,7 +102,7 @@ TEST_F(IdentifyCardSurfaceTest, TheFacadeRecordsTheRefusedPinAndPassesPresetPins
   facade()->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "000000000000");
   call(results, [&](Identify& i) { i.getCardPrintInfoAndGetMyNumber(results, pinTexts(), nfcTexts()); });
   ASSERT_EQ(results->results().size(), 1u);
-  EXPECT_EQ(results->results()[0].error().localizedDescription, "個人番号情報 残り9回でロックされます。");
+  EXPECT_EQ(results->lastOrThrow().error().localizedDescription, "個人番号情報 残り9回でロックされます。");
   EXPECT_EQ(*identify->failedPinDic(),
             (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, 9}}));
 
@@ -110,7 +110,7 @@ TEST_F(IdentifyCardSurfaceTest, TheFacadeRecordsTheRefusedPinAndPassesPresetPins
   auto invalid = std::make_shared<CardPrintResults>(rig.log);
   facade()->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, "1234");
   call(invalid, [&](Identify& i) { i.getCardPrintInfo(invalid, pinTexts(), nfcTexts()); });
-  EXPECT_EQ(invalid->results()[0].error().errorCode, 12007);
+  EXPECT_EQ(invalid->lastOrThrow().error().errorCode, 12007);
   EXPECT_EQ(*identify->failedPinDic(),
             (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, std::nullopt}}));
 }

@@ -16,19 +16,6 @@ static_assert(TestResidenceError::hasCode(13800));
 static_assert(static_cast<int>(TestReaderError::Case::notNfcTagReadAvailable) == 0);
 static_assert(static_cast<int>(TestReaderError::Case::unknown) == 17);
 
-TEST(ErrorEnumeration, CaseTableFollowsDeclarationOrder) {
-  int index = 0;
-  for (const auto& entry : TestReaderError::cases) {
-    EXPECT_EQ(static_cast<int>(entry.errorCase), index++);
-    const auto value = TestReaderError::make(entry.errorCase);
-    EXPECT_EQ(value.errorCase(), entry.errorCase);
-    EXPECT_EQ(value.errorCode, entry.code);
-    EXPECT_EQ(value.caseName(), entry.name);
-  }
-  EXPECT_EQ(TestReaderError::cases[6].name, "failVerifyRetry");
-  EXPECT_EQ(TestReaderError::cases[6].code, 13300);
-}
-
 TEST(ErrorEnumeration, FactoriesTakeTheTextOfTheirCode) {
   const ConstResult constResult;
   const auto notSetPin = TestReaderError::notSetPin();
@@ -87,16 +74,6 @@ TEST(ErrorEnumeration, ValuesCompareByCaseAndPayload) {
 struct Record {
   std::string value;
 };
-
-TEST(ErrorEnumeration, CarriedByTheResultType) {
-  Result<Record, TestReaderError> ok = Record{"done"};
-  Result<Record, TestReaderError> failed = std::unexpected(TestReaderError::cardConnectionFailed());
-  ASSERT_TRUE(ok);
-  EXPECT_EQ(ok->value, "done");
-  ASSERT_FALSE(failed);
-  EXPECT_EQ(failed.error().errorCode, 13999);
-  EXPECT_EQ(failed.error().localizedDescription, "カードの読み込みに失敗しました。");
-}
 
 }  // namespace
 }  // namespace ekyc::test

@@ -73,25 +73,6 @@ TEST_F(HTTPClientTest, PostsCompactJsonAndReadsTheVerdict) {
   EXPECT_EQ(received[0].request->expectedHash, "q83v/ASNEjRWeJCrze8+AA==");
 }
 
-TEST_F(HTTPClientTest, JsonBodyOverloadEscapesSlashesEverywhere) {
-  nlohmann::json body = requestBody();
-  body["verifyingParams"] = "a/b//c";
-  const auto [response, timedOut] = client().post(server.url(), NO_QUERIES, body);
-  EXPECT_FALSE(timedOut);
-  ASSERT_EQ(response.getHttpStatusCode(), 200);
-  const std::vector<ReceivedRequest> received = server.receivedRequests();
-  ASSERT_EQ(received.size(), 1u);
-  EXPECT_NE(received[0].body.find(R"("verifyingParams":"a\/b\/\/c")"), std::string::npos) << received[0].body;
-  ASSERT_TRUE(received[0].request.has_value());
-  EXPECT_EQ(received[0].request->verifyingParams, "a/b//c");
-
-  // A body that is not an object is refused before anything is sent.
-  const auto [refused, refusedTimedOut] = client().post(server.url(), NO_QUERIES, nlohmann::json::array({1, 2}));
-  EXPECT_FALSE(refused.getHttpStatusCode().has_value());
-  EXPECT_FALSE(refusedTimedOut);
-  EXPECT_EQ(server.receivedRequests().size(), 1u);
-}
-
 TEST_F(HTTPClientTest, ErrorStatusesComeBackWithTheirBody) {
   for (int status : {404, 500, 503}) {
     server.setForcedHttpStatus(status);
@@ -106,49 +87,6 @@ TEST_F(HTTPClientTest, ErrorStatusesComeBackWithTheirBody) {
   const auto [missing, timedOut] = client().post(server.baseUrl() + "/no/such/path", NO_QUERIES, requestBody());
   EXPECT_FALSE(timedOut);
   EXPECT_EQ(missing.getHttpStatusCode(), 404);
-}
-
-TEST_F(HTTPClientTest, VerdictFalseAndUnknownRoute) {
-  std::map<std::string, std::string> bad = requestBody();
-  bad["signature"] = "AAED";
-  auto [response, timedOut] = client().post(server.url(), NO_QUERIES, bad);
-  ASSERT_EQ(response.getHttpStatusCode(), 200);
-  EXPECT_EQ(response.getResponseBodyForMyNumberVerification()->at("valid"), false);
-  EXPECT_EQ(response.getResponseBodyForMyNumberVerification()->at("errorCode"), "E_SIGNATURE");
-
-  std::tie(response, timedOut) = client().post(server.url(), NO_QUERIES, requestBody("99"));
-  ASSERT_EQ(response.getHttpStatusCode(), 200);
-  EXPECT_EQ(response.getResponseBodyForMyNumberVerification()->at("valid"), false);
-  EXPECT_EQ(response.getResponseBodyForMyNumberVerification()->at("errorCode"), "E_UNKNOWN_REQUEST_TYPE");
-  EXPECT_EQ(server.receivedRequestTypes(), (std::vector<std::string>{"21", "99"}));
-}
-
-TEST_F(HTTPClientTest, DelayPastTheTimeOutSetsTheFlag) {
-  server.setResponseDelay(std::chrono::seconds(30));  // woken when the server stops
-  const auto [response, timedOut] = HTTPClient(1.0, server.caFilePath()).post(server.url(), NO_QUERIES, requestBody());
-  EXPECT_TRUE(timedOut);
-  EXPECT_FALSE(response.getHttpStatusCode().has_value());
-  EXPECT_FALSE(response.getResponseBodyForMyNumberVerification().has_value());
-}
-
-TEST_F(HTTPClientTest, ConnectionRefusedIsAFailureWithoutTimeOut) {
-  // A port that was just free: bound, never listened on, closed.
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  ASSERT_GE(fd, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  const int port = ntohs(address.sin_port);
-  // Keep the socket bound (not listening) while connecting: nothing can take the port meanwhile.
-  const auto [response, timedOut] =
-      client().post("https://127.0.0.1:" + std::to_string(port) + "/signature/verification", NO_QUERIES, requestBody());
-  ::close(fd);
-  EXPECT_FALSE(timedOut);
-  EXPECT_FALSE(response.getHttpStatusCode().has_value());
-  EXPECT_FALSE(response.getErrorDescription().empty());
 }
 
 TEST_F(HTTPClientTest, AServerThatNeverSpeaksTimesOut) {

@@ -132,65 +132,10 @@ TEST_F(IdentifyTest, DidGetPinDoesNotTouchTheFailedPinRecord) {
   EXPECT_EQ(identify->failedPinDic()->at(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), 2);
 }
 
-TEST_F(IdentifyTest, WithoutNfcTheRequestFailsWith11001AndBuildsNothing) {
-  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
-  identify->didGetPin("KEPT01");
-  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
-  bool entryCalled = false;
-  request([&](FakeReader&, const Identify::RequestPins&) { entryCalled = true; });
-
-  EXPECT_FALSE(entryCalled);
-  EXPECT_EQ(FakeReader::constructed, 0);
-  EXPECT_FALSE(identify->hasReader());
-  ASSERT_EQ(delegate->results.size(), 1u);
-  ASSERT_FALSE(delegate->results[0]);
-  const auto& error = delegate->results[0].error();
-  EXPECT_EQ(error.errorCase(), TestReaderError::Case::notNfcTagReadAvailable);
-  EXPECT_EQ(error.errorCode, 11001);
-  EXPECT_EQ(error.localizedDescription, "使用している端末は NFC の機能がありません。");
-  // The store is emptied and the held signing PIN cleared in this case too.
-  for (const auto& [key, pin] : identify->pinDic()) EXPECT_FALSE(pin) << toString(key);
-  EXPECT_FALSE(identify->pinForSigner());
-}
-
 TEST_F(IdentifyTest, WithoutNfcAndWithoutDelegateNothingHappens) {
   delegate.reset();
   request();
   EXPECT_EQ(FakeReader::constructed, 0);
-}
-
-TEST_F(IdentifyTest, AHostMayStartTheNextRequestFromItsCallback) {
-  int started = 0;
-  delegate->onResult = [&] {
-    if (++started < 3) request();
-  };
-  request();
-  EXPECT_EQ(delegate->results.size(), 3u);
-}
-
-TEST_F(IdentifyTest, HeldSignerPinTakesAValidPresetPin) {
-  Identify::RequestPins pins;
-  pins.pinDic[SetPinKey::MYNUMBERCARD_SIGNER_PIN] = "abcDEF123";
-  pins.pinForSigner = "OLDPIN";
-  EXPECT_EQ(identify->heldSignerPin(pins), "abcDEF123");
-  EXPECT_FALSE(identify->failedPinDic());
-}
-
-TEST_F(IdentifyTest, HeldSignerPinRefusesABadPresetPin) {
-  struct Row {
-    std::string pin;
-    int code;
-  };
-  for (const auto& row : std::vector<Row>{{"", 12002}, {"12345", 12007}, {"12345678901234567", 12007}, {"abc-123", 12008}}) {
-    SCOPED_TRACE(row.code);
-    Identify::RequestPins pins;
-    pins.pinDic[SetPinKey::MYNUMBERCARD_SIGNER_PIN] = row.pin;
-    const auto held = identify->heldSignerPin(pins);
-    ASSERT_FALSE(held);
-    EXPECT_EQ(held.error(), row.code);
-    EXPECT_EQ(*identify->failedPinDic(),
-              (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
-  }
 }
 
 TEST_F(IdentifyTest, HeldSignerPinFallsBackToTheKeptPinThenToEmpty) {
@@ -253,26 +198,6 @@ TEST_F(IdentifyRunnerTest, BuildsTheReaderWithTheRequestsContext) {
   // The facade keeps it as the current reader of its type; no result is delivered by the runner.
   EXPECT_EQ(identify->reader<FakeReader>(), built);
   EXPECT_TRUE(delegate->results.empty());
-}
-
-TEST_F(IdentifyRunnerTest, TheEntryGetsTheStoredPinsUncheckedAndTheStoreIsEmptied) {
-  identify->didGetPin("KEPT01");
-  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "12");  // breaks the rule: passed as it is
-  identify->setPin(SetPinKey::DRIVERLICENSE_PIN2, "9999");
-  Identify::RequestPins seen;
-  Identify::PinDictionary storeDuringEntry;
-  request([&](FakeReader&, const Identify::RequestPins& pins) {
-    seen = pins;
-    storeDuringEntry = identify->pinDic();
-  });
-  EXPECT_EQ(seen.pin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN), "12");
-  EXPECT_EQ(seen.pin(SetPinKey::DRIVERLICENSE_PIN2), "9999");
-  EXPECT_FALSE(seen.pin(SetPinKey::DRIVERLICENSE_PIN1));
-  EXPECT_EQ(seen.pinForSigner, "KEPT01");
-  EXPECT_EQ(identify->reader<FakeReader>()->pinReceived, "12");
-  for (const auto& [key, pin] : identify->pinDic()) EXPECT_FALSE(pin) << toString(key);
-  for (const auto& [key, pin] : storeDuringEntry) EXPECT_FALSE(pin) << toString(key);
-  EXPECT_FALSE(identify->pinForSigner());
 }
 
 TEST_F(IdentifyRunnerTest, AnEntryMayCallBackBeforeItReturns) {

@@ -26,9 +26,9 @@ TEST(IdentifyJpki, AuthWithPresetPin) {
   rig.identify->auth(rig.recorder, DATA_B64, std::nullopt, JpkiRig::pinTexts(), JpkiRig::nfcTexts());
   ASSERT_TRUE(rig.waitForResult());
   EXPECT_EQ(rig.recorder->events(), (Strings{"result ok"}));
-  const auto record = rig.recorder->signatureResult()->value();
+  const auto record = rig.recorder->lastSignature().value();
   EXPECT_EQ(record.hashAlgOid(), "2.16.840.1.101.3.4.2.1");
-  EXPECT_TRUE(verifySignature(*record.signingCert(), "SHA256", DATA, *record.signature()));
+  EXPECT_TRUE(verifySignature(record.signingCert().value(), "SHA256", DATA, record.signature().value()));
   EXPECT_FALSE(rig.identify->hasReader());
   EXPECT_FALSE(rig.identify->pinDic().at(SetPinKey::MYNUMBERCARD_USERCERT_PIN));
   // The user-authentication PIN is never kept as a signing PIN.
@@ -65,7 +65,7 @@ TEST(IdentifyJpki, ConsentRevokeChecksTheServiceIdsFirst) {
                                                  JpkiRig::nfcTexts());
     ASSERT_TRUE(rig.waitForResult());
     EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(code)}));
-    EXPECT_EQ(rig.recorder->signatureResult()->error().localizedDescription,
+    EXPECT_EQ(rig.recorder->lastSignature().error().localizedDescription,
               code == 12012 ? "serviceId が設定されていません。" : "serviceProviderId が設定されていません。");
     EXPECT_TRUE(rig.commands().empty());
     EXPECT_EQ(rig.viewController->presentedCount(), 0u);
@@ -73,48 +73,28 @@ TEST(IdentifyJpki, ConsentRevokeChecksTheServiceIdsFirst) {
   }
 }
 
+// Both signing requests check a preset signing PIN in the facade, before any dialog or session.
 TEST(IdentifyJpki, PresetSigningPinIsCheckedByTheFacade) {
   const std::pair<std::string, int> cases[] = {{"", 12002}, {"ABC12", 12007}, {"ABCDEFGHIJ1234567", 12007},
                                                {"ABC 123", 12008}};
   for (const auto& [pin, code] : cases) {
-    FacadeRig rig;
-    rig.identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, pin);
-    rig.identify->signAndGetBasicPersonalInfo(rig.recorder, DATA_B64, std::nullopt, false, JpkiRig::pinTexts(),
-                                              JpkiRig::nfcTexts());
-    ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(code)})) << pin;
-    EXPECT_EQ(rig.identify->failedPinDic(),
-              (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
-    EXPECT_TRUE(rig.commands().empty());
+    for (const bool consent : {false, true}) {
+      FacadeRig rig;
+      rig.identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, pin);
+      if (consent) {
+        rig.identify->signFourInfoConsentRevokeApply(rig.recorder, "s", "p", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
+      } else {
+        rig.identify->signAndGetBasicPersonalInfo(rig.recorder, DATA_B64, std::nullopt, false, JpkiRig::pinTexts(),
+                                                  JpkiRig::nfcTexts());
+      }
+      ASSERT_TRUE(rig.waitForResult());
+      EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(code)})) << pin;
+      EXPECT_EQ(rig.identify->failedPinDic(),
+                (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
+      EXPECT_TRUE(rig.commands().empty());
+      EXPECT_EQ(rig.viewController->presentedCount(), 0u);
+    }
   }
-}
-
-TEST(IdentifyJpki, ConsentRevokePresetSigningPinIsCheckedByTheFacade) {
-  const std::pair<std::string, int> cases[] = {{"", 12002}, {"ABC12", 12007}, {"ABC 123", 12008}};
-  for (const auto& [pin, code] : cases) {
-    FacadeRig rig;
-    rig.identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, pin);
-    rig.identify->signFourInfoConsentRevokeApply(rig.recorder, "s", "p", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
-    ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(code)})) << pin;
-    EXPECT_EQ(rig.identify->failedPinDic(),
-              (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
-    EXPECT_TRUE(rig.commands().empty());
-    EXPECT_EQ(rig.viewController->presentedCount(), 0u);
-  }
-}
-
-TEST(IdentifyJpki, ConsentRevokeWithoutAPinAsksForIt) {
-  FacadeRig rig;
-  rig.viewController->enqueue(ScriptedViewController::Answer::OK("abcdef123"));
-  rig.identify->signFourInfoConsentRevokeApply(rig.recorder, "s", "p", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
-  ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->code(), 0);
-  EXPECT_EQ(rig.viewController->presentedCount(), 1u);
-  EXPECT_EQ(rig.commands()[2], "0020008009" + hex(toBytes("ABCDEF123")));
-  // The signing PIN is not kept after a consent document.
-  EXPECT_EQ(rig.identify->pinForSigner().value_or(""), "");
-  EXPECT_FALSE(rig.identify->hasReader());
 }
 
 TEST(IdentifyJpki, SigningPinHandedBackServesTheNextSigningRequest) {
@@ -124,10 +104,10 @@ TEST(IdentifyJpki, SigningPinHandedBackServesTheNextSigningRequest) {
                                             JpkiRig::nfcTexts());
   ASSERT_TRUE(rig.waitForResult());
   ASSERT_EQ(rig.recorder->code(), 0);
-  const auto record = rig.recorder->basicResult()->value();
+  const auto record = rig.recorder->lastBasic().value();
   EXPECT_EQ(record.getSignatureData()->tbsData()->size(), 80u);
-  EXPECT_TRUE(verifySignature(*record.getSignatureData()->signingCert(), "SHA384", *record.getSignatureData()->tbsData(),
-                              *record.getSignatureData()->signature()));
+  EXPECT_TRUE(verifySignature(record.getSignatureData().value().signingCert().value(), "SHA384", record.getSignatureData().value().tbsData().value(),
+                              record.getSignatureData().value().signature().value()));
   EXPECT_EQ(rig.identify->pinForSigner(), "ABCDEF123");
 
   // The consent revoke takes the held PIN: no dialog.
@@ -139,7 +119,7 @@ TEST(IdentifyJpki, SigningPinHandedBackServesTheNextSigningRequest) {
   ASSERT_TRUE(rig.waitForResult());
   EXPECT_EQ(rig.recorder->code(), 0);
   EXPECT_EQ(rig.viewController->presentedCount(), 0u);
-  EXPECT_EQ(rig.commands()[2], "0020008009" + hex(toBytes("ABCDEF123")));
+  EXPECT_EQ(rig.commands().at(2), "0020008009" + hex(toBytes("ABCDEF123")));
   EXPECT_EQ(rig.identify->pinForSigner().value_or(""), "");
   EXPECT_FALSE(rig.identify->hasReader());
 }
@@ -170,15 +150,6 @@ TEST(IdentifyJpki, NoNfcReading) {
   identify->signAndGetBasicPersonalInfo(rig.recorder, DATA_B64, std::nullopt, false, JpkiRig::pinTexts(),
                                         JpkiRig::nfcTexts());
   EXPECT_EQ(rig.recorder->events(), (Strings{"result 11001", "result 11001", "result 11001"}));
-}
-
-TEST(IdentifyJpki, DialogRequestThroughTheFacade) {
-  FacadeRig rig;
-  rig.viewController->enqueue(ScriptedViewController::Answer::OK("1234"));
-  rig.identify->auth(rig.recorder, DATA_B64, "SHA-256", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
-  ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), (Strings{"result ok"}));
-  EXPECT_EQ(rig.viewController->presentedCount(), 1u);
 }
 
 }  // namespace

@@ -120,4 +120,14 @@ std::vector<std::string> JpkiRig::commands() const {
 
 std::string hex(const Bytes& bytes) { return Utility().dataToHexString(bytes); }
 
+JpkiRecorder::SignatureResult JpkiRecorder::lastSignature() const {
+  if (auto r = signatureResult()) return *r;
+  throw std::runtime_error("no signature result was delivered");
+}
+
+JpkiRecorder::BasicResult JpkiRecorder::lastBasic() const {
+  if (auto r = basicResult()) return *r;
+  throw std::runtime_error("no signature-and-basic-items result was delivered");
+}
+
 }  // namespace ekyc::test

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,9 @@ class JpkiRecorder : public IdentifyDelegate,
   int resultCount() const;
   std::optional<SignatureResult> signatureResult() const;
   std::optional<BasicResult> basicResult() const;
+  // The last result of its kind; throws (the test fails with a message and goes on) when none came.
+  SignatureResult lastSignature() const;
+  BasicResult lastBasic() const;
   // The error code of the (last) result, 0 for success, -1 for none.
   long long code() const;
 
@@ -92,6 +96,9 @@ class JpkiRig {
   // The commands the card received, as upper-case hex.
   std::vector<std::string> commands() const;
 };
+
+// The last text of a list, "(none)" when it is empty (never a read past the end).
+inline std::string lastOf(const std::vector<std::string>& texts) { return texts.empty() ? "(none)" : texts.back(); }
 
 // Upper-case hex of bytes.
 std::string hex(const Bytes& bytes);

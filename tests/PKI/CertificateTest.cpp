@@ -30,45 +30,6 @@ std::optional<std::string> gender(const Bytes& data) {
   return std::string(value->begin(), value->end());
 }
 
-TEST(Certificate, IdentifiersAreTheDerContentOfTheSixOids) {
-  const Certificate c;
-  const std::string hex[] = {c.OID_COMMON_NAME, c.OID_SUB_STITUTE_CHARACTER_OF_COMMON_NAME, c.OID_GENDER,
-                             c.OID_DATE_OF_BIRTH, c.OID_ADDRESS, c.OID_SUB_STITUTE_CHARACTER_OF_ADDRESS};
-  for (int i = 0; i < 6; ++i) {
-    ASN1_OBJECT* obj = OBJ_txt2obj(("1.2.392.200149.8.5.5." + std::to_string(i + 1)).c_str(), 1);
-    ASSERT_NE(obj, nullptr);
-    const unsigned char* data = OBJ_get0_data(obj);
-    std::string expected;
-    for (std::size_t k = 0; k < OBJ_length(obj); ++k) {
-      char buf[3];
-      std::snprintf(buf, sizeof buf, "%02X", data[k]);
-      expected += buf;
-    }
-    ASN1_OBJECT_free(obj);
-    EXPECT_EQ(hex[i], expected);
-  }
-  EXPECT_EQ(c.OID_COMMON_NAME, "2A83088C9B5508050501");
-  EXPECT_EQ(c.OID_SUB_STITUTE_CHARACTER_OF_ADDRESS, "2A83088C9B5508050506");
-}
-
-TEST(Certificate, FindsEveryItemOfTheVirtualCertificateInTheCardFile) {
-  const auto& contents = test::jpkiContents();
-  const auto& h = contents.options.holder;
-  const Certificate c;
-  const std::pair<std::string, std::string> items[] = {
-      {c.OID_COMMON_NAME, *h.name},  {c.OID_SUB_STITUTE_CHARACTER_OF_COMMON_NAME, *h.nameSubChar},
-      {c.OID_GENDER, *h.gender},     {c.OID_DATE_OF_BIRTH, *h.dateOfBirth},
-      {c.OID_ADDRESS, *h.address},   {c.OID_SUB_STITUTE_CHARACTER_OF_ADDRESS, *h.addressSubChar}};
-  for (const auto& [oid, expected] : items) {
-    const auto fromFile = c.getSubjectAltNameCont(contents.signingCertificateFile, oid);
-    ASSERT_TRUE(fromFile) << oid;
-    EXPECT_EQ(std::string(fromFile->begin(), fromFile->end()), expected);
-    EXPECT_EQ(c.getSubjectAltNameCont(contents.signingCertificate, oid), fromFile);
-  }
-  // The user-authentication certificate has no items.
-  EXPECT_FALSE(c.getSubjectAltNameCont(contents.userAuthCertificateFile, c.OID_COMMON_NAME));
-}
-
 TEST(Certificate, ReadsTwoByteLongFormLengths) {
   auto options = VirtualJpkiContents::Options{};
   std::string address;

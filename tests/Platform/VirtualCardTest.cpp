@@ -111,15 +111,6 @@ TEST_F(VirtualCardTest, VerifyCountsDownLocksAndResets) {
   EXPECT_EQ(sw(send(verifyPin("1234"))), 0x6A88);
 }
 
-TEST_F(VirtualCardTest, VerifyAllowsUpToFifteenTries) {
-  auto& app = card->addApplication("many", Bytes{0xA0, 0x01});
-  app.addPin(0x0001, toBytes("12"), 10);
-  ASSERT_EQ(sw(send(Bytes{0x00, 0xA4, 0x04, 0x0C, 0x02, 0xA0, 0x01})), 0x9000);
-  ASSERT_EQ(sw(send(selectFile(0x0001))), 0x9000);
-  EXPECT_EQ(sw(send(Bytes{0x00, 0x20, 0x00, 0x80})), 0x63CA);
-  EXPECT_EQ(sw(send(verifyPin("00"))), 0x63C9);
-}
-
 TEST_F(VirtualCardTest, SecurityStatusIsPerApplicationAndResetOnSelection) {
   auto& other = card->addApplication("other", Bytes{0xA0, 0x00, 0x00, 0x00, 0x02});
   other.addPin(0x0011, toBytes("1234"), 3).addFile(0x0001, Bytes{1, 2, 3}, VirtualAccess::afterPin(0x0011));
@@ -140,23 +131,6 @@ TEST_F(VirtualCardTest, SecurityStatusIsPerApplicationAndResetOnSelection) {
   EXPECT_EQ(sw(send(readBinary(3))), 0x6982);
 }
 
-TEST_F(VirtualCardTest, MasterFilePinsOpenFilesOfApplications) {
-  // A card whose PINs sit in the MF and guard the files of its DFs (as a licence card's do).
-  auto licence = std::make_shared<VirtualCard>("mf pins");
-  licence->masterFile().addPin(0x0001, toBytes("1111"), 3).addPin(0x0002, toBytes("2222"), 3);
-  licence->addApplication("DF1", Bytes{0xA0, 0x00, 0x00, 0x02, 0x31, 0x01})
-      .addFile(0x0001, Bytes(880, 0x11), VirtualAccess::afterMasterFilePin(0x0001));
-  auto run = [&](const Bytes& raw) { return sw(licence->transmit(raw).bytes); };
-  EXPECT_EQ(run({0x00, 0xA4, 0x00, 0x00}), 0x9000);
-  EXPECT_EQ(run({0x00, 0xA4, 0x02, 0x0C, 0x02, 0x00, 0x01}), 0x9000);
-  EXPECT_EQ(run(verifyPin("1111").encoded()), 0x9000);
-  EXPECT_EQ(run({0x00, 0xA4, 0x04, 0x0C, 0x06, 0xA0, 0x00, 0x00, 0x02, 0x31, 0x01}), 0x9000);
-  EXPECT_EQ(run({0x00, 0xA4, 0x02, 0x0C, 0x02, 0x00, 0x01}), 0x9000);  // the DF's EF 0001 now
-  Bytes answer = licence->transmit(readBinary(880).encoded()).bytes;
-  EXPECT_EQ(sw(answer), 0x9000);
-  EXPECT_EQ(answer.size(), 882u);
-}
-
 TEST_F(VirtualCardTest, UnknownInstructionAndMalformedCommands) {
   EXPECT_EQ(sw(send(Bytes{0x00, 0x12, 0x00, 0x00})), 0x6D00);
   EXPECT_EQ(sw(send(Bytes{0x00, 0xA4, 0x04})), 0x6700);                    // too short
@@ -164,79 +138,6 @@ TEST_F(VirtualCardTest, UnknownInstructionAndMalformedCommands) {
   EXPECT_EQ(sw(send(Bytes{0x00, 0xB0, 0x00, 0x00, 0x00, 0x01})), 0x6700);  // extended form cut short
   EXPECT_EQ(sw(send(Bytes{0xFF, 0xA4, 0x00, 0x00})), 0x6E00);
   EXPECT_EQ(sw(send(Bytes{0x0C, 0xB0, 0x85, 0x00, 0x00})), 0x6882);  // secure messaging without a handler
-}
-
-TEST_F(VirtualCardTest, CommandParsingCoversEveryCase) {
-  auto parse = [](const Bytes& raw) { return VirtualCommand::parse(raw); };
-  EXPECT_FALSE(parse({0x00, 0xB0, 0x00, 0x00})->le.has_value());
-  EXPECT_EQ(parse({0x00, 0xB0, 0x00, 0x00, 0x00})->le, 256u);
-  auto case4 = parse({0x80, 0x2A, 0x00, 0x80, 0x02, 0xAA, 0xBB, 0x00});
-  EXPECT_EQ(case4->data, (Bytes{0xAA, 0xBB}));
-  EXPECT_EQ(case4->le, 256u);
-  EXPECT_FALSE(case4->extended);
-  auto case2e = parse({0x00, 0xB0, 0x00, 0x00, 0x00, 0x0F, 0x3C});
-  EXPECT_EQ(case2e->le, 3900u);
-  EXPECT_TRUE(case2e->extended);
-  Bytes big(300, 0x5A);
-  auto case4e = parse(NFCISO7816APDU(0x00, 0x2A, 0x00, 0x00, big, 65536).encoded());
-  EXPECT_EQ(case4e->data, big);
-  EXPECT_EQ(case4e->le, 65536u);
-  auto case3e = parse(NFCISO7816APDU(0x00, 0xD6, 0x00, 0x00, big, std::nullopt).encoded());
-  EXPECT_EQ(case3e->data, big);
-  EXPECT_FALSE(case3e->le.has_value());
-  EXPECT_FALSE(parse({0x00, 0xB0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}).has_value());
-}
-
-TEST_F(VirtualCardTest, InstructionHandlersExtendTheCard) {
-  // A signing instruction that needs the PIN and a selected key file, as a card application
-  // declares it.
-  auto& app = *card->application(VirtualSampleCard::APPLICATION);
-  app.addInternalFile(0x0017, Bytes{0x42});
-  app.onInstruction(0x2A, [](const VirtualCommand& command, VirtualCardContext& context) -> std::optional<VirtualResponse> {
-    VirtualFile* key = context.currentFile();
-    if (!key || key->kind != VirtualFileKind::internal) return VirtualResponse::status(0x6985);
-    if (!context.isPinVerified(VirtualSampleCard::PIN_FILE)) return VirtualResponse::status(0x6982);
-    Bytes signature = command.data;
-    signature.push_back(key->contents[0]);
-    return VirtualResponse::ok(signature);
-  });
-  // A handler that declines leaves the command to the built-in processing; a card-wide one runs
-  // whatever the application.
-  app.onInstruction(0xA4, [](const VirtualCommand&, VirtualCardContext&) { return std::optional<VirtualResponse>(); });
-  card->onInstruction(0x84, [](const VirtualCommand& command, VirtualCardContext& context) {
-    Bytes challenge(command.le.value_or(8), 0xC5);
-    context.cardValues()["challenge"] = challenge;
-    return std::optional<VirtualResponse>(VirtualResponse::ok(challenge));
-  });
-  const NFCISO7816APDU sign(0x80, 0x2A, 0x00, 0x80, Bytes{0x01, 0x02}, 256);
-  EXPECT_EQ(sw(send(sign)), 0x6D00);  // not in the MF
-  ASSERT_EQ(sw(send(selectSampleApplication())), 0x9000);
-  ASSERT_EQ(sw(send(selectFile(0x0017))), 0x9000);
-  EXPECT_EQ(sw(send(sign)), 0x6982);
-  EXPECT_EQ(sw(send(readBinary(1))), 0x6981);  // a key file is never read
-  unlock();
-  ASSERT_EQ(sw(send(selectFile(0x0017))), 0x9000);
-  EXPECT_EQ(send(sign), (Bytes{0x01, 0x02, 0x42, 0x90, 0x00}));
-  EXPECT_EQ(body(send(Bytes{0x00, 0x84, 0x00, 0x00, 0x08})), Bytes(8, 0xC5));
-}
-
-TEST_F(VirtualCardTest, SecureMessagingLayerRunsTheBuiltInsOnTheUnwrappedCommand) {
-  // A toy wrapping: CLA 0C, the plain command in the data field, the answer XORed with 0xFF.
-  card->onInstruction(0xB0, [](const VirtualCommand& command, VirtualCardContext& context)
-                                 -> std::optional<VirtualResponse> {
-    if (!command.isSecureMessaging()) return std::nullopt;
-    auto inner = VirtualCommand::parse(command.data);
-    if (!inner) return VirtualResponse::status(0x6988);
-    VirtualResponse plain = context.standard(*inner);
-    for (auto& b : plain.data) b ^= 0xFF;
-    return plain;
-  });
-  ASSERT_EQ(sw(send(selectSampleApplication())), 0x9000);
-  Bytes wrapped{0x0C, 0xB0, 0x00, 0x00, 0x05, 0x00, 0xB0, 0x82, 0x00, 0x02, 0x00};
-  Bytes answer = send(wrapped);
-  EXPECT_EQ(sw(answer), 0x9000);
-  EXPECT_EQ(body(answer), (Bytes{static_cast<std::uint8_t>('S' ^ 0xFF), static_cast<std::uint8_t>('A' ^ 0xFF)}));
-  EXPECT_EQ(body(send(Bytes{0x00, 0xB0, 0x82, 0x00, 0x02})), toBytes("SA"));  // plain reads unchanged
 }
 
 TEST_F(VirtualCardTest, FaultsAtCommandN) {
@@ -275,50 +176,6 @@ TEST_F(VirtualCardTest, FaultsAtCommandN) {
   EXPECT_EQ(sw(send(selectSampleApplication())), 0x9000);
   EXPECT_EQ(card->commandCount(), 1u);
   EXPECT_EQ(card->log().size(), 1u);
-}
-
-TEST_F(VirtualCardTest, FaultsCanMatchCommandsInsteadOfIndexes) {
-  VirtualCardFault onVerify = VirtualCardFault::statusWordAt(0, 0x63C2);
-  onVerify.atCommand.reset();
-  onVerify.matches = [](const VirtualCommand& command) { return command.ins == 0x20; };
-  card->addFault(onVerify);
-  ASSERT_EQ(sw(send(selectSampleApplication())), 0x9000);
-  ASSERT_EQ(sw(send(selectFile(VirtualSampleCard::PIN_FILE))), 0x9000);
-  EXPECT_EQ(sw(send(verifyPin("1234"))), 0x63C2);
-  EXPECT_EQ(sw(send(verifyPin("1234"))), 0x63C2);
-  EXPECT_EQ(card->pinTriesLeft(VirtualSampleCard::APPLICATION, VirtualSampleCard::PIN_FILE), 3);
-}
-
-TEST_F(VirtualCardTest, LongAnswersInPartsWithGetResponseAndExactLengths) {
-  unlock();
-  card->setResponseChunkSize(256);
-  ASSERT_EQ(sw(send(selectFile(VirtualSampleCard::PROTECTED_FILE))), 0x9000);
-  Bytes gathered;
-  Bytes answer = send(Bytes{0x00, 0xB0, 0x00, 0x00, 0x00, 0x15, 0x7A});
-  int rounds = 0;
-  while (sw(answer) >> 8 == 0x61) {
-    Bytes part = body(answer);
-    gathered.insert(gathered.end(), part.begin(), part.end());
-    answer = send(Bytes{0x00, 0xC0, 0x00, 0x00, static_cast<std::uint8_t>(sw(answer) & 0xFF)});
-    ++rounds;
-  }
-  EXPECT_EQ(sw(answer), 0x9000);
-  Bytes last = body(answer);
-  gathered.insert(gathered.end(), last.begin(), last.end());
-  EXPECT_EQ(gathered, VirtualSampleCard::protectedContents());
-  EXPECT_EQ(rounds, 21);  // 5498 = 21 * 256 + 122
-  EXPECT_EQ(sw(send(Bytes{0x00, 0xC0, 0x00, 0x00, 0x10})), 0x6985);  // nothing left
-
-  card->setResponseChunkSize(0);
-  card->setExactLengthRequired(true);
-  ASSERT_EQ(sw(send(selectFile(VirtualSampleCard::FREE_FILE))), 0x9000);
-  EXPECT_EQ(send(readBinary(256)), (Bytes{0x6C, 0x11}));
-  EXPECT_EQ(body(send(readBinary(0x11))), VirtualSampleCard::freeContents());
-}
-
-TEST_F(VirtualCardTest, ATagOfAnotherKindAnswersNothing) {
-  card->setISO7816(false);
-  EXPECT_TRUE(card->transmit(selectSampleApplication().encoded()).bytes.empty());
 }
 
 }  // namespace

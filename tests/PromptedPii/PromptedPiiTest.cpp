@@ -41,42 +41,10 @@ class PromptedPiiTest : public ::testing::Test {
   PromptedPii record{files.supEf0001, files.supEf0002, files.supEf0003, files.supEf0004};
 };
 
-TEST_F(PromptedPiiTest, TextItemsOfTheSampleCard) {
-  EXPECT_EQ(record.getMyNumber(), "123456789018");
-  EXPECT_EQ(record.getAllName(), "日本　花子");
-  EXPECT_EQ(record.getCommonName(), "日本　花子");
-  EXPECT_FALSE(record.getPreviousName());
-  EXPECT_FALSE(record.isIncludePreviousName());
-  EXPECT_EQ(record.getAddress(), CardSurfaceHolder::sample().address);
-  EXPECT_EQ(record.getDateOfBirth(), "19850401");
-  EXPECT_EQ(record.getGender(), "女");
-  const auto dictionary = record.asDictionary();
-  EXPECT_EQ(dictionary.size(), 20u);
-  EXPECT_EQ(dictionary.at("previousName"), "");
-  EXPECT_EQ(dictionary.at("commonName"), dictionary.at("allName"));
-  EXPECT_EQ(dictionary.at("isIncludePreviousName"), "false");
-}
-
-TEST_F(PromptedPiiTest, HashesCoverTheFilesAsReadAndRebuildTheCardsHashElements) {
-  // The number hash covers all 17 bytes, tag, length and fill included.
-  EXPECT_EQ(record.getMyNumberHashData(), Base64::encode(Digest::sha256(files.supEf0001)));
-  EXPECT_NE(record.getMyNumberHashData(), Base64::encode(Digest::sha256(toBytes("123456789018"))));
-  EXPECT_EQ(record.getMyNumberRawData(), Base64::encode(files.supEf0001));
-  // The whole-scope hash is SHA-256 of the first 70 bytes of EF 0003's content (DF31, DF32).
-  const Bytes body(files.supEf0003.begin() + 5, files.supEf0003.begin() + 75);
-  EXPECT_EQ(record.getPromptedPiiHashData(), Base64::encode(Digest::sha256(body)));
-  EXPECT_EQ(Base64::decode(*record.getPromptedPiiHashData())->size(), 32u);
-  // The signature is DF33 in every scope.
-  const Bytes signature(files.supEf0003.begin() + 80, files.supEf0003.end());
-  EXPECT_EQ(record.getPromptedPiiSignature(), Base64::encode(signature));
-  EXPECT_EQ(record.getMyNumberSignature(), record.getPromptedPiiSignature());
-  EXPECT_EQ(record.getCardPrintInfoSignature(), record.getPromptedPiiSignature());
-}
-
 TEST_F(PromptedPiiTest, EachSingleScopeCarriesTheOtherScopesHash) {
   const std::string certificate = Base64::encode(Bytes(files.supEf0004.begin() + 5, files.supEf0004.end()));
-  const std::string numberHash = *record.getMyNumberHashData();
-  const std::string itemsHash = *record.getCardPrintInfoHashData();
+  const std::string numberHash = record.getMyNumberHashData().value();
+  const std::string itemsHash = record.getCardPrintInfoHashData().value();
   EXPECT_EQ(decodedText(record.getMyNumberVerifyingParams()),
             "{\"publicKey\":\"" + certificate + "\",\"hash\":\"" + itemsHash + "\"}");
   EXPECT_EQ(decodedText(record.getCardPrintInfoVerifyingParams()),
@@ -86,8 +54,8 @@ TEST_F(PromptedPiiTest, EachSingleScopeCarriesTheOtherScopesHash) {
 
 TEST_F(PromptedPiiTest, RawDataOfBothScopesIsTwoBase64TextsJoinedByAComma) {
   EXPECT_EQ(decodedText(record.getPromptedPiiRawData()),
-            *record.getMyNumberRawData() + "," + *record.getCardPrintInfoRawData());
-  const auto block = Base64::decode(*record.getCardPrintInfoRawData());
+            record.getMyNumberRawData().value() + "," + record.getCardPrintInfoRawData().value());
+  const auto block = Base64::decode(record.getCardPrintInfoRawData().value());
   ASSERT_TRUE(block);
   EXPECT_EQ(block->at(0), 0xDF);
   EXPECT_EQ(block->at(1), 0x22);  // DF21 is left out

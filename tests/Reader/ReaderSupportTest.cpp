@@ -80,17 +80,6 @@ TEST(ReaderSupportStatusWord, PinCountersTable) {
       false, "");
 }
 
-TEST(ReaderSupportStatusWord, LabelGoesOnPinMessagesOnly) {
-  checkStatusWordRows(
-      {
-          {0x63, 0xC0, 13200, "暗証番号2 ロックされました。", std::nullopt, true, 0},
-          {0x63, 0xC2, 13300, "暗証番号2 残り2回でロックされます。", 2, true, 2},
-          {0x69, 0x84, 13400, "暗証番号2 既にロックされています。", std::nullopt, true, 0},
-          {0x6A, 0x82, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
-      },
-      false, "暗証番号2");
-}
-
 TEST(ReaderSupportStatusWord, ResidenceCardTable) {
   checkStatusWordRows(
       {
@@ -124,39 +113,6 @@ TEST(ReaderSupportStatusWord, ExpiredBackChannelIsSkipped) {
   const auto failure = ReaderSupport::checkStatusWord<TestReaderError>(0x63, 0xC0, SetPinKey::MYNUMBERCARD_SIGNER_PIN, gone);
   ASSERT_TRUE(failure);
   EXPECT_EQ(failure->errorCode, 13200);
-}
-
-TEST(ReaderSupportSessionEnd, MappingTable) {
-  const ConstResult constResult;
-  struct Row {
-    NFCError error;
-    std::int64_t code;
-  };
-  const std::vector<Row> rows = {
-      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled), 13700},
-      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTimeout), 13600},
-      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorRetryExceeded), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagResponseError), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorSessionInvalidated), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagNotConnected), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTerminatedUnexpectedly), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSystemIsBusy), 13500},
-      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorFirstNDEFTagRead), 13500},
-      {NFCError{true, 999, ""}, 13500},
-      {NFCError::other("not a reader error"), 99999},
-      {NFCError{false, 200, ""}, 99999},  // code 200 of an error that is not a reader error
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.error.code);
-    const auto failure = ReaderSupport::sessionEndFailure<TestReaderError>(row.error);
-    EXPECT_EQ(failure.errorCode, row.code);
-    EXPECT_EQ(failure.localizedDescription, constResult.text(static_cast<int>(row.code)));
-  }
-  EXPECT_EQ(ReaderSupport::sessionEndFailure<TestReaderError>(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled)).errorCase(),
-            TestReaderError::Case::cardConnectionUserCancel);
-  EXPECT_EQ(ReaderSupport::sessionEndFailure<TestResidenceError>(NFCError::other("x")).errorCase(),
-            TestResidenceError::Case::unknown);
 }
 
 TEST(ReaderSupportVerification, VerdictTable) {
@@ -202,33 +158,6 @@ TEST(ReaderSupportVerification, VerdictTable) {
   }
 }
 
-TEST(ReaderSupportVerification, Texts) {
-  const auto status = ReaderSupport::verificationFailure<TestReaderError>(503, std::nullopt, false, "個人番号情報");
-  ASSERT_TRUE(status);
-  EXPECT_EQ(status->errorCase(), TestReaderError::Case::failHttpsCommunicationStatusCode);
-  EXPECT_EQ(status->localizedDescription, "通信処理でエラーになりました。HTTP ステータスコード 503");
-  EXPECT_EQ(status->httpStatus, 503);
-
-  const auto refused = ReaderSupport::verificationFailure<TestReaderError>(200, nlohmann::json{{"valid", false}}, false, "個人番号情報");
-  ASSERT_TRUE(refused);
-  EXPECT_EQ(refused->errorCase(), TestReaderError::Case::failVerifySignature);
-  EXPECT_EQ(refused->localizedDescription, "個人番号情報 電子署名の検証に失敗しました。");
-
-  const auto plain = ReaderSupport::verificationFailure<TestResidenceError>(200, nlohmann::json{{"valid", false}}, false);
-  ASSERT_TRUE(plain);
-  EXPECT_EQ(plain->localizedDescription, "電子署名の検証に失敗しました。");
-
-  const auto timeout = ReaderSupport::verificationFailure<TestReaderError>(std::nullopt, std::nullopt, true, "個人番号情報");
-  ASSERT_TRUE(timeout);
-  EXPECT_EQ(timeout->errorCase(), TestReaderError::Case::failHttpsCommunicationTimeout);
-  EXPECT_EQ(timeout->localizedDescription, "HTTPS 通信中にタイムアウトが発生しました。");
-
-  const auto failed = ReaderSupport::verificationFailure<TestReaderError>(std::nullopt, std::nullopt, false);
-  ASSERT_TRUE(failed);
-  EXPECT_EQ(failed->errorCase(), TestReaderError::Case::failHttpsCommunication);
-  EXPECT_EQ(failed->localizedDescription, "HTTPS 通信に失敗しました。");
-}
-
 TEST(ReaderSupportVerification, TakesTheClientsAnswer) {
   EXPECT_FALSE(ReaderSupport::verificationFailure<TestReaderError>(HttpResponse(200, R"({"valid":true})"), false));
   const auto notJson = ReaderSupport::verificationFailure<TestReaderError>(HttpResponse(200, "<html>"), false);
@@ -240,50 +169,6 @@ TEST(ReaderSupportVerification, TakesTheClientsAnswer) {
   const auto timeout = ReaderSupport::verificationFailure<TestReaderError>(HttpResponse("timed out"), true);
   ASSERT_TRUE(timeout);
   EXPECT_EQ(timeout->errorCode, 16001);
-}
-
-TEST(ReaderSupportPin, RuleFailuresReportTheSlotWithoutCount) {
-  struct Row {
-    int result;
-    std::optional<std::int64_t> code;
-    bool reported;
-    std::string text;
-  };
-  const std::vector<Row> rows = {
-      {0, std::nullopt, false, ""},
-      {12002, 12002, true, "暗証番号1 PIN が設定されていません。"},
-      {12007, 12007, true, "暗証番号1 入力された PIN の桁数に誤りがあります。"},
-      {12008, 12008, true, "暗証番号1 入力された PIN の文字種に誤りがあります。"},
-      {12003, 99999, false, "予期しないエラーが発生しました。"},  // never labelled
-      {-1, 99999, false, "予期しないエラーが発生しました。"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.result);
-    auto back = std::make_shared<RecordingIdentifyDelegate>();
-    const auto failure = ReaderSupport::pinRuleFailure<TestReaderError>(row.result, SetPinKey::DRIVERLICENSE_PIN1, back, "暗証番号1");
-    EXPECT_EQ(failure ? std::optional<std::int64_t>(failure->errorCode) : std::nullopt, row.code);
-    if (failure) {
-      EXPECT_EQ(failure->localizedDescription, row.text);
-    }
-    const auto calls = back->calls();
-    ASSERT_EQ(calls.size(), row.reported ? 1u : 0u);
-    if (row.reported) {
-      EXPECT_EQ(calls[0].kind, Kind::didGetFailedPin);
-      EXPECT_EQ(calls[0].setPinKey, SetPinKey::DRIVERLICENSE_PIN1);
-      EXPECT_FALSE(calls[0].pinRemainNum);
-    }
-  }
-}
-
-TEST(ReaderSupportPin, CancelledDialogReportsThenFails) {
-  auto back = std::make_shared<RecordingIdentifyDelegate>();
-  const auto failure = ReaderSupport::pinDialogCanceled<TestReaderError>(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, back);
-  EXPECT_EQ(failure.errorCase(), TestReaderError::Case::inputPinDialogCanceled);
-  EXPECT_EQ(failure.localizedDescription, "PIN 入力ダイアログがキャンセルされました。");
-  const auto calls = back->calls();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].setPinKey, SetPinKey::MYNUMBERCARD_MYNUMBER_PIN);
-  EXPECT_FALSE(calls[0].pinRemainNum);
 }
 
 }  // namespace

@@ -13,35 +13,6 @@ using Generator = SignatureDataAndBasicPersonalInfoGenerator;
 
 std::string text(const std::optional<Bytes>& b) { return b ? std::string(b->begin(), b->end()) : "<absent>"; }
 
-TEST(BasicPersonalInfoExtraction, SampleHolderWithPreviousName) {
-  const auto info = Generator::readBasicPersonalInfo(test::jpkiContents().signingCertificateFile);
-  ASSERT_TRUE(info);
-  EXPECT_EQ(text(info->allName()), "髙橋　花子［齋藤］");
-  EXPECT_TRUE(info->isIncludePreviousName());
-  EXPECT_EQ(text(info->commonName()), "髙橋　花子");
-  EXPECT_EQ(text(info->previousName()), "齋藤");
-  EXPECT_EQ(text(info->subCharOfAllName()), "100000100");
-  EXPECT_EQ(text(info->subCharOfCommonName()), "10000");
-  EXPECT_EQ(text(info->subCharOfPreviousName()), "10");
-  EXPECT_EQ(text(info->gender()), "2");
-  EXPECT_EQ(text(info->yearNumber()), "3");
-  EXPECT_EQ(text(info->dateOfBirth()), "19850412");
-  EXPECT_EQ(text(info->address()), *test::jpkiContents().options.holder.address);
-  EXPECT_EQ(text(info->subCharOfAddress()), *test::jpkiContents().options.holder.addressSubChar);
-}
-
-TEST(BasicPersonalInfoExtraction, HolderWithoutPreviousName) {
-  VirtualJpkiContents::Options options;
-  options.holder = VirtualJpkiContents::Holder::plain();
-  const auto info = Generator::readBasicPersonalInfo(VirtualJpkiContents::make(test::jpkiKeys(), options).signingCertificateFile);
-  ASSERT_TRUE(info);
-  EXPECT_FALSE(info->isIncludePreviousName());
-  EXPECT_EQ(info->commonName(), info->allName());
-  EXPECT_EQ(info->subCharOfCommonName(), info->subCharOfAllName());
-  EXPECT_FALSE(info->previousName());
-  EXPECT_FALSE(info->subCharOfPreviousName());
-}
-
 TEST(BasicPersonalInfoExtraction, OpenBracketWithoutClosingIsNoPreviousName) {
   VirtualJpkiContents::Options options;
   options.holder.name = "山田［太郎";
@@ -120,14 +91,6 @@ TEST(BasicPersonalInfoExtraction, DateOfBirthOfOneByteAndEmpty) {
   const auto failed = Generator::readBasicPersonalInfo(VirtualJpkiContents::make(test::jpkiKeys(), empty).signingCertificateFile);
   ASSERT_FALSE(failed);
   EXPECT_EQ(failed.error().errorCode, 99999);
-}
-
-TEST(BasicPersonalInfoExtraction, FileWithoutACertificate) {
-  EXPECT_EQ(Generator::readBasicPersonalInfo(Bytes(3900, 0xFF)).error().errorCode, 99999);
-  EXPECT_EQ(Generator::readBasicPersonalInfo({}).error().errorCode, 99999);
-  // A certificate element cut short by the end of the data.
-  Bytes cut(test::jpkiContents().signingCertificate.begin(), test::jpkiContents().signingCertificate.begin() + 600);
-  EXPECT_EQ(Generator::readBasicPersonalInfo(cut).error().errorCode, 99999);
 }
 
 }  // namespace

@@ -55,19 +55,6 @@ TEST_F(CardSurfaceVerifierTest, ATypeGivenAnotherTypesMembersFails) {
   EXPECT_FALSE(verify("99", sides["21"]).valid);
 }
 
-TEST_F(CardSurfaceVerifierTest, OneChangedPhotoByteMakesTheSurfaceInvalid) {
-  // The photo's value starts well inside cs EF 0002; change a byte of it and rebuild the request.
-  const auto cs2 = inner(files.csEf0002);
-  const Bytes& photo = cs2.at(0xDF27).second;
-  const auto at = std::search(files.csEf0002.begin(), files.csEf0002.end(), photo.begin(), photo.end());
-  ASSERT_NE(at, files.csEf0002.end());
-  *(at + 100) ^= 0x01;
-  rebuild();
-  EXPECT_FALSE(verify("11", sides["11"]).valid);
-  EXPECT_FALSE(verify("13", sides["13"]).valid);
-  EXPECT_TRUE(verify("23", sides["23"]).valid);
-}
-
 // One byte of each item the card signs, changed on its own: exactly the request types that carry
 // the item are refused; the others stay valid.
 TEST_F(CardSurfaceVerifierTest, EachSignedItemChangedIsRefusedByEveryTypeThatCarriesIt) {
@@ -170,46 +157,6 @@ TEST_F(CardSurfaceVerifierTest, RequestMembersBesideTheThreeAreChecked) {
   request.flags = "0";
   request.tenantCode = "";
   EXPECT_FALSE(verifier.verify(request).valid);
-}
-
-// The records give the host the same three texts a reader sends: what they give passes too.
-TEST_F(CardSurfaceVerifierTest, RecordsOfTheCardGiveRequestsThatPass) {
-  const ConstTag tag;
-  const Ber ber;
-  auto value = [](const Ber::TagDictionary& d, const std::string& t) { return d.at(t); };
-  const auto csCert = value(ber.parse(files.csEf0004, tag.BASIC_P_INFO_CERT, false), "7F21");
-  const auto supCert = value(ber.parse(files.supEf0004, tag.BASIC_P_INFO_CERT, false), "7F21");
-  const auto hashes = ber.parse(files.supEf0003, tag.MYNUMBER_HASH, true);
-  const auto numberImage = ber.parseToTLV(files.csEf0005, tag.MYNUMBER_INFO, true);
-  const auto numberValues = ber.parse(files.csEf0005, tag.MYNUMBER_INFO, true);
-  const MyNumberInfo number(value(ber.parse(files.supEf0001, tag.MYNUMBER, false), "FF10"), value(numberValues, "DF41"),
-                            value(hashes, "DF32"), csCert, supCert, value(numberValues, "DF43"), value(hashes, "DF33"),
-                            cat({value(numberImage, "DF41"), value(numberImage, "DF42")}), files.supEf0001);
-  EXPECT_TRUE(verifier.verify("23", *number.getMyNumberAllHashData(), *number.getMyNumberAllSignature(),
-                              *number.getMyNumberAllVerifyingParams()).valid);
-  EXPECT_TRUE(verifier.verify("21", *number.getMyNumberImageHashData(), *number.getMyNumberImageSignature(),
-                              *number.getMyNumberImageVerifyingParams()).valid);
-
-  const auto surface = ber.parse(files.csEf0002, tag.CARD_PRINT_INFO, true);
-  const auto items = ber.parseToTLV(files.supEf0002, tag.BASIC_PERSONAL_INFO, true);
-  const CardPrintInfo print = CardPrintInfo::fromCardFiles(
-      ber.parse(files.supEf0002, tag.BASIC_PERSONAL_INFO, true), surface, value(hashes, "DF31"), csCert, supCert,
-      value(surface, "DF28"), value(hashes, "DF33"),
-      CardPrintInfo::imageElements(ber.parseToTLV(files.csEf0002, tag.CARD_PRINT_INFO, true)),
-      cat({value(items, "DF22"), value(items, "DF23"), value(items, "DF24"), value(items, "DF25")}));
-  EXPECT_EQ(print.getPreviousName(), "山田");
-  EXPECT_EQ(print.getCommonName(), "日本　花子");
-  EXPECT_TRUE(verifier.verify("13", *print.getCardPrintInfoAllHashData(), *print.getCardPrintInfoAllSignature(),
-                              *print.getCardPrintInfoAllVerifyingParams()).valid);
-
-  const PromptedPii pii(files.supEf0001, files.supEf0002, files.supEf0003, files.supEf0004);
-  EXPECT_TRUE(verifier.verify("32", *pii.getPromptedPiiHashData(), *pii.getPromptedPiiSignature(),
-                              *pii.getPromptedPiiVerifyingParams()).valid);
-  // The single scopes of the input-support record carry the other scope's hash, as "22" and "12" do.
-  EXPECT_TRUE(verifier.verify("22", *pii.getMyNumberHashData(), *pii.getMyNumberSignature(),
-                              *pii.getMyNumberVerifyingParams()).valid);
-  EXPECT_TRUE(verifier.verify("12", *pii.getCardPrintInfoHashData(), *pii.getCardPrintInfoSignature(),
-                              *pii.getCardPrintInfoVerifyingParams()).valid);
 }
 
 }  // namespace

@@ -42,29 +42,6 @@ class InputPinDialogTest : public testing::Test {
   void TearDown() override { viewController->dismissUnanswered(); }
 };
 
-TEST_F(InputPinDialogTest, StartsEmpty) {
-  EXPECT_FALSE(dialog->dialogPin);
-  EXPECT_FALSE(dialog->isCanceled);
-}
-
-TEST_F(InputPinDialogTest, PresentsOneSecureFieldWithOkAndCancel) {
-  show();
-  const auto shown = viewController->presentations();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].title, "Title");
-  EXPECT_EQ(shown[0].message, "Message");
-  EXPECT_TRUE(shown[0].animated);
-  ASSERT_EQ(shown[0].textFields.size(), 1u);
-  EXPECT_TRUE(shown[0].textFields[0].isSecureTextEntry);
-  EXPECT_EQ(shown[0].textFields[0].placeholder, "Placeholder");
-  EXPECT_EQ(shown[0].textFields[0].text, "");
-  ASSERT_EQ(shown[0].actionTitles.size(), 2u);
-  EXPECT_EQ(shown[0].actionTitles[0], "OK");
-  EXPECT_EQ(shown[0].actionStyles[0], AlertActionStyle::defaultStyle);
-  EXPECT_EQ(shown[0].actionTitles[1], "Cancel");
-  EXPECT_EQ(shown[0].actionStyles[1], AlertActionStyle::cancel);
-}
-
 TEST_F(InputPinDialogTest, PresetTextOnlyWhenNotEmpty) {
   show("5678");
   EXPECT_EQ(viewController->presentations().at(0).textFields.at(0).text, "5678");
@@ -83,27 +60,6 @@ TEST_F(InputPinDialogTest, OkStoresTheTextAndCompletesOnceOnTheHostThread) {
   EXPECT_TRUE(run->onHostThread);
   EXPECT_EQ(dialog->dialogPin, "1234");
   EXPECT_FALSE(dialog->isCanceled);
-}
-
-TEST_F(InputPinDialogTest, OkWithAnEmptyFieldGivesAnEmptyPin) {
-  viewController->enqueue(Answer::OK(""));
-  show("preset");
-  ASSERT_TRUE(waitForCompletion());
-  ASSERT_TRUE(dialog->dialogPin);
-  EXPECT_EQ(*dialog->dialogPin, "");
-}
-
-TEST_F(InputPinDialogTest, CancelSetsTheFlagAndLeavesNoPin) {
-  viewController->enqueue(Answer::Cancel());
-  show("preset");
-  testing::internal::CaptureStdout();
-  ASSERT_TRUE(waitForCompletion());
-  const auto out = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(out, "isCanceled\n");
-  EXPECT_TRUE(dialog->isCanceled);
-  EXPECT_FALSE(dialog->dialogPin);
-  EXPECT_EQ(run->completions, 1);
-  EXPECT_TRUE(run->onHostThread);
 }
 
 TEST_F(InputPinDialogTest, NeverAnsweredNeverCompletes) {
@@ -179,18 +135,6 @@ TEST_F(InputPinDialogTest, TheCompletionRunsOnTheHostThreadAfterShowReturnsWhoev
       EXPECT_FALSE(local->dialogPin);
     }
   }
-}
-
-TEST_F(InputPinDialogTest, ScriptedAnswersGoToAlertsInOrder) {
-  viewController->enqueue(Answer::Cancel());
-  viewController->enqueue(Answer::OK("2222"));
-  show();
-  auto second = std::make_shared<InputPinDialog>();
-  auto secondDone = std::make_shared<int>(0);
-  second->show(viewController, "T2", "M2", "P2", "OK", "Cancel", "", [secondDone] { ++*secondDone; });
-  ASSERT_TRUE(runLoop->runUntil([&] { return run->completions > 0 && *secondDone > 0; }, 5s));
-  EXPECT_TRUE(dialog->isCanceled);
-  EXPECT_EQ(second->dialogPin, "2222");
 }
 
 TEST_F(InputPinDialogTest, APendingDialogKeepsItselfAlive) {

@@ -84,18 +84,6 @@ TEST(ConsentXmlUtility, ValueHoldingAPlaceholderWordIsInsertedAsItIs) {
                       "</Signature></r>");
 }
 
-TEST(ConsentXmlUtility, HostTextsAreEscapedAndStayCanonical) {
-  const ConsentXmlUtility u;
-  const std::string id = "a<b>&c\"d'e\r\nf\tg</サービスID><injected/>";
-  const std::string base = u.createBaseXmlForConsentRevokeApply("2024/03/05", "09:07:30", id, "x&y");
-  EXPECT_NE(base.find("a&lt;b&gt;&amp;c\"d'e&#xD;\nf\tg&lt;/サービスID&gt;&lt;injected/&gt;"), std::string::npos);
-  const auto check = test::checkXml(base);
-  ASSERT_TRUE(check.wellFormed);
-  EXPECT_EQ(check.canonicalWithoutSignature, base);
-  EXPECT_EQ(check.rootName, "利用者同意取消申請情報");
-  EXPECT_EQ(check.lastChildOfRoot, "申請書");
-}
-
 TEST(ConsentXmlUtility, CharactersXmlCannotCarryBecomeReplacementCharacters) {
   const std::string replacement = "\xEF\xBF\xBD";
   EXPECT_EQ(ConsentXmlUtility::escapeText(std::string("a\x01" "b", 3)), "a" + replacement + "b");
@@ -110,25 +98,6 @@ TEST(ConsentXmlUtility, CharactersXmlCannotCarryBecomeReplacementCharacters) {
   const auto check = test::checkXml(base);
   ASSERT_TRUE(check.wellFormed);
   EXPECT_EQ(check.canonicalWithoutSignature, base);
-}
-
-TEST(ConsentXmlUtility, SignatureIsTheLastChildOfTheRoot) {
-  const ConsentXmlUtility u;
-  const std::string base = u.createBaseXmlForConsentRevokeApply("2024/03/05", "09:07:30", "s", "p");
-  const std::string done = u.finalizeConsentXml(base, u.createSignedInfoXml("RA=="), "U0lH", "Q0VSVA==");
-  EXPECT_EQ(done.rfind(u.XML_DECLARATION, 0), 0u);
-  const std::string closing = "</利用者同意取消申請情報>";
-  ASSERT_GE(done.size(), closing.size());
-  EXPECT_EQ(done.substr(done.size() - closing.size()), closing);
-  EXPECT_NE(done.find("</Signature></利用者同意取消申請情報>"), std::string::npos);
-  const auto check = test::checkXml(done);
-  ASSERT_TRUE(check.wellFormed);
-  EXPECT_EQ(check.lastChildOfRoot, "Signature");
-  EXPECT_FALSE(check.signatureHasNamespace);
-  EXPECT_EQ(check.canonicalWithoutSignature, base);
-  EXPECT_EQ(check.canonicalSignedInfo, u.createSignedInfoXml("RA=="));
-  EXPECT_EQ(check.signatureValue, "U0lH");
-  EXPECT_EQ(check.certificate, "Q0VSVA==");
 }
 
 }  // namespace

@@ -31,80 +31,6 @@ Bytes tdes2Decrypt(const Bytes& key16, const Bytes& cipher) {
 
 }  // namespace
 
-TEST(ConstApduCmd, SelectApplicationsByAid) {
-  ConstApduCmd cmd;
-  EXPECT_EQ(cmd.selectPublicCertAid.encoded(),
-            (Bytes{0x00, 0xA4, 0x04, 0x0C, 0x0A, 0xD3, 0x92, 0xF0, 0x00, 0x26, 0x01, 0x00, 0x00, 0x00, 0x01}));
-  EXPECT_EQ(cmd.selectCardPrintAid.encoded(),
-            (Bytes{0x00, 0xA4, 0x04, 0x0C, 0x0A, 0xD3, 0x92, 0x10, 0x00, 0x31, 0x00, 0x01, 0x01, 0x04, 0x02}));
-  EXPECT_EQ(cmd.selectCardPrintSupAid.encoded(),
-            (Bytes{0x00, 0xA4, 0x04, 0x0C, 0x0A, 0xD3, 0x92, 0x10, 0x00, 0x31, 0x00, 0x01, 0x01, 0x04, 0x08}));
-
-  // 16-byte AIDs: six given bytes and ten 00.
-  const Bytes tenZeros(10, 0x00);
-  const Bytes head{0x00, 0xA4, 0x04, 0x0C, 0x10};
-  EXPECT_EQ(cmd.selectDF1.encoded(), concat(concat(head, {0xA0, 0x00, 0x00, 0x02, 0x31, 0x01}), tenZeros));
-  EXPECT_EQ(cmd.selectDF2.encoded(), concat(concat(head, {0xA0, 0x00, 0x00, 0x02, 0x31, 0x02}), tenZeros));
-  EXPECT_EQ(cmd.selectMynaDriverLicenceInstanceAid.encoded(),
-            concat(concat(head, {0xA0, 0x00, 0x00, 0x02, 0x31, 0x06}), tenZeros));
-  EXPECT_EQ(cmd.selectResidenceCardDF1.encoded(), concat(concat(head, {0xD3, 0x92, 0xF0, 0x00, 0x4F, 0x02}), tenZeros));
-  EXPECT_EQ(cmd.selectResidenceCardDF2.encoded(), concat(concat(head, {0xD3, 0x92, 0xF0, 0x00, 0x4F, 0x03}), tenZeros));
-  EXPECT_EQ(cmd.selectResidenceCardDF3.encoded(), concat(concat(head, {0xD3, 0x92, 0xF0, 0x00, 0x4F, 0x04}), tenZeros));
-
-  // Master files.
-  EXPECT_EQ(cmd.selectDriverLicenseCardMF.encoded(), (Bytes{0x00, 0xA4, 0x00, 0x00}));
-  EXPECT_EQ(cmd.selectResidenceCardMF.encoded(), (Bytes{0x00, 0xA4, 0x00, 0x00, 0x02, 0x3F, 0x00}));
-}
-
-TEST(ConstApduCmd, SelectElementaryFiles) {
-  ConstApduCmd cmd;
-  auto ef = [](std::uint8_t hi, std::uint8_t lo) { return Bytes{0x00, 0xA4, 0x02, 0x0C, 0x02, hi, lo}; };
-  const std::pair<const NFCISO7816APDU*, Bytes> cases[] = {
-      {&cmd.selectEf01, ef(0x00, 0x01)},
-      {&cmd.selectEf02, ef(0x00, 0x02)},
-      {&cmd.selectEf03, ef(0x00, 0x03)},
-      {&cmd.selectEf04, ef(0x00, 0x04)},
-      {&cmd.selectEf05, ef(0x00, 0x05)},
-      {&cmd.selectEf0A, ef(0x00, 0x0A)},
-      {&cmd.selectEf11, ef(0x00, 0x11)},
-      {&cmd.selectEf12, ef(0x00, 0x12)},
-      {&cmd.selectEf13, ef(0x00, 0x13)},
-      {&cmd.selectEf14, ef(0x00, 0x14)},
-      {&cmd.selectEf15, ef(0x00, 0x15)},
-      {&cmd.selectEf17, ef(0x00, 0x17)},
-      {&cmd.selectEf18, ef(0x00, 0x18)},
-      {&cmd.selectEf1A, ef(0x00, 0x1A)},
-      {&cmd.selectEf1B, ef(0x00, 0x1B)},
-      {&cmd.selectDriverLicensePin1, ef(0x00, 0x01)},
-      {&cmd.selectDriverLicensePin2, ef(0x00, 0x02)},
-      {&cmd.selectCommonDataElements, ef(0x2F, 0x01)},
-      {&cmd.selectLicenseEntries, ef(0x00, 0x01)},
-      {&cmd.selectRegisteredDomicile, ef(0x00, 0x02)},
-      {&cmd.selectExternalCharacter, ef(0x00, 0x03)},
-      {&cmd.selectChangedLicenseEntries, ef(0x00, 0x04)},
-      {&cmd.selectChangedExternalCharacter, ef(0x00, 0x05)},
-      {&cmd.selectChangedRegisteredDomicile, ef(0x00, 0x06)},
-      {&cmd.selectSignatureData, ef(0x00, 0x07)},
-      {&cmd.selectPhoto, ef(0x00, 0x01)},
-      {&cmd.selectMynaDriverLicenceIEF, ef(0x00, 0x06)},
-      {&cmd.selectMynaDriverLicenceWEF02, ef(0x00, 0x1B)},
-      {&cmd.selectMynaDriverLicenceWEF03, ef(0x00, 0x1C)},
-  };
-  for (const auto& [apdu, expected] : cases) {
-    EXPECT_EQ(apdu->encoded(), expected);
-    EXPECT_FALSE(apdu->expectedResponseLength().has_value());
-  }
-}
-
-TEST(ConstApduCmd, VerifyCarriesThePinBytesAsGiven) {
-  ConstApduCmd cmd;
-  EXPECT_EQ(cmd.getVerifyAdpuCmd(toBytes("1234")).encoded(),
-            (Bytes{0x00, 0x20, 0x00, 0x80, 0x04, '1', '2', '3', '4'}));
-  // A 16-character signing PIN: Lc 10.
-  EXPECT_EQ(cmd.getVerifyAdpuCmd(toBytes("ABCDEF0123456789")).encoded(),
-            concat({0x00, 0x20, 0x00, 0x80, 0x10}, toBytes("ABCDEF0123456789")));
-}
-
 TEST(ConstApduCmd, ReadBinaryShortAndExtendedLe) {
   ConstApduCmd cmd;
   EXPECT_EQ(cmd.getReadAdpuCmd(17).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00, 0x11}));
@@ -117,44 +43,6 @@ TEST(ConstApduCmd, ReadBinaryShortAndExtendedLe) {
   // A length that makes no sense requests nothing rather than a wrapped-around Le.
   EXPECT_EQ(cmd.getReadAdpuCmd(-1).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00}));
   EXPECT_EQ(cmd.getReadAdpuCmd(0).encoded(), (Bytes{0x00, 0xB0, 0x00, 0x00}));
-}
-
-TEST(ConstApduCmd, ComputeDigitalSignatureWithLe256) {
-  ConstApduCmd cmd;
-  // A SHA-256 DigestInfo is 51 bytes: Lc 33, Le 00.
-  Bytes digestInfo{0x30, 0x31, 0x30, 0x0D, 0x06, 0x09, 0x60, 0x86, 0x48, 0x01, 0x65, 0x03, 0x04,
-                   0x02, 0x01, 0x05, 0x00, 0x04, 0x20};
-  digestInfo.resize(51, 0xAA);
-  const Bytes encoded = cmd.getSignAdpuCmd(digestInfo, 256).encoded();
-  EXPECT_EQ(encoded, concat(concat({0x80, 0x2A, 0x00, 0x80, 0x33}, digestInfo), {0x00}));
-}
-
-TEST(ConstApduCmd, ResidenceCardPlainCommands) {
-  ConstApduCmd cmd;
-  // P1 of a read by short file identifier: 80 + the file's identifier. Signatures share 82 with the
-  // comprehensive permission (they sit in another DF).
-  const std::pair<std::uint8_t, std::uint8_t> p1[] = {
-      {cmd.SELECT_RESIDENCE_CARD_COMMON_DATA, 0x8B},
-      {cmd.SELECT_RESIDENCE_CARD_CARD_TYPE, 0x8A},
-      {cmd.SELECT_RESIDENCE_CARD_CARD_ENTRIES, 0x85},
-      {cmd.SELECT_RESIDENCE_CARD_PHOTO, 0x86},
-      {cmd.SELECT_RESIDENCE_CARD_ADDRESSES, 0x81},
-      {cmd.SELECT_RESIDENCE_CARD_COMPREHENSIVE_PERMISSION, 0x82},
-      {cmd.SELECT_RESIDENCE_CARD_INDIVIDUAL_PERMISSION, 0x83},
-      {cmd.SELECT_RESIDENCE_CARD_UPDATE_STATUS, 0x84},
-      {cmd.SELECT_RESIDENCE_CARD_SIGNATURES, 0x82},
-  };
-  for (const auto& [member, expected] : p1) EXPECT_EQ(member, expected);
-  EXPECT_EQ(cmd.getReadFullDataAdpuCmd(cmd.SELECT_RESIDENCE_CARD_COMMON_DATA).encoded(),
-            (Bytes{0x00, 0xB0, 0x8B, 0x00, 0x00, 0x00, 0x00}));
-  EXPECT_EQ(cmd.getReadFullDataAdpuCmd(cmd.SELECT_RESIDENCE_CARD_ADDRESSES).encoded(),
-            (Bytes{0x00, 0xB0, 0x81, 0x00, 0x00, 0x00, 0x00}));
-  EXPECT_EQ(cmd.getChallengeAdpuCmd(8).encoded(), (Bytes{0x00, 0x84, 0x00, 0x00, 0x08}));
-
-  const Bytes eIfd(32, 0x11), mIfd(8, 0x22);
-  const Bytes mutual = cmd.getMutualAuthenticateAdpuCmd(eIfd, mIfd).encoded();
-  EXPECT_EQ(mutual, concat(concat(concat({0x00, 0x82, 0x00, 0x00, 0x28}, eIfd), mIfd), {0x00}));
-  EXPECT_EQ(mutual.size(), 46u);
 }
 
 TEST(ConstApduCmd, ResidenceCardSecureMessagingCommands) {

@@ -49,20 +49,6 @@ TEST(ConstResult, HoldsExactlyTheKnownCodesWithTheirTexts) {
   for (const auto& [code, text] : expected) EXPECT_EQ(result.text(code), text) << code;
 }
 
-TEST(ConstResult, TextsThatOthersAreAppendedTo) {
-  const ConstResult result;
-  // The status digits follow one blank.
-  EXPECT_EQ(result.text(15000) + "503", "通信処理でエラーになりました。HTTP ステータスコード 503");
-  // The item labels follow " : ", and the basic-item count is an ASCII digit.
-  EXPECT_EQ(result.text(17000) + result.text(17001),
-            "\xE5\x9F\xBA\xE6\x9C\xAC" "4" "\xE6\x83\x85\xE5\xA0\xB1\xE3\x81\xAE\xE5\x8F\x96\xE5\xBE\x97\xE3\x81\xAB"
-            "\xE5\xA4\xB1\xE6\x95\x97\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x97\xE3\x81\x9F\xE3\x80\x82 : \xE6\xB0\x8F\xE5\x90\x8D");
-  EXPECT_EQ(result.text(13300) + "2" + result.text(13301), "残り2回でロックされます。");
-  // The full-width parentheses of 18002.
-  EXPECT_NE(result.text(18002).find("\xEF\xBC\x88"), std::string::npos);
-  EXPECT_NE(result.text(18002).find("\xEF\xBC\x89"), std::string::npos);
-}
-
 TEST(ConstResult, UnknownCodesGiveTheEmptyText) {
   const ConstResult result;
   EXPECT_EQ(result.text(0), "");

@@ -308,29 +308,3 @@ TEST(UtilityResidenceCard, SmallHelpers) {
   EXPECT_TRUE(u.is16YearsUnderForResidenceCard(std::nullopt, std::nullopt, std::nullopt));
   EXPECT_FALSE(u.is16YearsUnderForResidenceCard(Bytes{}, std::nullopt, std::nullopt));
 }
-
-TEST(UtilityResidenceCard, FixedTestValues) {
-  Utility u;
-  const Bytes checkCode = u.hexStringToBinary(std::string(Utility::RESIDENCE_CARD_TEST_CHECK_CODE()));
-  const Bytes certificate = u.hexStringToBinary(std::string(Utility::RESIDENCE_CARD_TEST_CERTIFICATE()));
-  ASSERT_EQ(checkCode.size(), 256u);
-  ASSERT_EQ(certificate.size(), 1200u);
-  EXPECT_TRUE(u.isConstantValueForResidenceCard(checkCode, certificate));
-  Bytes other = certificate;
-  other[1199] = 0x01;
-  EXPECT_FALSE(u.isConstantValueForResidenceCard(checkCode, other));
-  EXPECT_FALSE(u.isConstantValueForResidenceCard(Bytes(checkCode.begin(), checkCode.end() - 1), certificate));
-  EXPECT_FALSE(u.isConstantValueForResidenceCard({}, {}));
-
-  // The certificate field: a 911-byte DER certificate, then zeros; the check code verifies under its key.
-  const unsigned char* p = certificate.data();
-  std::unique_ptr<X509, decltype(&X509_free)> x509(d2i_X509(nullptr, &p, static_cast<long>(certificate.size())), X509_free);
-  ASSERT_NE(x509, nullptr);
-  EXPECT_EQ(p - certificate.data(), 911);
-  EXPECT_TRUE(u.isDataAllEmpty(Bytes(certificate.begin() + 911, certificate.end())));
-  EVP_PKEY* key = X509_get0_pubkey(x509.get());
-  std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-  ASSERT_EQ(EVP_DigestVerifyInit(ctx.get(), nullptr, EVP_sha256(), nullptr, key), 1);
-  const Bytes message = toBytes("nfc-ekyc residence card fixed test check code");
-  EXPECT_EQ(EVP_DigestVerify(ctx.get(), checkCode.data(), checkCode.size(), message.data(), message.size()), 1);
-}

@@ -102,60 +102,6 @@ TEST_F(VerificationServerTest, RoutesOnCardTypeAndRequestType) {
   EXPECT_TRUE(server.receivedRequests().empty());
 }
 
-TEST_F(VerificationServerTest, SlashesEscapedAsInThePlatformJsonAreDecoded) {
-  server.addVerifier("mynumber", "43", [](const VerificationRequest& request) {
-    return request.verifyingParams == "a/b" ? VerificationVerdict::passed() : VerificationVerdict::failed("E", "");
-  });
-  const httplib::Result result = post(
-      R"({"cardType":"mynumber","expectedHash":"","flags":"0","reqType":"43","signature":"","tenantCode":"t","verifyingParams":"a\/b"})");
-  ASSERT_TRUE(result);
-  EXPECT_EQ(json(result).at("valid"), true);
-}
-
-TEST_F(VerificationServerTest, SwitchesShapeTheAnswer) {
-  server.addVerifier("mynumber", "21", [](const VerificationRequest&) { return VerificationVerdict::passed(); });
-
-  server.setForcedVerdict(false);
-  httplib::Result result = post(validBody().dump());
-  EXPECT_EQ(json(result).at("valid"), false);
-  EXPECT_EQ(json(result).at("errorCode"), "E_FORCED_VERDICT");
-  server.setForcedVerdict(true);
-  result = post(validBody("mynumber", "99").dump());
-  EXPECT_EQ(json(result).at("valid"), true);
-  EXPECT_FALSE(json(result).contains("errorCode"));
-  server.setForcedVerdict(std::nullopt);
-
-  server.setForcedHttpStatus(503);
-  result = post(validBody().dump());
-  EXPECT_EQ(result->status, 503);
-  // A forced status wins even over a malformed request.
-  result = post("garbage");
-  EXPECT_EQ(result->status, 503);
-  server.setForcedHttpStatus(std::nullopt);
-
-  server.setResponseShape(ResponseShape::ValidString);
-  EXPECT_EQ(json(post(validBody().dump())).at("valid"), "true");
-  server.setResponseShape(ResponseShape::ValidNumber);
-  EXPECT_EQ(json(post(validBody().dump())).at("valid"), 1);
-  server.setResponseShape(ResponseShape::ValidMissing);
-  EXPECT_FALSE(json(post(validBody().dump())).contains("valid"));
-  server.setResponseShape(ResponseShape::NotObject);
-  EXPECT_TRUE(json(post(validBody().dump())).is_array());
-  server.setResponseShape(ResponseShape::NotJson);
-  EXPECT_TRUE(nlohmann::json::parse(post(validBody().dump())->body, nullptr, false).is_discarded());
-  server.setResponseShape(ResponseShape::EmptyBody);
-  EXPECT_TRUE(post(validBody().dump())->body.empty());
-
-  server.setRawResponse(RawResponse{418, "teapot", "text/plain", {{"X-Test", "1"}}});
-  result = post(validBody().dump());
-  EXPECT_EQ(result->status, 418);
-  EXPECT_EQ(result->body, "teapot");
-  EXPECT_EQ(result->get_header_value("X-Test"), "1");
-
-  server.resetSwitches();
-  EXPECT_EQ(json(post(validBody().dump())).at("valid"), true);
-}
-
 TEST_F(VerificationServerTest, AVerifierThatThrowsGives500) {
   server.addVerifier("mynumber", "21", [](const VerificationRequest&) -> VerificationVerdict {
     throw std::runtime_error("broken verifier");

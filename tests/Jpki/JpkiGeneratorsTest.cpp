@@ -1,0 +1,308 @@
+// What the three JPKI signing generators share, end to end on one rig (generator -> session ->
+// virtual JPKI card), each behaviour written once as a table and run on every generator: refused
+// PINs before the session, the PIN dialog, refusals of VERIFY, other status words at each step,
+// the end of the session before the chain, a card removed mid-chain, and certificate files that
+// hold no certificate. The recorder is the host's delegate and the back channel, so each case
+// states the exact order of the calls.
+#include <gtest/gtest.h>
+
+#include "Jpki/JpkiRig.hpp"
+#include "Platform/Base64.hpp"
+#include "Platform/VirtualCard/VirtualCardContext.hpp"
+
+namespace ekyc::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+enum class Kind { auth, consentRevoke, basicInfo };
+
+// A generator as the shared tests see it.
+struct GeneratorSpec {
+  std::string slot;        // its PIN slot in the back channel
+  std::string pin;         // the card's PIN
+  std::uint16_t pinFile;   // the card's PIN file
+  std::size_t certificateStep;  // the READ BINARY of the certificate (1-based)
+  bool startsWithDidGetPin;     // didGetPin("") once the first command is sent
+  std::string handedBack;       // the PIN handed back after success
+  std::string wrongPin;         // passes the rule, refused by the card
+  std::vector<std::pair<std::string, long long>> badPins;  // break the slot's rule
+};
+
+GeneratorSpec spec(Kind kind) {
+  const std::vector<std::pair<std::string, long long>> signerBad{
+      {"ABCDE", 12007}, {"ABCDEFGH123456789", 12007}, {"ABC-123", 12008}, {"ABCDEF12３", 12008}};
+  switch (kind) {
+    case Kind::auth:
+      return {"MYNUMBERCARD_USERCERT_PIN", "1234", 0x0018, 7, false, "", "9999",
+              {{"12345", 12007}, {"123", 12007}, {"12a4", 12008}, {"１２３４", 12008}}};
+    case Kind::consentRevoke:
+      return {"MYNUMBERCARD_SIGNER_PIN", "ABCDEF123", 0x001B, 7, true, "", "WRONG123", signerBad};
+    case Kind::basicInfo:
+      return {"MYNUMBERCARD_SIGNER_PIN", "ABCDEF123", 0x001B, 5, false, "ABCDEF123", "WRONG123", signerBad};
+  }
+  return {};
+}
+
+// Starts the generator's request with `pin` (absent or empty: asked for with the dialog).
+void start(Kind kind, JpkiRig& rig, const std::optional<std::string>& pin) {
+  const std::string data = Base64::encode(toBytes("data to sign"));
+  switch (kind) {
+    case Kind::auth: rig.make<AuthSignatureDataGenerator>()->auth(data, "SHA-256", pin); break;
+    case Kind::consentRevoke:
+      rig.make<FourInfoConsentRevokeApplySignatureDataGenerator>()->signFourInfoConsentRevokeApply(
+          "s", "p", "SHA-256", pin.value_or(""));
+      break;
+    case Kind::basicInfo:
+      rig.make<SignatureDataAndBasicPersonalInfoGenerator>()->signAndGetBasicPersonalInfo(data, "SHA-256",
+                                                                                          pin.value_or(""), false);
+      break;
+  }
+}
+
+VirtualJpkiContents contentsWith(Kind kind, const std::function<void(VirtualJpkiContents::Options&, bool)>& change) {
+  auto options = VirtualJpkiContents::Options{};
+  change(options, kind == Kind::auth);
+  return VirtualJpkiContents::make(jpkiKeys(), options);
+}
+
+const Strings SHEET_ERROR{"カードをかざしてください", "読み取り中", "読み取りに失敗しました"};
+
+class JpkiGeneratorsTest : public ::testing::TestWithParam<Kind> {
+ protected:
+  Kind kind() const { return GetParam(); }
+  GeneratorSpec s = spec(GetParam());
+  // The calls of a request whose chain started and failed with `code` (after `report`).
+  Strings afterChainStart(long long code, const std::string& report = "") const {
+    Strings e;
+    if (s.startsWithDidGetPin) e.push_back("didGetPin ");
+    if (!report.empty()) e.push_back(report);
+    e.push_back("result " + std::to_string(code));
+    e.push_back("didGetPin ");
+    return e;
+  }
+  Strings ok() const {
+    Strings e;
+    if (s.startsWithDidGetPin) e.push_back("didGetPin ");
+    e.push_back("result ok");
+    e.push_back("didGetPin " + s.handedBack);
+    return e;
+  }
+  std::string refused(const std::string& count = "") const {
+    return "didGetFailedPin " + s.slot + (count.empty() ? "" : " " + count);
+  }
+};
+
+TEST_P(JpkiGeneratorsTest, PresetPinsThatBreakTheRuleAreRefusedBeforeAnySession) {
+  for (const auto& [pin, code] : s.badPins) {
+    JpkiRig rig;
+    start(kind(), rig, pin);
+    ASSERT_TRUE(rig.waitForResult()) << pin;
+    EXPECT_EQ(rig.recorder->events(), (Strings{refused(), "result " + std::to_string(code), "didGetPin "})) << pin;
+    EXPECT_EQ(rig.viewController->presentedCount(), 0u);
+    EXPECT_TRUE(rig.commands().empty());
+    EXPECT_TRUE(rig.sheet->texts().empty());
+  }
+}
+
+TEST_P(JpkiGeneratorsTest, PinDialog) {
+  {
+    JpkiRig rig;
+    rig.viewController->enqueue(ScriptedViewController::Answer::OK(s.pin));
+    start(kind(), rig, std::nullopt);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), ok());
+    const auto shown = rig.viewController->presentations();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, JpkiRig::pinTexts().pin1DialogTitle);
+    EXPECT_EQ(shown[0].message, JpkiRig::pinTexts().pin1DialogMessage);
+    ASSERT_EQ(shown[0].textFields.size(), 1u);
+    EXPECT_EQ(shown[0].textFields[0].placeholder, JpkiRig::pinTexts().pin1DialogPlaceholder);
+    EXPECT_EQ(shown[0].actionTitles, (Strings{"OK", "キャンセル"}));
+  }
+  // Cancel, an empty PIN and one that breaks the rule end the request before any session.
+  for (const auto& [answer, code] : std::vector<std::pair<std::optional<std::string>, long long>>{
+           {std::nullopt, 12101}, {"", 12002}, {s.badPins.front().first, s.badPins.front().second}}) {
+    JpkiRig rig;
+    rig.viewController->enqueue(answer ? ScriptedViewController::Answer::OK(*answer)
+                                       : ScriptedViewController::Answer::Cancel());
+    start(kind(), rig, std::nullopt);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{refused(), "result " + std::to_string(code), "didGetPin "}));
+    EXPECT_TRUE(rig.commands().empty());
+    EXPECT_TRUE(rig.sheet->texts().empty());
+  }
+}
+
+// VERIFY refused by the card: the tries left, the PIN locked now, the PIN already locked.
+TEST_P(JpkiGeneratorsTest, RefusedVerify) {
+  struct Case {
+    int triesLeft;
+    bool rightPin;
+    long long code;
+    std::string count, text;
+  };
+  for (const auto& c : std::vector<Case>{{2, false, 13300, "1", "残り1回でロックされます。"},
+                                         {1, false, 13200, "0", "ロックされました。"},
+                                         {0, true, 13400, "0", "既にロックされています。"}}) {
+    JpkiRig rig(contentsWith(kind(), [&](VirtualJpkiContents::Options& o, bool auth) {
+      (auth ? o.userAuthTriesLeft : o.signingTriesLeft) = c.triesLeft;
+    }));
+    start(kind(), rig, c.rightPin ? s.pin : s.wrongPin);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), afterChainStart(c.code, refused(c.count))) << c.code;
+    const auto signature = rig.recorder->signatureResult();
+    const auto basic = rig.recorder->basicResult();
+    const auto text = signature ? signature->error().localizedDescription
+                                : basic ? basic->error().localizedDescription : std::string("<no result>");
+    const auto retry = signature ? signature->error().retryCount : basic ? basic->error().retryCount : std::nullopt;
+    EXPECT_EQ(text, c.text);
+    EXPECT_EQ(retry, c.code == 13300 ? std::optional<std::int64_t>(1) : std::nullopt);
+    EXPECT_EQ(rig.commands().size(), 3u);
+    EXPECT_EQ(rig.sheet->texts(), SHEET_ERROR);
+    EXPECT_EQ(rig.card->pinTriesLeft(JpkiApplication::NAME, s.pinFile), std::max(0, c.triesLeft - 1));
+  }
+}
+
+TEST_P(JpkiGeneratorsTest, OtherStatusWordsAtAnyStepAreCardFailures) {
+  for (std::size_t step = 1; step <= 7; ++step) {
+    JpkiRig rig;
+    rig.card->addFault(VirtualCardFault::statusWordAt(step, step == 1 ? 0x6A82 : 0x6F00));
+    start(kind(), rig, s.pin);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), afterChainStart(13999)) << step;
+    EXPECT_EQ(rig.commands().size(), step);
+    EXPECT_EQ(rig.sheet->texts(), SHEET_ERROR);
+  }
+  // A PIN status word at a step other than VERIFY is a refused PIN too.
+  JpkiRig rig;
+  rig.card->addFault(VirtualCardFault::statusWordAt(6, 0x63C5));
+  start(kind(), rig, s.pin);
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), afterChainStart(13300, refused("5")));
+}
+
+TEST_P(JpkiGeneratorsTest, StatusWordsBeginningWith90Pass) {
+  JpkiRig rig;
+  for (std::uint8_t ins : {0xA4, 0x20, 0xB0}) {
+    rig.card->onInstruction(ins, [](const VirtualCommand& command, VirtualCardContext& context) {
+      auto response = context.standard(command);
+      if (response.sw == 0x9000) response.sw = 0x9001;
+      return std::optional<VirtualResponse>(response);
+    });
+  }
+  start(kind(), rig, s.pin);
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), ok());
+  EXPECT_EQ(rig.commands().size(), 7u);
+}
+
+TEST_P(JpkiGeneratorsTest, SessionEndBeforeTheChainReportsOnce) {
+  struct Case {
+    std::string name;
+    std::function<void(JpkiRig&)> arrange;
+    long long code;
+  };
+  const std::vector<Case> cases{
+      {"reader failure", [](JpkiRig& r) {
+         r.reader->failNextWait(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTerminatedUnexpectedly));
+       }, 13500},
+      {"not a reader error", [](JpkiRig& r) { r.reader->failNextWait(NFCError::other("system failure")); }, 99999},
+      {"time-out", [](JpkiRig& r) { r.platform->sessionTimeout = std::chrono::milliseconds(100); }, 13600},
+      {"no session", [](JpkiRig& r) { r.reader->setSessionCreationFails(true); }, 13500},
+      {"detection without tags", [](JpkiRig& r) { r.reader->presentCards({}); }, 99999},
+  };
+  for (const auto& c : cases) {
+    JpkiRig rig(jpkiContents(), false);
+    c.arrange(rig);
+    start(kind(), rig, s.pin);
+    ASSERT_TRUE(rig.waitForResult()) << c.name;
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(c.code), "didGetPin "})) << c.name;
+  }
+  {  // the user closes the sheet before holding a card
+    JpkiRig rig(jpkiContents(), false);
+    start(kind(), rig, s.pin);
+    ASSERT_TRUE(rig.waitForSession());
+    rig.reader->cancelBySheet();
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result 13700", "didGetPin "}));
+    EXPECT_EQ(rig.sheet->texts(), (Strings{"カードをかざしてください"}));
+  }
+  {  // a tag that is not ISO 7816: nothing is sent, then the time-out
+    JpkiRig rig;
+    rig.card->setISO7816(false);
+    rig.platform->sessionTimeout = std::chrono::milliseconds(200);
+    start(kind(), rig, s.pin);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result 13600", "didGetPin "}));
+    EXPECT_TRUE(rig.commands().empty());
+  }
+  {  // of two tags only the first is used
+    JpkiRig rig(jpkiContents(), false);
+    auto second = JpkiApplication::makeCard(jpkiContents());
+    rig.reader->presentCards({rig.card, second});
+    start(kind(), rig, s.pin);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), ok());
+    EXPECT_TRUE(second->commands().empty());
+  }
+}
+
+TEST_P(JpkiGeneratorsTest, CardRemovedOrSheetClosedMidChainGivesOneCardFailure) {
+  for (std::size_t step = 1; step <= 7; ++step) {
+    JpkiRig rig;
+    rig.card->addFault(VirtualCardFault::removedAt(step));
+    start(kind(), rig, s.pin);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), afterChainStart(13999)) << step;
+  }
+  JpkiRig rig;
+  rig.card->addFault(VirtualCardFault::delayAt(4, std::chrono::seconds(5)));
+  start(kind(), rig, s.pin);
+  ASSERT_TRUE(rig.runLoop->runUntil([&] { return rig.card->commandCount() >= 4; }, std::chrono::seconds(20)));
+  rig.reader->cancelBySheet();
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), afterChainStart(13999));
+}
+
+// A certificate file without a certificate, and a certificate answer cut short: 99999, never a
+// read past the end.
+TEST_P(JpkiGeneratorsTest, CertificateFilesWithoutACertificate) {
+  for (const std::uint8_t fill : {0x00, 0xFF}) {
+    JpkiRig rig(contentsWith(kind(), [&](VirtualJpkiContents::Options& o, bool auth) {
+      (auth ? o.userAuthCertificateFile : o.signingCertificateFile) = Bytes(3900, fill);
+    }));
+    start(kind(), rig, s.pin);
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.recorder->events(), afterChainStart(99999)) << int(fill);
+    EXPECT_EQ(rig.commands().size(), s.certificateStep);
+    EXPECT_EQ(rig.sheet->texts(), SHEET_ERROR);
+  }
+  JpkiRig rig;
+  rig.card->addFault(VirtualCardFault::truncatedAt(s.certificateStep, 300));
+  start(kind(), rig, s.pin);
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), afterChainStart(99999));
+}
+
+// The card refuses the signature before VERIFY: an answer to VERIFY that never reached the card
+// (90 00 from the field) leaves the key locked.
+TEST_P(JpkiGeneratorsTest, SignatureRefusedWithoutTheKeysPin) {
+  JpkiRig rig;
+  rig.card->addFault(VirtualCardFault::statusWordAt(3, 0x9000));
+  start(kind(), rig, s.pin);
+  ASSERT_TRUE(rig.waitForResult());
+  EXPECT_EQ(rig.recorder->events(), afterChainStart(13999));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllGenerators, JpkiGeneratorsTest,
+                         ::testing::Values(Kind::auth, Kind::consentRevoke, Kind::basicInfo), [](const auto& info) {
+                           switch (info.param) {
+                             case Kind::auth: return std::string("Auth");
+                             case Kind::consentRevoke: return std::string("FourInfoConsentRevokeApply");
+                             case Kind::basicInfo: return std::string("SignatureDataAndBasicPersonalInfo");
+                           }
+                           return std::string("generator");
+                         });
+
+}  // namespace
+}  // namespace ekyc::test
