@@ -16,10 +16,8 @@
 #include "UI/TerminalViewController.hpp"
 
 #if EKYC_HAVE_VERIFICATION_SERVER
-#include "Platform/VirtualCard/MynaDriverLicenseApplication.hpp"
-#include "Platform/VirtualCard/VirtualDriverLicense.hpp"
-#include "verification-server/SkiKeyRegistry.hpp"
 #include "verification-server/StandardVerifiers.hpp"
+#include "verification-server/VirtualIssuers.hpp"
 #include "verification-server/VerificationServer.hpp"
 #endif
 
@@ -114,15 +112,8 @@ bool DemoContext::ensureVerificationEndpoint() {
 #if EKYC_HAVE_VERIFICATION_SERVER
   if (!server_) {
     server_ = std::make_shared<VerificationServer>();
-    // The stand-in trusts the virtual licence issuer, named by its SKI.
-    auto issuers = std::make_shared<SkiKeyRegistry>();
-    // The stand-in trusts the virtual licence issuers (IC driving licence, licence data on the
-    // Individual Number Card), named by their SKI.
-    for (const Bytes& issuer :
-         {VirtualDriverLicense::issuerPublicKeyInfo(), MynaDriverLicenseApplication::issuer().subjectPublicKeyInfo}) {
-      if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(issuer)) issuers->add(std::move(*key));
-    }
-    StandardVerifiers::install(*server_, issuers);
+    // The virtual issuers' keys: a card that another issuer signed gets "valid": false.
+    StandardVerifiers::install(*server_, virtualIssuers());
     if (!server_->start()) {
       server_.reset();
       return false;

@@ -10,10 +10,15 @@
 // (context.identify()) or the NFC layer, and returns the record as JSON or a coded error.
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "UI/RunLoop.hpp"
 
 namespace ekyc::demo {
 
@@ -29,6 +34,29 @@ struct DemoOutcome {
   static DemoOutcome failure(std::int64_t code, std::string message) {
     return DemoOutcome{false, nullptr, code, std::move(message)};
   }
+};
+
+// Where a request's result delegate keeps its one outcome (the first), on the session's queue;
+// keeping it wakes the host loop that waits for it in DemoContext::runUntil.
+class DemoOutcomeSlot {
+ public:
+  std::shared_ptr<RunLoop> runLoop;
+
+  void store(DemoOutcome outcome) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!outcome_) outcome_ = std::move(outcome);
+    }
+    if (runLoop) runLoop->wake();
+  }
+  std::optional<DemoOutcome> taken() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return outcome_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::optional<DemoOutcome> outcome_;
 };
 
 struct DemoRequest {

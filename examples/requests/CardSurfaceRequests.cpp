@@ -26,7 +26,8 @@ namespace {
 class Outcome : public MyNumberInfoReaderDelegate,
                 public CardPrintInfoReaderDelegate,
                 public PromptedPiiReaderDelegate,
-                public CardPrintInfoAndMyNumberInfoReaderDelegate {
+                public CardPrintInfoAndMyNumberInfoReaderDelegate,
+                public DemoOutcomeSlot {
  public:
   void didGetMyNumberInfo(const std::expected<MyNumberInfo, MyNumberInfoError>& r) override {
     keep(r, [](const MyNumberInfo& v) { return nlohmann::json(v.asDictionary()); });
@@ -47,21 +48,14 @@ class Outcome : public MyNumberInfoReaderDelegate,
     });
   }
 
-  std::optional<DemoOutcome> taken() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return outcome_;
-  }
 
  private:
   template <class Record, class Error, class ToJson>
   void keep(const std::expected<Record, Error>& result, ToJson toJson) {
     DemoOutcome outcome = result ? DemoOutcome::success(toJson(*result))
                                  : DemoOutcome::failure(result.error().errorCode, result.error().localizedDescription);
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!outcome_) outcome_ = std::move(outcome);
+    store(std::move(outcome));
   }
-  std::mutex mutex_;
-  std::optional<DemoOutcome> outcome_;
 };
 
 enum class Kind { myNumber, cardPrint, both, promptedPii };
@@ -74,6 +68,7 @@ DemoOutcome run(DemoContext& context, Kind kind) {
   }
   auto identify = context.identify();
   auto outcome = std::make_shared<Outcome>();
+  outcome->runLoop = context.runLoop();
   const auto pinTexts = context.pinTexts();
   const auto nfcTexts = context.nfcTexts();
   switch (kind) {

@@ -91,22 +91,13 @@ nlohmann::json toJson(const DriverLicense& licence) {
   return out;
 }
 
-class Outcome : public DriverLicenseInfoReaderDelegate {
+class Outcome : public DriverLicenseInfoReaderDelegate, public DemoOutcomeSlot {
  public:
   void didGetDriverLicense(const std::expected<DriverLicense, DriverLicenseError>& result) override {
     DemoOutcome outcome = result ? DemoOutcome::success(toJson(*result))
                                  : DemoOutcome::failure(result.error().errorCode, result.error().localizedDescription);
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!outcome_) outcome_ = std::move(outcome);
+    store(std::move(outcome));
   }
-  std::optional<DemoOutcome> taken() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return outcome_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::optional<DemoOutcome> outcome_;
 };
 
 DemoOutcome run(DemoContext& context) {
@@ -115,6 +106,7 @@ DemoOutcome run(DemoContext& context) {
   if (appId && !context.ensureVerificationEndpoint()) return DemoOutcome::failure(16999, ConstResult().text(16999));
   auto identify = context.identify();
   auto outcome = std::make_shared<Outcome>();
+  outcome->runLoop = context.runLoop();
   appId ? identify->getDriverLicense(outcome, appId, context.pinTexts(), context.nfcTexts())
         : identify->getDriverLicense(outcome, context.pinTexts(), context.nfcTexts());
   if (!context.runUntil([&] { return outcome->taken().has_value() && !identify->hasReader(); })) {

@@ -32,9 +32,14 @@ template <class Record, class Error>
 struct Outcome {
   std::mutex mutex;
   std::optional<std::expected<Record, Error>> result;
+  // The host loop that waits for the result; woken when it comes (on the session's queue).
+  std::shared_ptr<RunLoop> runLoop;
   void set(const std::expected<Record, Error>& value) {
-    std::lock_guard lock(mutex);
-    result = value;
+    {
+      std::lock_guard lock(mutex);
+      result = value;
+    }
+    if (runLoop) runLoop->wake();
   }
   bool done() {
     std::lock_guard lock(mutex);
@@ -80,6 +85,7 @@ DemoOutcome finish(DemoContext& context, Outcome<Record, Error>& outcome, ToJson
 DemoOutcome runAuth(DemoContext& context) {
   presentJpkiCard(context);
   auto host = std::make_shared<Host>();
+  host->signature.runLoop = host->basic.runLoop = context.runLoop();
   context.identify()->auth(host, CHALLENGE, "SHA-256", context.pinTexts(), context.nfcTexts());
   return finish(context, host->signature, [](const SignatureData& data) {
     nlohmann::json record = signatureJson(data);
@@ -91,6 +97,7 @@ DemoOutcome runAuth(DemoContext& context) {
 DemoOutcome runConsentRevoke(DemoContext& context) {
   presentJpkiCard(context);
   auto host = std::make_shared<Host>();
+  host->signature.runLoop = host->basic.runLoop = context.runLoop();
   context.identify()->signFourInfoConsentRevokeApply(host, "demo-service-0001", "demo-provider-0001",
                                                      context.pinTexts(), context.nfcTexts());
   return finish(context, host->signature, [](const SignatureData& data) {
@@ -102,6 +109,7 @@ DemoOutcome runConsentRevoke(DemoContext& context) {
 DemoOutcome runSignBasicInfo(DemoContext& context) {
   presentJpkiCard(context);
   auto host = std::make_shared<Host>();
+  host->signature.runLoop = host->basic.runLoop = context.runLoop();
   context.identify()->signAndGetBasicPersonalInfo(host, CHALLENGE, "SHA-256", true, context.pinTexts(),
                                                   context.nfcTexts());
   return finish(context, host->basic, [](const SignatureDataAndBasicPersonalInfo& data) {

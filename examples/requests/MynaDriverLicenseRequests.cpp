@@ -73,7 +73,8 @@ std::string b64(const std::optional<Bytes>& bytes) { return bytes ? Base64::enco
 // One delegate for the three result protocols; keeps the outcome as the demo prints it.
 class Outcome : public MynaDriverLicenseReaderDelegate,
                 public CardPrintInfoAndMynaDriverLicenseReaderDelegate,
-                public SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate {
+                public SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate,
+                public DemoOutcomeSlot {
  public:
   void didGetMynaDriverLicense(const std::expected<MynaDriverLicense, MynaDriverLicenseError>& r) override {
     keep(r, [](const MynaDriverLicense& v) { return nlohmann::json{{"mynaDriverLicense", licenceJson(v)}}; });
@@ -104,21 +105,13 @@ class Outcome : public MynaDriverLicenseReaderDelegate,
     });
   }
 
-  std::optional<DemoOutcome> taken() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return outcome_;
-  }
-
  private:
   template <class Record, class Error, class ToJson>
   void keep(const std::expected<Record, Error>& result, ToJson toJson) {
     DemoOutcome outcome = result ? DemoOutcome::success(toJson(*result))
                                  : DemoOutcome::failure(result.error().errorCode, result.error().localizedDescription);
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!outcome_) outcome_ = std::move(outcome);
+    store(std::move(outcome));
   }
-  std::mutex mutex_;
-  std::optional<DemoOutcome> outcome_;
 };
 
 enum class Kind { licence, cardPrint, sign };
@@ -138,6 +131,7 @@ DemoOutcome run(DemoContext& context, Kind kind) {
   if (appId && !context.ensureVerificationEndpoint()) return DemoOutcome::failure(16999, ConstResult().text(16999));
   auto identify = context.identify();
   auto outcome = std::make_shared<Outcome>();
+  outcome->runLoop = context.runLoop();
   const auto pinTexts = context.pinTexts();
   const auto nfcTexts = context.nfcTexts();
   const std::string tbsData = Base64::encode(toBytes("ekyc-demo: licence consent 0001"));

@@ -19,22 +19,13 @@ namespace ekyc::demo {
 
 namespace {
 
-class ResidenceOutcome : public ResidenceCardInfoReaderDelegate {
+class ResidenceOutcome : public ResidenceCardInfoReaderDelegate, public DemoOutcomeSlot {
  public:
   void didGetResidenceCard(const std::expected<ResidenceCard, ResidenceCardError>& result) override {
     DemoOutcome outcome = result ? DemoOutcome::success(nlohmann::json(result->asDictionary()))
                                  : DemoOutcome::failure(result.error().errorCode, result.error().localizedDescription);
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!outcome_) outcome_ = std::move(outcome);
+    store(std::move(outcome));
   }
-  std::optional<DemoOutcome> taken() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return outcome_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::optional<DemoOutcome> outcome_;
 };
 
 DemoOutcome runResidenceCard(DemoContext& context) {
@@ -43,6 +34,7 @@ DemoOutcome runResidenceCard(DemoContext& context) {
   if (appId && !context.ensureVerificationEndpoint()) return DemoOutcome::failure(16999, ConstResult().text(16999));
   auto identify = context.identify();
   auto outcome = std::make_shared<ResidenceOutcome>();
+  outcome->runLoop = context.runLoop();
   appId ? identify->getResidenceCard(outcome, appId, context.pinTexts(), context.nfcTexts())
         : identify->getResidenceCard(outcome, context.pinTexts(), context.nfcTexts());
   if (!context.runUntil([&] { return outcome->taken().has_value() && !identify->hasReader(); })) {

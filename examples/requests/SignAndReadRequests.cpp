@@ -56,7 +56,8 @@ nlohmann::json partsOf(const Record& record) {
 // One delegate for the three result protocols; keeps the outcome as the demo prints it.
 class Outcome : public SignatureDataAndMyNumberInfoReaderDelegate,
                 public SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate,
-                public SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate {
+                public SignatureDataAndBasicPersonalInfoAndPromptedPiiReaderDelegate,
+                public DemoOutcomeSlot {
  public:
   void didSignAndGetMyNumberInfo(
       const std::expected<SignatureDataAndMyNumberInfo, SignatureDataAndMyNumberInfoError>& r) override {
@@ -72,21 +73,14 @@ class Outcome : public SignatureDataAndMyNumberInfoReaderDelegate,
                           SignatureDataAndBasicPersonalInfoAndPromptedPiiError>& r) override {
     keep(r);
   }
-  std::optional<DemoOutcome> taken() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return outcome_;
-  }
 
  private:
   template <class Record, class Error>
   void keep(const std::expected<Record, Error>& result) {
     DemoOutcome outcome = result ? DemoOutcome::success(partsOf(*result))
                                  : DemoOutcome::failure(result.error().errorCode, result.error().localizedDescription);
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!outcome_) outcome_ = std::move(outcome);
+    store(std::move(outcome));
   }
-  std::mutex mutex_;
-  std::optional<DemoOutcome> outcome_;
 };
 
 enum class Kind { myNumber, basicMyNumber, basicPromptedPii };
@@ -105,6 +99,7 @@ DemoOutcome run(DemoContext& context, Kind kind) {
   if (appId && !context.ensureVerificationEndpoint()) return DemoOutcome::failure(16999, ConstResult().text(16999));
   auto identify = context.identify();
   auto outcome = std::make_shared<Outcome>();
+  outcome->runLoop = context.runLoop();
   const auto p = context.pinTexts();
   const auto n = context.nfcTexts();
   switch (kind) {

@@ -10,8 +10,9 @@
 #include "FourInfoConsentRevokeApply/FourInfoConsentRevokeApplySignatureDataGenerator.hpp"
 #include "MyNumber/MyNumberInfoReader.hpp"
 #include "MynaDriverLicense/MynaDriverLicenseReader.hpp"
-#include "ResidenceCard/ResidenceCardInfoReader.hpp"
+#include "Platform/CardReader.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
+#include "ResidenceCard/ResidenceCardInfoReader.hpp"
 #include "PromptedPii/PromptedPiiReader.hpp"
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
 #include "SignatureDataAndBasicPersonalInfoAndMynaDriverLicense/SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader.hpp"
@@ -93,9 +94,17 @@ void Identify::didGetPin(const std::string& pin) {
     pinDic_ = emptyPinDictionary();
     pinForSigner_ = pin;
   }
+  wakeHost();
 }
 
-void Identify::didClearInstance() { dropReaders(); }
+void Identify::didClearInstance() {
+  dropReaders();
+  wakeHost();
+}
+
+void Identify::wakeHost() const {
+  if (viewController_ && viewController_->runLoop()) viewController_->runLoop()->wake();
+}
 
 void Identify::didGetFailedPin(SetPinKey setPinKey, std::optional<int> pinRemainNum) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -109,6 +118,10 @@ void Identify::dropReaders() {
   std::lock_guard<std::mutex> lock(mutex_);
   dropped.swap(readers_);
   // `dropped` is destroyed after the lock is released (declared first).
+}
+
+void Identify::endPreviousSession() {
+  if (platform_->cardReader) platform_->cardReader->cancelBySheet();
 }
 
 bool Identify::nfcReadingAvailable() const { return NFCTagReaderSession::readingAvailable(*platform_); }

@@ -305,6 +305,13 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
       const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup, bool verified);
   // Drops every reader reference; the readers are released after the lock.
   void dropReaders();
+  // Ends the session still running on the platform's card reader (the previous request's), as a
+  // cancel: that request delivers its one result, and the card is reset before the next session
+  // gets it.
+  void endPreviousSession();
+  // The request is over (the back channel's last call): a host waiting in its run loop for that
+  // checks again.
+  void wakeHost() const;
   // Whether the platform can read NFC tags.
   bool nfcReadingAvailable() const;
   // The context every reader of a request is built with.
@@ -343,6 +350,7 @@ void Identify::runRequest(std::shared_ptr<std::type_identity_t<Delegate>> delega
   static_assert(std::is_void_v<EntryResult> || std::is_same_v<EntryResult, std::optional<Error>>,
                 "an entry returns void or std::optional<Error>");
 
+  endPreviousSession();
   dropReaders();
   if (!nfcReadingAvailable()) {
     takeRequestPins();

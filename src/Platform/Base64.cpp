@@ -62,6 +62,8 @@ std::optional<Bytes> Base64::decode(std::string_view text) {
       if (sextet < 0) return std::nullopt;  // also "=" anywhere but the end
       v = (v << 6) | static_cast<std::uint32_t>(sextet);
     }
+    // The bits of a short last group that no byte uses must be zero: one text per byte string.
+    if ((pad == 1 && (v & 0xFF) != 0) || (pad == 2 && (v & 0xFFFF) != 0)) return std::nullopt;
     out.push_back(static_cast<std::uint8_t>(v >> 16));
     if (pad < 2) out.push_back(static_cast<std::uint8_t>(v >> 8));
     if (pad < 1) out.push_back(static_cast<std::uint8_t>(v));

@@ -1,8 +1,7 @@
 #pragma once
 // One card in the reader's field, as a session sees it: it can be connected, carry command APDUs
-// (when it is an ISO 7816 card) and be let go. A session calls these one at a time, on its I/O
-// thread (transmitAtOnce on its queue); the stop token given to transmit() is triggered when the
-// session ends.
+// (when it is an ISO 7816 card) and be let go. A session calls these one at a time, as blocking
+// tasks of its queue; the stop token given to transmit() is triggered when the session ends.
 #include <expected>
 #include <optional>
 #include <stop_token>
@@ -25,18 +24,7 @@ class CardConnection {
   // faulty card may answer fewer than two bytes). An error when the card cannot be reached (for
   // example it was removed) or the wait was stopped.
   virtual std::expected<Bytes, NFCError> transmit(const NFCISO7816APDU& apdu, std::stop_token stop) = 0;
-  // Whether the card answers in-process, so that the session tries transmitAtOnce() before it
-  // hands a command to its I/O thread. By default (a real reader) it does not.
-  virtual bool answersInProcess() const { return false; }
-  // A card that answers in-process may answer here without blocking, as transmit() would, so that
-  // the session need not hand the command to its I/O thread. Absent when the answer may take a
-  // while (a slow card): then transmit() follows for the same command, on the I/O thread, unless
-  // the session ends first. By default every answer goes through transmit().
-  virtual std::optional<std::expected<Bytes, NFCError>> transmitAtOnce(const NFCISO7816APDU& apdu) {
-    (void)apdu;
-    return std::nullopt;
-  }
-  // Lets the card go; no command follows.
+  // Lets the card go with a reset (no security status outlives it); no command follows.
   virtual void disconnect() = 0;
 };
 

@@ -2,6 +2,11 @@
 // The reader behind every NFC session of a Platform: it tells whether reading is possible, waits
 // for cards in its field, and knows the sessions that run on it, so that the host can cancel them
 // as a user closing the NFC sheet would.
+//
+// One session at a time has the card: a session that begins ends every other session on the
+// reader (as a cancel, 200), and waits until those have let the card go (reset it) before it
+// looks for a card itself.
+#include <condition_variable>
 #include <cstddef>
 #include <expected>
 #include <memory>
@@ -33,16 +38,22 @@ class CardReader {
   // Ends every session running on this reader as a user closing the sheet would (error 200).
   // Returns how many sessions it ended.
   std::size_t cancelBySheet();
-  // The number of sessions that have begun and not yet ended.
+  // The number of sessions that have begun and not yet let the card go.
   std::size_t activeSessionCount() const;
 
  private:
   friend class CardReaderSession;
+  // Registers a session that begins and ends the others (outside the lock).
   void sessionBegan(const std::shared_ptr<CardReaderSession>& session);
+  // Blocks until no session that began before this one still holds the card; false when stopped.
+  bool waitForTurn(const CardReaderSession* session, std::stop_token stop);
+  // The session has let the card go.
   void sessionEnded(const CardReaderSession* session);
 
   mutable std::mutex sessionsMutex_;
+  std::condition_variable_any released_;
   std::vector<std::weak_ptr<CardReaderSession>> sessions_;
+  std::vector<const CardReaderSession*> holders_;  // in the order they began
 };
 
 }  // namespace ekyc

@@ -7,6 +7,7 @@
 #include "Platform/CardReader.hpp"
 #include "Platform/CardReaderTag.hpp"
 #include "Platform/NFCAlertPresenter.hpp"
+#include "Platform/ResponseChaining.hpp"
 #include "Platform/SerialQueue.hpp"
 
 namespace ekyc {
@@ -31,15 +32,15 @@ CardReaderSession::CardReaderSession(std::shared_ptr<CardReader> reader, std::sh
       presenter_(std::move(presenter)),
       timeout_(timeout),
       delegate_(std::move(delegate)),
-      queue_(std::make_unique<SerialQueue>()),
-      io_(std::make_unique<SerialQueue>()) {}
+      queue_(std::make_unique<SerialQueue>(true)) {}
 
 CardReaderSession::~CardReaderSession() {
-  // The I/O thread first: stop what it waits for, let it finish; then the callback queue (which
-  // detaches itself when this runs on it).
+  // Stop what a blocking task waits for; the queue waits for it (or detaches itself when this runs
+  // on it). A session that began has let the card go by now (releaseCard holds it until then).
   ioStop_.request_stop();
-  io_.reset();
   queue_.reset();
+  for (const auto& connection : opened_) connection->disconnect();
+  if (hasBegun() && !released_) reader_->sessionEnded(this);
 }
 
 void CardReaderSession::setAlertMessage(const std::string& message) {
@@ -78,13 +79,12 @@ void CardReaderSession::begin() {
                                     "Session timeout"));
     }
   });
-  io_->async([weak, reader = reader_, stop = ioStop_.get_token()] {
-    if (stop.stop_requested()) return;
-    auto cards = reader->waitForCards(stop);
+  queue_->asyncBlocking([self, stop = ioStop_.get_token()] {
+    // The card is ours once the sessions before this one have let it go.
+    if (!self->reader_->waitForTurn(self.get(), stop)) return;
+    auto cards = self->reader_->waitForCards(stop);
     if (stop.stop_requested()) return;  // the session has ended; the cards are let go
-    if (auto session = weak.lock()) {
-      session->queue_->async([session, cards = std::move(cards)]() mutable { session->detected(std::move(cards)); });
-    }
+    self->queue_->async([self, cards = std::move(cards)]() mutable { self->detected(std::move(cards)); });
   });
 }
 
@@ -131,37 +131,37 @@ void CardReaderSession::connect(const std::shared_ptr<NFCTag>& tag,
     refuse([completion, error = *refusal] { (*completion)(error); });
     return;
   }
-  std::weak_ptr<CardReaderSession> weak = shared_from_this();
-  io_->async([weak, ourTag, operation, completion, stop = ioStop_.get_token()] {
+  queue_->asyncBlocking([self = shared_from_this(), ourTag, operation, completion, stop = ioStop_.get_token()] {
     if (stop.stop_requested()) return;  // the session's end completes it
-    std::optional<NFCError> error = ourTag->connection()->connect();
-    auto session = weak.lock();
-    if (!session) return;
-    session->queue_->async([session, ourTag, operation, completion, error] {
-      if (!session->takeOperation(operation)) return;
-      if (session->hasEnded()) {
+    const auto& connection = ourTag->connection();
+    // One tag is connected at a time: connecting to another lets the previous one go.
+    std::erase_if(self->opened_, [&connection](const auto& open) {
+      if (open == connection) return false;
+      open->disconnect();
+      return true;
+    });
+    std::optional<NFCError> error = connection->connect();
+    if (!error && std::find(self->opened_.begin(), self->opened_.end(), connection) == self->opened_.end()) {
+      self->opened_.push_back(connection);
+    }
+    self->queue_->async([self, ourTag, operation, completion, error] {
+      if (!self->takeOperation(operation)) return;
+      if (self->hasEnded()) {
         (*completion)(sessionInvalidated());
         return;
       }
       if (!error) {
-        std::shared_ptr<CardReaderTag> previous;
-        {
-          std::lock_guard lock(session->mutex_);
-          if (session->connected_ != ourTag) previous = session->connected_;
-          session->connected_ = ourTag;
-          session->tagLost_ = false;
-        }
-        // One tag is connected at a time: connecting to another lets the previous one go.
-        if (previous) session->io_->async([connection = previous->connection()] { connection->disconnect(); });
+        std::lock_guard lock(self->mutex_);
+        self->connected_ = ourTag;
+        self->tagLost_ = false;
       }
       (*completion)(error);
     });
   });
 }
 
-void CardReaderSession::send(
-    const std::shared_ptr<CardReaderTag>& tag, const NFCISO7816APDU& apdu,
-    std::function<void(Bytes, std::uint8_t, std::uint8_t, std::optional<NFCError>)> completionHandler) {
+void CardReaderSession::send(const std::shared_ptr<CardReaderTag>& tag, const NFCISO7816APDU& apdu,
+                             CommandCompletion completionHandler) {
   auto completion = std::make_shared<CommandCompletion>(std::move(completionHandler));
   auto operation = std::make_shared<Operation>();
   operation->fail = [completion](const NFCError& error) { (*completion)(Bytes{}, 0x00, 0x00, error); };
@@ -182,59 +182,14 @@ void CardReaderSession::send(
     refuse([completion, error = *refusal] { (*completion)(Bytes{}, 0x00, 0x00, error); });
     return;
   }
-  const std::shared_ptr<CardConnection>& connection = tag->connection();
-  if (!connection->answersInProcess()) {  // a reader that may block: straight to the I/O thread
-    toIoThread(connection, apdu, operation, completion);
-    return;
-  }
-  // Sent from the queue (a chain's next command, from the completion of the one before), the
-  // command goes to the card at once; from another thread it goes through the queue. Either way
-  // its completion runs later, on the queue, never inside sendCommand.
-  if (queue_->isCurrent() && queuedCommands_.load(std::memory_order_acquire) == 0) {
-    dispatch(connection, apdu, operation, completion, true);
-    return;
-  }
-  queuedCommands_.fetch_add(1, std::memory_order_acq_rel);
-  queue_->async([self = shared_from_this(), connection, apdu, operation, completion] {
-    self->queuedCommands_.fetch_sub(1, std::memory_order_acq_rel);
-    self->dispatch(connection, apdu, operation, completion, false);
-  });
-}
-
-void CardReaderSession::dispatch(const std::shared_ptr<CardConnection>& connection, const NFCISO7816APDU& apdu,
-                                 const std::shared_ptr<Operation>& operation,
-                                 const std::shared_ptr<CommandCompletion>& completion, bool insideSend) {
-  if (operation->done || hasEnded()) return;  // the session's end completes it
-  // A card that answers in-process answers right here, without waking the I/O thread; but not
-  // while earlier commands are still with the I/O thread, so that answers keep their order.
-  if (ioCommands_.load(std::memory_order_acquire) == 0) {
-    if (auto answer = connection->transmitAtOnce(apdu)) {
-      if (!insideSend) {
-        answered(operation, completion, std::move(*answer));
-      } else {
-        queue_->async([self = shared_from_this(), operation, completion, answer = std::move(*answer)]() mutable {
-          self->answered(operation, completion, std::move(answer));
-        });
-      }
-      return;
-    }
-  }
-  toIoThread(connection, apdu, operation, completion);
-}
-
-void CardReaderSession::toIoThread(const std::shared_ptr<CardConnection>& connection, const NFCISO7816APDU& apdu,
-                                   const std::shared_ptr<Operation>& operation,
-                                   const std::shared_ptr<CommandCompletion>& completion) {
-  ioCommands_.fetch_add(1, std::memory_order_acq_rel);
-  std::weak_ptr<CardReaderSession> weak = shared_from_this();
-  io_->async([weak, connection, apdu, operation, completion, stop = ioStop_.get_token()] {
+  // Sent from a completion (a chain's next command), the thread that runs it sends the command
+  // once the completion returns, then runs the answer's completion: no thread hand-off.
+  queue_->asyncBlocking([self = shared_from_this(), connection = tag->connection(), apdu, operation, completion,
+                         stop = ioStop_.get_token()]() mutable {
     if (stop.stop_requested()) return;  // the session's end completes it
-    std::expected<Bytes, NFCError> answer = connection->transmit(apdu, stop);
-    auto session = weak.lock();
-    if (!session) return;
-    session->queue_->async([session, operation, completion, answer = std::move(answer)]() mutable {
-      session->ioCommands_.fetch_sub(1, std::memory_order_acq_rel);
-      session->answered(operation, completion, std::move(answer));
+    std::expected<Bytes, NFCError> answer = ResponseChaining::transmit(*connection, apdu, stop);
+    self->queue_->async([self, operation, completion, answer = std::move(answer)]() mutable {
+      self->answered(operation, completion, std::move(answer));
     });
   });
 }
@@ -307,18 +262,18 @@ bool CardReaderSession::end(const NFCError& error) {
 
 void CardReaderSession::finish(const NFCError& error) {
   std::vector<std::shared_ptr<Operation>> operations;
-  std::shared_ptr<CardConnection> connection;
   std::vector<std::shared_ptr<CardReaderTag>> tags;
   std::shared_ptr<NFCTagReaderSessionDelegate> delegate;
   {
     std::lock_guard lock(mutex_);
     operations.swap(operations_);
-    if (connected_) connection = connected_->connection();
     connected_.reset();
     tags.swap(tags_);
     delegate = delegate_;
   }
-  if (connection) io_->async([connection] { connection->disconnect(); });
+  // The card is let go with a reset as the session's last card I/O, behind any command still with
+  // the card; the task holds the session until it has run.
+  queue_->asyncBlocking([self = shared_from_this()] { self->releaseCard(); });
   for (const auto& operation : operations) {
     if (operation->done) continue;
     operation->done = true;
@@ -334,8 +289,14 @@ void CardReaderSession::finish(const NFCError& error) {
     delegate_.reset();
     keptAlive.swap(self_);
   }
-  reader_->sessionEnded(this);
   // keptAlive goes here; this task still holds the session, so it is not destroyed inside.
+}
+
+void CardReaderSession::releaseCard() {
+  for (const auto& connection : opened_) connection->disconnect();
+  opened_.clear();
+  released_ = true;
+  reader_->sessionEnded(this);
 }
 
 std::shared_ptr<NFCTagReaderSessionDelegate> CardReaderSession::currentDelegate() const {
@@ -353,6 +314,6 @@ bool CardReaderSession::hasEnded() const {
   return ended_;
 }
 
-std::thread::id CardReaderSession::queueThreadId() const { return queue_->threadId(); }
+bool CardReaderSession::isQueueThread(std::thread::id thread) const { return queue_->runsOn(thread); }
 
 }  // namespace ekyc

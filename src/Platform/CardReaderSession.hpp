@@ -1,19 +1,25 @@
 #pragma once
 // The NFC tag-reader session of the platform layer, running on a CardReader.
 //
-// Threads: every delegate callback and every completion runs on the session's own serial queue,
-// never on the caller's thread and never inside the call that queued it. Card I/O that may block
-// (waiting for a card, connecting, sending commands to a real reader or a slow card) runs on a
-// second thread of the session, so that the queue stays free for the session's end while a card
-// is slow to answer; a card that answers in-process at once is sent its commands from the queue
-// itself (CardConnection::transmitAtOnce), which spares two thread switches per command.
+// Threads: every delegate callback and every completion runs on the session's serial queue, never
+// on the caller's thread and never inside the call that queued it. Card I/O (waiting for a card,
+// connecting, each command) runs as the queue's blocking tasks: one at a time, in order, on the
+// thread that then runs its completion, so that a command chain runs on one thread with no
+// hand-off, while the queue's second thread stays free for the session's end when a card is slow
+// to answer or never does.
+//
+// One session per card reader has the card: begin() ends the reader's other sessions, and the
+// session looks for a card only once they have let it go. Every end of a session (invalidate, the
+// host's cancel, the time-out, the reader failing) disconnects the card it connected with a reset,
+// as the last card I/O of the session, before the reader counts it as gone.
 //
 // Life: begin() makes the session active; it keeps itself (and its delegate) alive until it has
 // reported its end through didInvalidateWithError, then drops the delegate, which breaks the
-// reader <-> session cycle. The end comes from invalidate() (reported as 200, as a session that
-// the app ends itself), from the host closing the sheet (200), from the time-out (201) or from
-// the card reader failing. When it ends, commands and connections still pending complete with an
-// error (and status 00 00), then didInvalidateWithError follows, exactly once.
+// reader <-> session cycle; the card is let go after that, and the session lives until then. The
+// end comes from invalidate() (reported as 200, as a session that the app ends itself), from the
+// host closing the sheet or another session beginning on the reader (200), from the time-out (201)
+// or from the card reader failing. When it ends, commands and connections still pending complete
+// with an error (and status 00 00), then didInvalidateWithError follows, exactly once.
 #include <atomic>
 #include <chrono>
 #include <expected>
@@ -57,8 +63,8 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
 
   bool hasBegun() const;
   bool hasEnded() const;
-  // The thread of the session's queue, where every callback runs.
-  std::thread::id queueThreadId() const;
+  // Whether the given thread is one of the session queue's threads, where every callback runs.
+  bool isQueueThread(std::thread::id thread) const;
 
  private:
   friend class CardReaderTag;
@@ -68,16 +74,12 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
     std::function<void(const NFCError&)> fail;
   };
 
-  void send(const std::shared_ptr<CardReaderTag>& tag, const NFCISO7816APDU& apdu,
-            std::function<void(Bytes, std::uint8_t, std::uint8_t, std::optional<NFCError>)> completion);
   using CommandCompletion = std::function<void(Bytes, std::uint8_t, std::uint8_t, std::optional<NFCError>)>;
-  void dispatch(const std::shared_ptr<CardConnection>& connection, const NFCISO7816APDU& apdu,
-                const std::shared_ptr<Operation>& operation, const std::shared_ptr<CommandCompletion>& completion,
-                bool insideSend);
-  void toIoThread(const std::shared_ptr<CardConnection>& connection, const NFCISO7816APDU& apdu,
-                  const std::shared_ptr<Operation>& operation, const std::shared_ptr<CommandCompletion>& completion);
+  void send(const std::shared_ptr<CardReaderTag>& tag, const NFCISO7816APDU& apdu, CommandCompletion completion);
   void answered(const std::shared_ptr<Operation>& operation, const std::shared_ptr<CommandCompletion>& completion,
                 std::expected<Bytes, NFCError> answer);
+  // The session's last card I/O: every card it connected is let go with a reset.
+  void releaseCard();
   void refuse(std::function<void()> completion);
   void becameActive();
   void detected(std::expected<std::vector<std::shared_ptr<CardConnection>>, NFCError> cards);
@@ -99,12 +101,11 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
   std::vector<std::shared_ptr<CardReaderTag>> tags_;
   std::shared_ptr<CardReaderTag> connected_;
   std::vector<std::shared_ptr<Operation>> operations_;
-  std::atomic<int> ioCommands_{0};  // commands handed to the I/O thread and not yet answered
-  std::atomic<int> queuedCommands_{0};  // commands sent from other threads, not yet taken by the queue
+  std::vector<std::shared_ptr<CardConnection>> opened_;  // connected cards; touched by the blocking lane only
+  bool released_ = false;
 
   std::stop_source ioStop_;
   std::unique_ptr<SerialQueue> queue_;
-  std::unique_ptr<SerialQueue> io_;
 };
 
 }  // namespace ekyc

@@ -8,10 +8,6 @@ namespace ekyc {
 
 namespace {
 
-// GET RESPONSE rounds at most: 65,536 bytes in parts of 256 and a margin.
-constexpr int MAX_RESPONSE_PARTS = 300;
-constexpr std::size_t MAX_RESPONSE_DATA = 65536;
-
 NFCError transportError(const std::string& what, LONG rv) {
   return NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost,
                           what + ": " + PcscContext::describe(rv));
@@ -22,9 +18,8 @@ NFCError transportError(const std::string& what, LONG rv) {
 PcscCardConnection::PcscCardConnection(std::shared_ptr<PcscContext> context, std::string readerName)
     : context_(std::move(context)), readerName_(std::move(readerName)) {}
 
-PcscCardConnection::~PcscCardConnection() {
-  if (connected_) SCardDisconnect(card_, SCARD_LEAVE_CARD);
-}
+// Never left as it is: a connection dropped while connected resets the card like any other end.
+PcscCardConnection::~PcscCardConnection() { disconnect(); }
 
 std::optional<NFCError> PcscCardConnection::connect() {
   if (connected_) return std::nullopt;
@@ -35,6 +30,17 @@ std::optional<NFCError> PcscCardConnection::connect() {
                       &protocol_);
   }
   if (rv != SCARD_S_SUCCESS) return transportError("SCardConnect", rv);
+  // The card is ours alone until the session lets it go: no other client slips a command in
+  // between a VERIFY and the command it unlocks (pcsc-lite refuses their commands meanwhile).
+  rv = SCardBeginTransaction(card_);
+  if (rv == SCARD_W_RESET_CARD) {  // another client reset the card as this one connected: once more
+    rv = SCardReconnect(card_, SCARD_SHARE_SHARED, protocol_, SCARD_LEAVE_CARD, &protocol_);
+    if (rv == SCARD_S_SUCCESS) rv = SCardBeginTransaction(card_);
+  }
+  if (rv != SCARD_S_SUCCESS) {
+    SCardDisconnect(card_, SCARD_RESET_CARD);
+    return transportError("SCardBeginTransaction", rv);
+  }
   connected_ = true;
   receive_.assign(RECEIVE_BUFFER_SIZE, 0);
   return std::nullopt;
@@ -58,33 +64,15 @@ std::expected<Bytes, NFCError> PcscCardConnection::exchange(const Bytes& command
   return Bytes(receive_.begin(), receive_.begin() + static_cast<std::ptrdiff_t>(length));
 }
 
-std::expected<Bytes, NFCError> PcscCardConnection::transmit(const NFCISO7816APDU& apdu, std::stop_token stop) {
-  auto answer = exchange(apdu.encoded());
-  if (!answer) return answer;
-  // 6Cxx: wrong length, xx the right one; the same command once more with it.
-  if (answer->size() == 2 && (*answer)[0] == 0x6C) {
-    const std::size_t le = (*answer)[1] == 0 ? 256 : (*answer)[1];
-    answer = exchange(apdu.withExpectedResponseLength(le).encoded());
-    if (!answer) return answer;
-  }
-  // 61xx: more data waits; GET RESPONSE until the card gives its final status.
-  Bytes data;
-  for (int part = 0; answer->size() >= 2 && (*answer)[answer->size() - 2] == 0x61; ++part) {
-    if (part >= MAX_RESPONSE_PARTS || stop.stop_requested()) break;
-    data.insert(data.end(), answer->begin(), answer->end() - 2);
-    if (data.size() > MAX_RESPONSE_DATA) break;
-    const std::uint8_t available = answer->back();
-    answer = exchange(Bytes{static_cast<std::uint8_t>(apdu.instructionClass() & 0x03), 0xC0, 0x00, 0x00, available});
-    if (!answer) return answer;
-  }
-  if (data.empty()) return answer;
-  data.insert(data.end(), answer->begin(), answer->end());
-  return data;
+std::expected<Bytes, NFCError> PcscCardConnection::transmit(const NFCISO7816APDU& apdu, std::stop_token) {
+  return exchange(apdu.encoded());
 }
 
 void PcscCardConnection::disconnect() {
   if (!connected_) return;
-  // A reset drops the card's security status (verified PINs) with the session.
+  // A reset drops the card's security status (verified PINs) with the session; it is done while
+  // the transaction still holds the card, then the disconnect resets once more on its way out.
+  SCardEndTransaction(card_, SCARD_RESET_CARD);
   SCardDisconnect(card_, SCARD_RESET_CARD);
   connected_ = false;
 }

@@ -1,9 +1,11 @@
 #pragma once
-// A card in a PC/SC reader. Connects with T=1, else T=0; transmits short and extended commands
-// with a receive buffer for the largest extended answer (65,536 data bytes and the status word);
-// answers 61xx with GET RESPONSE (gathering the parts) and 6Cxx with the same command sent again
-// with the length the card asked for; a card that is gone (removed, reset, reader lost) or an
-// exchange that brings no status word is a transport error.
+// A card in a PC/SC reader. Connects with T=1, else T=0, and holds a transaction on the card from
+// connect to disconnect, so that no other PC/SC client sends commands during the session;
+// transmits one short or extended command at a time with a receive buffer for the largest extended
+// answer (65,536 data bytes and the status word), response chaining being the session's
+// (ResponseChaining); a card that is gone (removed, reset, reader lost) or an exchange that brings
+// no status word is a transport error. Every disconnect, the destructor's included, resets the
+// card.
 #include <memory>
 #include <string>
 

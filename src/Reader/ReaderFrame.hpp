@@ -41,7 +41,10 @@ template <class E>
 class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_shared_from_this<ReaderFrame<E>> {
  public:
   std::shared_ptr<NFCTagReaderSession> session;
-  std::shared_ptr<ViewController> uIViewController;
+  // Held weakly: the view controller keeps a presented PIN dialog, whose completion keeps this
+  // reader; a strong reference back would keep both (and what they hold) alive for ever when the
+  // dialog is never answered.
+  std::weak_ptr<ViewController> uIViewController;
   std::weak_ptr<IdentifyDelegate> idetifyDelegate;
   // Set once the first command has been handed to the card: from then on the chain reports, and
   // the end of the session reports nothing.
@@ -197,7 +200,7 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
     const bool first = index == 0;
     auto dialog = std::make_shared<InputPinDialog>();
     auto self = this->shared_from_this();
-    dialog->show(uIViewController, first ? texts.pin1DialogTitle : texts.pin2DialogTitle,
+    dialog->show(uIViewController.lock(), first ? texts.pin1DialogTitle : texts.pin2DialogTitle,
                  first ? texts.pin1DialogMessage : texts.pin2DialogMessage,
                  first ? texts.pin1DialogPlaceholder : texts.pin2DialogPlaceholder, texts.dialogActionTitleOK,
                  texts.dialogActionTitleCancel, "", [self, dialog, index, passed] {

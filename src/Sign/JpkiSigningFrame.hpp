@@ -86,7 +86,7 @@ class JpkiSigningFrame : public ReaderFrame<E> {
   // the slot's rule goes to `checked` (on the host thread); a refused or cancelled one ends the
   // request.
   void obtainPin(const std::optional<std::string>& preset, std::function<void(const std::string&)> checked) {
-    if (!preset && !this->uIViewController) {
+    if (!preset && this->uIViewController.expired()) {
       fail(E::unknown());
       return;
     }

@@ -20,7 +20,7 @@ void InputPinDialog::show(const std::shared_ptr<ViewController>& viewController,
   const auto self = weak_from_this().lock();
 
   if (!viewController) {
-    std::cout << "isCanceled" << std::endl;
+    std::cerr << "isCanceled" << std::endl;
     isCanceled = true;
     if (*completion) (*completion)();
     return;
@@ -61,7 +61,7 @@ void InputPinDialog::show(const std::shared_ptr<ViewController>& viewController,
   alert->addAction(AlertAction(uiAlertActionCancelTitle, AlertActionStyle::cancel,
                                [this, self, completion, onHostThread](const AlertAction&) {
                                  onHostThread([this, self, completion] {
-                                   std::cout << "isCanceled" << std::endl;
+                                   std::cerr << "isCanceled" << std::endl;
                                    isCanceled = true;
                                    if (*completion) (*completion)();
                                  });

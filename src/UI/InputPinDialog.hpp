@@ -30,7 +30,7 @@ class InputPinDialog : public std::enable_shared_from_this<InputPinDialog> {
 
   // Presents the dialog and returns at once. The field shows `placeholder` and, when it is not
   // empty, `otherActionUsedPin` as its text. OK stores the field's text in `dialogPin`; Cancel
-  // writes "isCanceled" to the console and sets `isCanceled`; either then runs
+  // writes "isCanceled" to the console (stderr: a host's stdout stays clean) and sets `isCanceled`; either then runs
   // `completationHandler` once, on the host thread (the thread running the view controller's run
   // loop) and never before show returns, whatever thread the view controller taps the alert on.
   // Without a view controller nothing can be shown:

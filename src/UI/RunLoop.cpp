@@ -41,6 +41,14 @@ void RunLoop::stop() {
   wake_.notify_all();
 }
 
+void RunLoop::wake() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++wakes_;
+  }
+  wake_.notify_all();
+}
+
 std::optional<RunLoop::Task> RunLoop::takeTask(std::unique_lock<std::mutex>&) {
   if (tasks_.empty()) return std::nullopt;
   Task task = std::move(tasks_.front());
@@ -77,6 +85,8 @@ bool RunLoop::runUntil(const std::function<bool()>& done, std::chrono::milliseco
   std::unique_lock<std::mutex> lock(mutex_);
   HostThreadMark mark(hostThread_, depth_);
   for (;;) {
+    // A wake() from here on is not missed: it changes `wakes_` after this read.
+    const std::uint64_t seen = wakes_;
     lock.unlock();
     const bool finished = done && done();
     lock.lock();
@@ -85,16 +95,9 @@ bool RunLoop::runUntil(const std::function<bool()>& done, std::chrono::milliseco
       runTask(*task, lock);
       continue;
     }
-    // Wake up now and then: `done` may turn true through another thread without a task.
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= deadline) {
-      lock.unlock();
-      const bool last = done && done();
-      lock.lock();
-      return last;
-    }
-    const auto slice = std::min<std::chrono::steady_clock::duration>(deadline - now, std::chrono::milliseconds(5));
-    wake_.wait_for(lock, slice, [this] { return !tasks_.empty(); });
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    // Asleep until a task, a wake() or the deadline (then `done` is checked once more).
+    wake_.wait_until(lock, deadline, [this, seen] { return !tasks_.empty() || wakes_ != seen; });
   }
 }
 

@@ -3,6 +3,7 @@
 // inside run() or runUntil(). The PIN dialog's actions and completion run here.
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -26,9 +27,12 @@ class RunLoop {
   void run();
   // Makes run() return once the tasks queued so far have run; callable from any thread.
   void stop();
+  // Makes a waiting runUntil() check its condition again; callable from any thread. Whoever
+  // changes, on another thread, what a runUntil() condition reads calls it (or posts a task).
+  void wake();
 
-  // Runs tasks until `done` holds (checked before and after each task) or `timeout` has passed.
-  // Returns whether `done` held.
+  // Runs tasks until `done` holds (checked at first, after each task and at each wake()) or
+  // `timeout` has passed. Returns whether `done` held. It sleeps while idle: no periodic wake-up.
   bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
   // Runs tasks until the queue stays empty for `idle`, or `timeout` has passed. Returns whether it
   // became idle.
@@ -49,6 +53,7 @@ class RunLoop {
   std::condition_variable wake_;
   std::deque<Task> tasks_;
   bool stopRequested_ = false;
+  std::uint64_t wakes_ = 0;
   std::thread::id hostThread_;
   int depth_ = 0;
 };

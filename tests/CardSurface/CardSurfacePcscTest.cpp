@@ -2,6 +2,7 @@
 // pcscd of the test's own through vpcd, and the facade reads it with the PC/SC reader, with
 // verification by the stand-in.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Support/RunLoopPump.hpp"
 #include "Identify/Identify.hpp"
 #include "Platform/PcscCardReader.hpp"
 #include "Platform/VirtualCard/PcscDaemon.hpp"
@@ -33,7 +34,7 @@ class CardSurfacePcscTest : public ::testing::Test {
   template <class Results>
   void call(const std::shared_ptr<Results>& results, const std::function<void(Identify&)>& request) {
     rig.runLoop->post([&] { request(*identify); });
-    EXPECT_TRUE(rig.runLoop->runUntil([&] { return !results->results().empty() && !identify->hasReader(); },
+    EXPECT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return !results->results().empty() && !identify->hasReader(); },
                                       std::chrono::seconds(60)));
     // The session has ended once the facade let go and the reader counts no session.
     EXPECT_TRUE(eventuallyTrue([&] { return rig.platform.cardReader->activeSessionCount() == 0; }));

@@ -1,6 +1,7 @@
 // What the four readers share through their frame, shown on the input-support reader (the shortest
 // chain): the detected tags, a session that cannot begin, a reader without a host delegate.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Support/RunLoopPump.hpp"
 
 namespace ekyc::test {
 namespace {
@@ -83,7 +84,7 @@ TEST(CardSurfaceReaderFrameTest, TheChainRunsOnAfterTheFacadeLetsGo) {
     alive = reader;
     reader->fetchPromptedPii("1234");
   });
-  ASSERT_TRUE(rig.runLoop->runUntil([&] { return started && alive.expired(); }, std::chrono::seconds(10)));
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return started && alive.expired(); }, std::chrono::seconds(10)));
   EXPECT_LE(commandsAtDidGetPin, 1u);  // the command may not have reached the card yet...
   EXPECT_EQ(results->results().size(), 1u);  // ...but the chain ran on after the facade let go
 }

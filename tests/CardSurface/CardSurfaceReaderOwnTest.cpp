@@ -3,6 +3,7 @@
 // VERIFY commands and optional elements, a record kept without a host delegate, and a session
 // time-out that falls while the verification waits.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Support/RunLoopPump.hpp"
 #include "CardSurface/ExpectedRequests.hpp"
 
 namespace ekyc::test {
@@ -15,7 +16,7 @@ std::shared_ptr<Reader> keptAfterPlainRead(CardSurfaceRig& rig, const std::funct
   auto results = std::make_shared<Results>(rig.log);
   auto reader = std::make_shared<Reader>(results, rig.context());
   entry(*reader);
-  EXPECT_TRUE(rig.runLoop->runUntil(
+  EXPECT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, 
       [&] { return !results->results().empty() && rig.cardReader->activeSessionCount() == 0; }, std::chrono::seconds(10)));
   reader->appId = "tenant";
   return reader;
@@ -113,7 +114,7 @@ TEST(CardSurfaceReaderOwnTest, RecordKeptWithoutADelegateAndApplicationIdDropped
   rig.presentCard();
   auto quiet = std::make_shared<CardPrintInfoReader>(nullptr, rig.context());
   quiet->fetchCardPrintInfo(rig.holder.cardPrintInfoPin);
-  ASSERT_TRUE(rig.runLoop->runUntil([&] { return quiet->cardPrintInfo.has_value(); }, std::chrono::seconds(10)));
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return quiet->cardPrintInfo.has_value(); }, std::chrono::seconds(10)));
   EXPECT_EQ(quiet->cardPrintInfo->getAllName(), "日本　花子");
   EXPECT_EQ(rig.log->events(), std::vector<std::string>{"didGetPin()"});
 
@@ -123,7 +124,7 @@ TEST(CardSurfaceReaderOwnTest, RecordKeptWithoutADelegateAndApplicationIdDropped
   auto results = std::make_shared<CardPrintResults>(refused.log);
   auto reader = std::make_shared<CardPrintInfoReader>(results, refused.context());
   reader->fetchCardPrintInfo(refused.holder.cardPrintInfoPin, std::optional<std::string>("tenant"));
-  ASSERT_TRUE(refused.runLoop->runUntil(
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*refused.runLoop, 
       [&] { return !results->results().empty() && refused.cardReader->activeSessionCount() == 0; },
       std::chrono::seconds(10)));
   EXPECT_EQ(results->lastOrThrow().error().errorCode, 18001);

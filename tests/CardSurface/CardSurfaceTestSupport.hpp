@@ -3,6 +3,7 @@
 // card in an in-process reader, the NFC sheet texts, a back channel and result delegates that
 // write into one ordered log, and (when asked) the verification stand-in on loopback.
 #include <gtest/gtest.h>
+#include "Support/RunLoopPump.hpp"
 
 #include <chrono>
 #include <functional>
@@ -33,6 +34,8 @@
 #include "verification-server/CardSurfaceVerifier.hpp"
 #include "verification-server/DriverLicenseVerifier.hpp"
 #include "verification-server/SkiKeyRegistry.hpp"
+#include "verification-server/StandardVerifiers.hpp"
+#include "verification-server/VirtualIssuers.hpp"
 #include "verification-server/VerificationServer.hpp"
 #include "verification-server/VerifierKit.hpp"
 
@@ -158,15 +161,6 @@ class DriverLicenseResults : public DriverLicenseInfoReaderDelegate,
   void didGetDriverLicense(const std::expected<DriverLicense, DriverLicenseError>& result) override { record(result); }
 };
 
-// The stand-in's SKI registry holding the virtual licence issuer's key.
-inline std::shared_ptr<SkiKeyRegistry> virtualLicenceIssuers() {
-  auto registry = std::make_shared<SkiKeyRegistry>();
-  if (auto key = RsaPublicKey::fromSubjectPublicKeyInfo(VirtualDriverLicense::issuerPublicKeyInfo())) {
-    registry->add(std::move(*key));
-  }
-  return registry;
-}
-
 inline bool eventuallyTrue(const std::function<bool()>& condition,
                            std::chrono::milliseconds limit = std::chrono::seconds(10)) {
   const auto until = std::chrono::steady_clock::now() + limit;
@@ -230,11 +224,7 @@ class CardSurfaceRig {
   VerificationServer& startServer() {
     server = std::make_unique<VerificationServer>();
     EXPECT_TRUE(server->start());
-    const auto& keys = CardSurfaceKeys::shared();
-    CardSurfaceVerifier(RsaPublicKey::fromModulusExponent(CardSurfaceKeys::modulus(keys.issuer),
-                                                          CardSurfaceKeys::publicExponent(keys.issuer)))
-        .install(*server);
-    DriverLicenseVerifier(virtualLicenceIssuers()).install(*server);
+    StandardVerifiers::install(*server, virtualIssuers());
     platform.verificationUrl = server->url();
     platform.trustedCaFile = server->caFilePath();
     return *server;
@@ -262,7 +252,7 @@ class CardSurfaceRig {
       watch = reader;
       entry(*reader);
     });
-    const bool finished = runLoop->runUntil([&] { return watch.expired() && runLoop->pendingCount() == 0; }, limit);
+    const bool finished = ::ekyc::test::pumpUntil(*runLoop, [&] { return watch.expired() && runLoop->pendingCount() == 0; }, limit);
     EXPECT_TRUE(finished) << "the request did not finish";
   }
 

@@ -1,6 +1,7 @@
 // The eight facade forms of the card-surface group, host -> Identify -> reader -> virtual card
 // (-> stand-in), with the facade's PIN store and its record of refused PINs.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Support/RunLoopPump.hpp"
 #include "Identify/Identify.hpp"
 
 namespace ekyc::test {
@@ -24,7 +25,7 @@ class IdentifyCardSurfaceTest : public ::testing::Test {
   void call(const std::shared_ptr<Results>& results, const std::function<void(Identify&)>& request) {
     auto f = facade();
     rig.runLoop->post([&] { request(*f); });
-    EXPECT_TRUE(rig.runLoop->runUntil(
+    EXPECT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, 
         [&] { return !results->results().empty() && !f->hasReader() && rig.cardReader->activeSessionCount() == 0; },
         std::chrono::seconds(20)));
   }
@@ -113,6 +114,78 @@ TEST_F(IdentifyCardSurfaceTest, TheFacadeRecordsTheRefusedPinAndPassesPresetPins
   EXPECT_EQ(invalid->lastOrThrow().error().errorCode, 12007);
   EXPECT_EQ(*identify->failedPinDic(),
             (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, std::nullopt}}));
+}
+
+// Two requests started together on one facade, in either order: the later one ends the earlier
+// one's session before it reads, so their commands never interleave and each delivers one result.
+TEST_F(IdentifyCardSurfaceTest, TwoRequestsStartedTogetherNeverShareTheCard) {
+  struct Started {
+    std::function<std::size_t()> count;
+    std::function<bool()> succeeded;
+  };
+  auto cardPrint = [&](Identify& i) {
+    auto results = std::make_shared<CardPrintResults>(rig.log);
+    i.setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, rig.holder.cardPrintInfoPin);
+    i.getCardPrintInfo(results, pinTexts(), nfcTexts());
+    return Started{[results] { return results->results().size(); }, [results] { return results->results().at(0).has_value(); }};
+  };
+  auto promptedPii = [&](Identify& i) {
+    auto results = std::make_shared<PromptedPiiResults>(rig.log);
+    i.setPin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN, rig.holder.promptedPiiPin);
+    i.getPromptedPii(results, pinTexts(), nfcTexts());
+    return Started{[results] { return results->results().size(); }, [results] { return results->results().at(0).has_value(); }};
+  };
+  using Start = std::function<Started(Identify&)>;
+  auto run = [&](const std::vector<Start>& starts) {
+    rig.card->clearLog();
+    std::vector<Started> started;
+    auto f = facade();
+    rig.runLoop->post([&] {
+      for (const auto& start : starts) started.push_back(start(*f));
+    });
+    EXPECT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, 
+        [&] {
+          return started.size() == starts.size() && started.front().count() > 0 && started.back().count() > 0 &&
+                 rig.cardReader->activeSessionCount() == 0;
+        },
+        std::chrono::seconds(20)));
+    rig.runLoop->runUntilIdle(std::chrono::milliseconds(50), std::chrono::seconds(2));
+    for (const auto& one : started) EXPECT_EQ(one.count(), 1u);
+    if (!started.empty() && started.back().count() > 0) {
+      EXPECT_TRUE(started.back().succeeded());
+    }
+    return rig.commands();
+  };
+  const std::vector<std::string> alone[] = {run({cardPrint}), run({promptedPii})};
+  for (int second : {0, 1}) {
+    SCOPED_TRACE(second);
+    const auto& first = alone[1 - second];
+    const auto& later = alone[second];
+    const auto commands = run({second ? Start(cardPrint) : Start(promptedPii), second ? Start(promptedPii) : Start(cardPrint)});
+    ASSERT_GE(commands.size(), later.size());
+    const std::size_t cut = commands.size() - later.size();
+    EXPECT_EQ(std::vector<std::string>(commands.begin() + static_cast<std::ptrdiff_t>(cut), commands.end()), later);
+    ASSERT_LE(cut, first.size());
+    EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + static_cast<std::ptrdiff_t>(cut)),
+              std::vector<std::string>(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(cut)));
+  }
+}
+
+// A PIN dialog never answered holds the request, not the host's view controller or facade: once
+// the host lets go of both, everything goes.
+TEST_F(IdentifyCardSurfaceTest, ADialogNeverAnsweredKeepsNothingAliveInACycle) {
+  auto results = std::make_shared<PromptedPiiResults>(rig.log);
+  auto f = facade();
+  rig.runLoop->post([&] { f->getPromptedPii(results, pinTexts(), nfcTexts()); });
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return rig.viewController->presentedCount() == 1; },
+                                      std::chrono::seconds(10)));
+  std::weak_ptr<PromptedPiiReader> reader = f->reader<PromptedPiiReader>();
+  std::weak_ptr<ScriptedViewController> viewController = rig.viewController;
+  std::weak_ptr<Identify> weakFacade = f;
+  f.reset();
+  identify.reset();
+  rig.viewController.reset();
+  EXPECT_TRUE(reader.expired() && viewController.expired() && weakFacade.expired());
 }
 
 TEST_F(IdentifyCardSurfaceTest, WithoutNfcEachFormDelivers11001) {

@@ -1,6 +1,7 @@
 // The licence request through the facade: in process, and through PC/SC (the virtual licence
 // served to a pcscd of the test's own through vpcd) with verification by the stand-in.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Support/RunLoopPump.hpp"
 #include "Identify/Identify.hpp"
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
@@ -23,7 +24,7 @@ std::optional<std::expected<DriverLicense, DriverLicenseError>> viaFacade(CardSu
     appId ? identify->getDriverLicense(results, appId, pinTexts(), nfcTexts())
           : identify->getDriverLicense(results, pinTexts(), nfcTexts());
   });
-  EXPECT_TRUE(rig.runLoop->runUntil([&] { return !results->results().empty() && !identify->hasReader(); },
+  EXPECT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return !results->results().empty() && !identify->hasReader(); },
                                     std::chrono::seconds(60)));
   EXPECT_TRUE(eventuallyTrue([&] { return rig.platform.cardReader->activeSessionCount() == 0; }));
   EXPECT_EQ(results->results().size(), 1u);

@@ -3,6 +3,7 @@
 // session's queue, and a host that starts the next request from inside its result callback while
 // another thread uses the PIN store.
 #include <atomic>
+#include "Support/RunLoopPump.hpp"
 #include <chrono>
 #include <expected>
 #include <memory>
@@ -99,7 +100,7 @@ TEST_F(IdentifyThreadsTest, TheNextRequestStartsFromInsideACallbackOnTheNfcQueue
   });
 
   runLoop->post([&] { host->request(0); });
-  const bool finished = runLoop->runUntil([&] { return host->count() >= REQUESTS; }, 60s);
+  const bool finished = ::ekyc::test::pumpUntil(*runLoop, [&] { return host->count() >= REQUESTS; }, 60s);
   stop = true;
   other.join();
   ASSERT_TRUE(finished) << host->count() << " results";
@@ -112,7 +113,7 @@ TEST_F(IdentifyThreadsTest, TheNextRequestStartsFromInsideACallbackOnTheNfcQueue
   // Delivered on the sessions' queues, never on the host thread.
   EXPECT_EQ(host->onHostThread.load(), 0);
   // The facade holds no reader once the last session has ended.
-  EXPECT_TRUE(runLoop->runUntil([&] { return !identify->hasReader(); }, 10s));
+  EXPECT_TRUE(::ekyc::test::pumpUntil(*runLoop, [&] { return !identify->hasReader(); }, 10s));
   EXPECT_EQ(identify->pinForSigner(), "");
 }
 
@@ -138,7 +139,7 @@ TEST_F(IdentifyThreadsTest, RequestsFromTwoThreadsEachEndWithOneResult) {
   });
   for (int i = 0; i < PER_THREAD; ++i) runLoop->post([&, i] { start(i % 3 == 0); });
   other.join();
-  ASSERT_TRUE(runLoop->runUntil([&] { return host->results.load() >= 2 * PER_THREAD; }, 60s)) << host->results.load();
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*runLoop, [&] { return host->results.load() >= 2 * PER_THREAD; }, 60s)) << host->results.load();
   runLoop->runUntilIdle(20ms, 2s);
   EXPECT_EQ(host->results.load(), 2 * PER_THREAD);
   ASSERT_TRUE(identify->failedPinDic());

@@ -1,6 +1,7 @@
 // The three JPKI requests through the facade: the facade's own checks (12012, 12013, the preset
 // signing PIN), the PIN store and the held signing PIN, and whole requests on the virtual card.
 #include <gtest/gtest.h>
+#include "Support/RunLoopPump.hpp"
 
 #include "Identify/Identify.hpp"
 #include "Jpki/JpkiRig.hpp"
@@ -131,7 +132,7 @@ TEST(IdentifyJpki, ConsentRevokeLetsGoOfItsGeneratorOnceTheChainStarts) {
   rig.identify->signFourInfoConsentRevokeApply(rig.recorder, "s", "p", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
   // While the chain runs the facade holds neither the generator nor a PIN; the session's pending
   // handlers keep the generator alive until it delivers.
-  ASSERT_TRUE(rig.runLoop->runUntil([&] { return rig.card->commandCount() >= 3; }, std::chrono::seconds(20)));
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return rig.card->commandCount() >= 3; }, std::chrono::seconds(20)));
   EXPECT_FALSE(rig.identify->hasReader());
   EXPECT_FALSE(rig.identify->pinDic().at(SetPinKey::MYNUMBERCARD_SIGNER_PIN));
   EXPECT_EQ(rig.identify->pinForSigner().value_or(""), "");

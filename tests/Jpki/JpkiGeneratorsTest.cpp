@@ -5,6 +5,7 @@
 // hold no certificate. The recorder is the host's delegate and the back channel, so each case
 // states the exact order of the calls.
 #include <gtest/gtest.h>
+#include "Support/RunLoopPump.hpp"
 
 #include "Jpki/JpkiRig.hpp"
 #include "Platform/Base64.hpp"
@@ -258,7 +259,7 @@ TEST_P(JpkiGeneratorsTest, CardRemovedOrSheetClosedMidChainGivesOneCardFailure) 
   JpkiRig rig;
   rig.card->addFault(VirtualCardFault::delayAt(4, std::chrono::seconds(5)));
   start(kind(), rig, s.pin);
-  ASSERT_TRUE(rig.runLoop->runUntil([&] { return rig.card->commandCount() >= 4; }, std::chrono::seconds(20)));
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return rig.card->commandCount() >= 4; }, std::chrono::seconds(20)));
   rig.reader->cancelBySheet();
   ASSERT_TRUE(rig.waitForResult());
   EXPECT_EQ(rig.recorder->events(), afterChainStart(13999));

@@ -2,6 +2,7 @@
 // virtual JPKI card served to it through the vpcd bridge, and the facade over PcscCardReader.
 // Skips only where pcscd cannot run at all.
 #include <gtest/gtest.h>
+#include "Support/RunLoopPump.hpp"
 
 #include "Support/PcscTestDaemon.hpp"
 
@@ -36,7 +37,7 @@ class JpkiPcscTest : public ::testing::Test {
   }
 
   bool wait() {
-    return rig.runLoop->runUntil(
+    return ::ekyc::test::pumpUntil(*rig.runLoop, 
         [this] { return rig.recorder->resultCount() > 0 && platform.cardReader->activeSessionCount() == 0; }, 30s);
   }
 

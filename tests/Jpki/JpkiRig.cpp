@@ -1,4 +1,5 @@
 #include "Jpki/JpkiRig.hpp"
+#include "Support/RunLoopPump.hpp"
 
 #include "Utility/Utility.hpp"
 
@@ -104,12 +105,12 @@ ReaderContext JpkiRig::context() {
 }
 
 bool JpkiRig::waitForResult(std::chrono::milliseconds timeout) {
-  return runLoop->runUntil(
+  return ::ekyc::test::pumpUntil(*runLoop, 
       [this] { return recorder->resultCount() > 0 && reader->activeSessionCount() == 0; }, timeout);
 }
 
 bool JpkiRig::waitForSession(std::chrono::milliseconds timeout) {
-  return runLoop->runUntil([this] { return reader->activeSessionCount() > 0; }, timeout);
+  return ::ekyc::test::pumpUntil(*runLoop, [this] { return reader->activeSessionCount() > 0; }, timeout);
 }
 
 std::vector<std::string> JpkiRig::commands() const {

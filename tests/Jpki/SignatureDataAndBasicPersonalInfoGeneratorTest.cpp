@@ -2,6 +2,7 @@
 // used, the items come back in the record, their hash is folded into the signed data when asked,
 // and a certificate that lacks items ends the request before any signature.
 #include <gtest/gtest.h>
+#include "Support/RunLoopPump.hpp"
 
 #include <algorithm>
 
@@ -206,7 +207,7 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, WithoutAHostDelegateOnlyTheBack
   JpkiRig rig;
   auto generator = std::make_shared<Generator>(nullptr, rig.context());
   generator->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "abcdef123", false);
-  ASSERT_TRUE(rig.runLoop->runUntil([&] { return rig.recorder->events().size() == 1 && rig.reader->activeSessionCount() == 0; }, std::chrono::seconds(20)));
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return rig.recorder->events().size() == 1 && rig.reader->activeSessionCount() == 0; }, std::chrono::seconds(20)));
   EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ABCDEF123"}));
   EXPECT_EQ(rig.commands().size(), 7u);
 }

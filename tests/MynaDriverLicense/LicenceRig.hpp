@@ -3,6 +3,7 @@
 // log and in-process reader, with a whole virtual Individual Number Card (card surface, input
 // support, JPKI, licence data), the facade, and the stand-in with the standard verifiers.
 #include "CardPrintInfoAndMynaDriverLicense/CardPrintInfoAndMynaDriverLicenseReader.hpp"
+#include "Support/RunLoopPump.hpp"
 #include "CardSurface/CardSurfaceTestSupport.hpp"
 #include "Identify/Identify.hpp"
 #include "JpkiTestSupport.hpp"
@@ -183,7 +184,7 @@ class LicenceRig : public CardSurfaceRig {
           break;
       }
     });
-    EXPECT_TRUE(runLoop->runUntil(
+    EXPECT_TRUE(::ekyc::test::pumpUntil(*runLoop, 
         [&] { return results->count() > before && !f->hasReader() && cardReader->activeSessionCount() == 0; },
         std::chrono::seconds(30)))
         << "no result";

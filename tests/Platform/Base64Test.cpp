@@ -39,6 +39,8 @@ TEST(Base64, StrictDecodingRejects) {
       "====",       //
       "Zm9v\t",     //
       "Zm9vé=",     // non-ASCII
+      "Zh==",       // unused bits not zero
+      "Zm9=",       //
   };
   for (const char* text : invalid) EXPECT_FALSE(Base64::decode(text).has_value()) << text;
 }

@@ -3,6 +3,9 @@
 // pcscd cannot run at all.
 #include <gtest/gtest.h>
 
+#include <PCSC/pcsclite.h>
+#include <PCSC/winscard.h>
+
 #include "Support/PcscTestDaemon.hpp"
 
 #include "Platform/ApduChainRunner.hpp"
@@ -127,3 +130,130 @@ TEST_F(PcscCardReaderTest, WaitingForACardEndsWithTheHostCancelOrTheTimeOut) {
 }
 
 }  // namespace
+
+// ---- The card after a session: reset on every path, and the card to itself meanwhile ----
+
+namespace {
+
+// A second PC/SC client of the same reader, as another process would be.
+class SecondClient {
+ public:
+  explicit SecondClient(const std::string& reader) {
+    if (SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &context_) != SCARD_S_SUCCESS) return;
+    // The card may still be coming up in the reader.
+    connected_ = eventually([&] {
+      return SCardConnect(context_, reader.c_str(), SCARD_SHARE_SHARED, SCARD_PROTOCOL_T1, &card_, &protocol_) ==
+             SCARD_S_SUCCESS;
+    });
+  }
+  ~SecondClient() {
+    if (connected_) SCardDisconnect(card_, disposition);
+    if (context_) SCardReleaseContext(context_);
+  }
+  // The card's answer, or nothing when PC/SC refused the exchange.
+  std::optional<Bytes> send(const NFCISO7816APDU& apdu) {
+    if (!connected_) return std::nullopt;
+    const Bytes command = apdu.encoded();
+    Bytes answer(65538);
+    DWORD length = static_cast<DWORD>(answer.size());
+    if (SCardTransmit(card_, SCARD_PCI_T1, command.data(), static_cast<DWORD>(command.size()), nullptr, answer.data(),
+                      &length) != SCARD_S_SUCCESS) {
+      return std::nullopt;
+    }
+    answer.resize(length);
+    return answer;
+  }
+  bool connected() const { return connected_; }
+  DWORD disposition = SCARD_RESET_CARD;
+
+ private:
+  SCARDCONTEXT context_ = 0;
+  SCARDHANDLE card_ = 0;
+  DWORD protocol_ = 0;
+  bool connected_ = false;
+};
+
+// Reads the protected file where the last session left the card; 9000 only while its PIN stands.
+bool protectedFileReadable(const std::string& reader) {
+  SecondClient probe(reader);
+  const auto answer = probe.send(readBinary(16));
+  return answer && answer->size() == 18 && (*answer)[16] == 0x90;
+}
+
+std::vector<NFCISO7816APDU> unlockAndRead() {
+  return {selectSampleApplication(), selectFile(VirtualSampleCard::PIN_FILE), verifyPin("1234"),
+          selectFile(VirtualSampleCard::PROTECTED_FILE), readBinary(VirtualSampleCard::PROTECTED_SIZE)};
+}
+
+}  // namespace
+
+TEST_F(PcscCardReaderTest, EveryEndOfASessionResetsTheCard) {
+  struct Case {
+    const char* name;
+    std::vector<NFCISO7816APDU> extra;                // after the unlocked read
+    std::optional<std::chrono::milliseconds> delay;   // of the first extra command
+    std::chrono::milliseconds timeout;
+    bool cancel;
+    // Without a session: 1 the library's connection dropped (its destructor); 2 (the probe's own
+    // check) a plain client that leaves the card as it is, after which the PIN still stands.
+    int direct = 0;
+  };
+  const std::vector<Case> cases{
+      {"success", {}, std::nullopt, 20s, false},
+      {"failure", {selectFile(0x7777)}, std::nullopt, 20s, false},
+      {"cancel", {readBinary(1)}, 600ms, 20s, true},
+      {"time-out", {readBinary(1)}, 2000ms, 800ms, false},
+      {"destructor", {}, std::nullopt, 20s, false, 1},
+      {"a client that leaves the card", {}, std::nullopt, 20s, false, 2},
+  };
+  insertCard();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    card->clearFaults();
+    auto chain = unlockAndRead();
+    chain.insert(chain.end(), c.extra.begin(), c.extra.end());
+    if (c.delay) card->addFault(VirtualCardFault::delayAt(card->commandCount() + 6, *c.delay));
+    if (c.direct == 2) {
+      SecondClient client(daemon->readerName());
+      client.disposition = SCARD_LEAVE_CARD;
+      for (const auto& apdu : chain) ASSERT_TRUE(client.send(apdu).has_value());
+    } else if (c.direct == 1) {
+      auto cards = reader->waitForCards(std::stop_token());
+      ASSERT_TRUE(cards.has_value() && !cards->empty());
+      ASSERT_FALSE(cards->front()->connect().has_value());
+      for (const auto& apdu : chain) ASSERT_TRUE(cards->front()->transmit(apdu, {}).has_value());
+    } else {
+      platform.sessionTimeout = c.timeout;
+      auto runner = ApduChainRunner::start(platform, chain);
+      ASSERT_TRUE(runner);
+      if (c.cancel) {
+        ASSERT_TRUE(eventually([&] { return card->log().size() >= chain.size(); }));
+        reader->cancelBySheet();
+      }
+      const auto result = runner->wait();
+      EXPECT_EQ(result.completed, c.extra.empty());
+      EXPECT_GE(result.exchanges.size(), 5u);
+      ASSERT_TRUE(eventually([&] { return reader->activeSessionCount() == 0; }));
+    }
+    EXPECT_EQ(protectedFileReadable(daemon->readerName()), c.direct == 2);
+    card->clearLog();
+  }
+}
+
+TEST_F(PcscCardReaderTest, ASecondClientCannotSlipACommandIntoASession) {
+  insertCard();
+  auto chain = unlockAndRead();
+  chain.push_back(readBinary(1));
+  card->addFault(VirtualCardFault::delayAt(6, 500ms));
+  auto runner = ApduChainRunner::start(platform, chain);
+  ASSERT_TRUE(runner);
+  ASSERT_TRUE(eventually([&] { return card->log().size() >= 5; }));  // the PIN stands now
+  SecondClient intruder(daemon->readerName());
+  const auto answer = intruder.send(readBinary(16));
+  EXPECT_FALSE(answer && answer->size() == 18) << "the second client read the protected file";
+  ASSERT_TRUE(runner->wait().completed);
+  // The card saw the session's chain alone, in one piece.
+  const auto commands = card->commands();
+  ASSERT_GE(commands.size(), chain.size());
+  for (std::size_t i = 0; i < chain.size(); ++i) EXPECT_EQ(commands[i], chain[i].encoded()) << i;
+}

@@ -35,7 +35,8 @@ TEST(SerialQueue, RunsTasksInOrderOnOneThreadAndDelayedOnesWhenDue) {
   });
   done.get_future().wait();
   EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
-  for (auto id : threads) EXPECT_EQ(id, queue.threadId());
+  for (auto id : threads) EXPECT_EQ(id, threads.front());
+  EXPECT_TRUE(queue.runsOn(threads.front()));
   EXPECT_FALSE(queue.isCurrent());
 }
 

@@ -2,6 +2,7 @@
 // The residence-card rig: the card-surface rig's host loop, dialog, card reader, back channel and
 // stand-in, with a virtual residence card in the field and the residence verifier on the stand-in.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Support/RunLoopPump.hpp"
 #include "Identify/Identify.hpp"
 #include "Platform/VirtualCard/VirtualResidenceCard.hpp"
 #include "ResidenceCard/ResidenceCardInfoReader.hpp"
@@ -45,7 +46,7 @@ struct ResidenceRig {
         identify->getResidenceCard(results, pinTexts(), nfcTexts());
       }
     });
-    EXPECT_TRUE(base.runLoop->runUntil(
+    EXPECT_TRUE(::ekyc::test::pumpUntil(*base.runLoop, 
         [&] { return !results->results().empty() && !identify->hasReader() && base.cardReader->activeSessionCount() == 0; },
         std::chrono::seconds(20)))
         << "the request did not finish";

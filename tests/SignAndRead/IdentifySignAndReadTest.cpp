@@ -2,6 +2,7 @@
 // (-> stand-in): on the in-process virtual card, and over PC/SC with the card served to a pcscd of
 // the test's own through vpcd.
 #include "Identify/Identify.hpp"
+#include "Support/RunLoopPump.hpp"
 #include "Platform/PcscCardReader.hpp"
 #include "Platform/VirtualCard/PcscDaemon.hpp"
 #include "Platform/VirtualCard/VpcdBridge.hpp"
@@ -39,7 +40,7 @@ SignAndReadOutcome request(SignAndReadRig& rig, Identify& identify, SignAndRead 
         break;
     }
   });
-  EXPECT_TRUE(rig.runLoop->runUntil([&] { return results->outcome().results > 0 && !identify.hasReader(); },
+  EXPECT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return results->outcome().results > 0 && !identify.hasReader(); },
                                     std::chrono::seconds(60)));
   EXPECT_TRUE(eventuallyTrue([&] { return rig.platform.cardReader->activeSessionCount() == 0; }));
   return results->outcome();

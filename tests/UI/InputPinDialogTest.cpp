@@ -1,4 +1,5 @@
 #include <chrono>
+#include "Support/RunLoopPump.hpp"
 #include <memory>
 #include <string>
 #include <thread>
@@ -37,7 +38,7 @@ class InputPinDialogTest : public testing::Test {
                  });
   }
   bool waitForCompletion() {
-    return runLoop->runUntil([&] { return run->completions > 0; }, 5s);
+    return ::ekyc::test::pumpUntil(*runLoop, [&] { return run->completions > 0; }, 5s);
   }
   void TearDown() override { viewController->dismissUnanswered(); }
 };
@@ -65,7 +66,7 @@ TEST_F(InputPinDialogTest, OkStoresTheTextAndCompletesOnceOnTheHostThread) {
 TEST_F(InputPinDialogTest, NeverAnsweredNeverCompletes) {
   viewController->enqueue(Answer::Never());
   show();
-  EXPECT_FALSE(runLoop->runUntil([&] { return run->completions > 0; }, 50ms));
+  EXPECT_FALSE(::ekyc::test::pumpUntil(*runLoop, [&] { return run->completions > 0; }, 50ms));
   EXPECT_EQ(run->completions, 0);
   EXPECT_FALSE(dialog->dialogPin);
   EXPECT_FALSE(dialog->isCanceled);
@@ -123,7 +124,7 @@ TEST_F(InputPinDialogTest, TheCompletionRunsOnTheHostThreadAfterShowReturnsWhoev
       });
       returned = true;
     });
-    ASSERT_TRUE(runLoop->runUntil([&] { return localRun->completions > 0; }, 5s));
+    ASSERT_TRUE(::ekyc::test::pumpUntil(*runLoop, [&] { return localRun->completions > 0; }, 5s));
     runLoop->runUntilIdle(20ms, 1s);
     EXPECT_EQ(localRun->completions, 1);
     EXPECT_TRUE(localRun->onHostThread);
@@ -149,14 +150,16 @@ TEST_F(InputPinDialogTest, APendingDialogKeepsItselfAlive) {
     });
   }
   EXPECT_FALSE(weak.expired());
-  ASSERT_TRUE(runLoop->runUntil([&] { return seen->has_value(); }, 5s));
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*runLoop, [&] { return seen->has_value(); }, 5s));
   EXPECT_EQ(**seen, "9999");
 }
 
 TEST_F(InputPinDialogTest, WithoutAViewControllerItCountsAsCancelled) {
   testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
   dialog->show(nullptr, "T", "M", "P", "OK", "Cancel", "", [run = run] { ++run->completions; });
-  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "isCanceled\n");  // the console line: never stdout
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(run->completions, 1);
   EXPECT_TRUE(dialog->isCanceled);
   EXPECT_FALSE(dialog->dialogPin);

@@ -37,6 +37,25 @@ TEST(RunLoop, RunUntilGivesUpAfterItsTimeout) {
   EXPECT_TRUE(loop.runUntil([] { return true; }, 0ms));
 }
 
+// Idle, runUntil sleeps: its condition is checked at the start, at each wake() and at the end,
+// never on a timer; a wake() from another thread ends the wait at once.
+TEST(RunLoop, RunUntilSleepsUntilWokenWithoutPolling) {
+  RunLoop loop;
+  int checks = 0;
+  EXPECT_FALSE(loop.runUntil([&] { return ++checks < 0; }, std::chrono::milliseconds(100)));
+  EXPECT_LE(checks, 2);
+  std::atomic<bool> flag{false};
+  std::thread other([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    flag = true;
+    loop.wake();
+  });
+  checks = 0;
+  EXPECT_TRUE(loop.runUntil([&] { return ++checks, flag.load(); }, std::chrono::seconds(30)));
+  EXPECT_LE(checks, 3);
+  other.join();
+}
+
 TEST(RunLoop, RunReturnsAfterStopOnceQueuedTasksRan) {
   RunLoop loop;
   std::atomic<int> ran{0};

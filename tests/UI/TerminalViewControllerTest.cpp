@@ -1,4 +1,5 @@
 #include <chrono>
+#include "Support/RunLoopPump.hpp"
 #include <memory>
 #include <string>
 #include <thread>
@@ -50,7 +51,7 @@ class TerminalViewControllerTest : public testing::Test {
     auto dialog = std::make_shared<InputPinDialog>();
     auto done = std::make_shared<bool>(false);
     dialog->show(viewController, title, "Enter the PIN", "4 digits", "OK", "Cancel", "", [done] { *done = true; });
-    EXPECT_TRUE(runLoop->runUntil([&] { return *done; }, 5s));
+    EXPECT_TRUE(::ekyc::test::pumpUntil(*runLoop, [&] { return *done; }, 5s));
     return dialog;
   }
 
@@ -123,7 +124,7 @@ TEST(TerminalViewControllerTty, SecureEntryIsNotEchoedOnATerminalAndEchoComesBac
   auto dialog = std::make_shared<InputPinDialog>();
   bool done = false;
   dialog->show(viewController, "PIN", "", "4 digits", "OK", "Cancel", "", [&] { done = true; });
-  EXPECT_TRUE(runLoop->runUntil([&] { return done; }, 10s));
+  EXPECT_TRUE(::ekyc::test::pumpUntil(*runLoop, [&] { return done; }, 10s));
   user.join();
   EXPECT_EQ(dialog->dialogPin, "8642");
   EXPECT_TRUE(echoOn());

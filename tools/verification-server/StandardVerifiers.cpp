@@ -9,16 +9,21 @@
 
 namespace ekyc {
 
-void StandardVerifiers::install(VerificationServer& server) {
-  install(server, std::make_shared<SkiKeyRegistry>());
-}
+void StandardVerifiers::install(VerificationServer& server) { install(server, Issuers{}); }
 
 void StandardVerifiers::install(VerificationServer& server, std::shared_ptr<SkiKeyRegistry> skiRegistry) {
+  Issuers issuers;
+  issuers.skiRegistry = std::move(skiRegistry);
+  install(server, issuers);
+}
+
+void StandardVerifiers::install(VerificationServer& server, const Issuers& issuers) {
   // Request types register here as their readers arrive.
-  CardSurfaceVerifier().install(server);
-  ResidenceCardVerifier().install(server);
+  const auto skiRegistry = issuers.skiRegistry ? issuers.skiRegistry : std::make_shared<SkiKeyRegistry>();
+  CardSurfaceVerifier(issuers.cardSurface).install(server);
+  ResidenceCardVerifier(issuers.residenceCard).install(server);
   MynaDriverLicenseVerifier(skiRegistry).install(server);
-  DriverLicenseVerifier(std::move(skiRegistry)).install(server);
+  DriverLicenseVerifier(skiRegistry).install(server);
 }
 
 }  // namespace ekyc

@@ -34,26 +34,8 @@ std::optional<NFCError> VirtualCardConnection::connect() {
 }
 
 std::expected<Bytes, NFCError> VirtualCardConnection::transmit(const NFCISO7816APDU& apdu, std::stop_token stop) {
-  std::optional<VirtualCardAnswer> delayed;
-  {
-    std::lock_guard lock(delayedMutex_);
-    delayed.swap(delayed_);
-  }
-  if (delayed) return answerAfter(std::move(*delayed), stop);  // transmitAtOnce() had the card process it
   if (!card_->isISO7816()) return std::unexpected(notISO7816());
   return answerAfter(card_->transmit(apdu.encoded()), stop);
-}
-
-std::optional<std::expected<Bytes, NFCError>> VirtualCardConnection::transmitAtOnce(const NFCISO7816APDU& apdu) {
-  if (!card_->isISO7816()) return std::unexpected(notISO7816());
-  VirtualCardAnswer answer = card_->transmit(apdu.encoded());
-  if (answer.delay.count() > 0) {
-    std::lock_guard lock(delayedMutex_);
-    delayed_ = std::move(answer);
-    return std::nullopt;
-  }
-  if (answer.removed) return std::unexpected(cardRemoved());
-  return std::move(answer.bytes);
 }
 
 std::expected<Bytes, NFCError> VirtualCardConnection::answerAfter(VirtualCardAnswer answer, std::stop_token stop) {
@@ -71,10 +53,6 @@ std::expected<Bytes, NFCError> VirtualCardConnection::answerAfter(VirtualCardAns
 }
 
 void VirtualCardConnection::disconnect() {
-  {
-    std::lock_guard lock(delayedMutex_);
-    delayed_.reset();
-  }
   if (!connected_) return;
   connected_ = false;
   card_->powerOff();

@@ -3,7 +3,6 @@
 // on; each command goes to the card in-process, after the delay a fault asks for (cut short when
 // the session ends); a card that left the field gives a transport error.
 #include <memory>
-#include <mutex>
 #include <optional>
 
 #include "Platform/CardConnection.hpp"
@@ -20,10 +19,6 @@ class VirtualCardConnection : public CardConnection {
   bool isISO7816() const override;
   std::optional<NFCError> connect() override;
   std::expected<Bytes, NFCError> transmit(const NFCISO7816APDU& apdu, std::stop_token stop) override;
-  bool answersInProcess() const override { return true; }
-  // The card answers at once unless a fault delays its answer; the delayed answer is kept for the
-  // transmit() that follows, which waits out the delay.
-  std::optional<std::expected<Bytes, NFCError>> transmitAtOnce(const NFCISO7816APDU& apdu) override;
   void disconnect() override;
 
   const std::shared_ptr<VirtualCard>& card() const { return card_; }
@@ -33,9 +28,7 @@ class VirtualCardConnection : public CardConnection {
 
   const std::shared_ptr<VirtualCard> card_;
   const std::optional<NFCError> connectFailure_;
-  bool connected_ = false;                  // used by one session thread at a time
-  std::mutex delayedMutex_;  // the queue and the I/O thread may both reach delayed_
-  std::optional<VirtualCardAnswer> delayed_;  // a delayed answer that transmit() hands out
+  bool connected_ = false;  // used by one session thread at a time
 };
 
 }  // namespace ekyc
