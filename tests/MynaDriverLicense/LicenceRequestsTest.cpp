@@ -210,13 +210,13 @@ TEST_P(CombinedLicenceRequestTest, FirstApplicationDataThatCannotBeTrusted) {
       EXPECT_EQ(r.log->events(), (std::vector<std::string>{"didGetPin()", "result(13999)"}));
       EXPECT_FALSE(sentLicenceCommands());
     }
-    // Without the input-support signature the card surface cannot be verified: 18001, no request.
+    // An input-support hash file without its signature is not what the card promises: 13999, no request.
     LicenceRig unsigned_;
     unsigned_.files.supEf0003 = expected::withoutElement(unsigned_.files.supEf0003, 0xDF33);
     unsigned_.presentWholeCard();
     unsigned_.startStandIn();
     unsigned_.request(kind(), "tenant");
-    EXPECT_EQ(unsigned_.log->events(), (std::vector<std::string>{"didGetPin()", "result(18001)"}));
+    EXPECT_EQ(unsigned_.log->events(), (std::vector<std::string>{"didGetPin()", "result(13999)"}));
     EXPECT_TRUE(unsigned_.server->receivedRequestTypes().empty());
   }
   LicenceRig r;

@@ -203,6 +203,18 @@ TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
     std::optional<std::int64_t> intErrFlag;
     bool applies;
     std::string missing{};  // 17000: the labels after its text
+    std::optional<Bytes> signAnswer{};  // what the card answers to COMPUTE DIGITAL SIGNATURE
+  };
+  // The signing certificate with its DER length one more: the element spans a byte of fill.
+  const auto longCertificate = [](SignAndReadRig& rig) {
+    Bytes file = jpkiContents().signingCertificate;  // 30 82 LL LL ...
+    const int length = ((file[2] << 8) | file[3]) + 1;
+    file[2] = static_cast<std::uint8_t>(length >> 8);
+    file[3] = static_cast<std::uint8_t>(length);
+    file.resize(3900, 0xFF);
+    VirtualJpkiContents::Options options;
+    options.signingCertificateFile = file;
+    rig.useJpki(options);
   };
   const auto holderWithout = [](std::function<void(VirtualJpkiContents::Holder&)> drop) {
     return [drop](SignAndReadRig& rig) {
@@ -228,12 +240,22 @@ TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
       {[](auto& rig) { rig.files.supEf0003 = expected::withoutElement(rig.files.supEf0003, 0xDF33); }, 13999,
        std::nullopt, !number},
       {[](auto& rig) { rig.files.supEf0004 = Bytes(568, 0xFF); }, 13999, std::nullopt, true},
+      {longCertificate, 13999, std::nullopt, true},
+      {[](auto&) {}, 13999, std::nullopt, true, {}, Bytes{0x90, 0x00}},
+      {[](auto&) {}, 13999, std::nullopt, true, {}, [] { Bytes b(128, 0x5A); b.push_back(0x90); b.push_back(0x00); return b; }()},
   };
   for (const auto& row : rows) {
     if (!row.applies) continue;
     SignAndReadRig rig;
     row.arrange(rig);
-    rig.presentFullCard();
+    auto& card = rig.presentFullCard();
+    if (row.signAnswer) {
+      VirtualCardFault fault;
+      fault.kind = VirtualCardFault::Kind::answer;
+      fault.matches = [](const VirtualCommand& command) { return command.ins == 0x2A; };
+      fault.answerBytes = *row.signAnswer;
+      card.addFault(fault);
+    }
     const auto out = rig.run(k);
     EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(" + std::to_string(row.code) + ")"}));
     EXPECT_EQ(out.intErrFlag, row.intErrFlag);
