@@ -1,8 +1,9 @@
 # Front door: `make test` runs every test, `make demo` runs the example host's tour.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 30
 
-.PHONY: deps configure build test demo bench consumer-check install sanitize clean
+.PHONY: deps configure build test demo bench consumer-check install sanitize fuzz fuzz-corpus clean
 
 deps:
 	@scripts/install-deps
@@ -36,5 +37,17 @@ sanitize: deps
 	@cmake --build build-asan -j $(JOBS)
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# Every fuzz target (fuzz/<Name>Fuzz.cpp, libFuzzer with clang) for FUZZ_SECONDS each, JOBS at a time.
+fuzz:
+	@scripts/install-deps fuzz
+	@cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build build-fuzz -j $(JOBS)
+	@scripts/run-fuzz build-fuzz $(FUZZ_SECONDS) $(JOBS)
+
+# Rewrites the seed corpora under fuzz/corpus/ from the virtual cards.
+fuzz-corpus: configure
+	@cmake --build $(BUILD) --target ekyc-fuzz-corpus -j $(JOBS)
+	@$(BUILD)/ekyc-fuzz-corpus fuzz/corpus
+
 clean:
-	rm -rf $(BUILD) build-asan build-consumer build-consumer-ekyc
+	rm -rf $(BUILD) build-asan build-consumer build-consumer-ekyc build-fuzz

@@ -1,5 +1,9 @@
 // libFuzzer target: the licence history files (DF1 EF 0004 and EF 0006) as a card may send them,
 // cut into history records, and every list, latest, entry and position operation called.
+// fuzz-sources: DriverLicense/DriverLicense.cpp DriverLicense/LicenseEntries.cpp
+// fuzz-sources: DriverLicense/LicenseChangedEntries.cpp DriverLicense/LicenseChangedRegisteredDomicile.cpp
+// fuzz-sources: DriverLicense/LicenseCommonData.cpp DriverLicense/LicenseExternalCharacter.cpp
+// fuzz-sources: DriverLicense/LicenseExternalCharacters.cpp DriverLicense/LicenseSignature.cpp Sign/Signature.cpp
 #include <cstddef>
 #include <cstdint>
 

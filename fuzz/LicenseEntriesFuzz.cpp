@@ -1,5 +1,9 @@
 // libFuzzer target: the licence entries file (DF1 EF 0001) as a card may send it, parsed into the
 // record, and every getter and position operation called on the result.
+// fuzz-sources: DriverLicense/DriverLicense.cpp DriverLicense/LicenseEntries.cpp
+// fuzz-sources: DriverLicense/LicenseChangedEntries.cpp DriverLicense/LicenseChangedRegisteredDomicile.cpp
+// fuzz-sources: DriverLicense/LicenseCommonData.cpp DriverLicense/LicenseExternalCharacter.cpp
+// fuzz-sources: DriverLicense/LicenseExternalCharacters.cpp DriverLicense/LicenseSignature.cpp Sign/Signature.cpp
 #include <cstddef>
 #include <cstdint>
 

@@ -1,5 +1,9 @@
 // libFuzzer target: the two external-character files (DF1 EF 0003 and EF 0005) as a card may send
 // them (the input split at its first byte's value), and every key of the resulting table.
+// fuzz-sources: DriverLicense/DriverLicense.cpp DriverLicense/LicenseEntries.cpp
+// fuzz-sources: DriverLicense/LicenseChangedEntries.cpp DriverLicense/LicenseChangedRegisteredDomicile.cpp
+// fuzz-sources: DriverLicense/LicenseCommonData.cpp DriverLicense/LicenseExternalCharacter.cpp
+// fuzz-sources: DriverLicense/LicenseExternalCharacters.cpp DriverLicense/LicenseSignature.cpp Sign/Signature.cpp
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

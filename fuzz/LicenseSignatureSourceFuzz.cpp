@@ -1,6 +1,10 @@
 // libFuzzer target: the signature file (DF1 EF 0007) and the three signed files as a card may send
 // them (the input cut into four parts by its first bytes), through the signature record, the
 // verification source, the partial SHA-256, the parity hash and the offset of the licence record.
+// fuzz-sources: DriverLicense/DriverLicense.cpp DriverLicense/LicenseEntries.cpp
+// fuzz-sources: DriverLicense/LicenseChangedEntries.cpp DriverLicense/LicenseChangedRegisteredDomicile.cpp
+// fuzz-sources: DriverLicense/LicenseCommonData.cpp DriverLicense/LicenseExternalCharacter.cpp
+// fuzz-sources: DriverLicense/LicenseExternalCharacters.cpp DriverLicense/LicenseSignature.cpp Sign/Signature.cpp
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

@@ -3,6 +3,7 @@
 // Ber.parseForMynaDriverLicense (with both tag lists, and entered as a first element) and into the
 // record, whose every getter and verification value is then read. Nothing may crash, hang or read
 // past the end.
+// fuzz-sources: MynaDriverLicense/MynaDriverLicense.cpp
 #include <cstddef>
 #include <cstdint>
 

@@ -1,22 +1,24 @@
 // libFuzzer target: the residence card's files as the reader reads them (card type, the decrypted
 // front image and photo, the signatures file, the address file) and the record built from what
 // they give, with its verification values and JSON. Nothing may crash or read past the end.
+// fuzz-sources: ResidenceCard/ResidenceCardFiles.cpp ResidenceCard/ResidenceCard.cpp
+// fuzz-sources: ResidenceCard/ResidenceCardAddresses.cpp ResidenceCard/ResidenceCardSignatures.cpp
 #include <cstddef>
 #include <cstdint>
 
 #include "ResidenceCard/ResidenceCard.hpp"
-#include "ResidenceCard/ResidenceCardInfoReader.hpp"
+#include "ResidenceCard/ResidenceCardFiles.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/ConstTag.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace ekyc;
   const Bytes file(data, data + size);
-  const auto type = ResidenceCardInfoReader::cardTypeNumber(file);
-  const auto front = ResidenceCardInfoReader::protectedFileValue(file, true);
-  const auto photo = ResidenceCardInfoReader::protectedFileValue(file, false);
+  const auto type = ResidenceCardFiles::cardTypeNumber(file);
+  const auto front = ResidenceCardFiles::protectedFileValue(file, true);
+  const auto photo = ResidenceCardFiles::protectedFileValue(file, false);
   if ((front && front->size() != 7000) || (photo && photo->size() != 3000)) __builtin_trap();
-  const auto signatures = ResidenceCardInfoReader::signaturesFile(file);
+  const auto signatures = ResidenceCardFiles::signaturesFile(file);
   if (signatures && (signatures->first.size() != 256 || signatures->second.size() != 1200)) __builtin_trap();
   const ConstTag tag;
   const auto found = Ber().parse(file, tag.RESIDENCE_CARD_ADDRESSES, false);

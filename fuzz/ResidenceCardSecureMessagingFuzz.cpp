@@ -2,6 +2,8 @@
 // first byte chooses the card's challenge length; the card's answer to MUTUAL AUTHENTICATE and a
 // protected READ answer follow. Nothing may crash or read past the end; an answer that is taken
 // must be one the format allows.
+// fuzz-sources: ResidenceCard/ResidenceCardSecureMessaging.cpp Platform/FixedRandomSource.cpp
+// fuzz-sources: Platform/BlockCipher.cpp Utility/Crypt.cpp
 #include <cstddef>
 #include <cstdint>
 

@@ -66,26 +66,18 @@ std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberIn
       verifyCardPrint,                                                                   // 16
       step(cmd.selectEf01, cardPrintKey),                                                // 17
       step(cmd.getReadAdpuCmd(length.MYNUMBER), cardPrintKey,                            // 18
-           [this, tag](const Bytes& data) {
-             supportMyNumberInfoVerifySrc = data;
-             myNumber = Ber().parse(data, tag.MYNUMBER, false);
-             return myNumber->count(tag.MYNUMBER.front()) != 0;
-           }),
+           [this](const Bytes& data) { return keepNumberFile(data, supportMyNumberInfoVerifySrc, myNumber); }),
       step(cmd.selectEf02, cardPrintKey),                                                // 19
       step(cmd.readBasicPersonalInfo, cardPrintKey,                                      // 20
-           [this, tag](const Bytes& data) {
-             supportVerifySrc = basicPersonalInfoItems(Ber().parseToTLV(data, tag.BASIC_PERSONAL_INFO, true));
-             if (!supportVerifySrc) return false;
-             dicBasicPersonalInfo = Ber().parse(data, tag.BASIC_PERSONAL_INFO, true);
-             return true;
-           }),
+           [this](const Bytes& data) { return keepBasicItems(data, supportVerifySrc, dicBasicPersonalInfo); }),
       step(cmd.selectEf03, cardPrintKey),                                                // 21
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), cardPrintKey,   // 22
            [this, tag](const Bytes& data) {
-             const auto values = Ber().parse(data, tag.MYNUMBER_HASH, true);
-             supportSignature = Ber::entry(values, tag.MYNUMBER_HASH_SIGNATURE);
-             hashMyNumberInfo = Ber::entry(values, tag.MYNUMBER_HASH_NUMBER);
-             hashPersonalInfo = Ber::entry(values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
+             const auto values = integrityValues(data);
+             if (!values) return false;
+             supportSignature = Ber::entry(*values, tag.MYNUMBER_HASH_SIGNATURE);
+             hashMyNumberInfo = Ber::entry(*values, tag.MYNUMBER_HASH_NUMBER);
+             hashPersonalInfo = Ber::entry(*values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
              return true;
            }),
       step(cmd.selectEf04, cardPrintKey),                                                // 23

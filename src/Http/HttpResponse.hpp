@@ -19,8 +19,9 @@ class HttpResponse {
   // The HTTP status code; absent when no HTTP response arrived.
   std::optional<int> getHttpStatusCode() const;
 
-  // The body parsed as JSON when it is a JSON object (a map from member name to value); absent when
-  // there is no body, when it is not JSON, or when it is JSON but not an object.
+  // The body parsed as JSON when the whole of it is one JSON object (a map from member name to
+  // value); absent when there is no body, when it is not JSON (trailing bytes or a NUL included),
+  // when it is JSON but not an object, or when an object names a member twice (Json::parse).
   std::optional<nlohmann::json> getResponseBodyForMyNumberVerification() const;
 
   // The raw body as received (empty when no HTTP response arrived).

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
+
+#include <openssl/evp.h>
+#include <openssl/x509.h>
 
 namespace ekyc {
 
@@ -24,6 +28,19 @@ std::optional<Bytes> hexToBytes(const std::string& hex) {
     out.push_back(static_cast<std::uint8_t>(hi << 4 | lo));
   }
   return out;
+}
+
+struct X509Free {
+  void operator()(X509* x) const { X509_free(x); }
+};
+
+// The certificate when `der` is one whose element spans exactly these bytes.
+std::unique_ptr<X509, X509Free> wholeCertificate(const Bytes& der) {
+  if (der.empty()) return nullptr;
+  const unsigned char* p = der.data();
+  std::unique_ptr<X509, X509Free> x509(d2i_X509(nullptr, &p, static_cast<long>(der.size())));
+  if (!x509 || p != der.data() + der.size()) return nullptr;
+  return x509;
 }
 
 // Reads a DER length at pos (short form, or long form with one to four length octets) and moves
@@ -89,6 +106,18 @@ std::optional<Bytes> Certificate::getSubjectAltNameCont(const Bytes& certificate
     ++it;
   }
   return std::nullopt;
+}
+
+bool Certificate::isWholeCertificate(const Bytes& der) { return wholeCertificate(der) != nullptr; }
+
+std::optional<std::size_t> Certificate::rsaModulusLength(const Bytes& der) {
+  const auto x509 = wholeCertificate(der);
+  if (!x509) return std::nullopt;
+  EVP_PKEY* key = X509_get0_pubkey(x509.get());
+  if (!key || EVP_PKEY_get_base_id(key) != EVP_PKEY_RSA) return std::nullopt;
+  const int bits = EVP_PKEY_get_bits(key);
+  if (bits <= 0) return std::nullopt;
+  return (static_cast<std::size_t>(bits) + 7) / 8;
 }
 
 }  // namespace ekyc

@@ -2,6 +2,7 @@
 // The subjectAltName items of the JPKI signature certificate: the four basic items of the holder
 // and the substitute-character positions of the name and the address, each an otherName entry
 // whose identifier is 1.2.392.200149.8.5.5.n.
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,12 @@ class Certificate {
   // entry that does not have this shape or runs past the end is not taken, and the search goes on
   // to the next occurrence. Absent when no occurrence has the shape.
   std::optional<Bytes> getSubjectAltNameCont(const Bytes& certificateData, const std::string& oid) const;
+
+  // Whether `der` is one X.509 certificate whose DER element parses and spans exactly these bytes.
+  static bool isWholeCertificate(const Bytes& der);
+  // The length in bytes of the modulus of the certificate's RSA public key (the length of every
+  // signature that key makes); absent when `der` is not a whole certificate or its key is not RSA.
+  static std::optional<std::size_t> rsaModulusLength(const Bytes& der);
 };
 
 }  // namespace ekyc

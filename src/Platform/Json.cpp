@@ -1,5 +1,8 @@
 #include "Platform/Json.hpp"
 
+#include <set>
+#include <vector>
+
 namespace ekyc {
 
 namespace {
@@ -33,9 +36,27 @@ bool nestsDeeperThan(std::string_view text, std::size_t limit) {
 }  // namespace
 
 std::optional<nlohmann::json> Json::parse(std::string_view text) {
+  // A NUL can stand nowhere in a JSON text (inside a string it must be escaped), and the parser
+  // would take it for the end of the text, leaving whatever follows unread.
+  if (text.find('\0') != std::string_view::npos) return std::nullopt;
   if (nestsDeeperThan(text, MAX_NESTING_DEPTH)) return std::nullopt;
-  auto value = nlohmann::json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
-  if (value.is_discarded()) return std::nullopt;
+  // The parser keeps the last of two members of one name; such a text is refused instead.
+  std::vector<std::set<std::string>> names;
+  bool duplicated = false;
+  const auto callback = [&](int, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
+    using Event = nlohmann::json::parse_event_t;
+    if (event == Event::object_start) {
+      names.emplace_back();
+    } else if (event == Event::object_end && !names.empty()) {
+      names.pop_back();
+    } else if (event == Event::key && !names.empty() && parsed.is_string() &&
+               !names.back().insert(parsed.get<std::string>()).second) {
+      duplicated = true;
+    }
+    return true;
+  };
+  auto value = nlohmann::json::parse(text.begin(), text.end(), callback, /*allow_exceptions=*/false);
+  if (value.is_discarded() || duplicated) return std::nullopt;
   return value;
 }
 

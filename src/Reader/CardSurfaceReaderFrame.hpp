@@ -9,8 +9,10 @@
 //   - the PINs: one or two slots, each labelled for the reader's messages; the session begins once
 //     all have passed;
 //   - the chain, stated by each reader as a list of steps, each a command, the arguments of the
-//     status check on its answer, and what to keep of the answer: a file lacking an element the
-//     reader needs delivers cardConnectionFailed (13999) and ends the session with the error text;
+//     status check on its answer, and what to keep of the answer: a file that does not hold what
+//     its format promises (CardFileFormat: every required element whole and with a value, the
+//     individual number as 12 digits) delivers cardConnectionFailed (13999) and ends the session
+//     with the error text;
 //   - didGetPin("") right after the first command; a detection without tags waits for the end of
 //     the session;
 //   - the verification request: body, HTTPS post to the platform's endpoint, verdict.
@@ -30,6 +32,7 @@
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
 #include "PromptedPii/PromptedPii.hpp"
+#include "Reader/CardFileFormat.hpp"
 #include "Reader/ReaderFrame.hpp"
 #include "Reader/VerificationPost.hpp"
 #include "TLV/Ber.hpp"
@@ -93,9 +96,11 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     return Step{[command] { return command; }, key, std::move(label), std::move(keep)};
   }
 
-  // What to keep of a certificate file: its certificate, into `into`; false when it has none.
+  // What to keep of a certificate file: its certificate, into `into`; false when the file does not
+  // hold a whole one.
   static std::function<bool(const Bytes&)> keepCertificate(std::optional<Bytes>& into) {
     return [&into](const Bytes& data) {
+      if (!CardFileFormat::isCertificateFile(data)) return false;
       const ConstTag tag;
       into = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
       return into.has_value();
@@ -104,9 +109,10 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
 
   // What to keep of the individual-number file of the card-surface application: the signed source
   // (the image's whole element followed by the internal key's), the image and the signature;
-  // false when the image or the internal key is missing.
+  // false when the file does not hold all three.
   static bool keepMyNumberInfo(const Bytes& data, std::optional<Bytes>& verifySrc, std::optional<Bytes>& image,
                                std::optional<Bytes>& signature) {
+    if (!CardFileFormat::isNumberImageFile(data)) return false;
     const ConstTag tag;
     const auto whole = Ber().parseToTLV(data, tag.MYNUMBER_INFO, true);
     const auto imageElement = Ber::entry(whole, tag.MYNUMBER_IMG);
@@ -123,9 +129,8 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   // The individual-number chain over both applications, the 12-digit PIN `r.pinMyNumber` verified
   // in each (EF 0013, EF 0014), into the reader's fields of those names: card-surface EF 0004 and
   // EF 0005, input-support EF 0001, EF 0003 and EF 0004. `label` goes in front of the VERIFY
-  // messages; the other checks name `otherKey`. A number file without a 12-digit number, a
-  // certificate file without its certificate or a number-image file without the image or the
-  // internal key ends the request with 13999.
+  // messages; the other checks name `otherKey`. A file that does not hold what its format promises
+  // (CardFileFormat) ends the request with 13999.
   template <class Reader>
   static std::vector<Step> myNumberSteps(Reader& r, const std::string& label, SetPinKey otherKey) {
     const ConstApduCmd cmd;
@@ -151,32 +156,20 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
         verify,
         step(cmd.selectEf01, otherKey),
         step(cmd.getReadAdpuCmd(length.MYNUMBER), otherKey,
-             [&r](const Bytes& data) {
-               const ConstTag tag;
-               r.supportVerifySrc = data;
-               r.myNumber = Ber().parse(data, tag.MYNUMBER, false);
-               return isMyNumber(Ber::entry(*r.myNumber, tag.MYNUMBER.front()));
-             }),
+             [&r](const Bytes& data) { return keepNumberFile(data, r.supportVerifySrc, r.myNumber); }),
         step(cmd.selectEf03, otherKey),
         step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), otherKey,
              [&r](const Bytes& data) {
                const ConstTag tag;
-               const auto values = Ber().parse(data, tag.MYNUMBER_HASH, true);
-               r.supportSignature = Ber::entry(values, tag.MYNUMBER_HASH_SIGNATURE);
-               r.hashPersonalInfo = Ber::entry(values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
+               const auto values = integrityValues(data);
+               if (!values) return false;
+               r.supportSignature = Ber::entry(*values, tag.MYNUMBER_HASH_SIGNATURE);
+               r.hashPersonalInfo = Ber::entry(*values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
                return true;
              }),
         step(cmd.selectEf04, otherKey),
         step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), otherKey, keepCertificate(r.certSupport)),
     };
-  }
-
-  // Exactly twelve ASCII digits.
-  static bool isMyNumber(const std::optional<Bytes>& number) {
-    if (!number || number->size() != 12) return false;
-    for (const auto b : *number)
-      if (b < '0' || b > '9') return false;
-    return true;
   }
 
   // After myNumberSteps: the two verifying-parameter texts, into the reader's fields.
@@ -212,18 +205,18 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
 
   // The input-support chain after the application's 4-digit PIN `pin` (EF 0011), keeping its four
   // files as read in the reader's fields myNumberRawData, personalInfoRawData, signatureRawData and
-  // publicKeyCertRawData. `label` goes in front of the VERIFY messages; the other checks name
-  // `otherKey`.
+  // publicKeyCertRawData, each once it holds what its format promises (CardFileFormat; otherwise
+  // 13999). `label` goes in front of the VERIFY messages; the other checks name `otherKey`.
   template <class Reader>
   static std::vector<Step> promptedPiiSteps(Reader& r, const std::optional<std::string>& pin, const std::string& label,
                                             SetPinKey otherKey) {
     const ConstApduCmd cmd;
     const ConstDataLength length;
     const SetPinKey pinKey = SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN;
-    const auto keepInto = [](Bytes& into) {
-      return [&into](const Bytes& data) {
+    const auto keepInto = [](Bytes& into, bool (*holdsWhatItPromises)(const Bytes&)) {
+      return [&into, holdsWhatItPromises](const Bytes& data) {
         into = data;
-        return true;
+        return holdsWhatItPromises(data);
       };
     };
     return {
@@ -231,13 +224,15 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
         step(cmd.selectEf11, pinKey),
         Step{[&pin] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(pin.value_or(""))); }, pinKey, label, {}},
         step(cmd.selectEf01, otherKey),
-        step(cmd.getReadAdpuCmd(length.MYNUMBER), otherKey, keepInto(r.myNumberRawData)),
+        step(cmd.getReadAdpuCmd(length.MYNUMBER), otherKey, keepInto(r.myNumberRawData, CardFileFormat::isNumberFile)),
         step(cmd.selectEf02, otherKey),
-        step(cmd.readBasicPersonalInfo, otherKey, keepInto(r.personalInfoRawData)),
+        step(cmd.readBasicPersonalInfo, otherKey, keepInto(r.personalInfoRawData, CardFileFormat::isBasicItemsFile)),
         step(cmd.selectEf03, otherKey),
-        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), otherKey, keepInto(r.signatureRawData)),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), otherKey,
+             keepInto(r.signatureRawData, CardFileFormat::isIntegrityFile)),
         step(cmd.selectEf04, otherKey),
-        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), otherKey, keepInto(r.publicKeyCertRawData)),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), otherKey,
+             keepInto(r.publicKeyCertRawData, CardFileFormat::isCertificateFile)),
     };
   }
 
@@ -261,9 +256,10 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
 
   // What to keep of the card-surface file, into the reader's fields of those names: the whole image
   // elements, their three SHA-256 digests (apart and joined, the signed source), the values and
-  // the signature; false when an image element is missing.
+  // the signature; false when the file does not hold every element it promises.
   template <class Reader>
   static bool keepCardPrintInfo(Reader& reader, const Bytes& data) {
+    if (!CardFileFormat::isCardSurfaceFile(data)) return false;
     const ConstTag tag;
     const auto whole = Ber().parseToTLV(data, tag.CARD_PRINT_INFO, true);
     reader.responseCardPrintInfoVerifySrc = CardPrintInfo::imageElements(whole);
@@ -276,6 +272,34 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     reader.dicCardPrintInfo = Ber().parse(data, tag.CARD_PRINT_INFO, true);
     reader.cardPrintInfoSignature = Ber::entry(*reader.dicCardPrintInfo, tag.CARD_P_INFO_SIGN);
     return true;
+  }
+
+  // What to keep of the individual-number file of the input-support application: the file as read
+  // (the signed source) and its tag dictionary; false unless it holds the number as 12 digits.
+  static bool keepNumberFile(const Bytes& data, std::optional<Bytes>& verifySrc,
+                             std::optional<Ber::TagDictionary>& dictionary) {
+    if (!CardFileFormat::isNumberFile(data)) return false;
+    verifySrc = data;
+    dictionary = Ber().parse(data, ConstTag().MYNUMBER, false);
+    return true;
+  }
+
+  // What to keep of the basic-items file of the input-support application: the signed source (the
+  // whole elements of the four items) and the values; false unless it holds all four.
+  static bool keepBasicItems(const Bytes& data, std::optional<Bytes>& verifySrc,
+                             std::optional<Ber::TagDictionary>& dictionary) {
+    if (!CardFileFormat::isBasicItemsFile(data)) return false;
+    const ConstTag tag;
+    verifySrc = basicPersonalInfoItems(Ber().parseToTLV(data, tag.BASIC_PERSONAL_INFO, true));
+    dictionary = Ber().parse(data, tag.BASIC_PERSONAL_INFO, true);
+    return verifySrc.has_value();
+  }
+
+  // The values of the integrity file of the input-support application (DF31, DF32, DF33); absent
+  // unless it holds all three.
+  static std::optional<Ber::TagDictionary> integrityValues(const Bytes& data) {
+    if (!CardFileFormat::isIntegrityFile(data)) return std::nullopt;
+    return Ber().parse(data, ConstTag().MYNUMBER_HASH, true);
   }
 
   // The sixteen commands that read the card surface with the card-surface PIN (the same VERIFY
@@ -306,19 +330,15 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
         step(verify, key, {}, label),
         step(cmd.selectEf02, key, {}, label),
         step(cmd.readBasicPersonalInfo, key,
-             [r, tag](const Bytes& data) {
-               r->supportVerifySrc = basicPersonalInfoItems(Ber().parseToTLV(data, tag.BASIC_PERSONAL_INFO, true));
-               if (!r->supportVerifySrc) return false;
-               r->dicBasicPersonalInfo = Ber().parse(data, tag.BASIC_PERSONAL_INFO, true);
-               return true;
-             },
+             [r](const Bytes& data) { return keepBasicItems(data, r->supportVerifySrc, r->dicBasicPersonalInfo); },
              label),
         step(cmd.selectEf03, key, {}, label),
         step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key,
              [r, tag](const Bytes& data) {
-               const auto values = Ber().parse(data, tag.MYNUMBER_HASH, true);
-               r->supportSignature = Ber::entry(values, tag.MYNUMBER_HASH_SIGNATURE);
-               r->hashMyNumberInfo = Ber::entry(values, tag.MYNUMBER_HASH_NUMBER);
+               const auto values = integrityValues(data);
+               if (!values) return false;
+               r->supportSignature = Ber::entry(*values, tag.MYNUMBER_HASH_SIGNATURE);
+               r->hashMyNumberInfo = Ber::entry(*values, tag.MYNUMBER_HASH_NUMBER);
                return true;
              },
              label),

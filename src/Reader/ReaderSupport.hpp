@@ -96,8 +96,9 @@ class ReaderSupport {
   // ---- Verification exchange -----------------------------------------------------------------
 
   // The verdict code of a verification exchange: 0 when the server answered 200 with "valid"
-  // true; 18001 for 200 with "valid" false, and also for a 200 whose body is not a JSON object or
-  // whose "valid" is missing or not a Boolean (a verdict that cannot be read is a failed check);
+  // true; 18001 for 200 with "valid" false, and also for a 200 whose body is not one JSON object
+  // (HttpResponse: trailing bytes, a NUL or a member named twice make it unreadable) or whose
+  // "valid" is missing or not a Boolean (a verdict that cannot be read is a failed check);
   // 15000 for any other status; without an HTTP answer 16001 after a time-out, else 16999.
   static std::int64_t verificationCode(std::optional<int> httpStatusCode,
                                        const std::optional<nlohmann::json>& responseBody, bool timedOut);

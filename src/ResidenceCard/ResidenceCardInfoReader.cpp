@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <iostream>
 
 #include "Http/HTTPClient.hpp"
 #include "Platform/RandomSource.hpp"
+#include "ResidenceCard/ResidenceCardFiles.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/Const.hpp"
 #include "Utility/ConstApduCmd.hpp"
@@ -21,27 +21,6 @@ namespace {
 using Failure = std::optional<ResidenceCardError>;
 constexpr SetPinKey KEY = SetPinKey::RESIDENCECARD_PIN;
 
-// The whole text of the bytes as a decimal number (digits only, optionally signed); absent
-// otherwise.
-std::optional<std::int64_t> decimal(const std::optional<Bytes>& data) {
-  if (!data || data->empty()) return std::nullopt;
-  const auto* first = reinterpret_cast<const char*>(data->data());
-  const auto* last = first + data->size();
-  std::int64_t value = 0;
-  const auto [end, error] = std::from_chars(first, last, value);
-  if (error != std::errc() || end != last) return std::nullopt;
-  return value;
-}
-
-// The value of the one element `tag` that makes up the whole file, with `width` bytes; absent
-// otherwise.
-std::optional<Bytes> soleElementValue(const Bytes& file, const std::string& tag, int width) {
-  const Ber ber;
-  const auto whole = Ber::entry(ber.parseToTLV(file, {tag}, false), tag);
-  const auto value = Ber::entry(ber.parse(file, {tag}, false), tag);
-  if (!whole || !value || *whole != file || value->size() != static_cast<std::size_t>(width)) return std::nullopt;
-  return value;
-}
 
 }  // namespace
 
@@ -127,7 +106,7 @@ std::vector<ResidenceCardInfoReader::ChainStep> ResidenceCardInfoReader::chainSt
            [this, tag, value](const Bytes& data) -> Failure {
              updateStatus = value(data, tag.RESIDENCE_CARD_UPDATE_STATUS, tag.RESIDENCE_CARD_UPDATE_STATUS.front());
              // A value that is not a number is not the number 1.
-             updateStatusBool = updateStatus && !Utility().isDataAllEmpty(*updateStatus) && decimal(updateStatus) == 1;
+             updateStatusBool = updateStatus && !Utility().isDataAllEmpty(*updateStatus) && ResidenceCardFiles::decimal(updateStatus) == 1;
              return std::nullopt;
            }),
       plain(cmd.selectResidenceCardDF3),
@@ -137,35 +116,10 @@ std::vector<ResidenceCardInfoReader::ChainStep> ResidenceCardInfoReader::chainSt
   return steps;
 }
 
-std::optional<std::int64_t> ResidenceCardInfoReader::cardTypeNumber(const Bytes& file) {
-  const ConstTag tag;
-  return decimal(Ber::entry(Ber().parse(file, tag.RESIDENCE_CARD_CARD_TYPE, false), tag.RESIDENCE_CARD_CARD_TYPE.front()));
-}
-
-std::optional<Bytes> ResidenceCardInfoReader::protectedFileValue(const Bytes& file, bool frontImage) {
-  const ConstTag tag;
-  const ConstDataLength length;
-  return frontImage ? soleElementValue(file, tag.RESIDENCE_CARD_CARD_ENTRIES.front(), length.RESIDENCE_CARD_CARD_ENTRIES_VAL)
-                    : soleElementValue(file, tag.RESIDENCE_CARD_PHOTO.front(), length.RESIDENCE_CARD_PHOTO_VAL);
-}
-
-std::optional<std::pair<Bytes, Bytes>> ResidenceCardInfoReader::signaturesFile(const Bytes& file) {
-  const ConstTag tag;
-  const ConstDataLength length;
-  const auto found = Ber().parse(file, tag.RESIDENCE_CARD_SIGNATURES, false);
-  const auto da = Ber::entry(found, tag.RESIDENCE_CARD_SIGNATURE);
-  const auto db = Ber::entry(found, tag.RESIDENCE_CARD_CERTIFICATE);
-  if (!da || !db || da->size() != static_cast<std::size_t>(length.RESIDENCE_CARD_SIGNATURES_SIGNATURE) ||
-      db->size() != static_cast<std::size_t>(length.RESIDENCE_CARD_SIGNATURES_CERTIFICATE)) {
-    return std::nullopt;
-  }
-  return std::pair{*da, *db};
-}
-
 Failure ResidenceCardInfoReader::keepCardType(const Bytes& data) {
   const ConstTag tag;
   cardType = Ber::entry(Ber().parse(data, tag.RESIDENCE_CARD_CARD_TYPE, false), tag.RESIDENCE_CARD_CARD_TYPE.front());
-  const auto number = cardTypeNumber(data);
+  const auto number = ResidenceCardFiles::cardTypeNumber(data);
   if (!number) return ResidenceCardError::cardConnectionFailed();
   cardTypeNumber_ = *number;
   return std::nullopt;
@@ -186,7 +140,7 @@ Failure ResidenceCardInfoReader::acceptCard(const Bytes& answer) {
 
 Failure ResidenceCardInfoReader::keepProtectedFile(const Bytes& answer, bool frontImage) {
   const auto file = sm_.unwrap(answer);
-  const auto value = file ? protectedFileValue(*file, frontImage) : std::nullopt;
+  const auto value = file ? ResidenceCardFiles::protectedFileValue(*file, frontImage) : std::nullopt;
   if (!value) return ResidenceCardError::cardConnectionFailed();
   if (frontImage) {
     cardEntries = value;
@@ -199,7 +153,7 @@ Failure ResidenceCardInfoReader::keepProtectedFile(const Bytes& answer, bool fro
 }
 
 Failure ResidenceCardInfoReader::keepSignatures(const Bytes& data) {
-  const auto values = signaturesFile(data);
+  const auto values = ResidenceCardFiles::signaturesFile(data);
   if (!values) return ResidenceCardError::cardConnectionFailed();
   rawCheckCode_ = values->first;
   rawCertificate_ = values->second;

@@ -70,14 +70,6 @@ class ResidenceCardInfoReader : public ReaderFrame<ResidenceCardError> {
   bool request(const std::optional<std::string>& signature, const std::optional<std::string>& verifyingParams,
                const std::optional<std::string>& hashData);
 
-  // How the card's files are read (absent: the file is not what its format promises).
-  // The card type file: C1 whose value is a decimal number.
-  static std::optional<std::int64_t> cardTypeNumber(const Bytes& file);
-  // A decrypted protected file: exactly one D0 (front image, 7000 bytes) or D1 (photo, 3000 bytes)
-  // element; its value.
-  static std::optional<Bytes> protectedFileValue(const Bytes& file, bool frontImage);
-  // The signatures file: DA of 256 bytes and DB of 1200 bytes, in this order.
-  static std::optional<std::pair<Bytes, Bytes>> signaturesFile(const Bytes& file);
 
  protected:
   std::vector<ChainStep> chainSteps() override;

@@ -8,6 +8,12 @@
 // A generator states only what is its own: its PIN slot, its checks (between the PIN step and
 // beginScan), its chain (a list of steps, each with the command and what to keep of the answer),
 // its record and the PIN it hands back after success.
+//
+// What the card answers is held to what its format promises before a record is built: the
+// certificate is one whole DER X.509 certificate (no "30" element at all: 99999; one that does not
+// parse or does not span its length: 13999) with the 2048-bit RSA key whose 256-byte signature the
+// chain asks for, and the signature is exactly that long; otherwise cardConnectionFailed (13999),
+// then didGetPin("").
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,6 +22,7 @@
 #include <vector>
 
 #include "Extension/Bytes.hpp"
+#include "PKI/Certificate.hpp"
 #include "PKI/DigestInfo.hpp"
 #include "Platform/Base64.hpp"
 #include "Reader/ReaderFrame.hpp"
@@ -140,22 +147,36 @@ class JpkiSigningFrame : public ReaderFrame<E> {
     return Step{[this] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(scanPin().value_or(""))); }, nullptr};
   }
 
-  // The signature of `digestInfo` (read when the command is sent), kept in `into`.
+  // The length asked of COMPUTE DIGITAL SIGNATURE: a signature of a 2048-bit key.
+  static constexpr std::size_t SIGNATURE_LENGTH = 256;
+
+  // The signature of `digestInfo` (read when the command is sent), kept in `into`; 13999 unless it
+  // is as long as the signing key's modulus (SIGNATURE_LENGTH, which certificateFailure holds the
+  // certificate's key to).
   static Step signStep(const std::optional<Bytes>& digestInfo, std::optional<Bytes>& into) {
-    return Step{[&digestInfo] { return ConstApduCmd().getSignAdpuCmd(digestInfo.value_or(Bytes{}), 256); },
+    return Step{[&digestInfo] { return ConstApduCmd().getSignAdpuCmd(digestInfo.value_or(Bytes{}), SIGNATURE_LENGTH); },
                 [&into](const Bytes& data) -> std::optional<E> {
                   into = data;
+                  if (data.size() != SIGNATURE_LENGTH) return E::cardConnectionFailed();
                   return std::nullopt;
                 }};
   }
 
-  // The certificate of the selected certificate file, kept in `into`; 99999 when it holds none.
+  // The certificate of the selected certificate file, kept in `into`; 99999 when it holds none,
+  // 13999 when it is not what the format promises (certificateFailure).
   static Step certificateStep(std::optional<Bytes>& into) {
     return Step{readCertificateCommand, [&into](const Bytes& data) -> std::optional<E> {
                   into = certificateElement(data);
                   if (!into) return E::unknown();
-                  return std::nullopt;
+                  return certificateFailure(*into);
                 }};
+  }
+
+  // 13999 unless the certificate element is one whole X.509 certificate (its DER parses and spans
+  // the element) whose RSA key makes signatures of SIGNATURE_LENGTH bytes.
+  static std::optional<E> certificateFailure(const Bytes& element) {
+    if (Certificate::rsaModulusLength(element) != SIGNATURE_LENGTH) return E::cardConnectionFailed();
+    return std::nullopt;
   }
 
   // ASCII small letters in capitals, as the card compares PINs.

@@ -112,10 +112,10 @@ class SignAndReadFrame : public CardSurfaceReaderFrame<E> {
   }
 
   // SELECT of the signing certificate file and its READ: the certificate element (13999 without
-  // one). With `basicItems`, the basic items of the certificate go there (17000 with the mask and the
-  // labels of the missing ones; 13999 for an empty date of birth) and, with
-  // includeBasicPersonalInfo, the data to sign becomes the digest of the data followed by the
-  // items' hash.
+  // one, or when it is not the whole X.509 certificate of the signing key). With `basicItems`, the
+  // basic items of the certificate go there (17000 with the mask and the labels of the missing
+  // ones; 13999 for an empty date of birth) and, with includeBasicPersonalInfo, the data to sign
+  // becomes the digest of the data followed by the items' hash.
   std::vector<Step> certificateSteps(std::optional<BasicPersonalInfo>* basicItems) {
     const SetPinKey key = SetPinKey::MYNUMBERCARD_SIGNER_PIN;
     return {
@@ -124,6 +124,7 @@ class SignAndReadFrame : public CardSurfaceReaderFrame<E> {
              [this, basicItems](const Bytes& data) -> std::optional<E> {
                certificateBinary = Jpki::certificateElement(data);
                if (!certificateBinary) return E::cardConnectionFailed();
+               if (auto failure = Jpki::certificateFailure(*certificateBinary)) return failure;
                if (basicItems) {
                  if (auto failure = keepBasicPersonalInfo(data, *basicItems)) return failure;
                }

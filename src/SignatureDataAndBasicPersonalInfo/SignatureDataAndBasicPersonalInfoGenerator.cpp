@@ -105,9 +105,11 @@ std::optional<Bytes> SignatureDataAndBasicPersonalInfoGenerator::foldBasicPerson
 }
 
 std::optional<Error> SignatureDataAndBasicPersonalInfoGenerator::keepCertificate(const Bytes& data) {
+  certificateBinary = certificateElement(data);
+  if (!certificateBinary) return Error::unknown();
+  if (auto failure = certificateFailure(*certificateBinary)) return failure;
   auto info = readBasicPersonalInfo(data);
   if (!info) return info.error();
-  certificateBinary = certificateElement(data);
   if (includeBasicPersonalInfo) {
     auto folded = tbsDataBinary ? foldBasicPersonalInfo(*tbsDataBinary, hashAlgorithm, *info) : std::nullopt;
     if (!folded) return Error::unknown();

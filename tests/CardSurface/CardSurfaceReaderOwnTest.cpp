@@ -109,27 +109,6 @@ TEST(CardSurfaceReaderOwnTest, OnlyTheNumberVerifyOfTheCombinedReaderIsBuiltWhen
   EXPECT_EQ(commands[13], verify("888888888888"));
 }
 
-TEST(CardSurfaceReaderOwnTest, OptionalElementsOfTheCombinedReaderMayBeMissing) {
-  // Without verification: a surface file without DF28 and a hash file without DF31 and DF32 are
-  // read on; the records carry no signature and no hashes.
-  CardSurfaceRig rig;
-  rig.files.csEf0002 = expected::withoutElement(rig.files.csEf0002, 0xDF28);
-  rig.files.supEf0003 = expected::withoutElement(expected::withoutElement(rig.files.supEf0003, 0xDF31), 0xDF32);
-  rig.presentCard();
-  auto results = std::make_shared<BothResults>(rig.log);
-  rig.run<CardPrintInfoAndMyNumberInfoReader>(results, [&](CardPrintInfoAndMyNumberInfoReader& r) {
-    r.fetchCardPrintInfoAndMyNumberInfo(rig.holder.cardPrintInfoPin, rig.holder.myNumberPin);
-  });
-  const auto both = results->lastOrThrow();
-  ASSERT_TRUE(both.has_value()) << both.error().localizedDescription;
-  ASSERT_TRUE(both->getCardPrintInfo() && both->getMyNumberInfo());
-  EXPECT_FALSE(both->getCardPrintInfo()->cardPrintInfoSignature);
-  EXPECT_TRUE(both->getMyNumberInfo()->cardPrintInfoSignature);
-  EXPECT_FALSE(both->getCardPrintInfo()->hashMyNumberInfo);
-  EXPECT_FALSE(both->getMyNumberInfo()->hashPersonalInfo);
-  EXPECT_TRUE(both->getMyNumberInfo()->supportSignature);
-}
-
 TEST(CardSurfaceReaderOwnTest, RecordKeptWithoutADelegateAndApplicationIdDroppedAfterARefusal) {
   CardSurfaceRig rig;
   rig.presentCard();

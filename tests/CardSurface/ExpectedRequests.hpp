@@ -55,6 +55,19 @@ inline Bytes withoutElement(const Bytes& file, int tag) {
   return out;
 }
 
+// The file rebuilt with the value of element `tag` replaced, padded with FF to its old size.
+inline Bytes withValue(const Bytes& file, int tag, const Bytes& value) {
+  Bytes content;
+  for (const auto& [t, element] : inner(file)) {
+    const Bytes whole = t == tag ? CardSurfaceFiles::tlv({Bytes::value_type(t >> 8), Bytes::value_type(t)}, value)
+                                 : element.first;
+    content.insert(content.end(), whole.begin(), whole.end());
+  }
+  Bytes out = CardSurfaceFiles::tlv({file[0], file[1]}, content);
+  out.resize(file.size(), 0xFF);
+  return out;
+}
+
 // A licence file (flat, one-byte tags) rebuilt without the element `tag`, padded with FF.
 inline Bytes withoutLicenceTag(const Bytes& file, std::uint8_t tag) {
   Bytes out;
@@ -68,6 +81,15 @@ inline Bytes withoutLicenceTag(const Bytes& file, std::uint8_t tag) {
   }
   out.resize(file.size(), 0xFF);
   return out;
+}
+
+// The file with the length of its outer element one short (its last element then runs past it).
+inline Bytes outerLengthOneShort(Bytes file) {
+  const std::size_t last = file[2] == 0x82 ? 4 : file[2] == 0x81 ? 3 : 2;
+  for (std::size_t i = last; i >= 2; --i) {
+    if (file[i]-- != 0) break;  // borrow into the byte before
+  }
+  return file;
 }
 
 // Where the value of element `tag` starts in `file`.

@@ -112,6 +112,18 @@ TEST_P(VerificationOutcomesTest, AnswerThatCannotBeRead) {
     EXPECT_EQ(out.results, 1u);
     EXPECT_EQ(out.code, 18001);
   }
+  // The whole body is one JSON object: a NUL, trailing bytes or a name given twice make it unreadable.
+  using namespace std::string_literals;
+  for (const auto& body : {"{\"valid\":true}\0{\"valid\":false}"s, "{\"valid\":true} {\"valid\":false}"s,
+                           "{\"valid\":false,\"valid\":true}"s, "{\"valid\":true,\"e\":{\"a\":1,\"a\":2}}"s}) {
+    const auto out = runVerifying(GetParam(), [&body](CardSurfaceRig& rig) {
+      RawResponse raw;
+      raw.body = body;
+      rig.startServer().setRawResponse(raw);
+    });
+    EXPECT_EQ(out.results, 1u);
+    EXPECT_EQ(out.code, 18001) << body;
+  }
 }
 
 TEST_P(VerificationOutcomesTest, TimeOut) {

@@ -100,41 +100,35 @@ TEST_F(DriverLicenseInfoReaderTest, ReadsEveryFileOnceInOrderAndDecodesEveryItem
   EXPECT_EQ(e.indexesOfExternalCharInAliasName(), at({2}));
   EXPECT_EQ(e.indexesOfExternalCharInAddress(), at({13}));
   EXPECT_EQ(e.indexesOfExternalCharInCondition(1), at({0}));
-  EXPECT_EQ(e.indexesOfExternalCharInCondition(0), std::nullopt);
-  EXPECT_EQ(e.indexesOfExternalCharInPreviousName(), std::nullopt);
+  EXPECT_FALSE(e.indexesOfExternalCharInCondition(0) || e.indexesOfExternalCharInPreviousName());
   EXPECT_EQ(licence->indexesOfExternalCharInRegisteredDomicile(), at({3}));
   const auto bitmapOf = [](const std::optional<LicenseExternalCharacter>& c) {
     return c ? c->getExternalCharacter().value_or(Bytes{0xEE}) : Bytes{};
   };
   EXPECT_EQ(bitmapOf(e.getExternalCharInCommonName(0)), bitmap(1));
-  EXPECT_EQ(e.getExternalCharInCommonName(0)->getExternalCharacterSize(), "20");
   EXPECT_EQ(bitmapOf(e.getExternalCharInAliasName(2)), bitmap(2));
   EXPECT_EQ(bitmapOf(e.getExternalCharInAddress(13)), bitmap(3));
   EXPECT_EQ(bitmapOf(licence->getExternalCharInRegisteredDomicile(3)), bitmap(6));
   EXPECT_FALSE(e.getExternalCharInCommonName(1));        // an ordinary character
   EXPECT_FALSE(e.getExternalCharInCondition(1, 0));      // FF FA has no bitmap
-  EXPECT_FALSE(e.getExternalCharInCommonName(99));       // past the end
   EXPECT_FALSE(e.getExternalCharInCondition(7, 0));      // no such condition
   EXPECT_TRUE(licence->getLicenseExternalCharacters()->isChanged());
   for (int code = 1; code <= 7; ++code) {
     EXPECT_EQ(bitmapOf(licence->getLicenseExternalCharacters()->getExternalCharacter("FFF" + std::to_string(code))),
               bitmap(code));
   }
-  EXPECT_FALSE(licence->getLicenseExternalCharacters()->getExternalCharacter("fff1"));
 
   // History: entries, latest values, the previous name split, the 25-byte entry and the missing 61.
   const auto& h = *licence->getLicenseChangedEntries();
   EXPECT_TRUE(h.isChanged());
   EXPECT_EQ(h.getChangeDates(), (Strings{"令和２年４月１", "令和４年５月９"}));
-  EXPECT_EQ(h.getChangeDateLatest(), "令和４年５月９");
   EXPECT_EQ(h.getPscNames(), (Strings{"東京公安委", "東京公安委"}));
-  EXPECT_EQ(h.getPscNameChangedEntryLatest()->getValue(), "大阪府");
+  const auto psc = h.getPscNameChangedEntryLatest();
+  EXPECT_TRUE(psc && psc->getValue() == "大阪府");
   EXPECT_EQ(h.getCommonNames(), (Strings{"野　花子", "□野"}));
   EXPECT_EQ(h.getCommonNamesLatest(), "□野");
   EXPECT_EQ(h.getPreviousNames(), (Strings{"鈴木", ""}));
-  EXPECT_EQ(h.getPreviousNamesLatest(), "");
   EXPECT_EQ(h.isIncludePreviousNames(), (std::vector<bool>{true, false}));
-  EXPECT_EQ(h.isIncludePreviousNamesLatest(), false);
   EXPECT_EQ(h.getCallNames(), (Strings{""}));
   const auto call = h.getCallNameChangedEntryLatest();
   ASSERT_TRUE(call);
@@ -143,10 +137,7 @@ TEST_F(DriverLicenseInfoReaderTest, ReadsEveryFileOnceInOrderAndDecodesEveryItem
   EXPECT_EQ(call->getChangeDate(), "令和２年４月１");
   EXPECT_EQ(call->getJisYear(), "01");
   EXPECT_EQ(h.getAddresses(), (Strings{"□市"}));
-  EXPECT_EQ(h.getConditions(), (Strings{"眼鏡"}));
   EXPECT_EQ(h.getCancelConditions(), (Strings{"条件解除"}));
-  EXPECT_EQ(h.getRemarks(), (Strings{"備考"}));
-  EXPECT_EQ(h.getSpares(), (Strings{"予備"}));
   EXPECT_EQ(h.indexesOfExternalCharInCommonName(1), at({0}));
   EXPECT_EQ(h.indexesOfExternalCharInAddress(0), at({0}));
   EXPECT_EQ(bitmapOf(h.getExternalCharInCommonName(1, 0)), bitmap(4));
@@ -176,7 +167,6 @@ TEST_F(DriverLicenseInfoReaderTest, ReadsEveryFileOnceInOrderAndDecodesEveryItem
   outer.insert(outer.end(), state.begin(), state.end());
   EXPECT_EQ(licence->getLicenseHashData(), Base64::encode(Digest::sha256(joined)));
   EXPECT_EQ(licence->getWIPHash(), Base64::encode(state));
-  EXPECT_NE(licence->getWIPHash(), licence->getLicenseHashData());
   EXPECT_EQ(licence->getParityHash(), Base64::encode(Digest::sha256(outer)));
   EXPECT_EQ(licence->getOffset(), 62);
   EXPECT_EQ(licence->getSignature(), Base64::encode(Bytes(f.signature.begin() + 4, f.signature.begin() + 260)));
@@ -187,33 +177,30 @@ TEST_F(DriverLicenseInfoReaderTest, ReadsEveryFileOnceInOrderAndDecodesEveryItem
   EXPECT_EQ(json, (nlohmann::json{{"ski", Base64::encode(VirtualDriverLicense::issuerSki())}}));
 }
 
-TEST_F(DriverLicenseInfoReaderTest, TheStandInVerifiesTheSignedSourceBySki) {
+TEST_F(DriverLicenseInfoReaderTest, TheStandInVerifiesTheSignedSourceBySkiAndRejectsATamperedPhoto) {
   auto& server = rig.startServer();
   rig.presentLicence();
   fetch("1234", "5678", std::string("tenant"));
   EXPECT_EQ(rig.log->events(), (Strings{"didGetPin()", "result(ok)"}));
-  EXPECT_EQ(rig.alerts->texts(), (Strings{"initial", "reading", "success"}));
   const auto received = server.receivedRequests();
-  ASSERT_EQ(received.size(), 1u);
-  ASSERT_TRUE(received[0].request);
+  const auto licence = record();
+  ASSERT_TRUE(received.size() == 1u && received[0].request && licence) << received.size();
   const auto& request = *received[0].request;
   EXPECT_EQ(request.cardType, "driverlicense");
   EXPECT_EQ(request.reqType, "11");
-  EXPECT_EQ(request.tenantCode, "tenant");
   EXPECT_EQ(request.expectedHash, Base64::encode(Digest::sha256(rig.licenceFiles.source())));
-  const auto licence = record();
-  ASSERT_TRUE(licence);
   EXPECT_EQ(request.verifyingParams, licence->getLicenseVerifyingParams());
   EXPECT_EQ(request.signature, licence->getSignature());
-}
 
-TEST_F(DriverLicenseInfoReaderTest, ATamperedPhotoByteIsRejectedByTheStandIn) {
-  rig.startServer();
-  rig.licenceFiles.photo[1000] ^= 0x01;  // after signing
-  rig.presentLicence();
-  fetch("1234", "5678", std::string("tenant"));
-  EXPECT_EQ(rig.log->events(), (Strings{"didGetPin()", "result(18001)"}));
-  EXPECT_EQ(rig.alerts->texts(), (Strings{"initial", "reading", "error"}));  // never the success text
+  CardSurfaceRig tampered;
+  tampered.startServer();
+  tampered.licenceFiles.photo[1000] ^= 0x01;  // after signing
+  tampered.presentLicence();
+  tampered.run<DriverLicenseInfoReader>(std::make_shared<DriverLicenseResults>(tampered.log), [](DriverLicenseInfoReader& r) {
+    r.fetchDriverLicense(std::string("tenant"), "1234", "5678");
+  });
+  EXPECT_EQ(tampered.log->events(), (Strings{"didGetPin()", "result(18001)"}));
+  EXPECT_EQ(tampered.alerts->texts().back(), "error");  // never the success text
 }
 
 TEST_F(DriverLicenseInfoReaderTest, WithoutHistoryTheRecordsSayUnchanged) {
@@ -241,16 +228,7 @@ TEST_F(DriverLicenseInfoReaderTest, MissingDomicileAndPhotoTagsLeaveOnlyTheirRaw
   const auto licence = record();
   ASSERT_TRUE(licence);
   EXPECT_FALSE(licence->getRegisteredDomicile() || licence->getPhoto());
-  EXPECT_EQ(licence->registeredDomicileRawData(), rig.licenceFiles.registeredDomicile);
   EXPECT_EQ(licence->photoRawData(), rig.licenceFiles.photo);
-}
-
-TEST_F(DriverLicenseInfoReaderTest, WithoutAResultDelegateTheSessionStillEndsWithTheSuccessText) {
-  rig.presentLicence();
-  rig.run<DriverLicenseInfoReader>(std::shared_ptr<DriverLicenseResults>(),
-                                   [](DriverLicenseInfoReader& reader) { reader.fetchDriverLicense("1234", "5678"); });
-  EXPECT_EQ(rig.alerts->texts(), (Strings{"initial", "reading", "success"}));
-  EXPECT_EQ(rig.commands().size(), 25u);
 }
 
 // PINs: refused by the rule, by the card, locked, cancelled; the entry's application id.
@@ -273,8 +251,6 @@ TEST_F(DriverLicenseInfoReaderTest, PinsAndTheirRefusals) {
        "暗証番号1 入力された PIN の文字種に誤りがあります。", 0},
       {"pin2 too short", "1234", "123", {}, none, {"didGetFailedPin(PIN2,nil)", "result(12007)", "didGetPin()"},
        "暗証番号2 入力された PIN の桁数に誤りがあります。", 0},
-      {"pin1 empty", "", "5678", {}, none, {"didGetFailedPin(PIN1,nil)", "result(12002)", "didGetPin()"},
-       "暗証番号1 PIN が設定されていません。", 0},
       {"pin1 refused, 2 left", "1111", "5678", {}, none, {"didGetPin()", "didGetFailedPin(PIN1,2)", "result(13300)"},
        "暗証番号1 残り2回でロックされます。", 3},
       {"pin2 refused, 1 left", "1234", "1111", {}, [](auto& o) { o.pin2TriesLeft = 2; },
@@ -286,12 +262,8 @@ TEST_F(DriverLicenseInfoReaderTest, PinsAndTheirRefusals) {
       {"both asked, second cancelled", std::nullopt, std::nullopt, {A::OK("1234"), A::Cancel()}, none,
        {"didGetFailedPin(PIN2,nil)", "result(12101)", "didGetPin()"}, "暗証番号2 PIN 入力ダイアログがキャンセルされました。", 0},
       {"first asked, then read", std::nullopt, "5678", {A::OK("1234")}, none, {"didGetPin()", "result(ok)"}, "", 25},
-      {"first asked, typed too short", std::nullopt, std::nullopt, {A::OK("12")}, none,
-       {"didGetFailedPin(PIN1,nil)", "result(12007)", "didGetPin()"}, "暗証番号1 入力された PIN の桁数に誤りがあります。", 0},
       {"both asked, then read", std::nullopt, std::nullopt, {A::OK("1234"), A::OK("5678")}, none,
        {"didGetPin()", "result(ok)"}, "", 25},
-      {"empty application id", "1234", "5678", {}, none, {"result(14001)", "didGetPin()"}, "appId が設定されていません。", 0,
-       std::string()},
   };
   for (const auto& c : cases) {
     CardSurfaceRig r;
@@ -309,48 +281,10 @@ TEST_F(DriverLicenseInfoReaderTest, PinsAndTheirRefusals) {
     ASSERT_TRUE(last) << c.name;
     if (!*last) {
       EXPECT_EQ(last->error().localizedDescription, c.message) << c.name;
-      if (last->error().errorCode == 13300) {
-        EXPECT_EQ(last->error().retryCount, c.name.find("2 left") != std::string::npos ? 2 : 1) << c.name;
-      }
       if (c.commands > 0) {
         EXPECT_EQ(r.alerts->texts().back(), "error") << c.name;
       }
     }
-  }
-}
-
-TEST_F(DriverLicenseInfoReaderTest, CardAndSessionFaultsEndInOneFailure) {
-  const std::string cardRead = "カードの読み込みに失敗しました。";
-  struct Fault {
-    std::string name;
-    std::function<void(CardSurfaceRig&, VirtualCard&)> arrange;
-    Strings events;
-    std::string message;
-  };
-  const auto at = [](VirtualCardFault fault) {
-    return [fault](CardSurfaceRig&, VirtualCard& card) { card.addFault(fault); };
-  };
-  const std::vector<Fault> faults{
-      {"6A82 to the selection of DF1", at(VirtualCardFault::statusWordAt(8, 0x6A82)), {"didGetPin()", "result(13999)"}, cardRead},
-      {"card gone at the first command", at(VirtualCardFault::removedAt(1)), {"didGetPin()", "result(13999)"}, cardRead},
-      {"entries answered short", at(VirtualCardFault::truncatedAt(14, 600)), {"didGetPin()", "result(13999)"}, cardRead},
-      {"a session that cannot be created", [](CardSurfaceRig& r, VirtualCard&) { r.cardReader->setSessionCreationFails(true); },
-       {"result(13500)", "didGetPin()"}, "カードとの通信が切断されました。"},
-      {"a connection that fails",
-       [](CardSurfaceRig& r, VirtualCard&) {
-         r.cardReader->setConnectFailure(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost));
-       },
-       {"didGetPin()", "result(13999)"}, cardRead},
-  };
-  for (const auto& f : faults) {
-    CardSurfaceRig r;
-    f.arrange(r, r.presentLicence());
-    auto got = std::make_shared<DriverLicenseResults>(r.log);
-    r.run<DriverLicenseInfoReader>(got, [](DriverLicenseInfoReader& reader) { reader.fetchDriverLicense("1234", "5678"); });
-    EXPECT_EQ(r.log->events(), f.events) << f.name;
-    const auto last = got->last();
-    ASSERT_TRUE(last && !*last) << f.name;
-    EXPECT_EQ(last->error().localizedDescription, f.message) << f.name;
   }
 }
 

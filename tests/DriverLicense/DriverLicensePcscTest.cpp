@@ -31,19 +31,6 @@ std::optional<std::expected<DriverLicense, DriverLicenseError>> viaFacade(CardSu
   return results->last();
 }
 
-TEST(DriverLicenseFacadeTest, WithAndWithoutAnApplicationId) {
-  CardSurfaceRig rig;
-  rig.presentLicence();
-  const auto plain = viaFacade(rig, std::nullopt);
-  ASSERT_TRUE(plain && *plain);
-  EXPECT_EQ((*plain)->getLicenseEntries()->getLicenseNumber(), "123456789012");
-  rig.startServer();
-  rig.presentLicence();
-  const auto verified = viaFacade(rig, std::string("tenant"));
-  ASSERT_TRUE(verified && *verified);
-  EXPECT_EQ(rig.server->receivedRequestTypes(), (std::vector<std::string>{"11"}));
-}
-
 TEST(DriverLicensePcscTest, VerifiedThroughPcscd) {
   std::unique_ptr<PcscDaemon> daemon;
   EKYC_START_PCSCD_OR_SKIP(daemon);
@@ -56,7 +43,7 @@ TEST(DriverLicensePcscTest, VerifiedThroughPcscd) {
   ASSERT_TRUE(bridge->start()) << daemon->log();
   const auto result = viaFacade(rig, std::string("tenant"));
   ASSERT_TRUE(result && *result) << (result ? result->error().localizedDescription : "no result");
-  EXPECT_EQ((*result)->getLicenseEntries()->getCommonName(), "□野　花子");
+  EXPECT_TRUE((*result)->getLicenseEntries() && (*result)->getLicenseEntries()->getCommonName() == "□野　花子");
   EXPECT_EQ((*result)->getLicenseHashData(), Base64::encode(Digest::sha256(rig.licenceFiles.source())));
   EXPECT_EQ(rig.server->receivedRequestTypes(), (std::vector<std::string>{"11"}));
   bridge.reset();

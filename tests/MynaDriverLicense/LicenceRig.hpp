@@ -27,6 +27,10 @@ inline std::string licenceName(const ::testing::TestParamInfo<Licence>& info) {
   }
 }
 
+inline void PrintTo(Licence kind, std::ostream* os) {
+  *os << licenceName(::testing::TestParamInfo<Licence>(kind, 0));
+}
+
 // One delegate for the three result protocols: logs "result(ok)" / "result(<code>)" and keeps what
 // the host got.
 class LicenceResults : public MynaDriverLicenseReaderDelegate,

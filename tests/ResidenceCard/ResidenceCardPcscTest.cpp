@@ -9,24 +9,15 @@
 namespace ekyc::test {
 namespace {
 
-class ResidenceCardPcscTest : public ::testing::Test {
- protected:
-  void SetUp() override { EKYC_START_PCSCD_OR_SKIP(daemon); }
-  void TearDown() override {
-    bridge.reset();
-    daemon.reset();
-  }
+TEST(ResidenceCardPcscTest, VerifiedThroughPcscd) {
   std::unique_ptr<PcscDaemon> daemon;
-  std::unique_ptr<VpcdBridge> bridge;
-};
-
-TEST_F(ResidenceCardPcscTest, VerifiedThroughPcscd) {
+  EKYC_START_PCSCD_OR_SKIP(daemon);
   ResidenceRig rig;
   rig.base.platform.cardReader = std::make_shared<PcscCardReader>(daemon->readerName());
   rig.base.platform.sessionTimeout = std::chrono::seconds(20);
   rig.startServer();
   rig.base.card = VirtualResidenceCard::make(rig.options);
-  bridge = std::make_unique<VpcdBridge>(rig.base.card, daemon->vpcdPort());
+  auto bridge = std::make_unique<VpcdBridge>(rig.base.card, daemon->vpcdPort());
   ASSERT_TRUE(bridge->start()) << daemon->log();
   rig.viaFacade("AB12345678CD", "tenant");
   const auto last = rig.results->last();
@@ -34,6 +25,7 @@ TEST_F(ResidenceCardPcscTest, VerifiedThroughPcscd) {
   EXPECT_EQ(last->value().getPhoto(), VirtualResidenceCard::samplePhoto());
   EXPECT_EQ(rig.base.server->receivedRequestTypes(), std::vector<std::string>{"11"});
   EXPECT_TRUE(eventuallyTrue([&] { return rig.base.platform.cardReader->activeSessionCount() == 0; }));
+  bridge.reset();
 }
 
 }  // namespace

@@ -24,6 +24,8 @@ inline std::string nameOf(SignAndRead kind) {
   return names[static_cast<int>(kind)];
 }
 
+inline void PrintTo(SignAndRead kind, std::ostream* os) { *os << nameOf(kind); }
+
 struct SignAndReadOutcome {
   std::size_t results = 0;
   bool ok = false;

@@ -1,0 +1,80 @@
+// Writes the seed corpora of the fuzz targets, made from the virtual cards (files as the card
+// holds them, in the shape each target reads) and from the answers of the verification stand-in:
+//   make fuzz-corpus        (writes fuzz/corpus/<Name>/)
+// Each run makes new card keys, so the seeds differ from run to run in their keys and signatures.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "Platform/VirtualCard/CardSurfaceFiles.hpp"
+#include "Platform/VirtualCard/CardSurfaceHolder.hpp"
+#include "Platform/VirtualCard/CardSurfaceKeys.hpp"
+#include "Platform/VirtualCard/VirtualJpkiContents.hpp"
+
+namespace {
+
+using ekyc::Bytes;
+namespace fs = std::filesystem;
+
+void write(const fs::path& dir, const std::string& target, const std::string& name, const Bytes& data) {
+  fs::create_directories(dir / target);
+  std::ofstream(dir / target / name, std::ios::binary).write(reinterpret_cast<const char*>(data.data()),
+                                                              static_cast<std::streamsize>(data.size()));
+}
+
+Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// A piece as FuzzInput::piece reads it: two length bytes, then the bytes.
+Bytes piece(const Bytes& data) {
+  Bytes out{static_cast<std::uint8_t>(data.size() >> 8), static_cast<std::uint8_t>(data.size())};
+  out.insert(out.end(), data.begin(), data.end());
+  return out;
+}
+
+Bytes join(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const fs::path dir = argc > 1 ? argv[1] : "fuzz/corpus";
+  const auto files = ekyc::CardSurfaceFiles::build(ekyc::CardSurfaceHolder::sample(), ekyc::CardSurfaceKeys::shared());
+  const auto jpki = ekyc::VirtualJpkiContents::make(ekyc::VirtualJpkiContents::Keys::generate());
+  const std::pair<std::string, const Bytes*> cardFiles[] = {
+      {"cs-ef0002", &files.csEf0002},   {"cs-ef0004", &files.csEf0004},   {"cs-ef0005", &files.csEf0005},
+      {"sup-ef0001", &files.supEf0001}, {"sup-ef0002", &files.supEf0002}, {"sup-ef0003", &files.supEf0003},
+      {"sup-ef0004", &files.supEf0004}};
+  for (const auto& [name, file] : cardFiles) {
+    write(dir, "BerFuzz", name, *file);
+    write(dir, "CardFileFormatFuzz", name, *file);
+  }
+  for (const auto& [name, file] : {std::pair<std::string, const Bytes*>{"jpki-ef000a", &jpki.userAuthCertificateFile},
+                                   {"jpki-ef0001", &jpki.signingCertificateFile}}) {
+    write(dir, "BerFuzz", name, *file);
+    write(dir, "CertificateFuzz", name, *file);
+  }
+  write(dir, "PromptedPiiFuzz", "sup-files",
+        join({piece(files.supEf0001), piece(files.supEf0002), piece(files.supEf0003), files.supEf0004}));
+  write(dir, "CardPrintInfoFuzz", "cs-ef0002-sup-ef0002", join({piece(files.csEf0002), files.supEf0002}));
+
+  // Licence text: ordinary characters, the previous-name brackets, external characters, Roman numerals.
+  write(dir, "JisX0208Fuzz", "name-with-previous-name",
+        {0x3B, 0x33, 0x45, 0x44, 0x21, 0x4E, 0x3E, 0x2E, 0x3B, 0x33, 0x21, 0x4F});
+  write(dir, "JisX0208Fuzz", "external-characters", {0xFF, 0xF1, 0x24, 0x22, 0xFF, 0xFA, 0x2D, 0x35, 0x2C, 0x40});
+  write(dir, "JisX0208Fuzz", "odd-length", {0x24, 0x22, 0x24});
+
+  write(dir, "Base64Fuzz", "text", text("MIIBCgKCAQEAu4="));
+  write(dir, "Base64Fuzz", "padded", text("YWI="));
+
+  write(dir, "VerdictFuzz", "valid",
+        text(R"({"valid":true,"reqTime":"2026-12-06T21:00:00.000+09:00","checkedId":"tenant"})"));
+  write(dir, "VerdictFuzz", "not-valid",
+        text(R"({"valid":false,"reqTime":"2026-12-06T21:00:00.000+09:00","errorCode":"E1","errorDetail":"x"})"));
+  write(dir, "VerdictFuzz", "nested", text(R"({"valid":true,"e":{"a":[1,2.5,"\/",null]}})"));
+  std::cout << "seeds written to " << dir << '\n';
+  return 0;
+}
