@@ -131,13 +131,8 @@ TEST_P(SignAndReadTest, EntryChecksInTheirOrder) {
       // The dialog of each PIN cancelled: 12101 under that PIN's slot and label.
       {[](auto& q, auto& v) { q.signPin.reset(); q.askSecondPin = true; v.enqueue(ScriptedViewController::Answer::Cancel()); },
        12101, signLabel(k), "SIGNER"},
-      {[](auto& q, auto& v) {
-         q.signPin.reset();
-         q.askSecondPin = true;
-         v.enqueue(ScriptedViewController::Answer::OK("abcdef123"));
-         v.enqueue(ScriptedViewController::Answer::Cancel());
-       },
-       12101, secondLabel(k), second},
+      {[](auto& q, auto& v) { q.signPin.reset(); q.askSecondPin = true; v.enqueue(ScriptedViewController::Answer::OK("abcdef123"));
+                              v.enqueue(ScriptedViewController::Answer::Cancel()); }, 12101, secondLabel(k), second},
   };
   for (const auto& row : rows) {
     SignAndReadRig rig;
@@ -163,17 +158,12 @@ TEST_P(SignAndReadTest, EveryVerificationFailureIsTheOneResult) {
     std::string message;
   };
   const std::vector<Row> rows{
-      {[](auto& rig) { rig.startServer().setForcedVerdict(false); }, 18001,
-       secondLabel(k) + " 電子署名の検証に失敗しました。"},
-      {[](auto& rig) { rig.startServer().setForcedHttpStatus(404); }, 15000,
-       "通信処理でエラーになりました。HTTP ステータスコード 404"},
+      {[](auto& rig) { rig.startServer().setForcedVerdict(false); }, 18001, secondLabel(k) + " 電子署名の検証に失敗しました。"},
+      {[](auto& rig) { rig.startServer().setForcedHttpStatus(404); }, 15000, "通信処理でエラーになりました。HTTP ステータスコード 404"},
       // A card file changed after issue: the stand-in's signature check fails.
-      {[k](auto& rig) {
-         Bytes& file = k == K::basicPromptedPii ? rig.files.supEf0002 : rig.files.csEf0005;
-         file[expected::valueOffset(file, k == K::basicPromptedPii ? 0xDF22 : 0xDF41)] ^= 0x01;
-         rig.startServer();
-       },
-       18001, secondLabel(k) + " 電子署名の検証に失敗しました。"},
+      {[k](auto& rig) { Bytes& file = k == K::basicPromptedPii ? rig.files.supEf0002 : rig.files.csEf0005;
+                        file[expected::valueOffset(file, k == K::basicPromptedPii ? 0xDF22 : 0xDF41)] ^= 0x01;
+                        rig.startServer(); }, 18001, secondLabel(k) + " 電子署名の検証に失敗しました。"},
   };
   for (const auto& row : rows) {
     SignAndReadRig rig;
@@ -206,34 +196,27 @@ TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
     std::optional<Bytes> signAnswer{};  // what the card answers to COMPUTE DIGITAL SIGNATURE
   };
   // The signing certificate with its DER length one more: the element spans a byte of fill.
-  const auto longCertificate = [](SignAndReadRig& rig) {
+  const auto jpkiWith = [](std::function<void(VirtualJpkiContents::Options&)> change) {
+    return [change](SignAndReadRig& rig) {
+      VirtualJpkiContents::Options options;
+      change(options);
+      rig.useJpki(options);
+    };
+  };
+  const auto longCertificate = jpkiWith([](auto& o) {
     Bytes file = jpkiContents().signingCertificate;  // 30 82 LL LL ...
     const int length = ((file[2] << 8) | file[3]) + 1;
     file[2] = static_cast<std::uint8_t>(length >> 8);
     file[3] = static_cast<std::uint8_t>(length);
     file.resize(3900, 0xFF);
-    VirtualJpkiContents::Options options;
-    options.signingCertificateFile = file;
-    rig.useJpki(options);
-  };
-  const auto holderWithout = [](std::function<void(VirtualJpkiContents::Holder&)> drop) {
-    return [drop](SignAndReadRig& rig) {
-      VirtualJpkiContents::Options options;
-      drop(options.holder);
-      rig.useJpki(options);
-    };
-  };
+    o.signingCertificateFile = file;
+  });
   const bool number = k != K::basicPromptedPii;
   const std::vector<Row> rows{
-      {holderWithout([](auto& h) { h.gender.reset(); }), 17000, 2, basic(k), "性別"},
-      {holderWithout([](auto& h) { h.name.reset(); h.address.reset(); }), 17000, 9, basic(k), "氏名、住所"},
-      {holderWithout([](auto& h) { h.dateOfBirth = ""; }), 13999, std::nullopt, basic(k)},
-      {[](auto& rig) {
-         VirtualJpkiContents::Options options;
-         options.signingCertificateFile = Bytes(3900, 0xFF);
-         rig.useJpki(options);
-       },
-       13999, std::nullopt, true},
+      {jpkiWith([](auto& o) { o.holder.gender.reset(); }), 17000, 2, basic(k), "性別"},
+      {jpkiWith([](auto& o) { o.holder.name.reset(); o.holder.address.reset(); }), 17000, 9, basic(k), "氏名、住所"},
+      {jpkiWith([](auto& o) { o.holder.dateOfBirth = ""; }), 13999, std::nullopt, basic(k)},
+      {jpkiWith([](auto& o) { o.signingCertificateFile = Bytes(3900, 0xFF); }), 13999, std::nullopt, true},
       {[](auto& rig) { rig.files.supEf0001[5] = 'A'; }, 13999, std::nullopt, number},
       {[](auto& rig) { rig.files.csEf0005 = expected::withoutElement(rig.files.csEf0005, 0xDF42); }, 13999,
        std::nullopt, number},
@@ -249,13 +232,9 @@ TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
     SignAndReadRig rig;
     row.arrange(rig);
     auto& card = rig.presentFullCard();
-    if (row.signAnswer) {
-      VirtualCardFault fault;
-      fault.kind = VirtualCardFault::Kind::answer;
-      fault.matches = [](const VirtualCommand& command) { return command.ins == 0x2A; };
-      fault.answerBytes = *row.signAnswer;
-      card.addFault(fault);
-    }
+    if (row.signAnswer)
+      card.addFault({.kind = VirtualCardFault::Kind::answer, .matches = [](const VirtualCommand& c) { return c.ins == 0x2A; },
+                     .answerBytes = *row.signAnswer});
     const auto out = rig.run(k);
     EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(" + std::to_string(row.code) + ")"}));
     EXPECT_EQ(out.intErrFlag, row.intErrFlag);
