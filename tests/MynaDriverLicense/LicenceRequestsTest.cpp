@@ -228,15 +228,12 @@ TEST_P(CombinedLicenceRequestTest, FirstApplicationDataThatCannotBeTrusted) {
   r.request(kind());
   const auto o = r.results->last();
   ASSERT_EQ(o.code, 0) << o.message;
-  if (kind() == Licence::withCardPrint) {
-    ASSERT_TRUE(o.cardPrintInfo);
-    EXPECT_FALSE(o.cardPrintInfo->isIncludePreviousName() || o.cardPrintInfo->getPreviousName());
-    EXPECT_EQ(o.cardPrintInfo->getCommonName(), std::optional<std::string>("山田［太郎"));
-  } else {
-    ASSERT_TRUE(o.basicPersonalInfo);
-    EXPECT_FALSE(o.basicPersonalInfo->isIncludePreviousName() || o.basicPersonalInfo->getPreviousName());
-    EXPECT_EQ(o.basicPersonalInfo->getCommonName(), std::optional<std::string>("山田［太郎"));
-  }
+  const auto nameAlone = [](const auto& info) {
+    ASSERT_TRUE(info) << "no record";
+    EXPECT_FALSE(info->isIncludePreviousName() || info->getPreviousName());
+    EXPECT_EQ(info->getCommonName(), std::optional<std::string>("山田［太郎"));
+  };
+  kind() == Licence::withCardPrint ? nameAlone(o.cardPrintInfo) : nameAlone(o.basicPersonalInfo);
 }
 
 // Failures before any session: exactly one result, then didGetPin("").

@@ -69,8 +69,7 @@ TEST(IdentifySignAndReadTest, SixFormsKeepNoPinAndReportRefusedOnes) {
   // Both individual-number readers send the same request for the same card.
   EXPECT_EQ(rig.server->receivedRequests().at(0).body, rig.server->receivedRequests().at(1).body);
   // A signing PIN the card refuses: its slot and the tries left reach the facade.
-  const auto refused = request(rig, *identify, SignAndRead::myNumber, std::nullopt, "WRONG1");
-  EXPECT_EQ(refused.code, 13300);
+  EXPECT_EQ(request(rig, *identify, SignAndRead::myNumber, std::nullopt, "WRONG1").code, 13300);
   EXPECT_EQ(identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, 4}}));
 }
 
@@ -88,7 +87,7 @@ TEST(IdentifySignAndReadTest, ThreeVerifiedRequestsOverPcscWithVpcd) {
   for (const auto kind : KINDS) {
     const auto out = request(rig, *identify, kind, std::string("tenant"));
     ASSERT_TRUE(out.ok) << nameOf(kind) << " " << out.message;
-    ASSERT_TRUE(out.signatureData && out.signatureData->signature());
+    ASSERT_TRUE(out.signatureData && out.signatureData->signature() && out.signatureData->tbsData());
     EXPECT_TRUE(verifySignature(rig.jpki->signingCertificate, "SHA256", *out.signatureData->tbsData(),
                                 *out.signatureData->signature()));
   }
