@@ -2,9 +2,8 @@
 // every decoded item compared with what the virtual licence holds, the integrity data recomputed
 // here, the PINs and the faults of the request. What it shares with the card-surface readers
 // (session end, 90xx, unreadable files, every verification outcome) runs in their tables.
-#include <openssl/sha.h>
-
 #include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "DriverLicense/OpensslState.hpp"
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
 #include "Support/Hex.hpp"
@@ -15,20 +14,6 @@ namespace {
 using Strings = std::vector<std::string>;
 using Texts = std::vector<std::optional<std::string>>;
 
-// The chaining value after the first 1024 bytes, taken from OpenSSL's own context.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-Bytes stateAfter1024(const Bytes& message) {
-  SHA256_CTX ctx;
-  SHA256_Init(&ctx);
-  SHA256_Update(&ctx, message.data(), 1024);
-  Bytes out;
-  for (const auto word : ctx.h) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(word >> shift));
-  }
-  return out;
-}
-#pragma GCC diagnostic pop
 
 // The value of the element at `offset` of a licence file whose length is 81 81 (a bitmap).
 Bytes bitmapAt(const Bytes& file, std::size_t offset) {
@@ -154,7 +139,7 @@ TEST_F(DriverLicenseInfoReaderTest, ReadsEveryFileOnceInOrderAndDecodesEveryItem
   Bytes joined = f.entries;
   joined.insert(joined.end(), f.registeredDomicile.begin(), f.registeredDomicile.end());
   joined.insert(joined.end(), f.photo.begin(), f.photo.end());
-  const Bytes state = stateAfter1024(joined);
+  const Bytes state = opensslState(joined, 16);
   Bytes outer = f.entries;
   outer.insert(outer.end(), f.photo.begin(), f.photo.end());
   outer.insert(outer.end(), state.begin(), state.end());
