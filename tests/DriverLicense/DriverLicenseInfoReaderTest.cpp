@@ -256,13 +256,9 @@ TEST_F(DriverLicenseInfoReaderTest, PinsAndTheirRefusals) {
     EXPECT_EQ(r.commands().size(), c.commands) << c.name;
     EXPECT_EQ(r.viewController->presentedCount(), c.dialogs.size()) << c.name;
     const auto last = got->last();
-    ASSERT_TRUE(last) << c.name;
-    if (!*last) {
-      EXPECT_EQ(last->error().localizedDescription, c.message) << c.name;
-      if (c.commands > 0) {
-        EXPECT_EQ(r.alerts->texts().back(), "error") << c.name;
-      }
-    }
+    EXPECT_EQ(last && !*last ? last->error().localizedDescription : "", c.message) << c.name;
+    const auto texts = r.alerts->texts();
+    EXPECT_TRUE(c.message.empty() || c.commands == 0 || (!texts.empty() && texts.back() == "error")) << c.name;
   }
 }
 

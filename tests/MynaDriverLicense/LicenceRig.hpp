@@ -85,10 +85,9 @@ class LicenceResults : public MynaDriverLicenseReaderDelegate,
     if (r) {
       fill(o, *r);
     } else {
-      o.code = r.error().errorCode;
-      o.message = r.error().localizedDescription;
-      o.retryCount = r.error().retryCount;
-      o.httpStatus = r.error().httpStatus;
+      const auto& e = r.error();
+      std::tie(o.code, o.message, o.retryCount, o.httpStatus) =
+          std::tie(e.errorCode, e.localizedDescription, e.retryCount, e.httpStatus);
     }
     {
       std::lock_guard<std::mutex> lock(mutex_);
