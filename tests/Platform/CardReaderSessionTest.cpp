@@ -1,11 +1,10 @@
 // The NFC session layer on the in-process virtual reader: threads and order of callbacks, the
-// exactly-once completion contract, the session's end (invalidate, time-out, sheet cancel,
-// reader failure), lost cards and odd answers.
+// exactly-once completion contract, the session's end, odd answers and response chaining.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <map>
 
+#include "Platform/ApduChainRunner.hpp"
 #include "Platform/CardReaderSession.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
 #include "Platform/Platform.hpp"
@@ -128,41 +127,42 @@ class CardReaderSessionTest : public ::testing::Test {
   std::shared_ptr<NFCISO7816Tag> iso;
 };
 
-TEST_F(CardReaderSessionTest, ChainRunsInOrderOnTheSessionQueueWithEachCompletionOnce) {
+// Commands sent together, one of them slow (waited for on the I/O thread), complete in the order
+// they were sent, each once, later, on the session queue; then the app's own end reports 200.
+TEST_F(CardReaderSessionTest, CommandsCompleteInOrderOnceOnTheQueueAndTheAppEndsTheSession) {
+  card->addFault(VirtualCardFault::delayAt(2, 30ms));
   reader->present(card);
-  const auto chain = sampleChain();
-  std::function<void(std::size_t)> step = [&](std::size_t i) {
-    if (i == chain.size()) {
-      recorder->session->setAlertMessage("done");
-      recorder->session->invalidate();
-      return;
-    }
-    send(connectedTag(), chain[i], "cmd" + std::to_string(i), [&, i] { step(i + 1); });
-  };
-  connectOnDetect([&] { step(0); });
+  const std::vector<std::string> keys{"a", "slow", "b", "c", "d"};
+  connectOnDetect([&] {
+    auto tag = connectedTag();
+    send(tag, selectSampleApplication(), "a");
+    send(tag, selectFile(VirtualSampleCard::FREE_FILE), "slow");
+    send(tag, readBinary(17), "b");
+    send(tag, selectFile(VirtualSampleCard::PIN_FILE), "c", [&] {
+      send(connectedTag(), verifyPin("1234"), "d", [&] {
+        recorder->session->setAlertMessage("done");
+        recorder->session->invalidate();
+      });
+    });
+  });
   auto s = begin();
   ASSERT_TRUE(recorder->waitFor("end"));
-
   std::vector<std::string> expected{"active", "detect", "connect"};
-  for (std::size_t i = 0; i < chain.size(); ++i) expected.push_back("cmd" + std::to_string(i));
+  expected.insert(expected.end(), keys.begin(), keys.end());
   expected.push_back("end");
   EXPECT_EQ(recorder->names(), expected);
-  for (const auto& event : recorder->events()) {
-    EXPECT_TRUE(s->isQueueThread(event.thread)) << event.name;
-    EXPECT_NE(event.thread, std::this_thread::get_id()) << event.name;
+  for (const auto& event : recorder->events()) EXPECT_TRUE(s->isQueueThread(event.thread)) << event.name;
+  for (const auto& key : keys) {
+    Outcome o = outcome(key);
+    EXPECT_EQ(o.calls, 1) << key;
+    EXPECT_FALSE(o.inline_) << key << ": completion ran inside sendCommand";
+    EXPECT_FALSE(o.error.has_value()) << key;
+    EXPECT_EQ(o.sw1, 0x90) << key;
   }
-  for (std::size_t i = 0; i < chain.size(); ++i) {
-    Outcome o = outcome("cmd" + std::to_string(i));
-    EXPECT_EQ(o.calls, 1);
-    EXPECT_FALSE(o.inline_) << "completion ran inside sendCommand";
-    EXPECT_FALSE(o.error.has_value());
-    EXPECT_EQ(o.sw1, 0x90);
-    EXPECT_EQ(o.sw2, 0x00);
-  }
-  EXPECT_EQ(outcome("cmd4").data, VirtualSampleCard::protectedContents());
-  EXPECT_EQ(outcome("cmd6").data, VirtualSampleCard::freeContents());
+  EXPECT_EQ(outcome("b").data, VirtualSampleCard::freeContents());
+  EXPECT_EQ(card->log().size(), 5u);  // the slow command reached the card once
   ASSERT_EQ(recorder->endErrors().size(), 1u);
-  EXPECT_EQ(recorder->endErrors()[0].code, 200);  // a session the app ends itself reports 200
+  EXPECT_EQ(recorder->endErrors()[0].code, 200);
   EXPECT_EQ(presenter->texts(), (std::vector<std::string>{"hold", "done"}));
 
   // The session let go of its delegate once it had reported its end.
@@ -177,34 +177,33 @@ TEST_F(CardReaderSessionTest, ChainRunsInOrderOnTheSessionQueueWithEachCompletio
   EXPECT_TRUE(eventually([&] { return weakRecorder.expired() && session.expired(); }));
 }
 
-TEST_F(CardReaderSessionTest, CommandsSentTogetherCompleteInOrderEachOnce) {
-  reader->present(card);
-  connectOnDetect([&] {
-    auto tag = connectedTag();
-    send(tag, selectSampleApplication(), "a");
-    send(tag, selectFile(VirtualSampleCard::FREE_FILE), "b");
-    send(tag, readBinary(17), "c");
-  });
-  begin();
-  ASSERT_TRUE(recorder->waitFor("c"));
-  auto names = recorder->names();
-  EXPECT_EQ(std::vector<std::string>(names.begin() + 3, names.begin() + 6), (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_EQ(outcome("c").data, VirtualSampleCard::freeContents());
-  for (const char* key : {"a", "b", "c"}) EXPECT_EQ(outcome(key).calls, 1);
-}
-
-TEST_F(CardReaderSessionTest, InvalidateTwiceReportsOneEndAndShowsTheErrorText) {
+// One end however often it is asked for, with the first error text; commands after the end
+// complete with 103 on the queue (from the queue or the host thread) and never reach the card.
+TEST_F(CardReaderSessionTest, AfterTheFirstInvalidateNothingReachesTheCard) {
   reader->present(card);
   connectOnDetect([&] {
     recorder->session->invalidate("failed");
     recorder->session->invalidate("again");
     recorder->session->invalidate();
     recorder->session->setAlertMessage("too late");
+    send(connectedTag(), selectSampleApplication(), "late");
   });
-  begin();
+  auto s = begin();
+  ASSERT_TRUE(recorder->waitFor("late"));
   ASSERT_TRUE(recorder->waitFor("end"));
-  // Nothing else may arrive: drop everything and wait until the session is gone.
+  send(connectedTag(), selectSampleApplication(), "after");
+  ASSERT_TRUE(recorder->waitFor("after"));
+  for (const char* key : {"late", "after"}) {
+    Outcome o = outcome(key);
+    ASSERT_TRUE(o.error.has_value()) << key;
+    EXPECT_EQ(o.error->code, 103) << key;
+    EXPECT_EQ(o.sw1, 0x00) << key;
+    EXPECT_FALSE(o.inline_) << key;
+    EXPECT_TRUE(s->isQueueThread(o.thread)) << key;
+  }
+  EXPECT_TRUE(card->log().empty());
   recorder->session.reset();
+  s.reset();
   {
     std::lock_guard lock(mutex);
     iso.reset();
@@ -214,106 +213,51 @@ TEST_F(CardReaderSessionTest, InvalidateTwiceReportsOneEndAndShowsTheErrorText) 
   EXPECT_EQ(presenter->texts(), (std::vector<std::string>{"hold", "failed"}));
 }
 
-// A slow answer is waited for on the I/O thread while quick ones are answered on the queue; the
-// commands sent behind a slow one still complete after it, in the order they were sent.
-TEST_F(CardReaderSessionTest, CommandsBehindASlowAnswerKeepTheirOrder) {
-  card->addFault(VirtualCardFault::delayAt(2, 30ms));
-  reader->present(card);
-  connectOnDetect([&] {
-    auto tag = connectedTag();
-    send(tag, selectSampleApplication(), "a");
-    send(tag, selectFile(VirtualSampleCard::FREE_FILE), "slow");
-    send(tag, readBinary(17), "b");
-    send(tag, selectFile(VirtualSampleCard::FREE_FILE), "c", [&] { send(connectedTag(), readBinary(17), "d"); });
-  });
-  auto s = begin();
-  ASSERT_TRUE(recorder->waitFor("d"));
-  auto names = recorder->names();
-  EXPECT_EQ(std::vector<std::string>(names.begin() + 3, names.begin() + 8),
-            (std::vector<std::string>{"a", "slow", "b", "c", "d"}));
-  for (const char* key : {"a", "slow", "b", "c", "d"}) {
-    Outcome o = outcome(key);
-    EXPECT_EQ(o.calls, 1) << key;
-    EXPECT_FALSE(o.error.has_value()) << key;
-    EXPECT_FALSE(o.inline_) << key;
-    EXPECT_TRUE(s->isQueueThread(o.thread)) << key;
-    EXPECT_EQ(o.sw1, 0x90) << key;
+// A card's first answer to one command and what the command's completion sees, with the commands
+// the card got. Chaining is the session's for every reader: 61xx asks for the rest (here the card
+// refuses GET RESPONSE, which ends the answer with its status); 6Cxx is resent only for a command
+// that carries Le, so a PIN goes to the card once.
+TEST(CardReaderSessionAnswers, OddAnswersAndChaining) {
+  struct Case {
+    const char* name;
+    NFCISO7816APDU command;
+    Bytes answer;
+    std::optional<int> error;
+    std::uint16_t sw;
+    Bytes data;
+    std::vector<Bytes> commands;  // after the first one
+  };
+  const Bytes getResponse{0x00, 0xC0, 0x00, 0x00, 0x10};
+  const std::vector<Case> cases{
+      {"empty", selectSampleApplication(), {}, 102, 0x0000, {}, {}},
+      {"one byte", selectSampleApplication(), {0x90}, 102, 0x0000, {}, {}},
+      {"status only", selectSampleApplication(), {0x6A, 0x82}, std::nullopt, 0x6A82, {}, {}},
+      {"61xx", selectSampleApplication(), {0x01, 0x02, 0x61, 0x10}, std::nullopt, 0x6985, {0x01, 0x02}, {getResponse}},
+      {"6Cxx without Le", verifyPin("1234"), {0x6C, 0x11}, std::nullopt, 0x6C11, {}, {}},
+      {"6Cxx with Le", readBinary(256), {0x6C, 0x11}, std::nullopt, 0x6986, {}, {readBinary(0x11).encoded()}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto card = VirtualSampleCard::make();
+    card->addFault(VirtualCardFault::answerAt(1, c.answer));
+    auto reader = std::make_shared<VirtualCardReader>();
+    reader->present(card);
+    Platform platform;
+    platform.cardReader = reader;
+    platform.alertPresenter = std::make_shared<RecordingAlertPresenter>();
+    const auto result = ApduChainRunner::run(platform, {c.command});
+    ASSERT_EQ(result.exchanges.size(), 1u) << (result.failure ? result.failure->message : "");
+    const auto& e = result.exchanges[0];
+    EXPECT_EQ(e.error.has_value(), c.error.has_value());
+    if (e.error && c.error) {
+      EXPECT_EQ(e.error->code, *c.error);
+    }
+    EXPECT_EQ((e.sw1 << 8) | e.sw2, c.sw);
+    EXPECT_EQ(e.data, c.data);
+    std::vector<Bytes> commands{c.command.encoded()};
+    commands.insert(commands.end(), c.commands.begin(), c.commands.end());
+    EXPECT_EQ(card->commands(), commands);
   }
-  EXPECT_EQ(outcome("b").data, VirtualSampleCard::freeContents());
-  EXPECT_EQ(outcome("d").data, VirtualSampleCard::freeContents());
-  EXPECT_EQ(card->log().size(), 5u);  // the slow command reached the card once
-}
-
-TEST_F(CardReaderSessionTest, CommandsAfterTheEndCompleteWithAnErrorOnTheQueue) {
-  reader->present(card);
-  connectOnDetect([&] {
-    recorder->session->invalidate();
-    send(connectedTag(), selectSampleApplication(), "late");
-  });
-  auto s = begin();
-  ASSERT_TRUE(recorder->waitFor("late"));
-  ASSERT_TRUE(recorder->waitFor("end"));
-  Outcome late = outcome("late");
-  ASSERT_TRUE(late.error.has_value());
-  EXPECT_EQ(late.error->code, 103);
-  EXPECT_EQ(late.sw1, 0x00);
-  EXPECT_EQ(late.sw2, 0x00);
-  EXPECT_FALSE(late.inline_);
-  EXPECT_TRUE(s->isQueueThread(late.thread));
-  EXPECT_TRUE(card->log().empty());
-
-  // From the host thread too, after the end.
-  send(connectedTag(), selectSampleApplication(), "after");
-  ASSERT_TRUE(recorder->waitFor("after"));
-  EXPECT_EQ(outcome("after").error->code, 103);
-  EXPECT_TRUE(s->isQueueThread(outcome("after").thread));
-}
-
-TEST_F(CardReaderSessionTest, OddAnswersBecomeResponseErrorsWithoutData) {
-  card->addFault(VirtualCardFault::answerAt(1, {}));
-  card->addFault(VirtualCardFault::answerAt(2, {0x90}));
-  card->addFault(VirtualCardFault::answerAt(3, {0x6A, 0x82}));
-  card->addFault(VirtualCardFault::answerAt(4, {0x01, 0x02, 0x61, 0x10}));
-  reader->present(card);
-  connectOnDetect([&] {
-    auto tag = connectedTag();
-    for (int i = 1; i <= 4; ++i) send(tag, selectSampleApplication(), std::to_string(i));
-  });
-  begin();
-  ASSERT_TRUE(recorder->waitFor("4"));
-  for (const char* key : {"1", "2"}) {
-    Outcome o = outcome(key);
-    ASSERT_TRUE(o.error.has_value()) << key;
-    EXPECT_EQ(o.error->code, 102);
-    EXPECT_EQ(o.sw1, 0x00);
-    EXPECT_EQ(o.sw2, 0x00);
-    EXPECT_TRUE(o.data.empty());
-  }
-  EXPECT_FALSE(outcome("3").error.has_value());
-  EXPECT_EQ(outcome("3").sw1, 0x6A);
-  EXPECT_EQ(outcome("3").sw2, 0x82);
-  // Chaining is the session's for every reader: 61xx asks for the rest, and the card's refusal of
-  // GET RESPONSE ends the answer with its status.
-  EXPECT_EQ(outcome("4").data, (Bytes{0x01, 0x02}));
-  EXPECT_EQ(outcome("4").sw1, 0x69);
-  EXPECT_EQ(outcome("4").sw2, 0x85);
-}
-
-// 6Cxx asks for the command again with another Le: only a command that carries Le is sent again,
-// so a VERIFY (and its PIN) never goes to the card twice.
-TEST_F(CardReaderSessionTest, WrongLengthResendsOnlyACommandThatCarriesLe) {
-  card->addFault(VirtualCardFault::answerAt(1, {0x6C, 0x11}));
-  card->addFault(VirtualCardFault::answerAt(2, {0x6C, 0x11}));
-  reader->present(card);
-  connectOnDetect([&] {
-    send(connectedTag(), verifyPin("1234"), "verify");
-    send(connectedTag(), readBinary(256), "read");
-  });
-  begin();
-  ASSERT_TRUE(recorder->waitFor("read"));
-  EXPECT_EQ(outcome("verify").sw1, 0x6C);
-  EXPECT_EQ(card->commands(),
-            (std::vector<Bytes>{verifyPin("1234").encoded(), readBinary(256).encoded(), readBinary(0x11).encoded()}));
 }
 
 TEST_F(CardReaderSessionTest, SessionReleasedFromItsOwnQueueEndsCleanly) {
@@ -326,13 +270,9 @@ TEST_F(CardReaderSessionTest, SessionReleasedFromItsOwnQueueEndsCleanly) {
       session.reset();
     }
   };
-  auto dropper = std::make_shared<Dropper>();
-  recorder = dropper;
+  recorder = std::make_shared<Dropper>();
   connectOnDetect([&] { recorder->session->invalidate(); });
-  {
-    auto s = begin();
-    s.reset();
-  }
+  begin().reset();
   ASSERT_TRUE(recorder->waitFor("end"));
   {
     std::lock_guard lock(mutex);

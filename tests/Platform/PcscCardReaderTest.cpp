@@ -51,26 +51,9 @@ class PcscCardReaderTest : public ::testing::Test {
   Platform platform;
 };
 
-TEST_F(PcscCardReaderTest, ChainRunsThroughPcscdOnTheVirtualCard) {
+TEST_F(PcscCardReaderTest, AnswersInPartsAndWrongLengthsAreGatheredByTheReader) {
   EXPECT_TRUE(reader->isAvailable());
   EXPECT_FALSE(PcscCardReader("no such reader").isAvailable());
-  insertCard();
-  const auto chain = sampleChain();
-  ApduChainRunner::Result result = ApduChainRunner::run(platform, chain);
-  ASSERT_TRUE(result.completed) << (result.failure ? result.failure->message : std::string("a status word failed"));
-  ASSERT_EQ(result.exchanges.size(), chain.size());
-  EXPECT_EQ(result.exchanges[4].data, VirtualSampleCard::protectedContents());  // one extended READ BINARY
-  EXPECT_EQ(result.exchanges[6].data, VirtualSampleCard::freeContents());
-  ASSERT_TRUE(result.sessionEnd.has_value());
-  EXPECT_EQ(result.sessionEnd->code, 200);
-  // The card saw exactly the chain, byte for byte.
-  std::vector<Bytes> expected;
-  for (const auto& apdu : chain) expected.push_back(apdu.encoded());
-  EXPECT_EQ(card->commands(), expected);
-  EXPECT_EQ(presenter->texts().front(), "Hold the card to the reader");
-}
-
-TEST_F(PcscCardReaderTest, AnswersInPartsAndWrongLengthsAreGatheredByTheReader) {
   card->setResponseChunkSize(200);
   card->setExactLengthRequired(true);
   insertCard();
@@ -78,7 +61,11 @@ TEST_F(PcscCardReaderTest, AnswersInPartsAndWrongLengthsAreGatheredByTheReader) 
       platform, {selectSampleApplication(), selectFile(VirtualSampleCard::PIN_FILE), verifyPin("1234"),
                  selectFile(VirtualSampleCard::PROTECTED_FILE), readBinary(VirtualSampleCard::PROTECTED_SIZE),
                  selectFile(VirtualSampleCard::FREE_FILE), readBinary(256)});
-  ASSERT_TRUE(result.completed);
+  ASSERT_TRUE(result.completed) << (result.failure ? result.failure->message : std::string("a status word failed"));
+  ASSERT_EQ(result.exchanges.size(), 7u);
+  ASSERT_TRUE(result.sessionEnd.has_value());
+  EXPECT_EQ(result.sessionEnd->code, 200);
+  EXPECT_EQ(presenter->texts(), (std::vector<std::string>{"Hold the card to the reader", "Reading the card", "Done"}));
   EXPECT_EQ(result.exchanges[4].data, VirtualSampleCard::protectedContents());
   EXPECT_EQ(result.exchanges[6].data, VirtualSampleCard::freeContents());
   EXPECT_EQ(result.exchanges[6].sw1, 0x90);
@@ -88,6 +75,7 @@ TEST_F(PcscCardReaderTest, AnswersInPartsAndWrongLengthsAreGatheredByTheReader) 
   std::size_t getResponses = 0;
   for (const auto& command : commands) getResponses += command[1] == 0xC0 ? 1 : 0;
   EXPECT_EQ(getResponses, 21u);
+  ASSERT_GE(commands.size(), 2u);
   EXPECT_EQ(commands[commands.size() - 2], readBinary(256).encoded());
   EXPECT_EQ(commands.back(), readBinary(0x11).encoded());
 }

@@ -29,10 +29,6 @@ class SessionRecorder : public NFCTagReaderSessionDelegate {
 
   void tagReaderSessionDidBecomeActive(NFCTagReaderSession&) override { record("active"); }
   void tagReaderSession(NFCTagReaderSession& s, const std::vector<std::shared_ptr<NFCTag>>& tags) override {
-    {
-      std::lock_guard lock(mutex_);
-      detectedCount_ = tags.size();
-    }
     record("detect");
     if (onDetect) onDetect(s, tags);
   }
@@ -72,10 +68,6 @@ class SessionRecorder : public NFCTagReaderSessionDelegate {
     std::lock_guard lock(mutex_);
     return endErrors_;
   }
-  std::size_t detectedCount() const {
-    std::lock_guard lock(mutex_);
-    return detectedCount_;
-  }
 
  private:
   std::size_t countLocked(const std::string& name) const {
@@ -88,7 +80,6 @@ class SessionRecorder : public NFCTagReaderSessionDelegate {
   std::condition_variable changed_;
   std::vector<Event> events_;
   std::vector<NFCError> endErrors_;
-  std::size_t detectedCount_ = 0;
 };
 
 }  // namespace ekyc::test

@@ -61,20 +61,14 @@ TEST(ReaderSupportStatusWord, PinCountersTable) {
   checkStatusWordRows(
       {
           {0x90, 0x00, std::nullopt, "", std::nullopt, false, std::nullopt},
-          {0x90, 0x01, std::nullopt, "", std::nullopt, false, std::nullopt},  // SW1 90 passes whatever SW2 is
           {0x90, 0xFF, std::nullopt, "", std::nullopt, false, std::nullopt},
           {0x63, 0xC0, 13200, "ロックされました。", std::nullopt, true, 0},
           {0x63, 0xC1, 13300, "残り1回でロックされます。", 1, true, 1},
-          {0x63, 0xC3, 13300, "残り3回でロックされます。", 3, true, 3},
-          {0x63, 0xCA, 13300, "残り10回でロックされます。", 10, true, 10},
           {0x63, 0xCF, 13300, "残り15回でロックされます。", 15, true, 15},
           {0x69, 0x84, 13400, "既にロックされています。", std::nullopt, true, 0},
           {0x63, 0x00, 13999, READ_FAILED, std::nullopt, false, std::nullopt},  // no 6300 rule here
           {0x63, 0xD2, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
           {0x6A, 0x82, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
-          {0x69, 0x82, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
-          {0x61, 0x10, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
-          {0x91, 0x00, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
           {0x00, 0x00, 13999, READ_FAILED, std::nullopt, false, std::nullopt},  // a failed transport
       },
       false, "");
@@ -86,22 +80,10 @@ TEST(ReaderSupportStatusWord, ResidenceCardTable) {
           {0x90, 0x00, std::nullopt, "", std::nullopt, false, std::nullopt},
           {0x63, 0x00, 13800, "入力された PIN が一致しませんでした。", std::nullopt, true, std::nullopt},
           {0x63, 0xC2, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
-          {0x63, 0xC0, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
           {0x69, 0x84, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
-          {0x63, 0x01, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
           {0x6A, 0x82, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
       },
       true, "");
-}
-
-TEST(ReaderSupportStatusWord, ReturnsTheCaseOfTheReadersEnumeration) {
-  auto back = std::make_shared<RecordingIdentifyDelegate>();
-  const auto retry = ReaderSupport::checkStatusWord<TestReaderError>(0x63, 0xC2, SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, back);
-  ASSERT_TRUE(retry);
-  EXPECT_EQ(retry->errorCase(), TestReaderError::Case::failVerifyRetry);
-  const auto mismatch = ReaderSupport::checkStatusWord<TestResidenceError>(0x63, 0x00, SetPinKey::RESIDENCECARD_PIN, back);
-  ASSERT_TRUE(mismatch);
-  EXPECT_EQ(mismatch->errorCase(), TestResidenceError::Case::failVerifyPin);
 }
 
 TEST(ReaderSupportStatusWord, ExpiredBackChannelIsSkipped) {
@@ -115,6 +97,8 @@ TEST(ReaderSupportStatusWord, ExpiredBackChannelIsSkipped) {
   EXPECT_EQ(failure->errorCode, 13200);
 }
 
+// The verdicts a server can give are run end to end in tests/CardSurface/VerificationOutcomesTest.cpp;
+// here only the answers a stand-in does not produce.
 TEST(ReaderSupportVerification, VerdictTable) {
   using nlohmann::json;
   struct Row {
@@ -124,23 +108,11 @@ TEST(ReaderSupportVerification, VerdictTable) {
     std::int64_t code;
   };
   const std::vector<Row> rows = {
-      {200, json{{"valid", true}}, false, 0},
       {200, json{{"valid", true}, {"reqTime", "x"}, {"errorCode", ""}, {"checkedId", "1"}}, false, 0},
-      {200, json{{"valid", false}}, false, 18001},
-      {200, json{{"valid", "true"}}, false, 18001},  // a text is not a Boolean
-      {200, json{{"valid", 1}}, false, 18001},
-      {200, json{{"valid", nullptr}}, false, 18001},
-      {200, json::object(), false, 18001},           // "valid" missing
+      {200, json{{"valid", 1}}, false, 18001},       // a number is not a Boolean
       {200, json::array({true}), false, 18001},      // not an object
-      {200, json(true), false, 18001},
-      {200, std::nullopt, false, 18001},             // no JSON body
       {404, json{{"valid", true}}, false, 15000},
-      {500, std::nullopt, false, 15000},
-      {503, std::nullopt, false, 15000},
       {201, json{{"valid", true}}, false, 15000},
-      {302, std::nullopt, false, 15000},
-      {std::nullopt, std::nullopt, true, 16001},
-      {std::nullopt, std::nullopt, false, 16999},
       {200, json{{"valid", true}}, true, 0},          // an HTTP answer counts, whatever the flag
   };
   for (const auto& row : rows) {
@@ -156,19 +128,6 @@ TEST(ReaderSupportVerification, VerdictTable) {
       EXPECT_EQ(failure->httpStatus.has_value(), row.code == 15000);
     }
   }
-}
-
-TEST(ReaderSupportVerification, TakesTheClientsAnswer) {
-  EXPECT_FALSE(ReaderSupport::verificationFailure<TestReaderError>(HttpResponse(200, R"({"valid":true})"), false));
-  const auto notJson = ReaderSupport::verificationFailure<TestReaderError>(HttpResponse(200, "<html>"), false);
-  ASSERT_TRUE(notJson);
-  EXPECT_EQ(notJson->errorCode, 18001);
-  const auto status = ReaderSupport::verificationFailure<TestReaderError>(HttpResponse(404, R"({"valid":true})"), false);
-  ASSERT_TRUE(status);
-  EXPECT_EQ(status->httpStatus, 404);
-  const auto timeout = ReaderSupport::verificationFailure<TestReaderError>(HttpResponse("timed out"), true);
-  ASSERT_TRUE(timeout);
-  EXPECT_EQ(timeout->errorCode, 16001);
 }
 
 }  // namespace

@@ -61,22 +61,6 @@ TEST(BasicPersonalInfoExtraction, EveryCombinationOfMissingItems) {
   }
 }
 
-TEST(BasicPersonalInfoExtraction, LabelTextsWithAndWithoutTheName) {
-  const std::string head = "基本4情報の取得に失敗しました。 : ";
-  VirtualJpkiContents::Options onlyGender;
-  onlyGender.holder.gender.reset();
-  EXPECT_EQ(Generator::readBasicPersonalInfo(VirtualJpkiContents::make(test::jpkiKeys(), onlyGender).signingCertificateFile)
-                .error().localizedDescription,
-            head + "、性別");
-  VirtualJpkiContents::Options nameAndAddress;
-  nameAndAddress.holder.name.reset();
-  nameAndAddress.holder.address.reset();
-  const auto error =
-      Generator::readBasicPersonalInfo(VirtualJpkiContents::make(test::jpkiKeys(), nameAndAddress).signingCertificateFile).error();
-  EXPECT_EQ(error.localizedDescription, head + "氏名、住所");
-  EXPECT_EQ(error.intErrFlag, 9);
-}
-
 TEST(BasicPersonalInfoExtraction, DateOfBirthOfOneByteAndEmpty) {
   VirtualJpkiContents::Options one;
   one.holder.dateOfBirth = "5";

@@ -51,7 +51,6 @@ TEST_F(CardSurfaceVerifierTest, ATypeGivenAnotherTypesMembersFails) {
   EXPECT_FALSE(verify("21", sides["22"]).valid);  // a hash member where none belongs
   EXPECT_FALSE(verify("11", sides["21"]).valid);  // 32 bytes where 96 are expected
   EXPECT_FALSE(verify("22", sides["12"]).valid);  // the two hashes swapped
-  EXPECT_FALSE(verify("32", sides["22"]).valid);  // a hash member where none belongs
   EXPECT_FALSE(verify("99", sides["21"]).valid);
 }
 
@@ -70,20 +69,13 @@ TEST_F(CardSurfaceVerifierTest, EachSignedItemChangedIsRefusedByEveryTypeThatCar
   };
   const std::vector<Item> table{
       {"cs DF22 date of birth", &CardSurfaceFiles::csEf0002, 0xDF22, 0, surface},
-      {"cs DF23 gender", &CardSurfaceFiles::csEf0002, 0xDF23, 0, surface},
-      {"cs DF24", &CardSurfaceFiles::csEf0002, 0xDF24, 0, surface},
-      {"cs DF25 name image", &CardSurfaceFiles::csEf0002, 0xDF25, 0, surface},
-      {"cs DF26 address image", &CardSurfaceFiles::csEf0002, 0xDF26, 0, surface},
       {"cs DF27 photo", &CardSurfaceFiles::csEf0002, 0xDF27, 0, surface},
       {"cs DF28 signature", &CardSurfaceFiles::csEf0002, 0xDF28, 0, surface},
       {"cs DF41 number image", &CardSurfaceFiles::csEf0005, 0xDF41, 0, image},
-      {"cs DF42 key data", &CardSurfaceFiles::csEf0005, 0xDF42, 0, image},
       {"cs DF43 signature", &CardSurfaceFiles::csEf0005, 0xDF43, 0, image},
       {"sup EF 0001 digit", &CardSurfaceFiles::supEf0001, 0, 5, number},
       {"sup EF 0001 fill", &CardSurfaceFiles::supEf0001, 0, 16, number},
       {"sup DF22 name", &CardSurfaceFiles::supEf0002, 0xDF22, 0, items},
-      {"sup DF23 address", &CardSurfaceFiles::supEf0002, 0xDF23, 0, items},
-      {"sup DF24 date of birth", &CardSurfaceFiles::supEf0002, 0xDF24, 0, items},
       {"sup DF25 gender", &CardSurfaceFiles::supEf0002, 0xDF25, 0, items},
       {"sup DF31 number hash", &CardSurfaceFiles::supEf0003, 0xDF31, 0, {"12", "13"}},
       {"sup DF32 items hash", &CardSurfaceFiles::supEf0003, 0xDF32, 0, {"22", "23"}},
@@ -132,8 +124,6 @@ TEST_F(CardSurfaceVerifierTest, VerifyingParamsMustBeWrittenExactly) {
   s.verifyingParams = b64(toBytes("{ \"publicKey\":\"" + b64(cert) + "\"}"));
   EXPECT_FALSE(verify("21", s).valid);
   s.verifyingParams = b64(toBytes("{\"publicKey\":\"" + b64(cert) + "\",\"extra\":\"x\"}"));
-  EXPECT_FALSE(verify("21", s).valid);
-  s.verifyingParams = "not base64!";
   EXPECT_FALSE(verify("21", s).valid);
 }
 

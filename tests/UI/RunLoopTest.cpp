@@ -31,16 +31,11 @@ TEST(RunLoop, TasksPostedFromAnyThreadRunInOrderOnTheHostThread) {
   EXPECT_FALSE(loop.isHostThread());
 }
 
-TEST(RunLoop, RunUntilGivesUpAfterItsTimeout) {
-  RunLoop loop;
-  EXPECT_FALSE(loop.runUntil([] { return false; }, 20ms));
-  EXPECT_TRUE(loop.runUntil([] { return true; }, 0ms));
-}
-
 // Idle, runUntil sleeps: its condition is checked at the start, at each wake() and at the end,
 // never on a timer; a wake() from another thread ends the wait at once.
 TEST(RunLoop, RunUntilSleepsUntilWokenWithoutPolling) {
   RunLoop loop;
+  EXPECT_TRUE(loop.runUntil([] { return true; }, 0ms));
   int checks = 0;
   EXPECT_FALSE(loop.runUntil([&] { return ++checks < 0; }, std::chrono::milliseconds(100)));
   EXPECT_LE(checks, 2);

@@ -61,33 +61,25 @@ class TerminalViewControllerTest : public testing::Test {
   int output_[2] = {-1, -1};
 };
 
-TEST_F(TerminalViewControllerTest, ALineAnswersOk) {
-  type("1234\n");
+// Lines serve dialogs in turn without their line ends; the end of input answers Cancel.
+TEST_F(TerminalViewControllerTest, LinesAnswerOkInTurnAndTheEndOfInputCancel) {
+  type("1234\r\n\n2222");
+  endInput();
   const auto dialog = ask();
   EXPECT_EQ(dialog->dialogPin, "1234");
   EXPECT_FALSE(dialog->isCanceled);
+  EXPECT_EQ(ask("second")->dialogPin, "");     // an empty line is an empty PIN
+  EXPECT_EQ(ask("third")->dialogPin, "2222");  // a last line without its end
+  testing::internal::CaptureStdout();
+  const auto last = ask();
+  testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(last->isCanceled);
+  EXPECT_FALSE(last->dialogPin);
   const auto text = shown();
   EXPECT_NE(text.find("PIN"), std::string::npos);
   EXPECT_NE(text.find("Enter the PIN"), std::string::npos);
   EXPECT_NE(text.find("4 digits"), std::string::npos);
   EXPECT_EQ(text.find("1234"), std::string::npos);  // the PIN is never written back
-}
-
-TEST_F(TerminalViewControllerTest, EndOfInputAnswersCancel) {
-  endInput();
-  testing::internal::CaptureStdout();
-  const auto dialog = ask();
-  testing::internal::GetCapturedStdout();
-  EXPECT_TRUE(dialog->isCanceled);
-  EXPECT_FALSE(dialog->dialogPin);
-}
-
-TEST_F(TerminalViewControllerTest, LinesServeDialogsInTurnAndLineEndsAreDropped) {
-  type("1111\r\n\n2222");
-  endInput();
-  EXPECT_EQ(ask("first")->dialogPin, "1111");
-  EXPECT_EQ(ask("second")->dialogPin, "");      // an empty line is an empty PIN
-  EXPECT_EQ(ask("third")->dialogPin, "2222");   // a last line without its end
 }
 
 TEST_F(TerminalViewControllerTest, AnOverlongLineIsCut) {
