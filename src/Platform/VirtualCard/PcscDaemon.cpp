@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -47,20 +48,25 @@ std::string findVpcdDriver() {
   return {};
 }
 
+// A free loopback port below the ephemeral range (32768 and up on Linux), so that no outgoing
+// connection or port-0 listener of another process (the stand-in, a parallel test) can take it
+// between this check and vpcd's own bind.
 std::uint16_t freeLocalPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return 0;
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof(address);
-  std::uint16_t port = 0;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
-    port = ntohs(address.sin_port);
+  std::minstd_rand random(static_cast<std::uint32_t>(::getpid()) ^
+                          static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    const auto candidate = static_cast<std::uint16_t>(20000 + random() % 12000);
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return 0;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(candidate);
+    const bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    ::close(fd);
+    if (free) return candidate;
   }
-  ::close(fd);
-  return port;
+  return 0;
 }
 
 // The vpcd reader of the running pcscd, or empty.
