@@ -2,7 +2,8 @@
 // card -> stand-in), each behaviour they share written once as a table and run on every reader:
 // the chain and record, the verification requests text by text, verdict and transport failures,
 // tampering, the application id, PIN rules and dialogs, refused status words, the end of the
-// session, and card files that cannot give what a request needs.
+// session, and card files that cannot give what a request needs. The IC driving licence reader
+// runs the shared failure tables too (CardSurfaceFamilyTest).
 #include <nlohmann/json.hpp>
 
 #include "CardSurface/CardSurfaceTestSupport.hpp"
@@ -11,7 +12,8 @@
 namespace ekyc::test {
 namespace {
 
-enum class Kind { myNumber, cardPrint, both, promptedPii };
+// The four card-surface readers, and the IC driving licence reader for the behaviours the family shares.
+enum class Kind { myNumber, cardPrint, both, promptedPii, licence };
 
 const std::string CP = "券面事項情報 ";
 const std::string MN = "個人番号情報 ";
@@ -40,6 +42,7 @@ ReaderSpec spec(Kind kind) {
     case Kind::both:
       return {{{"CARDPRINTINFO", 14, CP, {3, 16}}, {"MYNUMBER", 12, MN, {5, 14}}}, {"13", "23"}, true};
     case Kind::promptedPii: return {{{"PROMPTED_PII", 4, "", {3}}}, {"32"}, false};
+    case Kind::licence: break;
   }
   return {};
 }
@@ -63,6 +66,7 @@ std::vector<std::string> chain(Kind kind, const CardSurfaceHolder& h) {
     case Kind::promptedPii:
       return {selectAid(true), selectEf("0011"), verify(h.promptedPiiPin), selectEf("0001"), read(17), selectEf("0002"),
               read(1024),      selectEf("0003"), read(336),                selectEf("0004"), read(568)};
+    case Kind::licence: break;
   }
   return {};
 }
@@ -94,70 +98,62 @@ Outcome runReader(Kind kind, CardSurfaceRig& rig, const Call& call = {}) {
     pins = *call.pins;
   } else if (kind == Kind::both) {
     pins = {h.cardPrintInfoPin, h.myNumberPin};
+  } else if (kind == Kind::licence) {
+    pins = {rig.licenceOptions.pin1, rig.licenceOptions.pin2};
   } else {
     pins = {kind == Kind::myNumber ? h.myNumberPin : kind == Kind::cardPrint ? h.cardPrintInfoPin : h.promptedPiiPin};
   }
   Outcome out;
-  auto take = [&](const auto& results, auto&& keep) {
-    results->onResult = [&out, alerts = rig.alerts] { out.sheetAtDelivery = alerts->texts(); };
-    return [&out, results, keep] {
-      for (const auto& r : results->results()) {
-        out.codes.push_back(r ? 0 : r.error().errorCode);
-        if (r) {
-          keep(*r);
-        } else {
-          out.message = r.error().localizedDescription;
-          out.retryCount = r.error().retryCount;
-          out.httpStatus = r.error().httpStatus;
-        }
-      }
-    };
-  };
   const auto& id = call.appId;
+  // Runs the request on `Reader`, keeping the record with `keep` and the last failure's details.
+  const auto go = [&]<class Reader, class Results>(std::type_identity<Reader>, std::shared_ptr<Results> results,
+                                                   const auto& keep, const auto& entry) {
+    results->onResult = [&out, alerts = rig.alerts] { out.sheetAtDelivery = alerts->texts(); };
+    rig.run<Reader>(results, std::function<void(Reader&)>(entry), call.httpTimeout);
+    for (const auto& r : results->results()) {
+      out.codes.push_back(r ? 0 : r.error().errorCode);
+      if (r) {
+        keep(*r);
+      } else {
+        out.message = r.error().localizedDescription;
+        out.retryCount = r.error().retryCount;
+        out.httpStatus = r.error().httpStatus;
+      }
+    }
+  };
   switch (kind) {
-    case Kind::myNumber: {
-      auto results = std::make_shared<MyNumberResults>(rig.log);
-      auto done = take(results, [&](const MyNumberInfo& r) { out.number = r; });
-      rig.run<MyNumberInfoReader>(
-          results, [&](MyNumberInfoReader& r) { id ? r.fetchMyNumberCardInfo(pins[0], *id) : r.fetchMyNumberCardInfo(pins[0]); },
-          call.httpTimeout);
-      done();
+    case Kind::myNumber:
+      go(std::type_identity<MyNumberInfoReader>{}, std::make_shared<MyNumberResults>(rig.log),
+         [&](const MyNumberInfo& r) { out.number = r; },
+         [&](MyNumberInfoReader& r) { id ? r.fetchMyNumberCardInfo(pins[0], *id) : r.fetchMyNumberCardInfo(pins[0]); });
       break;
-    }
-    case Kind::cardPrint: {
-      auto results = std::make_shared<CardPrintResults>(rig.log);
-      auto done = take(results, [&](const CardPrintInfo& r) { out.print = r; });
-      rig.run<CardPrintInfoReader>(
-          results, [&](CardPrintInfoReader& r) { id ? r.fetchCardPrintInfo(pins[0], *id) : r.fetchCardPrintInfo(pins[0]); },
-          call.httpTimeout);
-      done();
+    case Kind::cardPrint:
+      go(std::type_identity<CardPrintInfoReader>{}, std::make_shared<CardPrintResults>(rig.log),
+         [&](const CardPrintInfo& r) { out.print = r; },
+         [&](CardPrintInfoReader& r) { id ? r.fetchCardPrintInfo(pins[0], *id) : r.fetchCardPrintInfo(pins[0]); });
       break;
-    }
-    case Kind::both: {
-      auto results = std::make_shared<BothResults>(rig.log);
-      auto done = take(results, [&](const CardPrintInfoAndMyNumberInfo& r) {
-        if (r.getCardPrintInfo()) out.print = *r.getCardPrintInfo();
-        if (r.getMyNumberInfo()) out.number = *r.getMyNumberInfo();
-      });
-      rig.run<CardPrintInfoAndMyNumberInfoReader>(
-          results,
+    case Kind::both:
+      go(
+          std::type_identity<CardPrintInfoAndMyNumberInfoReader>{}, std::make_shared<BothResults>(rig.log),
+          [&](const CardPrintInfoAndMyNumberInfo& r) {
+            if (r.getCardPrintInfo()) out.print = *r.getCardPrintInfo();
+            if (r.getMyNumberInfo()) out.number = *r.getMyNumberInfo();
+          },
           [&](CardPrintInfoAndMyNumberInfoReader& r) {
             id ? r.fetchCardPrintInfoAndMyNumberInfo(pins[0], pins[1], *id)
                : r.fetchCardPrintInfoAndMyNumberInfo(pins[0], pins[1]);
-          },
-          call.httpTimeout);
-      done();
+          });
       break;
-    }
-    case Kind::promptedPii: {
-      auto results = std::make_shared<PromptedPiiResults>(rig.log);
-      auto done = take(results, [&](const PromptedPii& r) { out.pii = r; });
-      rig.run<PromptedPiiReader>(
-          results, [&](PromptedPiiReader& r) { id ? r.fetchPromptedPii(*id, pins[0]) : r.fetchPromptedPii(pins[0]); },
-          call.httpTimeout);
-      done();
+    case Kind::promptedPii:
+      go(std::type_identity<PromptedPiiReader>{}, std::make_shared<PromptedPiiResults>(rig.log),
+         [&](const PromptedPii& r) { out.pii = r; },
+         [&](PromptedPiiReader& r) { id ? r.fetchPromptedPii(*id, pins[0]) : r.fetchPromptedPii(pins[0]); });
       break;
-    }
+    case Kind::licence:
+      go(std::type_identity<DriverLicenseInfoReader>{}, std::make_shared<DriverLicenseResults>(rig.log),
+         [](const DriverLicense&) {},
+         [&](DriverLicenseInfoReader& r) { id ? r.fetchDriverLicense(*id, pins[0], pins[1]) : r.fetchDriverLicense(pins[0], pins[1]); });
+      break;
   }
   out.events = rig.log->events();
   out.sheet = rig.alerts->texts();
@@ -185,11 +181,16 @@ const Call verifying{std::optional<std::string>("tenant"), std::nullopt};
 class CardSurfaceReadersTest : public ::testing::TestWithParam<Kind> {
  protected:
   Kind kind() const { return GetParam(); }
+  VirtualCard& present(CardSurfaceRig& rig) const {
+    return kind() == Kind::licence ? rig.presentLicence() : rig.presentCard();
+  }
   bool reads(bool surface) const {
     return surface ? kind() == Kind::cardPrint || kind() == Kind::both
                    : kind() == Kind::myNumber || kind() == Kind::both;
   }
 };
+// The behaviours the IC driving licence reader shares with the four.
+class CardSurfaceFamilyTest : public CardSurfaceReadersTest {};
 
 TEST_P(CardSurfaceReadersTest, ReadsTheCardWithItsIntegrityData) {
   CardSurfaceRig rig;
@@ -283,7 +284,8 @@ TEST_P(CardSurfaceReadersTest, VerifiedRequestsCarryTheTextsWorkedOutFromTheFile
 
 // Every answer of the verification exchange that is not "valid": one coded failure, the sheet
 // ended with the error text (never the success text), no record.
-TEST_P(CardSurfaceReadersTest, VerdictAndTransportFailures) {
+TEST_P(CardSurfaceFamilyTest, VerdictAndTransportFailures) {
+  using namespace std::string_literals;
   struct Case {
     std::string name;
     std::function<void(VerificationServer&)> arrange;  // null: nothing listens
@@ -291,23 +293,33 @@ TEST_P(CardSurfaceReadersTest, VerdictAndTransportFailures) {
     std::string message;  // checked when set
     double httpTimeout = 10.0;
   };
-  const std::vector<Case> cases{
+  const auto shape = [](ResponseShape s) { return [s](VerificationServer& v) { v.setResponseShape(s); }; };
+  std::vector<Case> cases{
       {"not valid", [](VerificationServer& s) { s.setForcedVerdict(false); }, 18001, ""},
       {"404", [](VerificationServer& s) { s.setForcedHttpStatus(404); }, 15000,
        "通信処理でエラーになりました。HTTP ステータスコード 404"},
-      {"valid missing", [](VerificationServer& s) { s.setResponseShape(ResponseShape::ValidMissing); }, 18001, ""},
-      {"valid a string", [](VerificationServer& s) { s.setResponseShape(ResponseShape::ValidString); }, 18001, ""},
-      {"not JSON", [](VerificationServer& s) { s.setResponseShape(ResponseShape::NotJson); }, 18001, ""},
-      {"empty body", [](VerificationServer& s) { s.setResponseShape(ResponseShape::EmptyBody); }, 18001, ""},
-      {"not an object", [](VerificationServer& s) { s.setResponseShape(ResponseShape::NotObject); }, 18001, ""},
+      {"valid missing", shape(ResponseShape::ValidMissing), 18001, ""},
+      {"valid a string", shape(ResponseShape::ValidString), 18001, ""},
+      {"not JSON", shape(ResponseShape::NotJson), 18001, ""},
+      {"empty body", shape(ResponseShape::EmptyBody), 18001, ""},
+      {"not an object", shape(ResponseShape::NotObject), 18001, ""},
       {"time-out", [](VerificationServer& s) { s.setResponseDelay(std::chrono::milliseconds(2000)); }, 16001,
        "HTTPS 通信中にタイムアウトが発生しました。", 0.4},
       {"refused connection", nullptr, 16999, "HTTPS 通信に失敗しました。"},
   };
+  // The whole body is one JSON object: a NUL, trailing bytes or a name given twice make it unreadable.
+  for (const auto& body : {"{\"valid\":true}\0{\"valid\":false}"s, "{\"valid\":true} {\"valid\":false}"s,
+                           "{\"valid\":false,\"valid\":true}"s, "{\"valid\":true,\"e\":{\"a\":1,\"a\":2}}"s}) {
+    cases.push_back({body, [body](VerificationServer& s) {
+                       RawResponse raw;
+                       raw.body = body;
+                       s.setRawResponse(raw);
+                     }, 18001, ""});
+  }
   for (const auto& c : cases) {
     CardSurfaceRig rig;
     if (c.arrange) c.arrange(rig.startServer());
-    rig.presentCard();
+    present(rig);
     Call call = verifying;
     call.httpTimeout = c.httpTimeout;
     const auto out = runReader(kind(), rig, call);
@@ -508,44 +520,47 @@ TEST_P(CardSurfaceReadersTest, AWrongPinCountsDownOnTheCard) {
   EXPECT_EQ(out.events, failedAfterChainStart(13300, "didGetFailedPin(" + slot.name + "," + std::to_string(left) + ")"));
 }
 
-TEST_P(CardSurfaceReadersTest, SessionEndBeforeTheFirstCommandIsMappedOnceWithTheCodesTextAlone) {
-  struct Case {
-    NFCError error;
-    std::int64_t code;
-    std::string message;
-  };
-  const std::vector<Case> cases{
+TEST_P(CardSurfaceFamilyTest, SessionEndBeforeTheFirstCommandIsMappedOnceWithTheCodesTextAlone) {
+  const std::string lost = "カードとの通信が切断されました。";
+  const std::vector<std::tuple<NFCError, std::int64_t, std::string>> cases{
       {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled), 13700,
        "カードとの通信をユーザがキャンセルしました。"},
       {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTimeout), 13600,
        "カードとの通信がタイムアウトしました。"},
-      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTerminatedUnexpectedly), 13500,
-       "カードとの通信が切断されました。"},
-      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost), 13500,
-       "カードとの通信が切断されました。"},
-      {NFCError::reader(static_cast<NFCReaderErrorCode>(999)), 13500, "カードとの通信が切断されました。"},
+      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTerminatedUnexpectedly), 13500, lost},
+      {NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorFirstNDEFTagRead), 13500, lost},
+      {NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost), 13500, lost},
+      {NFCError::reader(static_cast<NFCReaderErrorCode>(999)), 13500, lost},
       {NFCError::other("not a reader error"), 99999, "予期しないエラーが発生しました。"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [error, code, message] : cases) {
     CardSurfaceRig rig;
-    rig.cardReader->failNextWait(c.error);
+    rig.cardReader->failNextWait(error);
     const auto out = runReader(kind(), rig, verifying);
-    EXPECT_EQ(out.events, failedBeforeSession(c.code)) << c.error.code;
-    EXPECT_EQ(out.message, c.message);
+    EXPECT_EQ(out.events, failedBeforeSession(code)) << error.code;
+    EXPECT_EQ(out.message, message);
     EXPECT_EQ(out.commands, 0u);
   }
-  // The platform's time-out while a tag that is not ISO 7816 is in the field: no command.
-  CardSurfaceRig rig;
-  rig.platform.sessionTimeout = std::chrono::milliseconds(200);
-  rig.presentCard().setISO7816(false);
-  const auto out = runReader(kind(), rig);
-  EXPECT_EQ(out.events, failedBeforeSession(13600));
-  EXPECT_EQ(out.commands, 0u);
+  // Sessions that end with no command sent: a tag that is not ISO 7816 or no tag at all until the
+  // platform's time-out, a session that cannot be created.
+  const std::vector<std::pair<std::function<void(CardSurfaceRig&)>, std::int64_t>> ends{
+      {[&](CardSurfaceRig& r) { present(r).setISO7816(false); }, 13600},
+      {[](CardSurfaceRig& r) { r.cardReader->presentCards({}); }, 13600},
+      {[](CardSurfaceRig& r) { r.cardReader->setSessionCreationFails(true); }, 13500},
+  };
+  for (const auto& [arrange, code] : ends) {
+    CardSurfaceRig rig;
+    rig.platform.sessionTimeout = std::chrono::milliseconds(200);
+    arrange(rig);
+    const auto out = runReader(kind(), rig);
+    EXPECT_EQ(out.events, failedBeforeSession(code));
+    EXPECT_EQ(out.commands, 0u);
+  }
 }
 
-TEST_P(CardSurfaceReadersTest, StatusWordsBeginningWith90PassEveryCheck) {
+TEST_P(CardSurfaceFamilyTest, StatusWordsBeginningWith90PassEveryCheck) {
   CardSurfaceRig rig;
-  auto& card = rig.presentCard();
+  auto& card = present(rig);
   for (const std::uint8_t ins : {0xA4, 0x20, 0xB0}) {
     card.onInstruction(ins, [](const VirtualCommand& command, VirtualCardContext& context) {
       auto response = context.standard(command);
@@ -555,12 +570,12 @@ TEST_P(CardSurfaceReadersTest, StatusWordsBeginningWith90PassEveryCheck) {
   }
   const auto out = runReader(kind(), rig);
   EXPECT_EQ(out.events, OK);
-  EXPECT_EQ(out.commands, chain(kind(), rig.holder).size());
+  EXPECT_EQ(out.commands, kind() == Kind::licence ? 25u : chain(kind(), rig.holder).size());
 }
 
-TEST_P(CardSurfaceReadersTest, CardRemovedMidChainGivesOneFailure) {
+TEST_P(CardSurfaceFamilyTest, CardRemovedMidChainGivesOneFailure) {
   CardSurfaceRig rig;
-  rig.presentCard().addFault(VirtualCardFault::removedAt(7));
+  present(rig).addFault(VirtualCardFault::removedAt(7));
   EXPECT_EQ(runReader(kind(), rig).events, failedAfterChainStart(13999));
 }
 
@@ -595,6 +610,9 @@ const std::vector<BadFile>& badFiles() {
       r.files.supEf0001 = CardSurfaceFiles::tlv({0xFF, 0x10}, toBytes(digits));
       r.files.supEf0001.resize(17, 0xFF);
     };
+  };
+  const auto licence = [](const std::function<void(DriverLicenseFiles&)>& alter) {
+    return [alter](CardSurfaceRig& r) { alter(r.licenceFiles); };
   };
   using F = CardSurfaceFiles;
   static const std::vector<BadFile> table{
@@ -648,11 +666,28 @@ const std::vector<BadFile>& badFiles() {
       {"hash file cut inside DF33", all, false, [](CardSurfaceRig& r) { r.files.supEf0003.resize(80); }},
       {"hash file whose FF30 length is one short", all, true, oneShort(&F::supEf0003)},
       {"empty hash file", all, false, [](CardSurfaceRig& r) { r.files.supEf0003.clear(); }},
+      // The licence's files: a tag their format requires, or the length the signed source needs.
+      {"common data without 46", {Kind::licence}, false, licence([](auto& f) { f.commonData.resize(13); })},
+      {"entries without 21", {Kind::licence}, false,
+       licence([](auto& f) { f.entries = withoutLicenceTag(f.entries, 0x21); })},
+      {"entries whose name length runs past the file", {Kind::licence}, false,
+       licence([](auto& f) { f.entries[4] = 0x7F; })},
+      {"history with entries but without its flag 50", {Kind::licence}, false,
+       licence([](auto& f) { f.changedEntries[0] = 0x90; })},
+      {"external characters with entries but without A0", {Kind::licence}, false,
+       licence([](auto& f) { f.changedExternalCharacters[0] = 0xA5; })},
+      {"domicile history with entries but without AA", {Kind::licence}, false,
+       licence([](auto& f) { f.changedRegisteredDomicile[0] = 0xAF; })},
+      {"signature file without B6", {Kind::licence}, false,
+       licence([](auto& f) { f.signature = withoutLicenceTag(f.signature, 0xB6); })},
+      {"photo file shorter than the signed source", {Kind::licence}, true, licence([](auto& f) { f.photo.resize(1500); })},
+      {"domicile file shorter than the signed source", {Kind::licence}, false,
+       licence([](auto& f) { f.registeredDomicile.resize(40); })},
   };
   return table;
 }
 
-TEST_P(CardSurfaceReadersTest, CardFilesThatCannotGiveWhatTheRequestNeeds) {
+TEST_P(CardSurfaceFamilyTest, CardFilesThatCannotGiveWhatTheRequestNeeds) {
   std::size_t ran = 0;
   for (const auto& bad : badFiles()) {
     if (std::find(bad.readers.begin(), bad.readers.end(), kind()) == bad.readers.end()) continue;
@@ -660,7 +695,7 @@ TEST_P(CardSurfaceReadersTest, CardFilesThatCannotGiveWhatTheRequestNeeds) {
     CardSurfaceRig rig;
     if (bad.verifying) rig.startServer();
     bad.alter(rig);
-    rig.presentCard();
+    present(rig);
     const auto out = runReader(kind(), rig, bad.verifying ? verifying : Call{});
     EXPECT_EQ(out.events, failedAfterChainStart(13999)) << bad.name;
     EXPECT_EQ(out.message, "カードの読み込みに失敗しました。") << bad.name;
@@ -672,17 +707,21 @@ TEST_P(CardSurfaceReadersTest, CardFilesThatCannotGiveWhatTheRequestNeeds) {
   EXPECT_GT(ran, 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllReaders, CardSurfaceReadersTest,
-                         ::testing::Values(Kind::myNumber, Kind::cardPrint, Kind::both, Kind::promptedPii),
-                         [](const auto& info) {
-                           switch (info.param) {
-                             case Kind::myNumber: return std::string("MyNumberInfoReader");
-                             case Kind::cardPrint: return std::string("CardPrintInfoReader");
-                             case Kind::both: return std::string("CardPrintInfoAndMyNumberInfoReader");
-                             case Kind::promptedPii: return std::string("PromptedPiiReader");
-                           }
-                           return std::string("reader");
-                         });
+std::string readerName(const ::testing::TestParamInfo<Kind>& info) {
+  switch (info.param) {
+    case Kind::myNumber: return "MyNumberInfoReader";
+    case Kind::cardPrint: return "CardPrintInfoReader";
+    case Kind::both: return "CardPrintInfoAndMyNumberInfoReader";
+    case Kind::promptedPii: return "PromptedPiiReader";
+    case Kind::licence: return "DriverLicenseInfoReader";
+  }
+  return "reader";
+}
+const auto cardSurfaceReaders = ::testing::Values(Kind::myNumber, Kind::cardPrint, Kind::both, Kind::promptedPii);
+INSTANTIATE_TEST_SUITE_P(AllReaders, CardSurfaceReadersTest, cardSurfaceReaders, readerName);
+INSTANTIATE_TEST_SUITE_P(AllReaders, CardSurfaceFamilyTest,
+                         ::testing::Values(Kind::myNumber, Kind::cardPrint, Kind::both, Kind::promptedPii, Kind::licence),
+                         readerName);
 
 }  // namespace
 }  // namespace ekyc::test
