@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "CardPrintInfo/CardPrintInfo.hpp"
-#include "Platform/Base64.hpp"
-#include "Platform/Digest.hpp"
-#include "Platform/Json.hpp"
-#include "Platform/VirtualCard/CardSurfaceFiles.hpp"
+#include "CardSurface/ExpectedRequests.hpp"
 
 namespace ekyc {
 namespace {
@@ -42,11 +39,7 @@ CardPrintInfo full() {
                        toBytes("SUP-CERT"), toBytes("cs-sig"), toBytes("sup-sig"), sixElements(), toBytes("abc"));
 }
 
-std::string decodedText(const std::optional<std::string>& b64) {
-  const auto bytes = Base64::decode(b64.value_or("!"));
-  EXPECT_TRUE(bytes.has_value());
-  return bytes ? std::string(bytes->begin(), bytes->end()) : "";
-}
+using test::expected::params;
 
 TEST(CardPrintInfoTest, AllAbsentGivesTwentyThreeEmptyTextsAndFalse) {
   const CardPrintInfo info = empty();
@@ -78,14 +71,10 @@ TEST(CardPrintInfoTest, ImageHashIsAbsentWithoutThePhoto) {
 TEST(CardPrintInfoTest, TextSideUsesTheNumberHashAndImageSideNone) {
   CardPrintInfo info = full();
   EXPECT_EQ(info.getCardPrintInfoHashData(), "ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=");
-  EXPECT_EQ(decodedText(info.getCardPrintInfoVerifyingParams()),
-            "{\"publicKey\":\"" + Base64::encode(toBytes("SUP-CERT")) + "\",\"hash\":\"" +
-                Base64::encode(Bytes(32, 0x31)) + "\"}");
-  EXPECT_EQ(decodedText(info.getCardPrintInfoImageVerifyingParams()),
-            "{\"publicKey\":\"" + Base64::encode(toBytes("CS-CERT")) + "\"}");
+  EXPECT_EQ(info.getCardPrintInfoVerifyingParams(), params(toBytes("SUP-CERT"), Bytes(32, 0x31)));
+  EXPECT_EQ(info.getCardPrintInfoImageVerifyingParams(), params(toBytes("CS-CERT")));
   info.hashMyNumberInfo.reset();
-  EXPECT_EQ(decodedText(info.getCardPrintInfoVerifyingParams()),
-            "{\"publicKey\":\"" + Base64::encode(toBytes("SUP-CERT")) + "\"}");
+  EXPECT_EQ(info.getCardPrintInfoVerifyingParams(), params(toBytes("SUP-CERT")));
 }
 
 }  // namespace

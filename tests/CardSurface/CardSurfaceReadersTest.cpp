@@ -707,8 +707,8 @@ TEST_P(CardSurfaceFamilyTest, CardFilesThatCannotGiveWhatTheRequestNeeds) {
   EXPECT_GT(ran, 0u);
 }
 
-std::string readerName(const ::testing::TestParamInfo<Kind>& info) {
-  switch (info.param) {
+std::string nameOf(Kind kind) {
+  switch (kind) {
     case Kind::myNumber: return "MyNumberInfoReader";
     case Kind::cardPrint: return "CardPrintInfoReader";
     case Kind::both: return "CardPrintInfoAndMyNumberInfoReader";
@@ -717,6 +717,8 @@ std::string readerName(const ::testing::TestParamInfo<Kind>& info) {
   }
   return "reader";
 }
+void PrintTo(Kind kind, std::ostream* os) { *os << nameOf(kind); }
+std::string readerName(const ::testing::TestParamInfo<Kind>& info) { return nameOf(info.param); }
 const auto cardSurfaceReaders = ::testing::Values(Kind::myNumber, Kind::cardPrint, Kind::both, Kind::promptedPii);
 INSTANTIATE_TEST_SUITE_P(AllReaders, CardSurfaceReadersTest, cardSurfaceReaders, readerName);
 INSTANTIATE_TEST_SUITE_P(AllReaders, CardSurfaceFamilyTest,

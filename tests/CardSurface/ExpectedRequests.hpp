@@ -2,6 +2,7 @@
 // The three texts of every card-surface and input-support verification request, worked out here
 // from the card files alone (element slicing, SHA-256, base64, JSON written by hand), so that
 // tests can hold what a reader or a record sends against an independent answer.
+#include <algorithm>
 #include <cstddef>
 #include <initializer_list>
 #include <map>
@@ -94,22 +95,9 @@ inline Bytes outerLengthOneShort(Bytes file) {
 
 // Where the value of element `tag` starts in `file`.
 inline std::size_t valueOffset(const Bytes& file, int tag) {
-  std::size_t p = 2;
-  p += file[p] == 0x82 ? 3 : file[p] == 0x81 ? 2 : 1;
-  while (p + 2 < file.size()) {
-    const int t = (file[p] << 8) | file[p + 1];
-    std::size_t q = p + 2;
-    std::size_t n = file[q++];
-    if (n == 0x81) {
-      n = file[q++];
-    } else if (n == 0x82) {
-      n = (std::size_t(file[q]) << 8) | file[q + 1];
-      q += 2;
-    }
-    if (t == tag) return q;
-    p = q + n;
-  }
-  return file.size();
+  const auto [whole, value] = inner(file).at(tag);
+  const auto at = std::search(file.begin(), file.end(), whole.begin(), whole.end()) - file.begin();
+  return std::size_t(at) + whole.size() - value.size();
 }
 
 inline std::string b64(const Bytes& b) { return Base64::encode(b); }

@@ -29,72 +29,47 @@ class IdentifyCardSurfaceTest : public ::testing::Test {
         [&] { return !results->results().empty() && !f->hasReader() && rig.cardReader->activeSessionCount() == 0; },
         std::chrono::seconds(20)));
   }
+
+  using Pins = std::vector<std::pair<SetPinKey, std::string>>;
+  // Runs `form` on a new facade plain, then verified, with `pins` preset each time.
+  template <class Results>
+  void bothForms(const Pins& pins, const std::vector<std::string>& types, const auto& form) {
+    for (const bool verified : {false, true}) {
+      identify.reset();
+      rig.server->clearReceivedRequests();
+      auto results = std::make_shared<Results>(rig.log);
+      for (const auto& [key, pin] : pins) facade()->setPin(key, pin);
+      call(results, [&](Identify& i) { form(i, results, verified); });
+      EXPECT_TRUE(results->last() && *results->last()) << verified;
+      EXPECT_EQ(rig.server->receivedRequestTypes(), verified ? types : std::vector<std::string>{});
+      for (const auto& [key, pin] : pins) EXPECT_FALSE(identify->pinDic().at(key)) << "kept after the request";
+    }
+  }
 };
 
-TEST_F(IdentifyCardSurfaceTest, GetMyNumberBothForms) {
-  auto results = std::make_shared<MyNumberResults>(rig.log);
-  facade()->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, rig.holder.myNumberPin);
-  call(results, [&](Identify& i) { i.getMyNumber(results, pinTexts(), nfcTexts()); });
-  ASSERT_TRUE(results->last() && *results->last());
-  EXPECT_EQ(results->lastOrThrow().value().getMyNumber(), "123456789018");
-  EXPECT_FALSE(identify->pinDic().at(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN));  // the store is emptied
-
-  auto& server = rig.startServer();
-  identify.reset();
-  auto verified = std::make_shared<MyNumberResults>(rig.log);
-  facade()->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, rig.holder.myNumberPin);
-  call(verified, [&](Identify& i) { i.getMyNumber(verified, std::string("tenant"), pinTexts(), nfcTexts()); });
-  ASSERT_TRUE(verified->last() && *verified->last());
-  EXPECT_EQ(server.receivedRequestTypes(), std::vector<std::string>{"23"});
-}
-
-TEST_F(IdentifyCardSurfaceTest, GetCardPrintInfoBothForms) {
-  auto results = std::make_shared<CardPrintResults>(rig.log);
-  facade()->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, rig.holder.cardPrintInfoPin);
-  call(results, [&](Identify& i) { i.getCardPrintInfo(results, pinTexts(), nfcTexts()); });
-  ASSERT_TRUE(results->last() && *results->last());
-
-  auto& server = rig.startServer();
-  identify.reset();
-  auto verified = std::make_shared<CardPrintResults>(rig.log);
-  facade()->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, rig.holder.cardPrintInfoPin);
-  call(verified, [&](Identify& i) { i.getCardPrintInfo(verified, std::string("tenant"), pinTexts(), nfcTexts()); });
-  ASSERT_TRUE(verified->last() && *verified->last());
-  EXPECT_EQ(server.receivedRequestTypes(), std::vector<std::string>{"13"});
-}
-
-TEST_F(IdentifyCardSurfaceTest, GetCardPrintInfoAndGetMyNumberBothForms) {
-  auto results = std::make_shared<BothResults>(rig.log);
-  facade()->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, rig.holder.cardPrintInfoPin);
-  facade()->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, rig.holder.myNumberPin);
-  call(results, [&](Identify& i) { i.getCardPrintInfoAndGetMyNumber(results, pinTexts(), nfcTexts()); });
-  ASSERT_TRUE(results->last() && *results->last());
-
-  auto& server = rig.startServer();
-  identify.reset();
-  auto verified = std::make_shared<BothResults>(rig.log);
-  facade()->setPin(SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, rig.holder.cardPrintInfoPin);
-  facade()->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, rig.holder.myNumberPin);
-  call(verified,
-       [&](Identify& i) { i.getCardPrintInfoAndGetMyNumber(verified, std::string("tenant"), pinTexts(), nfcTexts()); });
-  ASSERT_TRUE(verified->last() && *verified->last());
-  EXPECT_EQ(server.receivedRequestTypes(), (std::vector<std::string>{"13", "23"}));
-}
-
-TEST_F(IdentifyCardSurfaceTest, GetPromptedPiiBothForms) {
-  auto results = std::make_shared<PromptedPiiResults>(rig.log);
-  rig.viewController->enqueue(ScriptedViewController::Answer::OK(rig.holder.promptedPiiPin));
-  call(results, [&](Identify& i) { i.getPromptedPii(results, pinTexts(), nfcTexts()); });
-  ASSERT_TRUE(results->last() && *results->last());
-  EXPECT_EQ(rig.viewController->presentedCount(), 1u);
-
-  auto& server = rig.startServer();
-  identify.reset();
-  auto verified = std::make_shared<PromptedPiiResults>(rig.log);
-  facade()->setPin(SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN, rig.holder.promptedPiiPin);
-  call(verified, [&](Identify& i) { i.getPromptedPii(verified, std::string("tenant"), pinTexts(), nfcTexts()); });
-  ASSERT_TRUE(verified->last() && *verified->last());
-  EXPECT_EQ(server.receivedRequestTypes(), std::vector<std::string>{"32"});
+// Each form plain and with an application id: the record is delivered, the preset PINs are gone
+// from the store afterwards, and only the verified form sends its request types.
+TEST_F(IdentifyCardSurfaceTest, EachFormPlainAndVerified) {
+  const auto& h = rig.holder;
+  const Pins cp{{SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, h.cardPrintInfoPin}};
+  const Pins mn{{SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, h.myNumberPin}};
+  rig.startServer();
+  bothForms<MyNumberResults>(mn, {"23"}, [](Identify& i, auto r, bool v) {
+    v ? i.getMyNumber(r, "tenant", pinTexts(), nfcTexts()) : i.getMyNumber(r, pinTexts(), nfcTexts());
+  });
+  bothForms<CardPrintResults>(cp, {"13"}, [](Identify& i, auto r, bool v) {
+    v ? i.getCardPrintInfo(r, "tenant", pinTexts(), nfcTexts()) : i.getCardPrintInfo(r, pinTexts(), nfcTexts());
+  });
+  bothForms<BothResults>({cp[0], mn[0]}, {"13", "23"}, [](Identify& i, auto r, bool v) {
+    v ? i.getCardPrintInfoAndGetMyNumber(r, "tenant", pinTexts(), nfcTexts())
+      : i.getCardPrintInfoAndGetMyNumber(r, pinTexts(), nfcTexts());
+  });
+  // Not preset, the input-support PIN is asked for.
+  for (int n = 0; n < 2; ++n) rig.viewController->enqueue(ScriptedViewController::Answer::OK(h.promptedPiiPin));
+  bothForms<PromptedPiiResults>({}, {"32"}, [](Identify& i, auto r, bool v) {
+    v ? i.getPromptedPii(r, "tenant", pinTexts(), nfcTexts()) : i.getPromptedPii(r, pinTexts(), nfcTexts());
+  });
+  EXPECT_EQ(rig.viewController->presentedCount(), 2u);
 }
 
 TEST_F(IdentifyCardSurfaceTest, TheFacadeRecordsTheRefusedPinAndPassesPresetPinsUnchecked) {

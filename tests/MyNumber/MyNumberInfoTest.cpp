@@ -1,8 +1,8 @@
 // The individual-number record: its getters in the server's forms, its dictionary and JSON.
 #include <gtest/gtest.h>
 
+#include "CardSurface/ExpectedRequests.hpp"
 #include "MyNumber/MyNumberInfo.hpp"
-#include "Platform/Base64.hpp"
 #include "Platform/Json.hpp"
 
 namespace ekyc {
@@ -11,12 +11,8 @@ namespace {
 // SHA-256("abc") (FIPS 180-4, example 1) in base64.
 constexpr const char* kAbcDigestBase64 = "ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=";
 
-std::string decodedText(const std::optional<std::string>& b64) {
-  EXPECT_TRUE(b64.has_value());
-  const auto bytes = Base64::decode(b64.value_or(""));
-  EXPECT_TRUE(bytes.has_value());
-  return bytes ? std::string(bytes->begin(), bytes->end()) : "";
-}
+using test::expected::arr;
+using test::expected::params;
 
 MyNumberInfo empty() {
   return MyNumberInfo(std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
@@ -50,24 +46,18 @@ TEST(MyNumberInfoTest, NumberIsAsciiTextOrAbsent) {
 
 TEST(MyNumberInfoTest, VerifyingParamsCarryTheHashOnlyOnTheNumberSide) {
   MyNumberInfo info = full();
-  EXPECT_EQ(decodedText(info.getMyNumberVerifyingParams()),
-            "{\"publicKey\":\"" + Base64::encode(toBytes("SUP-CERT")) + "\",\"hash\":\"" +
-                Base64::encode(Bytes(32, 0x22)) + "\"}");
-  EXPECT_EQ(decodedText(info.getMyNumberImageVerifyingParams()),
-            "{\"publicKey\":\"" + Base64::encode(toBytes("CS-CERT")) + "\"}");
+  EXPECT_EQ(info.getMyNumberVerifyingParams(), params(toBytes("SUP-CERT"), Bytes(32, 0x22)));
+  EXPECT_EQ(info.getMyNumberImageVerifyingParams(), params(toBytes("CS-CERT")));
   info.hashPersonalInfo.reset();
-  EXPECT_EQ(decodedText(info.getMyNumberVerifyingParams()),
-            "{\"publicKey\":\"" + Base64::encode(toBytes("SUP-CERT")) + "\"}");
+  EXPECT_EQ(info.getMyNumberVerifyingParams(), params(toBytes("SUP-CERT")));
   info.certSupport.reset();
   EXPECT_FALSE(info.getMyNumberAllVerifyingParams());
 }
 
 TEST(MyNumberInfoTest, BothSidesJoinImageSideFirstAndNeedBoth) {
   MyNumberInfo info = full();
-  EXPECT_EQ(decodedText(info.getMyNumberAllRawData()),
-            "[\"" + info.getMyNumberImageRawData().value() + "\",\"" + info.getMyNumberRawData().value() + "\"]");
-  EXPECT_EQ(decodedText(info.getMyNumberAllHashData()),
-            "[\"" + info.getMyNumberImageHashData().value() + "\",\"" + std::string(kAbcDigestBase64) + "\"]");
+  EXPECT_EQ(info.getMyNumberAllRawData(), arr(info.getMyNumberImageRawData().value(), info.getMyNumberRawData().value()));
+  EXPECT_EQ(info.getMyNumberAllHashData(), arr(info.getMyNumberImageHashData().value(), kAbcDigestBase64));
   info.supportSignature.reset();
   EXPECT_TRUE(info.getMyNumberImageSignature());
   EXPECT_FALSE(info.getMyNumberAllSignature());

@@ -1,22 +1,15 @@
 // The input-support record: everything it derives from the four files as read.
 #include <gtest/gtest.h>
 
-#include "Platform/Base64.hpp"
-#include "Platform/Digest.hpp"
+#include "CardSurface/ExpectedRequests.hpp"
 #include "Platform/Json.hpp"
-#include "Platform/VirtualCard/CardSurfaceFiles.hpp"
 #include "PromptedPii/PromptedPii.hpp"
 
 namespace ekyc {
 namespace {
 
 using F = CardSurfaceFiles;
-
-Bytes cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
+using test::expected::cat;
 
 // An EF 0002 with the given name and the four items (DF24 left out when dateOfBirth is empty).
 Bytes personalInfo(const std::string& name, const std::string& dateOfBirth = "19850401") {
@@ -29,12 +22,6 @@ Bytes personalInfo(const std::string& name, const std::string& dateOfBirth = "19
   return file;
 }
 
-std::string decodedText(const std::optional<std::string>& b64) {
-  const auto bytes = Base64::decode(b64.value_or("!"));
-  EXPECT_TRUE(bytes.has_value());
-  return bytes ? std::string(bytes->begin(), bytes->end()) : "";
-}
-
 class PromptedPiiTest : public ::testing::Test {
  protected:
   CardSurfaceFiles files = CardSurfaceFiles::build(CardSurfaceHolder::sample(), CardSurfaceKeys::shared());
@@ -42,8 +29,8 @@ class PromptedPiiTest : public ::testing::Test {
 };
 
 TEST_F(PromptedPiiTest, RawDataOfBothScopesIsTwoBase64TextsJoinedByAComma) {
-  EXPECT_EQ(decodedText(record.getPromptedPiiRawData()),
-            record.getMyNumberRawData().value() + "," + record.getCardPrintInfoRawData().value());
+  EXPECT_EQ(record.getPromptedPiiRawData(),
+            test::expected::b64(toBytes(record.getMyNumberRawData().value() + "," + record.getCardPrintInfoRawData().value())));
   const auto block = Base64::decode(record.getCardPrintInfoRawData().value());
   ASSERT_TRUE(block);
   EXPECT_EQ(block->at(0), 0xDF);
