@@ -1,5 +1,5 @@
 // What the four readers share through their frame, shown on the input-support reader (the shortest
-// chain): the detected tags, a failed connect, a reader without a host delegate. Sessions that end
+// chain): the detected tags, a failed connect, the chain after the facade lets go. Sessions that end
 // before any command are in CardSurfaceFamilyTest.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
 #include "Support/RunLoopPump.hpp"
@@ -34,16 +34,6 @@ TEST(CardSurfaceReaderFrameTest, ConnectionFailureBeforeTheFirstCommand) {
   // Exactly one failure and one didGetPin, whatever the platform does after the failed connect.
   EXPECT_EQ(rig.log->count("result("), 1u);
   EXPECT_EQ(rig.log->count("didGetPin("), 1u);
-}
-
-TEST(CardSurfaceReaderFrameTest, WithoutAHostDelegateTheRequestStillRunsAndEnds) {
-  CardSurfaceRig rig;
-  rig.presentCard();
-  rig.run<PromptedPiiReader>(std::shared_ptr<PromptedPiiReaderDelegate>(),
-                             [&](PromptedPiiReader& reader) { reader.fetchPromptedPii("1234"); });
-  EXPECT_EQ(rig.log->events(), std::vector<std::string>{"didGetPin()"});
-  EXPECT_EQ(rig.commands().size(), 11u);
-  EXPECT_EQ(lastOf(rig.alerts->texts()), "success");
 }
 
 TEST(CardSurfaceReaderFrameTest, TheChainRunsOnAfterTheFacadeLetsGo) {

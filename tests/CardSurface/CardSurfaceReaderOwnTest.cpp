@@ -114,9 +114,13 @@ TEST(CardSurfaceReaderOwnTest, RecordKeptWithoutADelegateAndApplicationIdDropped
   rig.presentCard();
   auto quiet = std::make_shared<CardPrintInfoReader>(nullptr, rig.context());
   quiet->fetchCardPrintInfo(rig.holder.cardPrintInfoPin);
-  ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return quiet->cardPrintInfo.has_value(); }, std::chrono::seconds(10)));
+  ASSERT_TRUE(::ekyc::test::pumpUntil(
+      *rig.runLoop, [&] { return quiet->cardPrintInfo && rig.cardReader->activeSessionCount() == 0; },
+      std::chrono::seconds(10)));
   EXPECT_EQ(quiet->cardPrintInfo->getAllName(), "日本　花子");
   EXPECT_EQ(rig.log->events(), std::vector<std::string>{"didGetPin()"});
+  EXPECT_EQ(rig.commands().size(), 16u);
+  EXPECT_EQ(lastOf(rig.alerts->texts()), "success");
 
   CardSurfaceRig refused;
   refused.startServer().setForcedVerdict(false);

@@ -91,18 +91,22 @@ struct Outcome {
   std::optional<PromptedPii> pii;
 };
 
-Outcome runReader(Kind kind, CardSurfaceRig& rig, const Call& call = {}) {
+// The card's right PINs, one per slot.
+std::vector<std::string> holderPins(Kind kind, const CardSurfaceRig& rig) {
   const auto& h = rig.holder;
-  std::vector<std::optional<std::string>> pins;
-  if (call.pins) {
-    pins = *call.pins;
-  } else if (kind == Kind::both) {
-    pins = {h.cardPrintInfoPin, h.myNumberPin};
-  } else if (kind == Kind::licence) {
-    pins = {rig.licenceOptions.pin1, rig.licenceOptions.pin2};
-  } else {
-    pins = {kind == Kind::myNumber ? h.myNumberPin : kind == Kind::cardPrint ? h.cardPrintInfoPin : h.promptedPiiPin};
+  switch (kind) {
+    case Kind::myNumber: return {h.myNumberPin};
+    case Kind::cardPrint: return {h.cardPrintInfoPin};
+    case Kind::both: return {h.cardPrintInfoPin, h.myNumberPin};
+    case Kind::promptedPii: return {h.promptedPiiPin};
+    case Kind::licence: return {rig.licenceOptions.pin1, rig.licenceOptions.pin2};
   }
+  return {};
+}
+
+Outcome runReader(Kind kind, CardSurfaceRig& rig, const Call& call = {}) {
+  const auto right = holderPins(kind, rig);
+  const auto pins = call.pins.value_or(std::vector<std::optional<std::string>>(right.begin(), right.end()));
   Outcome out;
   const auto& id = call.appId;
   // Runs the request on `Reader`, keeping the record with `keep` and the last failure's details.
@@ -152,7 +156,9 @@ Outcome runReader(Kind kind, CardSurfaceRig& rig, const Call& call = {}) {
     case Kind::licence:
       go(std::type_identity<DriverLicenseInfoReader>{}, std::make_shared<DriverLicenseResults>(rig.log),
          [](const DriverLicense&) {},
-         [&](DriverLicenseInfoReader& r) { id ? r.fetchDriverLicense(*id, pins[0], pins[1]) : r.fetchDriverLicense(pins[0], pins[1]); });
+         [&](DriverLicenseInfoReader& r) {
+           id ? r.fetchDriverLicense(*id, pins[0], pins[1]) : r.fetchDriverLicense(pins[0], pins[1]);
+         });
       break;
   }
   out.events = rig.log->events();
@@ -430,17 +436,11 @@ TEST_P(CardSurfaceReadersTest, PresetPinsThatBreakTheRule) {
 // second; Cancel or a typed PIN that breaks the rule ends the request with that slot.
 TEST_P(CardSurfaceReadersTest, PinDialogs) {
   const auto slots = spec(kind()).slots;
-  const auto holderPins = [&](const CardSurfaceHolder& h) {
-    if (kind() == Kind::both) return std::vector<std::string>{h.cardPrintInfoPin, h.myNumberPin};
-    return std::vector<std::string>{kind() == Kind::myNumber    ? h.myNumberPin
-                                    : kind() == Kind::cardPrint ? h.cardPrintInfoPin
-                                                                : h.promptedPiiPin};
-  };
   const Call asked{std::nullopt, std::vector<std::optional<std::string>>(slots.size())};
   {
     CardSurfaceRig rig;
     rig.presentCard();
-    for (const auto& pin : holderPins(rig.holder)) rig.viewController->enqueue(ScriptedViewController::Answer::OK(pin));
+    for (const auto& pin : holderPins(kind(), rig)) rig.viewController->enqueue(ScriptedViewController::Answer::OK(pin));
     EXPECT_EQ(runReader(kind(), rig, asked).events, OK);
     const auto shown = rig.viewController->presentations();
     ASSERT_EQ(shown.size(), slots.size());
@@ -453,7 +453,7 @@ TEST_P(CardSurfaceReadersTest, PinDialogs) {
     for (const bool cancel : {true, false}) {
       CardSurfaceRig rig;
       rig.presentCard();
-      const auto pins = holderPins(rig.holder);
+      const auto pins = holderPins(kind(), rig);
       for (std::size_t before = 0; before < s; ++before)
         rig.viewController->enqueue(ScriptedViewController::Answer::OK(pins[before]));
       rig.viewController->enqueue(cancel ? ScriptedViewController::Answer::Cancel()
@@ -719,8 +719,8 @@ std::string nameOf(Kind kind) {
 }
 void PrintTo(Kind kind, std::ostream* os) { *os << nameOf(kind); }
 std::string readerName(const ::testing::TestParamInfo<Kind>& info) { return nameOf(info.param); }
-const auto cardSurfaceReaders = ::testing::Values(Kind::myNumber, Kind::cardPrint, Kind::both, Kind::promptedPii);
-INSTANTIATE_TEST_SUITE_P(AllReaders, CardSurfaceReadersTest, cardSurfaceReaders, readerName);
+INSTANTIATE_TEST_SUITE_P(AllReaders, CardSurfaceReadersTest,
+                         ::testing::Values(Kind::myNumber, Kind::cardPrint, Kind::both, Kind::promptedPii), readerName);
 INSTANTIATE_TEST_SUITE_P(AllReaders, CardSurfaceFamilyTest,
                          ::testing::Values(Kind::myNumber, Kind::cardPrint, Kind::both, Kind::promptedPii, Kind::licence),
                          readerName);

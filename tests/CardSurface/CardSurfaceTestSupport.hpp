@@ -271,18 +271,13 @@ inline std::string selectAid(bool inputSupport) {
 }
 inline std::string selectEf(const std::string& id) { return "00A4020C02" + id; }
 inline std::string verify(const std::string& pin) {
-  char lc[3];
-  std::snprintf(lc, sizeof lc, "%02X", static_cast<unsigned>(pin.size()));
-  return "00200080" + std::string(lc) + Utility().dataToHexString(toBytes(pin));
+  return "00200080" + Utility().dataToHexString(Bytes{static_cast<std::uint8_t>(pin.size())}) +
+         Utility().dataToHexString(toBytes(pin));
 }
+// READ BINARY with Le in the short form (00 for 256) or, above 256, the extended form.
 inline std::string read(std::size_t le) {
-  char buffer[16];
-  if (le <= 256) {
-    std::snprintf(buffer, sizeof buffer, "%02X", static_cast<unsigned>(le & 0xFF));
-  } else {
-    std::snprintf(buffer, sizeof buffer, "00%04X", static_cast<unsigned>(le));
-  }
-  return "00B00000" + std::string(buffer);
+  const Bytes leField = le <= 256 ? Bytes{std::uint8_t(le)} : Bytes{0, std::uint8_t(le >> 8), std::uint8_t(le)};
+  return "00B00000" + Utility().dataToHexString(leField);
 }
 
 }  // namespace ekyc::test

@@ -45,29 +45,21 @@ inline std::map<int, std::pair<Bytes, Bytes>> inner(const Bytes& file) {
   return out;
 }
 
-// The file rebuilt without the element `tag`, padded with FF to its old size.
-inline Bytes withoutElement(const Bytes& file, int tag) {
+// The file rebuilt with element `tag` left out (no `value`) or given `value`, padded with FF to its old size.
+inline Bytes rebuilt(const Bytes& file, int tag, const std::optional<Bytes>& value) {
   Bytes content;
   for (const auto& [t, element] : inner(file)) {
-    if (t != tag) content.insert(content.end(), element.first.begin(), element.first.end());
-  }
-  Bytes out = CardSurfaceFiles::tlv({file[0], file[1]}, content);
-  out.resize(file.size(), 0xFF);
-  return out;
-}
-
-// The file rebuilt with the value of element `tag` replaced, padded with FF to its old size.
-inline Bytes withValue(const Bytes& file, int tag, const Bytes& value) {
-  Bytes content;
-  for (const auto& [t, element] : inner(file)) {
-    const Bytes whole = t == tag ? CardSurfaceFiles::tlv({Bytes::value_type(t >> 8), Bytes::value_type(t)}, value)
-                                 : element.first;
+    const Bytes whole = t != tag ? element.first
+                        : value  ? CardSurfaceFiles::tlv({Bytes::value_type(t >> 8), Bytes::value_type(t)}, *value)
+                                 : Bytes{};
     content.insert(content.end(), whole.begin(), whole.end());
   }
   Bytes out = CardSurfaceFiles::tlv({file[0], file[1]}, content);
   out.resize(file.size(), 0xFF);
   return out;
 }
+inline Bytes withoutElement(const Bytes& file, int tag) { return rebuilt(file, tag, std::nullopt); }
+inline Bytes withValue(const Bytes& file, int tag, const Bytes& value) { return rebuilt(file, tag, value); }
 
 // A licence file (flat, one-byte tags) rebuilt without the element `tag`, padded with FF.
 inline Bytes withoutLicenceTag(const Bytes& file, std::uint8_t tag) {

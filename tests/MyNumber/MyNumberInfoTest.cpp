@@ -56,7 +56,8 @@ TEST(MyNumberInfoTest, VerifyingParamsCarryTheHashOnlyOnTheNumberSide) {
 
 TEST(MyNumberInfoTest, BothSidesJoinImageSideFirstAndNeedBoth) {
   MyNumberInfo info = full();
-  EXPECT_EQ(info.getMyNumberAllRawData(), arr(info.getMyNumberImageRawData().value(), info.getMyNumberRawData().value()));
+  EXPECT_EQ(info.getMyNumberAllRawData(),
+            arr(info.getMyNumberImageRawData().value(), info.getMyNumberRawData().value()));
   EXPECT_EQ(info.getMyNumberAllHashData(), arr(info.getMyNumberImageHashData().value(), kAbcDigestBase64));
   info.supportSignature.reset();
   EXPECT_TRUE(info.getMyNumberImageSignature());

@@ -29,8 +29,8 @@ class PromptedPiiTest : public ::testing::Test {
 };
 
 TEST_F(PromptedPiiTest, RawDataOfBothScopesIsTwoBase64TextsJoinedByAComma) {
-  EXPECT_EQ(record.getPromptedPiiRawData(),
-            test::expected::b64(toBytes(record.getMyNumberRawData().value() + "," + record.getCardPrintInfoRawData().value())));
+  const std::string joined = record.getMyNumberRawData().value() + "," + record.getCardPrintInfoRawData().value();
+  EXPECT_EQ(record.getPromptedPiiRawData(), test::expected::b64(toBytes(joined)));
   const auto block = Base64::decode(record.getCardPrintInfoRawData().value());
   ASSERT_TRUE(block);
   EXPECT_EQ(block->at(0), 0xDF);
