@@ -8,22 +8,18 @@
 namespace ekyc {
 namespace {
 
+using test::expected::cat;
+using test::expected::params;
+
 Bytes element(std::uint8_t tag, std::size_t size, std::uint8_t fill) {
   return CardSurfaceFiles::tlv({0xDF, tag}, Bytes(size, fill));
 }
 
 // DF22..DF27 as a card holds them; the images take long-form lengths.
 Bytes sixElements(bool withPhoto = true) {
-  Bytes out;
-  for (const auto& e : {element(0x22, 8, '1'), element(0x23, 1, '2'), element(0x24, 10, 'C'), element(0x25, 300, 0x11),
-                        element(0x26, 200, 0x22)}) {
-    out.insert(out.end(), e.begin(), e.end());
-  }
-  if (withPhoto) {
-    const Bytes photo = element(0x27, 1000, 0x33);
-    out.insert(out.end(), photo.begin(), photo.end());
-  }
-  return out;
+  const Bytes five = cat({element(0x22, 8, '1'), element(0x23, 1, '2'), element(0x24, 10, 'C'),
+                          element(0x25, 300, 0x11), element(0x26, 200, 0x22)});
+  return withPhoto ? cat({five, element(0x27, 1000, 0x33)}) : five;
 }
 
 CardPrintInfo empty() {
@@ -38,8 +34,6 @@ CardPrintInfo full() {
                        Bytes{0x02}, Bytes{0x03}, Bytes{0x0F, 0xF0, 0x00}, Bytes(32, 0x31), toBytes("CS-CERT"),
                        toBytes("SUP-CERT"), toBytes("cs-sig"), toBytes("sup-sig"), sixElements(), toBytes("abc"));
 }
-
-using test::expected::params;
 
 TEST(CardPrintInfoTest, AllAbsentGivesTwentyThreeEmptyTextsAndFalse) {
   const CardPrintInfo info = empty();

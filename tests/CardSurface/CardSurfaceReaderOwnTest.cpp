@@ -39,27 +39,23 @@ TEST(CardSurfaceReaderOwnTest, SingleSideTypesOfEachReader) {
     server.clearReceivedRequests();
   };
   const auto& h = rig.holder;
+  using Served = std::vector<std::pair<std::string, bool>>;  // a request type, whether the reader sends it
   auto number = keptAfterPlainRead<MyNumberInfoReader, MyNumberResults>(
       rig, [&](MyNumberInfoReader& r) { r.fetchMyNumberCardInfo(h.myNumberPin); });
-  EXPECT_TRUE(number->request("21"));
-  EXPECT_TRUE(number->request("22"));
-  EXPECT_FALSE(number->request("13"));
-  EXPECT_FALSE(number->request(""));
+  for (const auto& [type, served] : Served{{"21", true}, {"22", true}, {"13", false}, {"", false}})
+    EXPECT_EQ(number->request(type), served) << type;
   expectSent({"21", "22"});
   auto surface = keptAfterPlainRead<CardPrintInfoReader, CardPrintResults>(
       rig, [&](CardPrintInfoReader& r) { r.fetchCardPrintInfo(h.cardPrintInfoPin); });
-  EXPECT_TRUE(surface->request("11"));
-  EXPECT_TRUE(surface->request("12"));
-  EXPECT_FALSE(surface->request("21"));
+  for (const auto& [type, served] : Served{{"11", true}, {"12", true}, {"21", false}})
+    EXPECT_EQ(surface->request(type), served) << type;
   expectSent({"11", "12"});
   auto both = keptAfterPlainRead<CardPrintInfoAndMyNumberInfoReader, BothResults>(
       rig, [&](CardPrintInfoAndMyNumberInfoReader& r) { r.fetchCardPrintInfoAndMyNumberInfo(h.cardPrintInfoPin, h.myNumberPin); });
-  EXPECT_TRUE(both->requestCardPrintInfo("11"));
-  EXPECT_TRUE(both->requestCardPrintInfo("12"));
-  EXPECT_TRUE(both->requestMyNumberInfo("21"));
-  EXPECT_TRUE(both->requestMyNumberInfo("22"));
-  EXPECT_FALSE(both->requestCardPrintInfo("23"));
-  EXPECT_FALSE(both->requestMyNumberInfo("13"));
+  for (const auto& [type, served] : Served{{"11", true}, {"12", true}, {"23", false}})
+    EXPECT_EQ(both->requestCardPrintInfo(type), served) << type;
+  for (const auto& [type, served] : Served{{"21", true}, {"22", true}, {"13", false}})
+    EXPECT_EQ(both->requestMyNumberInfo(type), served) << type;
   expectSent({"11", "12", "21", "22"});
   // The input-support reader sends the type it is given: the whole scope's texts under the number
   // side's type are refused by the stand-in.

@@ -17,27 +17,29 @@
 
 namespace ekyc::test::expected {
 
+// The length (short, 81 or 82 form) at `p` of a test's own file, `p` moved past it.
+inline std::size_t lengthAt(const Bytes& file, std::size_t& p) {
+  std::size_t n = file[p++];
+  if (n == 0x81) {
+    n = file[p++];
+  } else if (n == 0x82) {
+    n = (std::size_t(file[p]) << 8) | file[p + 1];
+    p += 2;
+  }
+  return n;
+}
+
 // Elements of a constructed card file (two-byte tags, lengths up to 82), keyed by tag:
 // tag -> (whole element, value).
 inline std::map<int, std::pair<Bytes, Bytes>> inner(const Bytes& file) {
   std::map<int, std::pair<Bytes, Bytes>> out;
-  auto lengthAt = [&](std::size_t& p) {
-    std::size_t n = file[p++];
-    if (n == 0x81) {
-      n = file[p++];
-    } else if (n == 0x82) {
-      n = (std::size_t(file[p]) << 8) | file[p + 1];
-      p += 2;
-    }
-    return n;
-  };
   std::size_t p = 2;
-  const std::size_t end = p + lengthAt(p);
+  const std::size_t end = p + lengthAt(file, p);
   while (p < end) {
     const std::size_t start = p;
     const int tag = (file[p] << 8) | file[p + 1];
     p += 2;
-    const std::size_t n = lengthAt(p);
+    const std::size_t n = lengthAt(file, p);
     out[tag] = {Bytes(file.begin() + long(start), file.begin() + long(p + n)),
                 Bytes(file.begin() + long(p), file.begin() + long(p + n))};
     p += n;
@@ -66,9 +68,8 @@ inline Bytes withoutLicenceTag(const Bytes& file, std::uint8_t tag) {
   Bytes out;
   std::size_t p = 0;
   while (p + 1 < file.size() && file[p] != 0xFF) {
-    std::size_t q = p + 1, n = file[q++];
-    if (n == 0x81) n = file[q++];
-    else if (n == 0x82) n = (std::size_t(file[q]) << 8) | file[q + 1], q += 2;
+    std::size_t q = p + 1;
+    const std::size_t n = lengthAt(file, q);
     if (file[p] != tag) out.insert(out.end(), file.begin() + long(p), file.begin() + long(q + n));
     p = q + n;
   }
