@@ -11,27 +11,13 @@
 namespace ekyc::test {
 namespace {
 
-// The signed data, the licence data and the signature of a successful request.
-void expectRecord(const WholeCardRig& rig, Req kind, const Outcome& out) {
-  ASSERT_TRUE(out.ok) << nameOf(kind) << " " << out.message;
-  if (isLicence(kind)) {
-    EXPECT_EQ(out.licence ? out.licence->getEntriesRawData() : std::nullopt, rig.licence.entries) << nameOf(kind);
-  }
-  if (kind == Req::licence || kind == Req::licenceWithCardPrint) return;
-  ASSERT_TRUE(out.signatureData && out.signatureData->signature() && out.signatureData->tbsData());
-  // The data alone ("ekyc test data"), or its digest and the items' hash folded in.
-  EXPECT_EQ(out.signatureData->tbsData()->size(), kind == Req::myNumber ? 14u : 64u) << nameOf(kind);
-  EXPECT_TRUE(verifySignature(rig.jpki().signingCertificate, "SHA256", *out.signatureData->tbsData(),
-                              *out.signatureData->signature()));
-}
-
 TEST(IdentifySignAndReadTest, SixFormsKeepNoPinAndReportRefusedOnes) {
   WholeCardRig rig;
   rig.presentWholeCard();
   rig.startServer();
   for (const auto kind : ALL_REQUESTS) {
     for (const auto& appId : {std::optional<std::string>(), std::optional<std::string>("tenant")}) {
-      expectRecord(rig, kind, rig.run(kind, {.appId = appId, .include = true, .viaFacade = true}));
+      expectSuccess(rig, kind, rig.run(kind, {.appId = appId, .include = true, .viaFacade = true}));
       // The store is emptied and the signing PIN is never handed back.
       EXPECT_EQ(rig.identify->pinForSigner(), std::string());
       for (const auto& [key, pin] : rig.identify->pinDic()) EXPECT_FALSE(pin) << nameOf(kind);
@@ -56,7 +42,7 @@ TEST(IdentifySignAndReadTest, SixVerifiedRequestsOverPcscWithVpcd) {
   auto bridge = std::make_unique<VpcdBridge>(rig.card, daemon->vpcdPort());
   ASSERT_TRUE(bridge->start()) << daemon->log();
   for (const auto kind : ALL_REQUESTS) {
-    expectRecord(rig, kind, rig.run(kind, {.appId = "tenant", .include = true, .viaFacade = true}));
+    expectSuccess(rig, kind, rig.run(kind, {.appId = "tenant", .include = true, .viaFacade = true}));
   }
   EXPECT_EQ(rig.server->receivedRequestTypes(), (std::vector<std::string>{"23", "23", "32", "43", "13", "43", "43"}));
   bridge.reset();
@@ -71,7 +57,8 @@ TEST(WholeCardSessionTest, SessionEndsBeforeTheFirstCommandAreOneResult) {
       WholeCardRig rig;
       if (code == 13999) {
         rig.presentWholeCard();
-        rig.cardReader->setConnectFailure(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost, lost));
+        rig.cardReader->setConnectFailure(
+            NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost, lost));
       } else {
         rig.cardReader->failNextWait(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled));
       }

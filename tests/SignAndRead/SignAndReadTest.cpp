@@ -108,7 +108,7 @@ TEST_P(SignAndReadTest, RefusedPinAtEachPinFileReportsItsSlotLabelAndCount) {
     EXPECT_EQ(out.message, row.key.empty() ? "カードの読み込みに失敗しました。" : row.label + " 残り2回でロックされます。");
     EXPECT_EQ(out.retryCount, row.key.empty() ? std::nullopt : std::optional<std::int64_t>(2));
     EXPECT_EQ(rig.commands().size(), row.command);
-    EXPECT_EQ(rig.alerts->texts().back(), "error");
+    EXPECT_EQ(lastOf(rig.alerts->texts()), "error");
   }
 }
 
@@ -181,7 +181,7 @@ TEST_P(SignAndReadTest, EveryVerificationFailureIsTheOneResult) {
     // The input-support reader closes the sheet with the success text before it asks the server;
     // the others ask while the sheet shows the reading text and close it with the error text.
     const auto texts = rig.alerts->texts();
-    EXPECT_EQ(texts.back(), k == K::basicPromptedPii ? "success" : "error");
+    EXPECT_EQ(lastOf(texts), k == K::basicPromptedPii ? "success" : "error");
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "success"), k == K::basicPromptedPii ? 1 : 0);
   }
 }
@@ -239,7 +239,7 @@ TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
     const auto out = rig.run(k);
     EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(" + std::to_string(row.code) + ")"}));
     EXPECT_EQ(out.intErrFlag, row.intErrFlag);
-    EXPECT_EQ(rig.alerts->texts().back(), "error");
+    EXPECT_EQ(lastOf(rig.alerts->texts()), "error");
     if (row.code == 17000) {
       EXPECT_EQ(out.message, "基本4情報の取得に失敗しました。 : " + row.missing);
       EXPECT_EQ(rig.commands().size(), 5u);  // nothing signed, nothing else read

@@ -178,7 +178,8 @@ class WholeCardRig : public CardSurfaceRig {
     switch (kind) {
       case Req::myNumber:
         CardSurfaceRig::run<SignatureDataAndMyNumberInfoReader>(out, [&](auto& r) {
-          a ? r.signAndFetchMyNumber(q.tbs, q.hash, first, second, a) : r.signAndFetchMyNumber(q.tbs, q.hash, first, second);
+          a ? r.signAndFetchMyNumber(q.tbs, q.hash, first, second, a)
+            : r.signAndFetchMyNumber(q.tbs, q.hash, first, second);
         }, q.httpTimeout);
         break;
       case Req::basicMyNumber:
@@ -263,5 +264,21 @@ class WholeCardRig : public CardSurfaceRig {
     return out->outcome();
   }
 };
+
+// A successful request: the licence data as on the card; the data signed (alone, or for the
+// readers with the basic items its digest and their hash folded in) with the card's signing key,
+// and the certificate.
+inline void expectSuccess(const WholeCardRig& rig, Req kind, const Outcome& out) {
+  ASSERT_TRUE(out.ok) << nameOf(kind) << " " << out.message;
+  if (isLicence(kind)) {
+    EXPECT_EQ(out.licence ? out.licence->getEntriesRawData() : std::nullopt, rig.licence.entries) << nameOf(kind);
+  }
+  if (kind == Req::licence || kind == Req::licenceWithCardPrint) return;
+  ASSERT_TRUE(out.signatureData && out.signatureData->signature() && out.signatureData->tbsData());
+  EXPECT_EQ(out.signatureData->tbsData()->size(), kind == Req::myNumber ? 14u : 64u) << nameOf(kind);
+  EXPECT_EQ(out.signatureData->signingCert(), rig.jpki().signingCertificate);
+  EXPECT_TRUE(verifySignature(rig.jpki().signingCertificate, "SHA256", *out.signatureData->tbsData(),
+                              *out.signatureData->signature()));
+}
 
 }  // namespace ekyc::test
