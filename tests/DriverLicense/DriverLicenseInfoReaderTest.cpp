@@ -25,13 +25,13 @@ class DriverLicenseInfoReaderTest : public ::testing::Test {
   CardSurfaceRig rig;
   std::shared_ptr<DriverLicenseResults> results = std::make_shared<DriverLicenseResults>(rig.log);
 
-  void fetch(std::optional<std::string> pin1, std::optional<std::string> pin2,
-             std::optional<std::optional<std::string>> appId = std::nullopt) {
+  // One request with the card's own PINs, verified when an application id is given.
+  void fetch(std::optional<std::string> appId = std::nullopt) {
+    const auto& o = rig.licenceOptions;
     rig.run<DriverLicenseInfoReader>(results, [&](DriverLicenseInfoReader& reader) {
-      appId ? reader.fetchDriverLicense(*appId, pin1, pin2) : reader.fetchDriverLicense(pin1, pin2);
+      appId ? reader.fetchDriverLicense(appId, o.pin1, o.pin2) : reader.fetchDriverLicense(o.pin1, o.pin2);
     });
   }
-  void fetch() { fetch(rig.licenceOptions.pin1, rig.licenceOptions.pin2); }
 
   std::optional<DriverLicense> record() const {
     const auto last = results->last();
@@ -49,7 +49,7 @@ class DriverLicenseInfoReaderTest : public ::testing::Test {
 TEST_F(DriverLicenseInfoReaderTest, ReadsEveryFileOnceInOrderDecodesEveryItemAndHasTheSignedSourceVerified) {
   auto& server = rig.startServer();
   rig.presentLicence();
-  fetch("1234", "5678", std::string("tenant"));
+  fetch("tenant");
   const std::string df1 = "00A4040C10A0000002310100000000000000000000";
   const std::string df2 = "00A4040C10A0000002310200000000000000000000";
   EXPECT_EQ(rig.commands(),
@@ -161,12 +161,17 @@ TEST_F(DriverLicenseInfoReaderTest, ReadsEveryFileOnceInOrderDecodesEveryItemAnd
   EXPECT_EQ(request.signature, licence->getSignature());
 }
 
-TEST_F(DriverLicenseInfoReaderTest, WithoutHistoryTheRecordsSayUnchanged) {
+// Without history the records say unchanged; without the domicile and photo tags only their raw files stay.
+TEST_F(DriverLicenseInfoReaderTest, WithoutHistoryAndWithoutDomicileAndPhotoTags) {
   rig.licenceFiles = DriverLicenseFiles::withoutHistory();
+  rig.licenceFiles.registeredDomicile[0] = 0x42;
+  rig.licenceFiles.photo[1] = 0x41;
   rig.presentLicence();
   fetch();
   const auto licence = record();
   ASSERT_TRUE(licence && licence->getLicenseChangedEntries() && licence->getLicenseChangedRegisteredDomicile());
+  EXPECT_FALSE(licence->getRegisteredDomicile() || licence->getPhoto());
+  EXPECT_EQ(licence->photoRawData(), rig.licenceFiles.photo);
   const auto& h = *licence->getLicenseChangedEntries();
   EXPECT_FALSE(h.isChanged());
   EXPECT_FALSE(h.getCommonNames() || h.getChangeDates() || h.getPscNameChangedEntryList() || h.isIncludePreviousNames());
@@ -178,18 +183,7 @@ TEST_F(DriverLicenseInfoReaderTest, WithoutHistoryTheRecordsSayUnchanged) {
   EXPECT_EQ(table.externalCharacters().size(), 2u);  // FFF1 and FFF2 only
 }
 
-TEST_F(DriverLicenseInfoReaderTest, MissingDomicileAndPhotoTagsLeaveOnlyTheirRawFiles) {
-  rig.licenceFiles.registeredDomicile[0] = 0x42;
-  rig.licenceFiles.photo[1] = 0x41;
-  rig.presentLicence();
-  fetch();
-  const auto licence = record();
-  ASSERT_TRUE(licence);
-  EXPECT_FALSE(licence->getRegisteredDomicile() || licence->getPhoto());
-  EXPECT_EQ(licence->photoRawData(), rig.licenceFiles.photo);
-}
-
-// PINs: refused by the rule, by the card, locked, cancelled; the entry's application id.
+// PINs: refused by the rule, by the card, locked, cancelled, asked in the dialog.
 struct PinCase {
   std::string name;
   std::optional<std::string> pin1, pin2;
@@ -202,13 +196,12 @@ struct PinCase {
 
 TEST_F(DriverLicenseInfoReaderTest, PinsAndTheirRefusals) {
   using A = ScriptedViewController::Answer;
-  const auto none = [](VirtualDriverLicense::Options&) {};
   const std::vector<PinCase> cases{
-      {"pin1 with a letter", "12a4", "5678", {}, none, {"didGetFailedPin(PIN1,nil)", "result(12008)", "didGetPin()"},
+      {"pin1 with a letter", "12a4", "5678", {}, {}, {"didGetFailedPin(PIN1,nil)", "result(12008)", "didGetPin()"},
        "暗証番号1 入力された PIN の文字種に誤りがあります。", 0},
-      {"pin2 too short", "1234", "123", {}, none, {"didGetFailedPin(PIN2,nil)", "result(12007)", "didGetPin()"},
+      {"pin2 too short", "1234", "123", {}, {}, {"didGetFailedPin(PIN2,nil)", "result(12007)", "didGetPin()"},
        "暗証番号2 入力された PIN の桁数に誤りがあります。", 0},
-      {"pin1 refused, 2 left", "1111", "5678", {}, none, {"didGetPin()", "didGetFailedPin(PIN1,2)", "result(13300)"},
+      {"pin1 refused, 2 left", "1111", "5678", {}, {}, {"didGetPin()", "didGetFailedPin(PIN1,2)", "result(13300)"},
        "暗証番号1 残り2回でロックされます。", 3},
       {"pin2 refused, 1 left", "1234", "1111", {}, [](auto& o) { o.pin2TriesLeft = 2; },
        {"didGetPin()", "didGetFailedPin(PIN2,1)", "result(13300)"}, "暗証番号2 残り1回でロックされます。", 5},
@@ -216,15 +209,15 @@ TEST_F(DriverLicenseInfoReaderTest, PinsAndTheirRefusals) {
        {"didGetPin()", "didGetFailedPin(PIN1,0)", "result(13200)"}, "暗証番号1 ロックされました。", 3},
       {"pin2 locked", "1234", "5678", {}, [](auto& o) { o.pin2TriesLeft = 0; },
        {"didGetPin()", "didGetFailedPin(PIN2,0)", "result(13400)"}, "暗証番号2 既にロックされています。", 5},
-      {"both asked, second cancelled", std::nullopt, std::nullopt, {A::OK("1234"), A::Cancel()}, none,
+      {"both asked, second cancelled", std::nullopt, std::nullopt, {A::OK("1234"), A::Cancel()}, {},
        {"didGetFailedPin(PIN2,nil)", "result(12101)", "didGetPin()"}, "暗証番号2 PIN 入力ダイアログがキャンセルされました。", 0},
-      {"first asked, then read", std::nullopt, "5678", {A::OK("1234")}, none, {"didGetPin()", "result(ok)"}, "", 25},
-      {"both asked, then read", std::nullopt, std::nullopt, {A::OK("1234"), A::OK("5678")}, none,
+      {"first asked, then read", std::nullopt, "5678", {A::OK("1234")}, {}, {"didGetPin()", "result(ok)"}, "", 25},
+      {"both asked, then read", std::nullopt, std::nullopt, {A::OK("1234"), A::OK("5678")}, {},
        {"didGetPin()", "result(ok)"}, "", 25},
   };
   for (const auto& c : cases) {
     CardSurfaceRig r;
-    c.card(r.licenceOptions);
+    if (c.card) c.card(r.licenceOptions);
     r.presentLicence();
     for (const auto& answer : c.dialogs) r.viewController->enqueue(answer);
     auto got = std::make_shared<DriverLicenseResults>(r.log);

@@ -71,7 +71,6 @@ TEST(LicenseRecordsTest, EntriesWithEmptyItemsAndOddText) {
   EXPECT_EQ(entries({}, {Bytes{}}, std::nullopt).getConditions(), (std::vector<std::string>{""}));
   // Text: an unknown code, then a half character; a Roman numeral.
   EXPECT_EQ(entries(hex("4C6E" "7F7F" "30"), {}, std::nullopt).getCommonName(), "野\uFFFD\uFFFD");
-  EXPECT_EQ(entries(hex("FFF1"), {}, std::nullopt).indexesOfExternalCharInCommonName(), std::vector<int>{0});
   EXPECT_FALSE(entries(hex("FF"), {}, std::nullopt).indexesOfExternalCharInCommonName());
   // An external-looking code that is not one of the eight: not a position, and U+FFFD as text.
   EXPECT_FALSE(entries(hex("FFF8"), {}, std::nullopt).indexesOfExternalCharInCommonName());

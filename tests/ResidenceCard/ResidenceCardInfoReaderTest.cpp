@@ -193,8 +193,7 @@ std::vector<FailureCase> failureCases() {
       {"a hyphen", card({}), "AB12345678C-", "tenant", refused("result(12008)"), ""},
       {"dialog cancelled",
        card({}, [](ResidenceRig& r) { r.base.viewController->enqueue(ScriptedViewController::Answer::Cancel()); }),
-       std::nullopt, "tenant",
-       refused("result(12101)"), ""},
+       std::nullopt, "tenant", refused("result(12101)"), ""},
   };
 }
 
