@@ -14,10 +14,7 @@ const Bytes DATA = toBytes("facade data");
 const std::string DATA_B64 = Base64::encode(DATA);
 
 struct FacadeRig : JpkiRig {
-  explicit FacadeRig(const VirtualJpkiContents& contents = jpkiContents()) : JpkiRig(contents) {
-    identify = Identify::create(viewController, 30.0, *platform);
-  }
-  std::shared_ptr<Identify> identify;
+  std::shared_ptr<Identify> identify = Identify::create(viewController, 30.0, *platform);
 };
 
 TEST(IdentifyJpki, AuthWithPresetPin) {
@@ -38,22 +35,15 @@ TEST(IdentifyJpki, AuthWithPresetPin) {
 }
 
 TEST(IdentifyJpki, AuthPinIsCheckedByTheGeneratorAndRefusalsReachTheFacade) {
-  {
+  for (const auto& [pin, code, left] :
+       {std::tuple{"12", 12007, std::optional<int>()}, std::tuple{"4321", 13300, std::optional<int>(2)}}) {
     FacadeRig rig;
-    rig.identify->setPin(SetPinKey::MYNUMBERCARD_USERCERT_PIN, "12");
+    rig.identify->setPin(SetPinKey::MYNUMBERCARD_USERCERT_PIN, pin);
     rig.identify->auth(rig.recorder, DATA_B64, "SHA-512", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
-    ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), (Strings{"result 12007"}));
+    ASSERT_TRUE(rig.waitForResult()) << pin;
+    EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(code)}));
     EXPECT_EQ(rig.identify->failedPinDic(),
-              (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_USERCERT_PIN, std::nullopt}}));
-  }
-  {
-    FacadeRig rig;
-    rig.identify->setPin(SetPinKey::MYNUMBERCARD_USERCERT_PIN, "4321");
-    rig.identify->auth(rig.recorder, DATA_B64, "SHA-512", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
-    ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), (Strings{"result 13300"}));
-    EXPECT_EQ(rig.identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_USERCERT_PIN, 2}}));
+              (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_USERCERT_PIN, left}}));
     EXPECT_FALSE(rig.identify->hasReader());
   }
 }
@@ -114,8 +104,7 @@ TEST(IdentifyJpki, SigningPinHandedBackServesTheNextSigningRequest) {
   EXPECT_EQ(rig.identify->pinForSigner(), "ABCDEF123");
 
   // The consent revoke takes the held PIN: no dialog.
-  JpkiRig& base = rig;
-  base.recorder = std::make_shared<JpkiRecorder>();
+  rig.recorder = std::make_shared<JpkiRecorder>();
   rig.card->clearLog();
   rig.identify->signFourInfoConsentRevokeApply(rig.recorder, "service", "provider", JpkiRig::pinTexts(),
                                                JpkiRig::nfcTexts());

@@ -137,9 +137,11 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, NoViewControllerForTheDialog) {
 
 TEST(SignatureDataAndBasicPersonalInfoGenerator, WithoutAHostDelegateOnlyTheBackChannelHears) {
   JpkiRig rig;
-  std::make_shared<Generator>(nullptr, rig.context())->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "abcdef123", false);
+  const auto generator = std::make_shared<Generator>(nullptr, rig.context());
+  generator->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "abcdef123", false);
   ASSERT_TRUE(rig.waitFor([&] { return rig.recorder->events().size() == 1 && rig.reader->activeSessionCount() == 0; }));
   EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ABCDEF123"}));
+  EXPECT_EQ(generator->pin, "ABCDEF123");  // the PIN as the card sees it
   EXPECT_EQ(rig.commands().size(), 7u);
 }
 
