@@ -119,7 +119,9 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, UnusableItemsEndBeforeTheSignin
       ASSERT_TRUE(rig.waitForResult()) << c.name;
       EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(c.code), "didGetPin "})) << c.name;
       EXPECT_EQ(rig.recorder->outcome().intErrFlag, c.flag) << c.name;
-      if (!c.text.empty()) EXPECT_EQ(rig.recorder->outcome().message, c.text);
+      if (!c.text.empty()) {
+        EXPECT_EQ(rig.recorder->outcome().message, c.text);
+      }
       EXPECT_EQ(rig.commands().size(), 5u) << c.name;
       EXPECT_EQ(lastOf(rig.sheet->texts()), "読み取りに失敗しました") << c.name;
     }
