@@ -122,6 +122,13 @@ TEST_F(HTTPClientTest, HugeBodiesAreCapped) {
   EXPECT_FALSE(response.getHttpStatusCode().has_value());
   EXPECT_TRUE(response.getResponseBody().empty());
   EXPECT_FALSE(response.getResponseBodyForMyNumberVerification().has_value());
+
+  // Chunked: curl's own size limit cannot see it coming, the client's cap must stop it.
+  const std::string chunk(HTTPClient::MAX_RESPONSE_BODY_SIZE + 1, 'x');
+  server.setRawResponse(RawResponse{200, "100001\r\n" + chunk + "\r\n0\r\n\r\n", "text/plain",
+                                    {{"Transfer-Encoding", "chunked"}}});
+  std::tie(response, timedOut) = client().post(server.url(), NO_QUERIES, requestBody());
+  EXPECT_FALSE(response.getHttpStatusCode().has_value()) << response.getResponseBody().size();
 }
 
 TEST_F(HTTPClientTest, RedirectsAreNotFollowed) {
