@@ -10,7 +10,7 @@
 #include "Identify/Identify.hpp"
 #include "Platform/CardReader.hpp"
 #include "Reader/ReaderContext.hpp"
-#include "Support/TestErrors.hpp"
+#include "Error/MyNumberInfoError.hpp"
 #include "UI/ScriptedViewController.hpp"
 
 namespace ekyc::test {
@@ -25,16 +25,16 @@ class FakeRecord {
 class FakeReaderDelegate {
  public:
   virtual ~FakeReaderDelegate() = default;
-  virtual void didGetFake(const std::expected<FakeRecord, TestReaderError>& result) = 0;
+  virtual void didGetFake(const std::expected<FakeRecord, MyNumberInfoError>& result) = 0;
 };
 
 class RecordingFakeDelegate : public FakeReaderDelegate {
  public:
-  void didGetFake(const std::expected<FakeRecord, TestReaderError>& result) override {
+  void didGetFake(const std::expected<FakeRecord, MyNumberInfoError>& result) override {
     results.push_back(result);
     if (onResult) onResult();
   }
-  std::vector<std::expected<FakeRecord, TestReaderError>> results;
+  std::vector<std::expected<FakeRecord, MyNumberInfoError>> results;
   std::function<void()> onResult;
 };
 
@@ -192,14 +192,14 @@ TEST_F(IdentifyRunnerTest, TheNextRequestDropsThePreviousReader) {
 
 TEST_F(IdentifyRunnerTest, AFailureTheFacadeFindsItselfGoesToTheDelegate) {
   identify->runRequest<FakeReader>(delegate, &FakeReaderDelegate::didGetFake, PIN_TEXTS, NFC_TEXTS,
-                                   [](FakeReader&, const Identify::RequestPins&) -> std::optional<TestReaderError> {
-                                     return TestReaderError::notSetAppId();
+                                   [](FakeReader&, const Identify::RequestPins&) -> std::optional<MyNumberInfoError> {
+                                     return MyNumberInfoError::notSetAppId();
                                    });
   ASSERT_EQ(delegate->results.size(), 1u);
-  EXPECT_EQ(delegate->results[0].error().errorCase(), TestReaderError::Case::notSetAppId);
+  EXPECT_EQ(delegate->results[0].error().errorCase(), MyNumberInfoError::Case::notSetAppId);
 
   identify->runRequest<FakeReader>(delegate, &FakeReaderDelegate::didGetFake, PIN_TEXTS, NFC_TEXTS,
-                                   [](FakeReader&, const Identify::RequestPins&) -> std::optional<TestReaderError> {
+                                   [](FakeReader&, const Identify::RequestPins&) -> std::optional<MyNumberInfoError> {
                                      return std::nullopt;
                                    });
   EXPECT_EQ(delegate->results.size(), 1u);
