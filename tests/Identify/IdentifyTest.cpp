@@ -74,38 +74,27 @@ class IdentifyTest : public testing::Test {
   std::shared_ptr<RecordingFakeDelegate> delegate = std::make_shared<RecordingFakeDelegate>();
 };
 
-TEST_F(IdentifyTest, PinStoreHasOneEntryPerSlot) {
-  auto pins = identify->pinDic();
-  ASSERT_EQ(pins.size(), 9u);
-  for (const auto key : allSetPinKeys()) EXPECT_FALSE(pins.at(key)) << toString(key);
-
-  identify->setPin(SetPinKey::RESIDENCECARD_PIN, "AB12345678CD");
-  identify->setPin(SetPinKey::DRIVERLICENSE_PIN1, "anything at all");  // the facade does not check
-  pins = identify->pinDic();
-  EXPECT_EQ(pins.at(SetPinKey::DRIVERLICENSE_PIN1), "anything at all");
-  EXPECT_FALSE(pins.at(SetPinKey::DRIVERLICENSE_PIN2));
-
+// The PIN store has one unchecked entry per slot; didGetPin empties it and keeps the given PIN for
+// the signer; failedPinDic holds only the last refusal, which the end of a request leaves.
+TEST_F(IdentifyTest, PinStoreAndTheBackChannel) {
+  ASSERT_EQ(identify->pinDic().size(), 9u);
+  for (const auto key : allSetPinKeys()) EXPECT_FALSE(identify->pinDic().at(key)) << toString(key);
+  identify->setPin(SetPinKey::DRIVERLICENSE_PIN1, "anything at all");
+  identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "ABC123");
+  EXPECT_EQ(identify->pinDic().at(SetPinKey::DRIVERLICENSE_PIN1), "anything at all");
+  EXPECT_FALSE(identify->pinDic().at(SetPinKey::DRIVERLICENSE_PIN2));
   identify->clearPinDic();
   for (const auto& [key, pin] : identify->pinDic()) EXPECT_FALSE(pin) << toString(key);
-}
 
-TEST_F(IdentifyTest, FailedPinDicHoldsOnlyTheLastRefusal) {
+  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
   EXPECT_FALSE(identify->failedPinDic());
   identify->didGetFailedPin(SetPinKey::DRIVERLICENSE_PIN1, 3);
-  ASSERT_TRUE(identify->failedPinDic());
-  EXPECT_EQ(*identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::DRIVERLICENSE_PIN1, 3}}));
+  EXPECT_EQ(identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::DRIVERLICENSE_PIN1, 3}}));
   identify->didGetFailedPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt);
-  identify->didGetPin("");  // the end of a request leaves the record of the refusal
-  EXPECT_EQ(identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
-}
-
-TEST_F(IdentifyTest, DidGetPinEmptiesTheStoreAndKeepsTheGivenPin) {
-  identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "ABC123");
-  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
   identify->didGetPin("SIGN99");
   for (const auto& [key, pin] : identify->pinDic()) EXPECT_FALSE(pin) << toString(key);
   EXPECT_EQ(identify->pinForSigner(), "SIGN99");
-
+  EXPECT_EQ(identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
   identify->didGetPin("");
   EXPECT_EQ(identify->pinForSigner(), "");
 }
