@@ -12,18 +12,6 @@
 namespace ekyc::test {
 namespace {
 
-static_assert(MyNumberInfoError::hasCode(13300));
-static_assert(!ResidenceCardError::hasCode(13300));
-static_assert(ResidenceCardError::hasCode(13800));
-
-TEST(ErrorEnumeration, FactoriesTakeTheTextOfTheirCode) {
-  const auto notSetPin = MyNumberInfoError::notSetPin();
-  EXPECT_EQ(notSetPin.errorCase(), MyNumberInfoError::Case::notSetPin);
-  EXPECT_EQ(notSetPin.errorCode, 12002);
-  EXPECT_EQ(notSetPin.localizedDescription, "PIN が設定されていません。");
-  EXPECT_FALSE(notSetPin.retryCount);
-}
-
 TEST(ErrorEnumeration, ComposedTexts) {
   const auto retry15 = MyNumberInfoError::failVerifyRetry({.label = "暗証番号1", .retryCount = 15});
   EXPECT_EQ(retry15.localizedDescription, "暗証番号1 残り15回でロックされます。");
@@ -46,6 +34,7 @@ TEST(ErrorEnumeration, FromCodeFindsTheCaseOrNothing) {
   EXPECT_EQ(locked->errorCase(), MyNumberInfoError::Case::failVerifyLocked);
   EXPECT_FALSE(ResidenceCardError::fromCode(13400));
   EXPECT_FALSE(MyNumberInfoError::fromCode(13301));
+  EXPECT_FALSE(MyNumberInfoError::notSetPin().retryCount);
 }
 
 TEST(ErrorEnumeration, ValuesCompareByCaseAndPayload) {
