@@ -5,6 +5,7 @@
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
 #include "ResidenceCard/ResidenceCardTestSupport.hpp"
+#include "Support/Tlv.hpp"
 #include "TLV/Ber.hpp"
 
 namespace ekyc::test {
@@ -19,23 +20,28 @@ std::optional<Bytes> valueOf(const Bytes& file, const std::string& tag) {
   return Ber::entry(Ber().parse(file, {"C0", "C1", "D2", "D3", "D4", "D5", "D6", "D7", "DA", "DB"}, false), tag);
 }
 
+using O = VirtualResidenceCard::Options;
+
+// A card that answers (the sample type-1 card unless changed) and what it gives: the info type, and
+// whether the photo, the two permissions and the update status are there.
 struct SuccessCase {
-  std::string cardType;
-  std::optional<std::string> appId;
-  std::string typed;  // the card number as the host gives it
-  bool dialog = false;  // typed in the PIN dialog rather than preset
+  std::string name;
+  std::function<void(O&)> change;
+  std::optional<std::string> appId = std::nullopt;
+  std::string typed = NUMBER;  // the card number as the host gives it
+  bool dialog = false;         // typed in the PIN dialog rather than preset
+  std::int64_t infoType = 0;
+  bool photo = true, permissions = true, updateStatus = true;
 };
 
-void PrintTo(const SuccessCase& c, std::ostream* os) {
-  *os << "type " << c.cardType << (c.appId ? " verified" : "") << (c.dialog ? " typed in the dialog" : "");
-}
+void PrintTo(const SuccessCase& c, std::ostream* os) { *os << c.name; }
 
 class ResidenceCardSuccessTest : public ::testing::TestWithParam<SuccessCase> {};
 
 TEST_P(ResidenceCardSuccessTest, DeliversWhatTheCardHolds) {
   const auto& p = GetParam();
   ResidenceRig rig;
-  rig.options.cardType = p.cardType;
+  if (p.change) p.change(rig.options);
   rig.presentCard();
   auto& server = rig.startServer();
   ::testing::internal::CaptureStderr();
@@ -46,29 +52,34 @@ TEST_P(ResidenceCardSuccessTest, DeliversWhatTheCardHolds) {
   ASSERT_TRUE(last && *last) << (last ? last->error().localizedDescription : "no result");
   const ResidenceCard& card = last->value();
   const auto files = VirtualResidenceCard::files(rig.options);
-  const bool typeOne = p.cardType == "1";
+  const bool typeOne = rig.options.cardType == "1";
+  const auto permission = [&](const Bytes& file, const std::string& tag) {
+    return p.permissions ? valueOf(file, tag) : std::nullopt;
+  };
 
   auto chain = TYPE_ONE_CHAIN;
   if (!typeOne) chain.erase(chain.begin() + 12, chain.begin() + 15);
   EXPECT_EQ(rig.heads(), chain);
-  EXPECT_TRUE(card.getVersion() == "0100" && card.getCardType() == std::stoi(p.cardType));
+  EXPECT_TRUE(card.getVersion() == "0100" && card.getCardType() == std::stoi(rig.options.cardType));
   EXPECT_EQ(card.getCardEntries(), VirtualResidenceCard::sampleFrontImage());
-  EXPECT_EQ(card.getPhoto(), VirtualResidenceCard::samplePhoto());
+  const Bytes photo = VirtualResidenceCard::samplePhoto();
+  EXPECT_EQ(card.getPhoto(), p.photo ? std::optional(photo) : std::nullopt);
   EXPECT_EQ(card.photoRawData, files.photo);
   EXPECT_EQ(card.getResidenceCardAddresses().value_or(ResidenceCardAddresses({}, {}, {})).address(), valueOf(files.address, "D4"));
-  EXPECT_EQ(card.comprehensivePermission, typeOne ? valueOf(files.comprehensivePermission, "D5") : std::nullopt);
-  EXPECT_EQ(card.individualPermission, typeOne ? valueOf(files.individualPermission, "D6") : std::nullopt);
-  EXPECT_EQ(card.isUpdateStatus(), typeOne);
-  EXPECT_EQ(card.getInfoType(), 0);
-  EXPECT_EQ(card.getResidenceCardSignatures().value_or(ResidenceCardSignatures({}, {})).getCheckCode(), valueOf(files.signatures, "DA"));
+  EXPECT_EQ(card.comprehensivePermission, permission(files.comprehensivePermission, "D5"));
+  EXPECT_EQ(card.individualPermission, permission(files.individualPermission, "D6"));
+  EXPECT_EQ(card.isUpdateStatus(), p.updateStatus);
+  EXPECT_EQ(card.getInfoType(), p.infoType);
+  const auto signatures = card.getResidenceCardSignatures();
+  EXPECT_EQ(signatures ? signatures->getCheckCode() : std::nullopt, p.infoType == 0 ? valueOf(files.signatures, "DA") : std::nullopt);
+  EXPECT_EQ(card.asDictionary().at("signature").empty(), p.infoType != 0);
   Bytes signedData = VirtualResidenceCard::sampleFrontImage();
-  const Bytes photo = VirtualResidenceCard::samplePhoto();
   signedData.insert(signedData.end(), photo.begin(), photo.end());
-  EXPECT_EQ(card.getHashData(), Base64::encode(Digest::sha256(signedData)));
+  EXPECT_EQ(card.getHashData(), p.photo ? std::optional(Base64::encode(Digest::sha256(signedData))) : std::nullopt);
 
   const auto requests = server.receivedRequests();
-  ASSERT_EQ(requests.size(), p.appId ? 1u : 0u);
-  if (p.appId) {
+  ASSERT_EQ(requests.size(), p.appId && p.infoType == 0 ? 1u : 0u);
+  if (!requests.empty()) {
     const auto& q = requests[0].request;
     EXPECT_TRUE(q && q->cardType == "residencecard" && q->reqType == "11");
     EXPECT_NE(console.find(typeOne ? "isConst\nSend Request\nResponse OK" : "Send Request\nResponse OK"),
@@ -79,52 +90,48 @@ TEST_P(ResidenceCardSuccessTest, DeliversWhatTheCardHolds) {
   EXPECT_EQ(rig.base.alerts->texts().back(), "success");
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, ResidenceCardSuccessTest,
-                         ::testing::Values(SuccessCase{"1", std::nullopt, NUMBER}, SuccessCase{"2", "tenant", NUMBER},
-                                           SuccessCase{"1", "tenant", "ab12345678cd"},
-                                           SuccessCase{"2", std::nullopt, "ab12345678cd", true}),
-                         [](const auto& info) {
-                           const auto& c = info.param;
-                           return "Type" + c.cardType + (c.appId ? "Verified" : "") + (c.typed != NUMBER ? "LowerCase" : "") +
-                                  (c.dialog ? "Dialog" : "");
-                         });
+const auto TYPE_TWO = [](O& o) { o.cardType = "2"; };
+const auto NO_SIGNATURES = [](O& o) { o.signatures = VirtualResidenceCard::Signatures::zero; };
 
-
-Bytes withStatus(Bytes data) {
-  data.insert(data.end(), {0x90, 0x00});
-  return data;
-}
-Bytes tlv(std::uint8_t tag, const Bytes& value) {
-  Bytes out{tag, 0x82, static_cast<std::uint8_t>(value.size() >> 8), static_cast<std::uint8_t>(value.size() & 0xFF)};
-  out.insert(out.end(), value.begin(), value.end());
-  return out;
-}
+INSTANTIATE_TEST_SUITE_P(
+    Forms, ResidenceCardSuccessTest,
+    ::testing::Values(
+        SuccessCase{"Type1", {}, std::nullopt},
+        SuccessCase{"Type2Verified", TYPE_TWO, "tenant", NUMBER, false, 0, true, false, false},
+        SuccessCase{"Type1VerifiedLowerCase", {}, "tenant", "ab12345678cd"},
+        SuccessCase{"Type2LowerCaseDialog", TYPE_TWO, std::nullopt, "ab12345678cd", true, 0, true, false, false},
+        SuccessCase{"NoSignatures", NO_SIGNATURES, "tenant", NUMBER, false, 2},
+        SuccessCase{"NoSignaturesNoPhoto",
+                    [](O& o) {
+                      NO_SIGNATURES(o);
+                      o.photo = Bytes(3000, 0x00);
+                    },
+                    "tenant", NUMBER, false, 1, false},
+        SuccessCase{"FixedCheckCodeOnly", [](O& o) { o.signatures = VirtualResidenceCard::Signatures::fixedCheckCode; }},
+        SuccessCase{"ZeroPermissionsAndStatus",
+                    [](O& o) {
+                      o.comprehensivePermission = o.individualPermission = Bytes(120, 0x00);
+                      o.updateStatus = Bytes(1, 0x00);
+                    },
+                    "tenant", NUMBER, false, 0, true, false, false},
+        SuccessCase{"UpdateStatusNotOne", [](O& o) { o.updateStatus = toBytes("0"); }, "tenant", NUMBER, false, 0, true,
+                    true, false}),
+    [](const auto& info) { return info.param.name; });
 
 using Setup = std::function<void(ResidenceRig&)>;
-// The card with these options and faults in the field, and the stand-in with these switches.
-Setup card(std::function<void(VirtualResidenceCard::Options&)> change,
-           std::function<void(VirtualCard&)> play = {}, std::function<void(VerificationServer&)> serve = {}) {
+// The card with these options in the field and the stand-in running, then `then` (a fault the card
+// plays, a switch of the stand-in, of the card reader or of the dialog).
+Setup card(std::function<void(O&)> change, Setup then = {}) {
   return [=](ResidenceRig& r) {
     if (change) change(r.options);
-    auto& c = r.presentCard();
-    if (play) play(c);
-    auto& s = r.startServer();
-    if (serve) serve(s);
+    r.presentCard();
+    r.startServer();
+    if (then) then(r);
   };
 }
-Setup fault(VirtualCardFault f) { return card({}, [f](VirtualCard& c) { c.addFault(f); }); }
-Setup server(std::function<void(VerificationServer&)> serve) { return card({}, {}, std::move(serve)); }
-Setup reader(std::function<void(VirtualCardReader&)> act) {
-  return [=](ResidenceRig& r) {
-    card({})(r);
-    act(*r.base.cardReader);
-  };
-}
-Setup dialog(ScriptedViewController::Answer answer) {
-  return [=](ResidenceRig& r) {
-    card({})(r);
-    r.base.viewController->enqueue(answer);
-  };
+Setup fault(VirtualCardFault f) { return card({}, [f](ResidenceRig& r) { r.base.card->addFault(f); }); }
+Setup server(std::function<void(VerificationServer&)> serve) {
+  return card({}, [serve](ResidenceRig& r) { serve(*r.base.server); });
 }
 
 // Every failure: what reaches the back channel and the host, in order, the last command the card
@@ -146,11 +153,8 @@ std::vector<std::string> afterChain(const std::string& result) { return {"didGet
 std::vector<std::string> refused(const std::string& result) { return {"didGetFailedPin(RESIDENCECARD,nil)", result, "didGetPin()"}; }
 
 std::vector<FailureCase> failureCases() {
-  using O = VirtualResidenceCard::Options;
-  const auto signatures = [](Bytes file) { return fault(VirtualCardFault::answerAt(17, withStatus(std::move(file)))); };
-  Bytes onlyDb = tlv(0xDA, Bytes(256, 0x00));
-  const Bytes db = tlv(0xDB, Bytes(1200, 0x30));
-  onlyDb.insert(onlyDb.end(), db.begin(), db.end());
+  const auto signatures = [](Bytes file) { return fault(VirtualCardFault::answerAt(17, concat({file, hex("9000")}))); };
+  const Bytes onlyDb = concat({tlv("DA", Bytes(256, 0x00)), tlv("DB", Bytes(1200, 0x30))});
   const auto userCanceled = NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled);
   return {
       {"wrong card number", card({}), "ZZ12345678CD", "tenant", NUMBER_REFUSED, "008200"},
@@ -165,9 +169,9 @@ std::vector<FailureCase> failureCases() {
        "008200"},
       {"cut photo answer", fault(VirtualCardFault::truncatedAt(10, 1005)), NUMBER, "tenant", CHAIN_FAILED, "08B086"},
       {"card type not a number", card([](O& o) { o.cardType = "X"; }), NUMBER, "tenant", CHAIN_FAILED, "00B08A"},
-      {"signatures without DB", signatures(tlv(0xDA, Bytes(256, 0x11))), NUMBER, "tenant", CHAIN_FAILED, "00B082"},
+      {"signatures without DB", signatures(tlv("DA", Bytes(256, 0x11))), NUMBER, "tenant", CHAIN_FAILED, "00B082"},
       {"signatures with only DB non-zero", signatures(onlyDb), NUMBER, "tenant", CHAIN_FAILED, "00B082"},
-      {"user cancel before a card", reader([userCanceled](VirtualCardReader& r) { r.failNextWait(userCanceled); }),
+      {"user cancel before a card", card({}, [=](ResidenceRig& r) { r.base.cardReader->failNextWait(userCanceled); }),
        NUMBER, "tenant", {"result(13700)", "didGetPin()"}, ""},
       {"fixed test signatures", card([](O& o) { o.signatures = VirtualResidenceCard::Signatures::fixedTest; }), NUMBER,
        "tenant", afterChain("result(18002)"), "00B082"},
@@ -187,8 +191,9 @@ std::vector<FailureCase> failureCases() {
        "00B082"},
       {"11 characters", card({}), "AB12345678C", "tenant", refused("result(12007)"), ""},
       {"a hyphen", card({}), "AB12345678C-", "tenant", refused("result(12008)"), ""},
-      {"dialog cancelled", dialog(ScriptedViewController::Answer::Cancel()), std::nullopt, "tenant",
-       refused("result(12101)"), ""},
+      {"dialog cancelled",
+       card({}, [](ResidenceRig& r) { r.base.viewController->enqueue(ScriptedViewController::Answer::Cancel()); }),
+       std::nullopt, "tenant", refused("result(12101)"), ""},
   };
 }
 
@@ -225,56 +230,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ResidenceCardFailureTest, ::testing::ValuesIn(fa
                            for (char ch : info.param.what) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
                            return name;
                          });
-
-struct InfoTypeCase {
-  std::string what;
-  std::function<void(VirtualResidenceCard::Options&)> card;
-  std::optional<std::string> appId;
-  std::int64_t infoType;
-  bool photo, permissions, updateStatus;
-  std::size_t requests;
-};
-
-void PrintTo(const InfoTypeCase& c, std::ostream* os) { *os << c.what; }
-
-class ResidenceCardInfoTypeTest : public ::testing::TestWithParam<InfoTypeCase> {};
-
-TEST_P(ResidenceCardInfoTypeTest, Delivers) {
-  const auto& c = GetParam();
-  ResidenceRig rig;
-  c.card(rig.options);
-  rig.presentCard();
-  rig.startServer();
-  rig.viaFacade(NUMBER, c.appId);
-  const auto last = rig.results->last();
-  ASSERT_TRUE(last && *last) << (last ? last->error().localizedDescription : "no result");
-  const ResidenceCard& card = last->value();
-  EXPECT_EQ(card.getInfoType(), c.infoType);
-  EXPECT_EQ(card.photoRawData.value_or(Bytes{}).size(), 3004u);
-  const auto d = card.asDictionary();
-  // signatures, photo, the two permissions, update status, and the dictionary's signature and hash.
-  EXPECT_EQ((std::vector<bool>{card.getResidenceCardSignatures().has_value(), card.getPhoto().has_value(),
-                               card.comprehensivePermission.has_value(), card.individualPermission.has_value(),
-                               card.isUpdateStatus(), d.at("signature").empty(), d.at("hashData").empty()}),
-            (std::vector<bool>{c.infoType == 0, c.photo, c.permissions, c.permissions, c.updateStatus, c.infoType != 0,
-                               !c.photo}));
-  EXPECT_EQ(rig.requestsSent(), c.requests);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ResidenceCardInfoTypeTest,
-    ::testing::Values(
-        InfoTypeCase{"NoSignatures", [](auto& o) { o.signatures = VirtualResidenceCard::Signatures::zero; }, "tenant", 2,
-                     true, true, true, 0},
-        InfoTypeCase{"NoSignaturesNoPhoto", [](auto& o) { o.signatures = VirtualResidenceCard::Signatures::zero;
-                                                          o.photo = Bytes(3000, 0x00); }, "tenant", 1, false, true, true, 0},
-        InfoTypeCase{"FixedCheckCodeOnly", [](auto& o) { o.signatures = VirtualResidenceCard::Signatures::fixedCheckCode; },
-                     std::nullopt, 0, true, true, true, 0},
-        InfoTypeCase{"ZeroPermissionsAndStatus", [](auto& o) { o.comprehensivePermission = o.individualPermission = Bytes(120, 0x00);
-                                                               o.updateStatus = Bytes(1, 0x00); }, "tenant", 0, true, false, false, 1},
-        InfoTypeCase{"UpdateStatusNotOne", [](auto& o) { o.updateStatus = toBytes("0"); }, "tenant", 0, true, true, false,
-                     1}),
-    [](const auto& info) { return info.param.what; });
 
 }  // namespace
 }  // namespace ekyc::test

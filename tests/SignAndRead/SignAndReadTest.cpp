@@ -1,12 +1,12 @@
 // The three sign-and-read readers end to end (reader -> session -> virtual card -> stand-in), each
 // behaviour one table over the three readers.
 #include "CardSurface/ExpectedRequests.hpp"
-#include "SignAndRead/SignAndReadRig.hpp"
+#include "SignAndRead/WholeCardRig.hpp"
 
 namespace ekyc::test {
 namespace {
 
-using K = SignAndRead;
+using K = Req;
 const std::string SIGN_PIN = "ABCDEF123";  // as the card compares it
 
 bool basic(K k) { return k != K::myNumber; }
@@ -15,7 +15,7 @@ std::string secondLabel(K k) { return k == K::basicPromptedPii ? "券面事項�
 std::string secondKey(K k) { return k == K::basicPromptedPii ? "PROMPTED_PII" : "MYNUMBER"; }
 
 // The commands of a successful request, the signature command from the data the card signed.
-std::vector<std::string> chainOf(K k, const SignAndReadRig& rig, const Bytes& signedData) {
+std::vector<std::string> chainOf(K k, const WholeCardRig& rig, const Bytes& signedData) {
   const std::string digestInfo = "3031300D060960864801650304020105000420" + Utility().dataToHexString(sha(signedData, "SHA256"));
   const std::vector<std::string> pin{"00A4040C0AD392F000260100000001", selectEf("001B"), verify(SIGN_PIN)};
   const std::vector<std::string> sign{selectEf("001A"), "802A008033" + digestInfo + "00"};
@@ -45,10 +45,10 @@ TEST_P(SignAndReadTest, SignsAndReadsWithAndWithoutVerification) {
   };
   for (auto row : {Row{"SHA-256", false, false}, Row{"SHA-384", true, false}, Row{"SHA-256", true, true}}) {
     row.include = row.include && basic(k);  // the individual-number reader signs the data alone
-    SignAndReadRig rig;
-    rig.presentFullCard();
+    WholeCardRig rig;
+    rig.presentWholeCard();
     if (row.verified) rig.startServer();
-    SignAndReadRequest q;
+    Request q;
     q.hash = row.hash;
     q.include = row.include;
     if (row.verified) q.appId = "tenant";
@@ -59,12 +59,12 @@ TEST_P(SignAndReadTest, SignsAndReadsWithAndWithoutVerification) {
     ASSERT_TRUE(out.signatureData && out.signatureData->tbsData() && out.signatureData->signature());
     const Bytes& tbs = *out.signatureData->tbsData();
     const std::string openssl = row.hash == "SHA-256" ? "SHA256" : "SHA384";
-    EXPECT_TRUE(verifySignature(rig.jpki->signingCertificate, openssl, tbs, *out.signatureData->signature()));
-    EXPECT_EQ(out.signatureData->signingCert(), rig.jpki->signingCertificate);
+    EXPECT_TRUE(verifySignature(rig.jpki().signingCertificate, openssl, tbs, *out.signatureData->signature()));
+    EXPECT_EQ(out.signatureData->signingCert(), rig.jpki().signingCertificate);
     const Bytes host = toBytes("ekyc test data");
     if (row.include) {
       // H(data) followed by SHA-256 of name, gender, date of birth (without the era digit), address.
-      const auto& h = rig.jpki->options.holder;
+      const auto& h = rig.jpki().options.holder;
       EXPECT_EQ(tbs, expected::cat({sha(host, openssl),
                                     sha(toBytes(*h.name + *h.gender + h.dateOfBirth->substr(1) + *h.address), "SHA256")}));
     } else {
@@ -99,8 +99,8 @@ TEST_P(SignAndReadTest, RefusedPinAtEachPinFileReportsItsSlotLabelAndCount) {
                         {8, 0x6A82, "", ""}};
   if (k != K::basicPromptedPii) rows.push_back({17, 0x63C2, "MYNUMBER", "個人番号情報"});
   for (const auto& row : rows) {
-    SignAndReadRig rig;
-    rig.presentFullCard().addFault(VirtualCardFault::statusWordAt(row.command, row.sw));
+    WholeCardRig rig;
+    rig.presentWholeCard().addFault(VirtualCardFault::statusWordAt(row.command, row.sw));
     const auto out = rig.run(k);
     std::vector<std::string> events{"didGetPin()", "result(13999)"};
     if (!row.key.empty()) events = {"didGetPin()", "didGetFailedPin(" + row.key + ",2)", "result(13300)"};
@@ -108,36 +108,36 @@ TEST_P(SignAndReadTest, RefusedPinAtEachPinFileReportsItsSlotLabelAndCount) {
     EXPECT_EQ(out.message, row.key.empty() ? "カードの読み込みに失敗しました。" : row.label + " 残り2回でロックされます。");
     EXPECT_EQ(out.retryCount, row.key.empty() ? std::nullopt : std::optional<std::int64_t>(2));
     EXPECT_EQ(rig.commands().size(), row.command);
-    EXPECT_EQ(rig.alerts->texts().back(), "error");
+    EXPECT_EQ(lastOf(rig.alerts->texts()), "error");
   }
 }
 
 TEST_P(SignAndReadTest, EntryChecksInTheirOrder) {
   const K k = GetParam();
   struct Row {
-    std::function<void(SignAndReadRequest&, ScriptedViewController&)> change;
+    std::function<void(Request&, ScriptedViewController&)> change;
     std::int64_t code;
     std::string label;      // in front of the message
     std::string failedPin;  // the didGetFailedPin line, if any
   };
   const std::string second = secondKey(k);
   const std::vector<Row> rows{
-      {[](auto& q, auto&) { q.signPin = "abc12"; q.tbs = ""; }, 12007, signLabel(k), "SIGNER"},  // data not examined
+      {[](auto& q, auto&) { q.firstPin = "abc12"; q.tbs = ""; }, 12007, signLabel(k), "SIGNER"},  // data not examined
       {[](auto& q, auto&) { q.tbs = ""; q.secondPin = "1"; }, 12003, "", ""},  // data before the second PIN
-      {[](auto& q, auto&) { q.tbs = ""; q.signPin.reset(); }, 12003, "", ""},  // data after the typed signing PIN
+      {[](auto& q, auto&) { q.tbs = ""; q.askFirst = true; }, 12003, "", ""},  // data after the typed signing PIN
       {[](auto& q, auto&) { q.secondPin = "12345678901"; }, 12007, secondLabel(k), second},
       {[](auto& q, auto&) { q.secondPin = "12a4"; }, k == K::basicPromptedPii ? 12008 : 12007, secondLabel(k), second},
       {[](auto& q, auto&) { q.appId = ""; }, 14001, "", ""},
       // The dialog of each PIN cancelled: 12101 under that PIN's slot and label.
-      {[](auto& q, auto& v) { q.signPin.reset(); q.askSecondPin = true; v.enqueue(ScriptedViewController::Answer::Cancel()); },
+      {[](auto& q, auto& v) { q.askFirst = true; q.askSecond = true; v.enqueue(ScriptedViewController::Answer::Cancel()); },
        12101, signLabel(k), "SIGNER"},
-      {[](auto& q, auto& v) { q.signPin.reset(); q.askSecondPin = true; v.enqueue(ScriptedViewController::Answer::OK("abcdef123"));
+      {[](auto& q, auto& v) { q.askFirst = true; q.askSecond = true; v.enqueue(ScriptedViewController::Answer::OK("abcdef123"));
                               v.enqueue(ScriptedViewController::Answer::Cancel()); }, 12101, secondLabel(k), second},
   };
   for (const auto& row : rows) {
-    SignAndReadRig rig;
-    rig.presentFullCard();
-    SignAndReadRequest q;
+    WholeCardRig rig;
+    rig.presentWholeCard();
+    Request q;
     row.change(q, *rig.viewController);
     rig.viewController->enqueue(ScriptedViewController::Answer::OK("abcdef123"));
     const auto out = rig.run(k, q);
@@ -153,7 +153,7 @@ TEST_P(SignAndReadTest, EntryChecksInTheirOrder) {
 TEST_P(SignAndReadTest, EveryVerificationFailureIsTheOneResult) {
   const K k = GetParam();
   struct Row {
-    std::function<void(SignAndReadRig&)> arrange;
+    std::function<void(WholeCardRig&)> arrange;
     std::int64_t code;
     std::string message;
   };
@@ -166,12 +166,13 @@ TEST_P(SignAndReadTest, EveryVerificationFailureIsTheOneResult) {
                         rig.startServer(); }, 18001, secondLabel(k) + " 電子署名の検証に失敗しました。"},
   };
   for (const auto& row : rows) {
-    SignAndReadRig rig;
+    WholeCardRig rig;
     row.arrange(rig);
-    rig.presentFullCard();
-    SignAndReadRequest q;
+    rig.presentWholeCard();
+    Request q;
     q.appId = "tenant";
-    const auto out = rig.run(k, q, 0.5);
+    q.httpTimeout = 0.5;
+    const auto out = rig.run(k, q);
     EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(" + std::to_string(row.code) + ")"}));
     EXPECT_EQ(out.message, row.message);
     if (row.code == 15000) {
@@ -180,7 +181,7 @@ TEST_P(SignAndReadTest, EveryVerificationFailureIsTheOneResult) {
     // The input-support reader closes the sheet with the success text before it asks the server;
     // the others ask while the sheet shows the reading text and close it with the error text.
     const auto texts = rig.alerts->texts();
-    EXPECT_EQ(texts.back(), k == K::basicPromptedPii ? "success" : "error");
+    EXPECT_EQ(lastOf(texts), k == K::basicPromptedPii ? "success" : "error");
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "success"), k == K::basicPromptedPii ? 1 : 0);
   }
 }
@@ -188,7 +189,7 @@ TEST_P(SignAndReadTest, EveryVerificationFailureIsTheOneResult) {
 TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
   const K k = GetParam();
   struct Row {
-    std::function<void(SignAndReadRig&)> arrange;
+    std::function<void(WholeCardRig&)> arrange;
     std::int64_t code;
     std::optional<std::int64_t> intErrFlag;
     bool applies;
@@ -197,7 +198,7 @@ TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
   };
   // The signing certificate with its DER length one more: the element spans a byte of fill.
   const auto jpkiWith = [](std::function<void(VirtualJpkiContents::Options&)> change) {
-    return [change](SignAndReadRig& rig) {
+    return [change](WholeCardRig& rig) {
       VirtualJpkiContents::Options options;
       change(options);
       rig.useJpki(options);
@@ -229,16 +230,16 @@ TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
   };
   for (const auto& row : rows) {
     if (!row.applies) continue;
-    SignAndReadRig rig;
+    WholeCardRig rig;
     row.arrange(rig);
-    auto& card = rig.presentFullCard();
+    auto& card = rig.presentWholeCard();
     if (row.signAnswer)
       card.addFault({.kind = VirtualCardFault::Kind::answer, .matches = [](const VirtualCommand& c) { return c.ins == 0x2A; },
                      .answerBytes = *row.signAnswer});
     const auto out = rig.run(k);
     EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(" + std::to_string(row.code) + ")"}));
     EXPECT_EQ(out.intErrFlag, row.intErrFlag);
-    EXPECT_EQ(rig.alerts->texts().back(), "error");
+    EXPECT_EQ(lastOf(rig.alerts->texts()), "error");
     if (row.code == 17000) {
       EXPECT_EQ(out.message, "基本4情報の取得に失敗しました。 : " + row.missing);
       EXPECT_EQ(rig.commands().size(), 5u);  // nothing signed, nothing else read
@@ -246,24 +247,13 @@ TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
   }
 }
 
-TEST_P(SignAndReadTest, SessionEndBeforeTheFirstCommandAndASessionThatCannotBeCreated) {
-  for (const bool created : {true, false}) {
-    SignAndReadRig rig;
-    rig.cardReader->failNextWait(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled));
-    if (!created) rig.platform.cardReader = nullptr;
-    rig.run(GetParam());
-    EXPECT_EQ(rig.log->events(), (std::vector<std::string>{created ? "result(13700)" : "result(13500)", "didGetPin()"}));
-  }
-}
-
 INSTANTIATE_TEST_SUITE_P(ThreeReaders, SignAndReadTest,
-                         ::testing::Values(K::myNumber, K::basicMyNumber, K::basicPromptedPii),
-                         [](const auto& info) { return nameOf(info.param); });
+                         ::testing::Values(K::myNumber, K::basicMyNumber, K::basicPromptedPii), paramName);
 
 TEST(SignAndReadRequestTest, UnknownRequestTypeDeliversOneFailureAndSendsNothing) {
-  SignAndReadRig rig;
+  WholeCardRig rig;
   auto& server = rig.startServer();
-  auto results = std::make_shared<SignAndReadResults>(rig.log);
+  auto results = std::make_shared<WholeCardResults>(rig.log);
   auto reader = std::make_shared<SignatureDataAndMyNumberInfoReader>(results, rig.context());
   EXPECT_FALSE(reader->request("24"));
   EXPECT_EQ(results->outcome().code, 99999);
