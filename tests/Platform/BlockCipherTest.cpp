@@ -32,7 +32,8 @@ TEST(BlockCipher, TwoKeyTripleDesIsK1K2K1) {
   EXPECT_EQ(a, BlockCipher::tripleDesCbc(D::Encrypt, threeKey, iv, data));
   EXPECT_EQ(BlockCipher::tripleDesCbc(D::Decrypt, twoKey, iv, *a), data);
   // Triple DES with K1 = K2 collapses to single DES.
-  EXPECT_EQ(BlockCipher::tripleDesCbc(D::Encrypt, hex("0123456789abcdef 0123456789abcdef"), iv, data), BlockCipher::desCbc(D::Encrypt, k1, iv, data));
+  EXPECT_EQ(BlockCipher::tripleDesCbc(D::Encrypt, hex("0123456789abcdef 0123456789abcdef"), iv, data),
+            BlockCipher::desCbc(D::Encrypt, k1, iv, data));
 }
 
 TEST(BlockCipher, RejectsBadSizesWithoutPadding) {

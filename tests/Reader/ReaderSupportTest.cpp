@@ -80,7 +80,8 @@ TEST(ReaderSupportStatusWord, ResidenceCardTable) {
 
 TEST(ReaderSupportStatusWord, ExpiredBackChannelIsSkipped) {
   const std::weak_ptr<IdentifyDelegate> gone = std::make_shared<FailedPins>();
-  const auto failure = ReaderSupport::checkStatusWord<MyNumberInfoError>(0x63, 0xC0, SetPinKey::MYNUMBERCARD_SIGNER_PIN, gone);
+  const auto failure =
+      ReaderSupport::checkStatusWord<MyNumberInfoError>(0x63, 0xC0, SetPinKey::MYNUMBERCARD_SIGNER_PIN, gone);
   ASSERT_TRUE(failure);
   EXPECT_EQ(failure->errorCode, 13200);
 }
