@@ -1,11 +1,11 @@
 // What the three JPKI signing generators share, end to end on one rig (generator -> session ->
 // virtual JPKI card), each behaviour written once as a table and run on every generator: refused
 // PINs before the session, the PIN dialog, refusals of VERIFY, other status words at each step,
-// the end of the session before the chain, a card removed mid-chain, and certificate files that
-// hold no certificate. The recorder is the host's delegate and the back channel, so each case
-// states the exact order of the calls.
+// the end of the session before the chain, a card removed mid-chain, and answers the card's format
+// does not allow. The recorder is the host's delegate and the back channel, so each case states the
+// exact order of the calls. The signing PIN is given in small letters: the card compares it in
+// capitals, and the one generator that hands it back hands it back in capitals.
 #include <gtest/gtest.h>
-#include "Support/RunLoopPump.hpp"
 
 #include "Jpki/JpkiRig.hpp"
 #include "Platform/Base64.hpp"
@@ -17,11 +17,18 @@ namespace {
 using Strings = std::vector<std::string>;
 enum class Kind { auth, consentRevoke, basicInfo };
 
+std::string nameOf(Kind kind) {
+  const char* const names[] = {"Auth", "FourInfoConsentRevokeApply", "SignatureDataAndBasicPersonalInfo"};
+  return names[static_cast<int>(kind)];
+}
+void PrintTo(Kind kind, std::ostream* os) { *os << nameOf(kind); }
+
 // A generator as the shared tests see it.
 struct GeneratorSpec {
   std::string slot;        // its PIN slot in the back channel
   std::string pin;         // the card's PIN
   std::uint16_t pinFile;   // the card's PIN file
+  std::size_t signStep;         // the COMPUTE DIGITAL SIGNATURE (1-based)
   std::size_t certificateStep;  // the READ BINARY of the certificate (1-based)
   bool startsWithDidGetPin;     // didGetPin("") once the first command is sent
   std::string handedBack;       // the PIN handed back after success
@@ -34,12 +41,12 @@ GeneratorSpec spec(Kind kind) {
       {"ABCDE", 12007}, {"ABCDEFGH123456789", 12007}, {"ABC-123", 12008}, {"ABCDEF12３", 12008}};
   switch (kind) {
     case Kind::auth:
-      return {"MYNUMBERCARD_USERCERT_PIN", "1234", 0x0018, 7, false, "", "9999",
+      return {"MYNUMBERCARD_USERCERT_PIN", "1234", 0x0018, 5, 7, false, "", "9999",
               {{"12345", 12007}, {"123", 12007}, {"12a4", 12008}, {"１２３４", 12008}}};
     case Kind::consentRevoke:
-      return {"MYNUMBERCARD_SIGNER_PIN", "ABCDEF123", 0x001B, 7, true, "", "WRONG123", signerBad};
+      return {"MYNUMBERCARD_SIGNER_PIN", "abcdef123", 0x001B, 5, 7, true, "", "WRONG123", signerBad};
     case Kind::basicInfo:
-      return {"MYNUMBERCARD_SIGNER_PIN", "ABCDEF123", 0x001B, 5, false, "ABCDEF123", "WRONG123", signerBad};
+      return {"MYNUMBERCARD_SIGNER_PIN", "abcdef123", 0x001B, 7, 5, false, "ABCDEF123", "WRONG123", signerBad};
   }
   return {};
 }
@@ -60,10 +67,20 @@ void start(Kind kind, JpkiRig& rig, const std::optional<std::string>& pin) {
   }
 }
 
-VirtualJpkiContents contentsWith(Kind kind, const std::function<void(VirtualJpkiContents::Options&, bool)>& change) {
-  auto options = VirtualJpkiContents::Options{};
-  change(options, kind == Kind::auth);
-  return VirtualJpkiContents::make(jpkiKeys(), options);
+Bytes withStatus(Bytes data) {
+  data.push_back(0x90);
+  data.push_back(0x00);
+  return data;
+}
+
+// A certificate with its outer length changed by `delta`, followed by the file's fill.
+Bytes certificateWithLength(const Bytes& der, int delta) {
+  Bytes out = der;  // 30 82 LL LL ...
+  const int length = ((out[2] << 8) | out[3]) + delta;
+  out[2] = static_cast<std::uint8_t>(length >> 8);
+  out[3] = static_cast<std::uint8_t>(length);
+  out.resize(3900, 0xFF);
+  return out;
 }
 
 const Strings SHEET_ERROR{"カードをかざしてください", "読み取り中", "読み取りに失敗しました"};
@@ -90,6 +107,9 @@ class JpkiGeneratorsTest : public ::testing::TestWithParam<Kind> {
   }
   std::string refused(const std::string& count = "") const {
     return "didGetFailedPin " + s.slot + (count.empty() ? "" : " " + count);
+  }
+  const Bytes& certificate() const {
+    return kind() == Kind::auth ? jpkiContents().userAuthCertificate : jpkiContents().signingCertificate;
   }
 };
 
@@ -145,19 +165,15 @@ TEST_P(JpkiGeneratorsTest, RefusedVerify) {
   for (const auto& c : std::vector<Case>{{2, false, 13300, "1", "残り1回でロックされます。"},
                                          {1, false, 13200, "0", "ロックされました。"},
                                          {0, true, 13400, "0", "既にロックされています。"}}) {
-    JpkiRig rig(contentsWith(kind(), [&](VirtualJpkiContents::Options& o, bool auth) {
-      (auth ? o.userAuthTriesLeft : o.signingTriesLeft) = c.triesLeft;
-    }));
+    auto options = VirtualJpkiContents::Options{};
+    (kind() == Kind::auth ? options.userAuthTriesLeft : options.signingTriesLeft) = c.triesLeft;
+    JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
     start(kind(), rig, c.rightPin ? s.pin : s.wrongPin);
     ASSERT_TRUE(rig.waitForResult());
     EXPECT_EQ(rig.recorder->events(), afterChainStart(c.code, refused(c.count))) << c.code;
-    const auto signature = rig.recorder->signatureResult();
-    const auto basic = rig.recorder->basicResult();
-    const auto text = signature ? signature->error().localizedDescription
-                                : basic ? basic->error().localizedDescription : std::string("<no result>");
-    const auto retry = signature ? signature->error().retryCount : basic ? basic->error().retryCount : std::nullopt;
-    EXPECT_EQ(text, c.text);
-    EXPECT_EQ(retry, c.code == 13300 ? std::optional<std::int64_t>(1) : std::nullopt);
+    const auto outcome = rig.recorder->outcome();
+    EXPECT_EQ(outcome.message, c.text);
+    EXPECT_EQ(outcome.retryCount, c.code == 13300 ? std::optional<std::int64_t>(1) : std::nullopt);
     EXPECT_EQ(rig.commands().size(), 3u);
     EXPECT_EQ(rig.sheet->texts(), SHEET_ERROR);
     EXPECT_EQ(rig.card->pinTriesLeft(JpkiApplication::NAME, s.pinFile), std::max(0, c.triesLeft - 1));
@@ -222,7 +238,7 @@ TEST_P(JpkiGeneratorsTest, SessionEndBeforeTheChainReportsOnce) {
   {  // the user closes the sheet before holding a card
     JpkiRig rig(jpkiContents(), false);
     start(kind(), rig, s.pin);
-    ASSERT_TRUE(rig.waitForSession());
+    ASSERT_TRUE(rig.waitFor([&] { return rig.reader->activeSessionCount() > 0; }));
     rig.reader->cancelBySheet();
     ASSERT_TRUE(rig.waitForResult());
     EXPECT_EQ(rig.recorder->events(), (Strings{"result 13700", "didGetPin "}));
@@ -259,51 +275,58 @@ TEST_P(JpkiGeneratorsTest, CardRemovedOrSheetClosedMidChainGivesOneCardFailure) 
   JpkiRig rig;
   rig.card->addFault(VirtualCardFault::delayAt(4, std::chrono::seconds(5)));
   start(kind(), rig, s.pin);
-  ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return rig.card->commandCount() >= 4; }, std::chrono::seconds(20)));
+  ASSERT_TRUE(rig.waitFor([&] { return rig.card->commandCount() >= 4; }));
   rig.reader->cancelBySheet();
   ASSERT_TRUE(rig.waitForResult());
   EXPECT_EQ(rig.recorder->events(), afterChainStart(13999));
 }
 
-// A certificate file without a certificate, and a certificate answer cut short: 99999, never a
-// read past the end.
-TEST_P(JpkiGeneratorsTest, CertificateFilesWithoutACertificate) {
-  for (const std::uint8_t fill : {0x00, 0xFF}) {
-    JpkiRig rig(contentsWith(kind(), [&](VirtualJpkiContents::Options& o, bool auth) {
-      (auth ? o.userAuthCertificateFile : o.signingCertificateFile) = Bytes(3900, fill);
-    }));
+// Answers the card's format does not allow: a signature not as long as the key's modulus, a
+// certificate whose DER element does not parse or does not span its length (13999), a certificate
+// file without a certificate or cut short (99999, never a read past the end), and an answer to
+// VERIFY that never reached the card (90 00 from the field: the key stays locked). Each ends the
+// chain at once with one failure and the sheet's error text; never a record.
+TEST_P(JpkiGeneratorsTest, MalformedAnswersGiveOneFailure) {
+  struct Case {
+    std::string name;
+    std::size_t step;  // the failing command: the last one sent
+    VirtualCardFault fault;
+    long long code;
+  };
+  const auto answer = [](std::size_t step, Bytes data) { return VirtualCardFault::answerAt(step, withStatus(data)); };
+  const std::size_t sign = s.signStep, cert = s.certificateStep;
+  const std::vector<Case> cases{
+      {"empty signature", sign, answer(sign, {}), 13999},
+      {"128-byte signature", sign, answer(sign, Bytes(128, 0x5A)), 13999},
+      {"255-byte signature", sign, answer(sign, Bytes(255, 0x5A)), 13999},
+      {"257-byte signature", sign, answer(sign, Bytes(257, 0x5A)), 13999},
+      {"65534-byte signature", sign, answer(sign, Bytes(65534, 0x5A)), 13999},
+      {"certificate length one more", cert, answer(cert, certificateWithLength(certificate(), 1)), 13999},
+      {"certificate length one short", cert, answer(cert, certificateWithLength(certificate(), -1)), 13999},
+      {"SEQUENCE that is no certificate", cert, answer(cert, {0x30, 0x03, 0x02, 0x01, 0x00}), 13999},
+      // the first command that needs the PIN is refused
+      {"VERIFY answered by the field", std::min(sign, cert), VirtualCardFault::statusWordAt(3, 0x9000), 13999},
+      {"file of 00", cert, answer(cert, Bytes(3900, 0x00)), 99999},
+      {"file of FF", cert, answer(cert, Bytes(3900, 0xFF)), 99999},
+      {"certificate cut short", cert, VirtualCardFault::truncatedAt(cert, 300), 99999},
+  };
+  for (const auto& c : cases) {
+    JpkiRig rig;
+    rig.card->addFault(c.fault);
     start(kind(), rig, s.pin);
-    ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), afterChainStart(99999)) << int(fill);
-    EXPECT_EQ(rig.commands().size(), s.certificateStep);
-    EXPECT_EQ(rig.sheet->texts(), SHEET_ERROR);
+    ASSERT_TRUE(rig.waitForResult()) << c.name;
+    EXPECT_EQ(rig.recorder->events(), afterChainStart(c.code)) << c.name;
+    EXPECT_EQ(rig.recorder->outcome().message,
+              c.code == 13999 ? "カードの読み込みに失敗しました。" : "予期しないエラーが発生しました。")
+        << c.name;
+    EXPECT_EQ(rig.commands().size(), c.step) << c.name;
+    EXPECT_EQ(rig.sheet->texts(), SHEET_ERROR) << c.name;
   }
-  JpkiRig rig;
-  rig.card->addFault(VirtualCardFault::truncatedAt(s.certificateStep, 300));
-  start(kind(), rig, s.pin);
-  ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), afterChainStart(99999));
-}
-
-// The card refuses the signature before VERIFY: an answer to VERIFY that never reached the card
-// (90 00 from the field) leaves the key locked.
-TEST_P(JpkiGeneratorsTest, SignatureRefusedWithoutTheKeysPin) {
-  JpkiRig rig;
-  rig.card->addFault(VirtualCardFault::statusWordAt(3, 0x9000));
-  start(kind(), rig, s.pin);
-  ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), afterChainStart(13999));
 }
 
 INSTANTIATE_TEST_SUITE_P(AllGenerators, JpkiGeneratorsTest,
-                         ::testing::Values(Kind::auth, Kind::consentRevoke, Kind::basicInfo), [](const auto& info) {
-                           switch (info.param) {
-                             case Kind::auth: return std::string("Auth");
-                             case Kind::consentRevoke: return std::string("FourInfoConsentRevokeApply");
-                             case Kind::basicInfo: return std::string("SignatureDataAndBasicPersonalInfo");
-                           }
-                           return std::string("generator");
-                         });
+                         ::testing::Values(Kind::auth, Kind::consentRevoke, Kind::basicInfo),
+                         [](const auto& info) { return nameOf(info.param); });
 
 }  // namespace
 }  // namespace ekyc::test

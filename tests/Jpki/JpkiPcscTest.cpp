@@ -38,7 +38,7 @@ class JpkiPcscTest : public ::testing::Test {
 
   bool wait() {
     return ::ekyc::test::pumpUntil(*rig.runLoop, 
-        [this] { return rig.recorder->resultCount() > 0 && platform.cardReader->activeSessionCount() == 0; }, 30s);
+        [this] { return rig.recorder->outcome().results > 0 && platform.cardReader->activeSessionCount() == 0; }, 30s);
   }
 
   JpkiRig rig{jpkiContents(), false};
@@ -55,8 +55,9 @@ TEST_F(JpkiPcscTest, Auth) {
   identify->setPin(SetPinKey::MYNUMBERCARD_USERCERT_PIN, "1234");
   identify->auth(rig.recorder, Base64::encode(DATA), "SHA-256", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
   ASSERT_TRUE(wait());
-  ASSERT_EQ(rig.recorder->code(), 0);
-  const auto record = rig.recorder->lastSignature().value();
+  const auto outcome = rig.recorder->outcome();
+  ASSERT_TRUE(outcome.signatureData) << outcome.code;
+  const auto& record = *outcome.signatureData;
   EXPECT_EQ(record.signingCert(), jpkiContents().userAuthCertificate);
   EXPECT_TRUE(verifySignature(record.signingCert().value(), "SHA256", DATA, record.signature().value()));
   EXPECT_EQ(rig.card->commands().size(), 7u);
@@ -67,7 +68,7 @@ TEST_F(JpkiPcscTest, WrongPinThroughPcsc) {
   identify->setPin(SetPinKey::MYNUMBERCARD_USERCERT_PIN, "0000");
   identify->auth(rig.recorder, Base64::encode(DATA), "SHA-256", JpkiRig::pinTexts(), JpkiRig::nfcTexts());
   ASSERT_TRUE(wait());
-  EXPECT_EQ(rig.recorder->code(), 13300);
+  EXPECT_EQ(rig.recorder->outcome().code, 13300);
   EXPECT_EQ(identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_USERCERT_PIN, 2}}));
 }
 
