@@ -1,11 +1,6 @@
 // The HTTPS client against the verification stand-in on loopback.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -69,22 +64,9 @@ TEST_F(HTTPClientTest, PostsCompactJsonAndReadsTheVerdict) {
   EXPECT_EQ(received[0].query, "a%20b=x%26y%3Dz&k=%C3%A9");
 }
 
-TEST_F(HTTPClientTest, AServerThatNeverSpeaksTimesOut) {
-  // Listening, so the connection is made, but nothing ever answers the TLS handshake.
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  ASSERT_GE(fd, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(fd, 4), 0);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  const int port = ntohs(address.sin_port);
-  const auto [response, timedOut] = HTTPClient(1.0, server.caFilePath())
-                                        .post("https://127.0.0.1:" + std::to_string(port) + "/signature/verification",
-                                              NO_QUERIES, requestBody());
-  ::close(fd);
+TEST_F(HTTPClientTest, AServerThatNeverAnswersTimesOut) {
+  server.setResponseDelay(std::chrono::minutes(10));
+  const auto [response, timedOut] = HTTPClient(1.0, server.caFilePath()).post(server.url(), NO_QUERIES, requestBody());
   EXPECT_TRUE(timedOut);
   EXPECT_FALSE(response.getHttpStatusCode().has_value());
 }
@@ -122,6 +104,13 @@ TEST_F(HTTPClientTest, HugeBodiesAreCapped) {
   EXPECT_FALSE(response.getHttpStatusCode().has_value());
   EXPECT_TRUE(response.getResponseBody().empty());
   EXPECT_FALSE(response.getResponseBodyForMyNumberVerification().has_value());
+
+  // Chunked: curl's own size limit cannot see it coming, the client's cap must stop it.
+  const std::string chunk(HTTPClient::MAX_RESPONSE_BODY_SIZE + 1, 'x');
+  server.setRawResponse(RawResponse{200, "100001\r\n" + chunk + "\r\n0\r\n\r\n", "text/plain",
+                                    {{"Transfer-Encoding", "chunked"}}});
+  std::tie(response, timedOut) = client().post(server.url(), NO_QUERIES, requestBody());
+  EXPECT_FALSE(response.getHttpStatusCode().has_value()) << response.getResponseBody().size();
 }
 
 TEST_F(HTTPClientTest, RedirectsAreNotFollowed) {
@@ -166,16 +155,9 @@ TEST_F(HTTPClientTest, ClientsOnManyThreadsAtOnce) {
 TEST(HttpResponse, BodyAsJsonObject) {
   EXPECT_EQ(HttpResponse(200, R"( {"valid":true} )").getResponseBodyForMyNumberVerification(),
             nlohmann::json({{"valid", true}}));
-  for (const std::string& body : {std::string(), std::string("[1]"), std::string("true"), std::string("\"x\""),
-                                  std::string("{\"valid\":"), std::string("{\"v\":\"\xFF\"}"),
-                                  std::string(100000, '['),
-                                  // complete, but nested deep enough to overflow the stack when copied
-                                  [] {
-                                    std::string deep;
-                                    for (int i = 0; i < 100000; ++i) deep += R"({"valid":)";
-                                    return deep + "true" + std::string(100000, '}');
-                                  }()}) {
-    EXPECT_FALSE(HttpResponse(200, body).getResponseBodyForMyNumberVerification().has_value()) << body.substr(0, 20);
+  // What Json::parseObject refuses is its own test's; here only what reaches it.
+  for (const std::string& body : {std::string(), std::string("[1]"), std::string("{\"v\":\"\xFF\"}")}) {
+    EXPECT_FALSE(HttpResponse(200, body).getResponseBodyForMyNumberVerification().has_value()) << body;
   }
   EXPECT_FALSE(HttpResponse("refused").getResponseBodyForMyNumberVerification().has_value());
 }

@@ -10,7 +10,7 @@
 #include "Identify/Identify.hpp"
 #include "Platform/CardReader.hpp"
 #include "Reader/ReaderContext.hpp"
-#include "Support/TestErrors.hpp"
+#include "Error/MyNumberInfoError.hpp"
 #include "UI/ScriptedViewController.hpp"
 
 namespace ekyc::test {
@@ -25,16 +25,16 @@ class FakeRecord {
 class FakeReaderDelegate {
  public:
   virtual ~FakeReaderDelegate() = default;
-  virtual void didGetFake(const std::expected<FakeRecord, TestReaderError>& result) = 0;
+  virtual void didGetFake(const std::expected<FakeRecord, MyNumberInfoError>& result) = 0;
 };
 
 class RecordingFakeDelegate : public FakeReaderDelegate {
  public:
-  void didGetFake(const std::expected<FakeRecord, TestReaderError>& result) override {
+  void didGetFake(const std::expected<FakeRecord, MyNumberInfoError>& result) override {
     results.push_back(result);
     if (onResult) onResult();
   }
-  std::vector<std::expected<FakeRecord, TestReaderError>> results;
+  std::vector<std::expected<FakeRecord, MyNumberInfoError>> results;
   std::function<void()> onResult;
 };
 
@@ -74,38 +74,27 @@ class IdentifyTest : public testing::Test {
   std::shared_ptr<RecordingFakeDelegate> delegate = std::make_shared<RecordingFakeDelegate>();
 };
 
-TEST_F(IdentifyTest, PinStoreHasOneEntryPerSlot) {
-  auto pins = identify->pinDic();
-  ASSERT_EQ(pins.size(), 9u);
-  for (const auto key : allSetPinKeys()) EXPECT_FALSE(pins.at(key)) << toString(key);
-
-  identify->setPin(SetPinKey::RESIDENCECARD_PIN, "AB12345678CD");
-  identify->setPin(SetPinKey::DRIVERLICENSE_PIN1, "anything at all");  // the facade does not check
-  pins = identify->pinDic();
-  EXPECT_EQ(pins.at(SetPinKey::DRIVERLICENSE_PIN1), "anything at all");
-  EXPECT_FALSE(pins.at(SetPinKey::DRIVERLICENSE_PIN2));
-
+// The PIN store has one unchecked entry per slot; didGetPin empties it and keeps the given PIN for
+// the signer; failedPinDic holds only the last refusal, which the end of a request leaves.
+TEST_F(IdentifyTest, PinStoreAndTheBackChannel) {
+  ASSERT_EQ(identify->pinDic().size(), 9u);
+  for (const auto key : allSetPinKeys()) EXPECT_FALSE(identify->pinDic().at(key)) << toString(key);
+  identify->setPin(SetPinKey::DRIVERLICENSE_PIN1, "anything at all");
+  identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "ABC123");
+  EXPECT_EQ(identify->pinDic().at(SetPinKey::DRIVERLICENSE_PIN1), "anything at all");
+  EXPECT_FALSE(identify->pinDic().at(SetPinKey::DRIVERLICENSE_PIN2));
   identify->clearPinDic();
   for (const auto& [key, pin] : identify->pinDic()) EXPECT_FALSE(pin) << toString(key);
-}
 
-TEST_F(IdentifyTest, FailedPinDicHoldsOnlyTheLastRefusal) {
+  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
   EXPECT_FALSE(identify->failedPinDic());
   identify->didGetFailedPin(SetPinKey::DRIVERLICENSE_PIN1, 3);
-  ASSERT_TRUE(identify->failedPinDic());
-  EXPECT_EQ(*identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::DRIVERLICENSE_PIN1, 3}}));
+  EXPECT_EQ(identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::DRIVERLICENSE_PIN1, 3}}));
   identify->didGetFailedPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt);
-  identify->didGetPin("");  // the end of a request leaves the record of the refusal
-  EXPECT_EQ(identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
-}
-
-TEST_F(IdentifyTest, DidGetPinEmptiesTheStoreAndKeepsTheGivenPin) {
-  identify->setPin(SetPinKey::MYNUMBERCARD_SIGNER_PIN, "ABC123");
-  identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, "123456789012");
   identify->didGetPin("SIGN99");
   for (const auto& [key, pin] : identify->pinDic()) EXPECT_FALSE(pin) << toString(key);
   EXPECT_EQ(identify->pinForSigner(), "SIGN99");
-
+  EXPECT_EQ(identify->failedPinDic(), (Identify::FailedPinDictionary{{SetPinKey::MYNUMBERCARD_SIGNER_PIN, std::nullopt}}));
   identify->didGetPin("");
   EXPECT_EQ(identify->pinForSigner(), "");
 }
@@ -192,14 +181,14 @@ TEST_F(IdentifyRunnerTest, TheNextRequestDropsThePreviousReader) {
 
 TEST_F(IdentifyRunnerTest, AFailureTheFacadeFindsItselfGoesToTheDelegate) {
   identify->runRequest<FakeReader>(delegate, &FakeReaderDelegate::didGetFake, PIN_TEXTS, NFC_TEXTS,
-                                   [](FakeReader&, const Identify::RequestPins&) -> std::optional<TestReaderError> {
-                                     return TestReaderError::notSetAppId();
+                                   [](FakeReader&, const Identify::RequestPins&) -> std::optional<MyNumberInfoError> {
+                                     return MyNumberInfoError::notSetAppId();
                                    });
   ASSERT_EQ(delegate->results.size(), 1u);
-  EXPECT_EQ(delegate->results[0].error().errorCase(), TestReaderError::Case::notSetAppId);
+  EXPECT_EQ(delegate->results[0].error().errorCase(), MyNumberInfoError::Case::notSetAppId);
 
   identify->runRequest<FakeReader>(delegate, &FakeReaderDelegate::didGetFake, PIN_TEXTS, NFC_TEXTS,
-                                   [](FakeReader&, const Identify::RequestPins&) -> std::optional<TestReaderError> {
+                                   [](FakeReader&, const Identify::RequestPins&) -> std::optional<MyNumberInfoError> {
                                      return std::nullopt;
                                    });
   EXPECT_EQ(delegate->results.size(), 1u);

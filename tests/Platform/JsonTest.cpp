@@ -11,11 +11,7 @@ TEST(Json, WriterIsCompactAndEscapesSlash) {
   EXPECT_EQ(Json::write(nested), "{\"a\\/b\":[1,2],\"t\":\"改行\\n\\\"q\\\"\"}");
   // The escaped form reads back to the same value.
   EXPECT_EQ(Json::parse(*Json::write(nested)), nested);
-}
-
-TEST(Json, WriterRefusesInvalidUtf8) {
-  nlohmann::json value = {{"bad", std::string("\xC3\x28")}};
-  EXPECT_FALSE(Json::write(value).has_value());
+  EXPECT_FALSE(Json::write({{"bad", std::string("\xC3\x28")}}).has_value());  // not UTF-8
 }
 
 TEST(Json, ParseAndTypedMembers) {

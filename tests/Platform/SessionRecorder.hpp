@@ -1,6 +1,7 @@
 #pragma once
 // A session delegate for the platform tests: it records every callback with its thread, lets the
 // test script what happens on detection, and waits for the session's end.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -71,9 +72,7 @@ class SessionRecorder : public NFCTagReaderSessionDelegate {
 
  private:
   std::size_t countLocked(const std::string& name) const {
-    std::size_t n = 0;
-    for (const auto& e : events_) n += e.name == name ? 1 : 0;
-    return n;
+    return std::count_if(events_.begin(), events_.end(), [&](const Event& e) { return e.name == name; });
   }
 
   mutable std::mutex mutex_;

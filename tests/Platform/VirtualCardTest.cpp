@@ -127,17 +127,10 @@ TEST_F(VirtualCardTest, FaultsAtCommandN) {
   EXPECT_TRUE(card->transmit(readBinary(17).encoded()).removed);
   EXPECT_TRUE(card->transmit(readBinary(17).encoded()).removed);  // gone for good
 
-  const auto log = card->log();
-  ASSERT_EQ(log.size(), 7u);  // the command after the removal never reached the card
-  EXPECT_EQ(log[0].command, app);
-  EXPECT_EQ(log[1].answer, (Bytes{0x6A, 0x82}));
-  EXPECT_TRUE(log[6].removed);
-
+  ASSERT_EQ(card->log().size(), 7u);  // the command after the removal never reached the card
   // Put back and powered on, the count starts again at 1.
   card->reinsert();
   card->powerOn();
-  card->clearFaults();
-  card->clearLog();
   EXPECT_EQ(sw(send(app)), 0x9000);
   EXPECT_EQ(card->commandCount(), 1u);
 }

@@ -8,91 +8,80 @@
 #include <nlohmann/json.hpp>
 
 #include "Reader/ReaderSupport.hpp"
-#include "Support/RecordingIdentifyDelegate.hpp"
-#include "Support/TestErrors.hpp"
+#include "Error/MyNumberInfoError.hpp"
+#include "Error/ResidenceCardError.hpp"
 #include "Utility/ConstResult.hpp"
 
 namespace ekyc::test {
 namespace {
 
-using Kind = RecordingIdentifyDelegate::Call::Kind;
+// The back channel: refused PINs in order; no other call is expected of a status check.
+struct FailedPins : IdentifyDelegate {
+  std::vector<std::pair<SetPinKey, std::optional<int>>> calls;
+  void didGetPin(const std::string& pin) override { ADD_FAILURE() << "didGetPin(" << pin << ")"; }
+  void didClearInstance() override { ADD_FAILURE() << "didClearInstance"; }
+  void didGetFailedPin(SetPinKey key, std::optional<int> remain) override { calls.emplace_back(key, remain); }
+};
 
 struct StatusWordRow {
   std::uint8_t sw1, sw2;
   std::optional<std::int64_t> code;  // absent: passes
-  std::string text;
+  std::string text;                  // with the label "L" where the code takes one
   std::optional<std::int64_t> retryCount;
   bool reported;
   std::optional<int> pinRemainNum;
 };
 
-void checkStatusWordRows(const std::vector<StatusWordRow>& rows, bool residence, const std::string& label) {
+// E decides the family: the PIN counters (13300) or the 6300 rule (13800).
+template <class E>
+void checkStatusWordRows(const std::vector<StatusWordRow>& rows, SetPinKey key) {
   for (const auto& row : rows) {
-    SCOPED_TRACE(testing::Message() << std::hex << int(row.sw1) << " " << int(row.sw2) << (residence ? " residence" : ""));
-    auto back = std::make_shared<RecordingIdentifyDelegate>();
-    std::optional<std::int64_t> code;
-    std::optional<std::int64_t> retryCount;
-    std::string text;
-    if (residence) {
-      const auto failure = ReaderSupport::checkStatusWord<TestResidenceError>(row.sw1, row.sw2, SetPinKey::RESIDENCECARD_PIN, back, label);
-      if (failure) code = failure->errorCode, retryCount = failure->retryCount, text = failure->localizedDescription;
-    } else {
-      const auto failure = ReaderSupport::checkStatusWord<TestReaderError>(row.sw1, row.sw2, SetPinKey::DRIVERLICENSE_PIN2, back, label);
-      if (failure) code = failure->errorCode, retryCount = failure->retryCount, text = failure->localizedDescription;
-    }
-    EXPECT_EQ(code, row.code);
-    EXPECT_EQ(retryCount, row.retryCount);
-    EXPECT_EQ(text, row.text);
-    const auto calls = back->calls();
-    if (row.reported) {
-      ASSERT_EQ(calls.size(), 1u);
-      EXPECT_EQ(calls[0].kind, Kind::didGetFailedPin);
-      EXPECT_EQ(calls[0].setPinKey, residence ? SetPinKey::RESIDENCECARD_PIN : SetPinKey::DRIVERLICENSE_PIN2);
-      EXPECT_EQ(calls[0].pinRemainNum, row.pinRemainNum);
-    } else {
-      EXPECT_TRUE(calls.empty());
-    }
+    SCOPED_TRACE(testing::Message() << std::hex << int(row.sw1) << " " << int(row.sw2) << " " << toString(key));
+    auto back = std::make_shared<FailedPins>();
+    const auto failure = ReaderSupport::checkStatusWord<E>(row.sw1, row.sw2, key, back, "L");
+    EXPECT_EQ(failure ? std::optional(failure->errorCode) : std::nullopt, row.code);
+    EXPECT_EQ(failure ? failure->retryCount : std::nullopt, row.retryCount);
+    EXPECT_EQ(failure ? failure->localizedDescription : "", row.text);
+    using Calls = decltype(back->calls);
+    EXPECT_EQ(back->calls, (row.reported ? Calls{{key, row.pinRemainNum}} : Calls{}));
   }
 }
 
 const std::string READ_FAILED = "カードの読み込みに失敗しました。";
 
 TEST(ReaderSupportStatusWord, PinCountersTable) {
-  checkStatusWordRows(
+  checkStatusWordRows<MyNumberInfoError>(
       {
           {0x90, 0x00, std::nullopt, "", std::nullopt, false, std::nullopt},
           {0x90, 0xFF, std::nullopt, "", std::nullopt, false, std::nullopt},
-          {0x63, 0xC0, 13200, "ロックされました。", std::nullopt, true, 0},
-          {0x63, 0xC1, 13300, "残り1回でロックされます。", 1, true, 1},
-          {0x63, 0xCF, 13300, "残り15回でロックされます。", 15, true, 15},
-          {0x69, 0x84, 13400, "既にロックされています。", std::nullopt, true, 0},
+          {0x63, 0xC0, 13200, "L ロックされました。", std::nullopt, true, 0},
+          {0x63, 0xC1, 13300, "L 残り1回でロックされます。", 1, true, 1},
+          {0x63, 0xCF, 13300, "L 残り15回でロックされます。", 15, true, 15},
+          {0x69, 0x84, 13400, "L 既にロックされています。", std::nullopt, true, 0},
           {0x63, 0x00, 13999, READ_FAILED, std::nullopt, false, std::nullopt},  // no 6300 rule here
           {0x63, 0xD2, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
           {0x6A, 0x82, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
           {0x00, 0x00, 13999, READ_FAILED, std::nullopt, false, std::nullopt},  // a failed transport
       },
-      false, "");
+      SetPinKey::DRIVERLICENSE_PIN2);
 }
 
 TEST(ReaderSupportStatusWord, ResidenceCardTable) {
-  checkStatusWordRows(
+  checkStatusWordRows<ResidenceCardError>(
       {
           {0x90, 0x00, std::nullopt, "", std::nullopt, false, std::nullopt},
-          {0x63, 0x00, 13800, "入力された PIN が一致しませんでした。", std::nullopt, true, std::nullopt},
+          {0x63, 0x00, 13800, "L 入力された PIN が一致しませんでした。", std::nullopt, true, std::nullopt},
           {0x63, 0xC2, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
           {0x69, 0x84, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
           {0x6A, 0x82, 13999, READ_FAILED, std::nullopt, false, std::nullopt},
       },
-      true, "");
+      SetPinKey::RESIDENCECARD_PIN);
 }
 
 TEST(ReaderSupportStatusWord, ExpiredBackChannelIsSkipped) {
-  std::weak_ptr<IdentifyDelegate> gone;
-  {
-    auto back = std::make_shared<RecordingIdentifyDelegate>();
-    gone = back;
-  }
-  const auto failure = ReaderSupport::checkStatusWord<TestReaderError>(0x63, 0xC0, SetPinKey::MYNUMBERCARD_SIGNER_PIN, gone);
+  const std::weak_ptr<IdentifyDelegate> gone = std::make_shared<FailedPins>();
+  const auto failure =
+      ReaderSupport::checkStatusWord<MyNumberInfoError>(0x63, 0xC0, SetPinKey::MYNUMBERCARD_SIGNER_PIN, gone);
   ASSERT_TRUE(failure);
   EXPECT_EQ(failure->errorCode, 13200);
 }
@@ -119,7 +108,7 @@ TEST(ReaderSupportVerification, VerdictTable) {
     SCOPED_TRACE(testing::Message() << row.status.value_or(-1) << " " << (row.body ? row.body->dump() : "-") << " "
                                     << row.timedOut);
     EXPECT_EQ(ReaderSupport::verificationCode(row.status, row.body, row.timedOut), row.code);
-    const auto failure = ReaderSupport::verificationFailure<TestReaderError>(row.status, row.body, row.timedOut);
+    const auto failure = ReaderSupport::verificationFailure<MyNumberInfoError>(row.status, row.body, row.timedOut);
     if (row.code == 0) {
       EXPECT_FALSE(failure);
     } else {

@@ -125,6 +125,10 @@ TEST_F(CardSurfaceVerifierTest, VerifyingParamsMustBeWrittenExactly) {
   EXPECT_FALSE(verify("21", s).valid);
   s.verifyingParams = b64(toBytes("{\"publicKey\":\"" + b64(cert) + "\",\"extra\":\"x\"}"));
   EXPECT_FALSE(verify("21", s).valid);
+  // A hash member that is no SHA-256 digest is a malformed request, not merely a bad signature.
+  s = sides["22"];
+  s.verifyingParams = params(Bytes(files.supEf0004.begin() + 5, files.supEf0004.end()), Bytes(33, 0));
+  EXPECT_EQ(verify("22", s).errorCode, "E_FORMAT");
 }
 
 TEST_F(CardSurfaceVerifierTest, CertificateRecordMustComeFromTheIssuer) {
