@@ -30,11 +30,11 @@
 //     });
 //   }
 //
-// The runner drops the previous readers; when the device cannot read NFC tags it delivers
-// Error::notNfcTagReadAvailable() (11001, bare text) and builds nothing; otherwise it builds the
-// reader, keeps it (reader<MyNumberInfoReader>() gives it back), takes the PIN store's entries and
-// the held signing PIN (the store is then empty and the held PIN cleared) and calls the entry with
-// them unchanged. The entry may return std::optional<Error> instead of void: a value is a failure
+// The runner first takes the PIN store's entries and the held signing PIN (the store is then empty
+// and the held PIN cleared), then ends the previous request's session and drops the previous
+// readers; when the device cannot read NFC tags it delivers Error::notNfcTagReadAvailable() (11001,
+// bare text) and builds nothing; otherwise it builds the reader, keeps it
+// (reader<MyNumberInfoReader>() gives it back) and calls the entry with the PINs unchanged. The entry may return std::optional<Error> instead of void: a value is a failure
 // the facade found itself (for example 12012), delivered to the delegate instead of a reader
 // result. The two requests that check a preset signing PIN in the facade use heldSignerPin().
 //
@@ -350,17 +350,19 @@ void Identify::runRequest(std::shared_ptr<std::type_identity_t<Delegate>> delega
   static_assert(std::is_void_v<EntryResult> || std::is_same_v<EntryResult, std::optional<Error>>,
                 "an entry returns void or std::optional<Error>");
 
+  // The PINs the host set for this request are taken before the previous request's session is
+  // ended: that request reports its end on its own session's queue, and its didGetPin empties
+  // the store, which must no longer hold this request's PINs by then.
+  const RequestPins pins = takeRequestPins();
   endPreviousSession();
   dropReaders();
   if (!nfcReadingAvailable()) {
-    takeRequestPins();
     if (delegate) ((*delegate).*deliver)(std::unexpected(Error::notNfcTagReadAvailable()));
     return;
   }
   auto reader = std::make_shared<Reader>(delegate, readerContext(inputPinDialogDisplaySettingGroup,
                                                                  nfcDialogMessageSettingGroup));
   keepReader(std::type_index(typeid(Reader)), reader);
-  const RequestPins pins = takeRequestPins();
   if constexpr (std::is_void_v<EntryResult>) {
     entry(*reader, pins);
   } else {
