@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include <openssl/pem.h>
+#include <unistd.h>
 
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
@@ -45,7 +46,8 @@ TEST(DriverLicenseVerifierTest, VerdictsOnTheLicenceRequest) {
 }
 
 TEST(DriverLicenseVerifierTest, RegistryReadsKeysFromPemAndNamesThemBySki) {
-  const std::string path = ::testing::TempDir() + "ski-registry-test.pem";
+  // One file per process: test programs of several build trees may run at once.
+  const std::string path = ::testing::TempDir() + "ski-registry-test-" + std::to_string(::getpid()) + ".pem";
   {
     std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_file(path.c_str(), "w"), BIO_free);
     ASSERT_TRUE(bio && PEM_write_bio_PUBKEY(bio.get(), VirtualDriverLicense::issuerKey().get()) == 1);
