@@ -131,9 +131,9 @@ class WholeCardResults : public SignatureDataAndMyNumberInfoReaderDelegate,
 struct Request {
   std::optional<std::string> tbs = "ZWt5YyB0ZXN0IGRhdGE=";  // "ekyc test data"
   std::string hash = "SHA-256";
-  std::optional<std::string> firstPin, secondPin;
+  std::optional<std::string> firstPin{}, secondPin{};
   bool askFirst = false, askSecond = false;
-  std::optional<std::string> appId;
+  std::optional<std::string> appId{};
   bool include = false;
   bool viaFacade = false;
   double httpTimeout = 10.0;

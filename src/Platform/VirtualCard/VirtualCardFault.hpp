@@ -22,7 +22,7 @@ struct VirtualCardFault {
   };
 
   Kind kind = Kind::statusWord;
-  std::optional<std::size_t> atCommand;  // absent: every command
+  std::optional<std::size_t> atCommand{};  // absent: every command
   std::function<bool(const VirtualCommand&)> matches;  // absent: any command
   std::uint16_t sw = 0;
   Bytes answerBytes;
