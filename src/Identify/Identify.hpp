@@ -36,7 +36,8 @@
 // bare text) and builds nothing; otherwise it builds the reader, keeps it
 // (reader<MyNumberInfoReader>() gives it back) and calls the entry with the PINs unchanged. The
 // entry may return std::optional<Error> instead of void: a value is a failure the facade found
-// itself (for example 12012), delivered to the delegate instead of a reader result. The two requests that check a preset signing PIN in the facade use heldSignerPin().
+// itself (for example 12012), delivered to the delegate instead of a reader result. The two
+// requests that check a preset signing PIN in the facade use heldSignerPin().
 //
 // Inside the reader, the shared rules come from Reader/ReaderSupport.hpp, each generic over the
 // reader's error enumeration:
