@@ -5,64 +5,34 @@
 // command and answer bytes). The card's keys and files are made before measuring.
 #include <benchmark/benchmark.h>
 
-#include <condition_variable>
-#include <mutex>
-
+#include "BenchSupport.hpp"
 #include "CardPrintInfo/CardPrintInfoReader.hpp"
 #include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
 #include "Identify/Identify.hpp"
 #include "MyNumber/MyNumberInfoReader.hpp"
 #include "Platform/VirtualCard/CardSurfaceApplications.hpp"
-#include "Platform/VirtualCard/VirtualCard.hpp"
-#include "Platform/VirtualCard/VirtualCardReader.hpp"
 #include "PromptedPii/PromptedPiiReader.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/ConstTag.hpp"
-#include "UI/RunLoop.hpp"
-#include "UI/ScriptedViewController.hpp"
 
 using namespace ekyc;
+using namespace ekyc::bench;
 
 namespace {
 
-constexpr double kAirMicrosecondsPerByte = 23.6;
-
-// Waits for one result per request.
-class Done {
- public:
-  void signal(bool ok) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    done_ = true;
-    ok_ = ok;
-    changed_.notify_all();
-  }
-  bool wait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return done_; });
-    done_ = false;
-    return ok_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool done_ = false;
-  bool ok_ = false;
-};
-
-struct Results : MyNumberInfoReaderDelegate,
+struct Results : ResultLatch,
+                 MyNumberInfoReaderDelegate,
                  CardPrintInfoReaderDelegate,
                  PromptedPiiReaderDelegate,
                  CardPrintInfoAndMyNumberInfoReaderDelegate {
-  Done done;
-  void didGetMyNumberInfo(const std::expected<MyNumberInfo, MyNumberInfoError>& r) override { done.signal(r.has_value()); }
+  void didGetMyNumberInfo(const std::expected<MyNumberInfo, MyNumberInfoError>& r) override { signal(r.has_value()); }
   void didGetCardPrintInfo(const std::expected<CardPrintInfo, CardPrintInfoError>& r) override {
-    done.signal(r.has_value());
+    signal(r.has_value());
   }
-  void didGetPromptedPii(const std::expected<PromptedPii, PromptedPiiError>& r) override { done.signal(r.has_value()); }
+  void didGetPromptedPii(const std::expected<PromptedPii, PromptedPiiError>& r) override { signal(r.has_value()); }
   void didGetCardPrintInfoAndGetMyNumber(
       const std::expected<CardPrintInfoAndMyNumberInfo, CardPrintInfoAndMyNumberInfoError>& r) override {
-    done.signal(r.has_value());
+    signal(r.has_value());
   }
 };
 
@@ -70,18 +40,12 @@ enum class Request { myNumber, cardPrint, both, promptedPii };
 
 void BM_CardSurfaceRequest(benchmark::State& state, Request request) {
   const CardSurfaceHolder holder = CardSurfaceHolder::sample();
-  auto card = CardSurfaceApplications::makeCard();
-  auto reader = std::make_shared<VirtualCardReader>();
-  reader->present(card);
-  Platform platform;
-  platform.cardReader = reader;
-  auto runLoop = std::make_shared<RunLoop>();
-  auto identify = Identify::create(std::make_shared<ScriptedViewController>(runLoop), 10.0, platform);
+  RequestRig rig(CardSurfaceApplications::makeCard(), 10.0);
+  auto& identify = rig.identify;
   auto results = std::make_shared<Results>();
   const NFCDialogMessageSettingGroup nfcTexts{"initial", "reading", "success", "error"};
   const InputPinDialogDisplaySettingGroup pinTexts{};
-
-  auto once = [&] {
+  measureAirTime(state, rig, *results, [&] {
     switch (request) {
       case Request::myNumber:
         identify->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, holder.myNumberPin);
@@ -101,30 +65,7 @@ void BM_CardSurfaceRequest(benchmark::State& state, Request request) {
         identify->getPromptedPii(results, pinTexts, nfcTexts);
         break;
     }
-    const bool ok = results->done.wait();
-    // The next session begins only once this one has ended.
-    while (reader->activeSessionCount() != 0) std::this_thread::sleep_for(std::chrono::microseconds(50));
-    return ok;
-  };
-
-  if (!once()) {
-    state.SkipWithError("the request failed");
-    return;
-  }
-  for (auto _ : state) {
-    card->clearLog();
-    if (!once()) {
-      state.SkipWithError("the request failed");
-      return;
-    }
-  }
-  std::size_t bytes = 0;
-  const auto log = card->log();
-  for (const auto& entry : log) bytes += entry.command.size() + entry.answer.size();
-  const double airMicroseconds = static_cast<double>(bytes) * kAirMicrosecondsPerByte;
-  state.counters["apdus"] = static_cast<double>(log.size());
-  state.counters["air_bytes"] = static_cast<double>(bytes);
-  state.counters["air_ms"] = airMicroseconds / 1000.0;
+  });
 }
 
 // The readers' own work on the answers of the longest chain, without any session: the BER walks,

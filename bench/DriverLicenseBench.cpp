@@ -5,77 +5,31 @@
 // whole record's text (every text getter), per byte of JIS text.
 #include <benchmark/benchmark.h>
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
+#include "BenchSupport.hpp"
 #include "DriverLicense/DriverLicenseInfoReader.hpp"
 #include "Identify/Identify.hpp"
-#include "Platform/VirtualCard/VirtualCard.hpp"
-#include "Platform/VirtualCard/VirtualCardReader.hpp"
 #include "Platform/VirtualCard/VirtualDriverLicense.hpp"
-#include "UI/RunLoop.hpp"
-#include "UI/ScriptedViewController.hpp"
 
 using namespace ekyc;
+using namespace ekyc::bench;
 
 namespace {
 
-constexpr double kAirMicrosecondsPerByte = 23.6;
-
-struct Results : DriverLicenseInfoReaderDelegate {
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::optional<bool> ok;
+struct Results : ResultLatch, DriverLicenseInfoReaderDelegate {
   void didGetDriverLicense(const std::expected<DriverLicense, DriverLicenseError>& r) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    ok = r.has_value();
-    changed.notify_all();
-  }
-  bool wait() {
-    std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [&] { return ok.has_value(); });
-    const bool result = *ok;
-    ok.reset();
-    return result;
+    signal(r.has_value());
   }
 };
 
 void BM_DriverLicenseRequest(benchmark::State& state) {
-  auto card = VirtualDriverLicense::makeCard();
-  auto reader = std::make_shared<VirtualCardReader>();
-  reader->present(card);
-  Platform platform;
-  platform.cardReader = reader;
-  auto runLoop = std::make_shared<RunLoop>();
-  auto identify = Identify::create(std::make_shared<ScriptedViewController>(runLoop), 10.0, platform);
+  RequestRig rig(VirtualDriverLicense::makeCard(), 10.0);
   auto results = std::make_shared<Results>();
   const NFCDialogMessageSettingGroup nfcTexts{"initial", "reading", "success", "error"};
-  auto once = [&] {
-    identify->setPin(SetPinKey::DRIVERLICENSE_PIN1, "1234");
-    identify->setPin(SetPinKey::DRIVERLICENSE_PIN2, "5678");
-    identify->getDriverLicense(results, InputPinDialogDisplaySettingGroup{}, nfcTexts);
-    const bool ok = results->wait();
-    while (reader->activeSessionCount() != 0) std::this_thread::sleep_for(std::chrono::microseconds(50));
-    return ok;
-  };
-  if (!once()) {
-    state.SkipWithError("the request failed");
-    return;
-  }
-  for (auto _ : state) {
-    card->clearLog();
-    if (!once()) {
-      state.SkipWithError("the request failed");
-      return;
-    }
-  }
-  std::size_t bytes = 0;
-  const auto log = card->log();
-  for (const auto& entry : log) bytes += entry.command.size() + entry.answer.size();
-  state.counters["apdus"] = static_cast<double>(log.size());
-  state.counters["air_bytes"] = static_cast<double>(bytes);
-  state.counters["air_ms"] = static_cast<double>(bytes) * kAirMicrosecondsPerByte / 1000.0;
+  measureAirTime(state, rig, *results, [&] {
+    rig.identify->setPin(SetPinKey::DRIVERLICENSE_PIN1, "1234");
+    rig.identify->setPin(SetPinKey::DRIVERLICENSE_PIN2, "5678");
+    rig.identify->getDriverLicense(results, InputPinDialogDisplaySettingGroup{}, nfcTexts);
+  });
 }
 
 DriverLicense parsed(const DriverLicenseFiles& f) {

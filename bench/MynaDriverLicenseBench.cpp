@@ -7,46 +7,24 @@
 // getter with the verification values.
 #include <benchmark/benchmark.h>
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
+#include "BenchSupport.hpp"
 #include "CardPrintInfoAndMynaDriverLicense/CardPrintInfoAndMynaDriverLicenseReader.hpp"
 #include "Identify/Identify.hpp"
 #include "MynaDriverLicense/MynaDriverLicenseReader.hpp"
 #include "Platform/VirtualCard/CardSurfaceApplications.hpp"
 #include "Platform/VirtualCard/JpkiApplication.hpp"
 #include "Platform/VirtualCard/MynaDriverLicenseApplication.hpp"
-#include "Platform/VirtualCard/VirtualCard.hpp"
-#include "Platform/VirtualCard/VirtualCardReader.hpp"
 #include "SignatureDataAndBasicPersonalInfoAndMynaDriverLicense/SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader.hpp"
-#include "UI/RunLoop.hpp"
-#include "UI/ScriptedViewController.hpp"
 
 using namespace ekyc;
+using namespace ekyc::bench;
 
 namespace {
 
-constexpr double kAirMicrosecondsPerByte = 23.6;
-
-struct Results : MynaDriverLicenseReaderDelegate,
+struct Results : ResultLatch,
+                 MynaDriverLicenseReaderDelegate,
                  CardPrintInfoAndMynaDriverLicenseReaderDelegate,
                  SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReaderDelegate {
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::optional<bool> ok;
-  void signal(bool value) {
-    std::lock_guard<std::mutex> lock(mutex);
-    ok = value;
-    changed.notify_all();
-  }
-  bool wait() {
-    std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [&] { return ok.has_value(); });
-    const bool value = *ok;
-    ok.reset();
-    return value;
-  }
   void didGetMynaDriverLicense(const std::expected<MynaDriverLicense, MynaDriverLicenseError>& r) override {
     signal(r.has_value());
   }
@@ -64,24 +42,19 @@ struct Results : MynaDriverLicenseReaderDelegate,
 enum class Request { licence, cardPrint, sign };
 
 void BM_MynaDriverLicenseRequest(benchmark::State& state, Request request) {
-  static const auto jpki = VirtualJpkiContents::make(VirtualJpkiContents::Keys::generate());
+  const VirtualJpkiContents& jpki = sharedJpkiContents();
   const auto licence = MynaDriverLicenseApplication::make();
   const CardSurfaceHolder holder = CardSurfaceHolder::sample();
   auto card = CardSurfaceApplications::makeCard();
   JpkiApplication::install(*card, jpki);
   MynaDriverLicenseApplication::install(*card, licence);
-  auto reader = std::make_shared<VirtualCardReader>();
-  reader->present(card);
-  Platform platform;
-  platform.cardReader = reader;
-  auto runLoop = std::make_shared<RunLoop>();
-  auto identify = Identify::create(std::make_shared<ScriptedViewController>(runLoop), 10.0, platform);
+  RequestRig rig(card, 10.0);
+  auto& identify = rig.identify;
   auto results = std::make_shared<Results>();
   const NFCDialogMessageSettingGroup nfcTexts{"initial", "reading", "success", "error"};
   const InputPinDialogDisplaySettingGroup pinTexts{};
   const std::string tbsData = "ZGF0YSB0byBzaWdu";
-
-  auto once = [&] {
+  measureAirTime(state, rig, *results, [&] {
     identify->setPin(SetPinKey::MYNA_DRIVERLICENSE_PIN, licence.pin);
     switch (request) {
       case Request::licence:
@@ -97,28 +70,7 @@ void BM_MynaDriverLicenseRequest(benchmark::State& state, Request request) {
                                                                       nfcTexts);
         break;
     }
-    const bool ok = results->wait();
-    while (reader->activeSessionCount() != 0) std::this_thread::sleep_for(std::chrono::microseconds(50));
-    return ok;
-  };
-
-  if (!once()) {
-    state.SkipWithError("the request failed");
-    return;
-  }
-  for (auto _ : state) {
-    card->clearLog();
-    if (!once()) {
-      state.SkipWithError("the request failed");
-      return;
-    }
-  }
-  std::size_t bytes = 0;
-  const auto log = card->log();
-  for (const auto& entry : log) bytes += entry.command.size() + entry.answer.size();
-  state.counters["apdus"] = static_cast<double>(log.size());
-  state.counters["air_bytes"] = static_cast<double>(bytes);
-  state.counters["air_ms"] = static_cast<double>(bytes) * kAirMicrosecondsPerByte / 1000.0;
+  });
 }
 
 void BM_MynaDriverLicenseRecord(benchmark::State& state) {

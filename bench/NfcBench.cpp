@@ -13,6 +13,7 @@
 #include <mutex>
 #include <thread>
 
+#include "BenchSupport.hpp"
 #include "Platform/CardReader.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
 #include "Platform/PcscCardReader.hpp"
@@ -24,10 +25,9 @@
 #include "Platform/VirtualCard/VpcdBridge.hpp"
 
 using namespace ekyc;
+using namespace ekyc::bench;
 
 namespace {
-
-constexpr double kAirMicrosecondsPerByte = 23.6;
 
 NFCISO7816APDU select(std::uint16_t id) {
   return NFCISO7816APDU(0x00, 0xA4, 0x02, 0x0C, Bytes{static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id)},

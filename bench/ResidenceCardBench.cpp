@@ -7,79 +7,33 @@
 // answers), and 3DES-CBC decryption per byte.
 #include <benchmark/benchmark.h>
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
+#include "BenchSupport.hpp"
 #include "Identify/Identify.hpp"
 #include "Platform/FixedRandomSource.hpp"
-#include "Platform/VirtualCard/VirtualCard.hpp"
-#include "Platform/VirtualCard/VirtualCardReader.hpp"
 #include "Platform/VirtualCard/VirtualResidenceCard.hpp"
 #include "ResidenceCard/ResidenceCardInfoReader.hpp"
 #include "ResidenceCard/ResidenceCardSecureMessaging.hpp"
-#include "UI/RunLoop.hpp"
-#include "UI/ScriptedViewController.hpp"
 #include "Utility/Crypt.hpp"
 
 using namespace ekyc;
+using namespace ekyc::bench;
 
 namespace {
 
-constexpr double kAirMicrosecondsPerByte = 23.6;
-
-struct ResidenceResults : ResidenceCardInfoReaderDelegate {
-  std::mutex mutex;
-  std::condition_variable changed;
-  bool done = false, ok = false;
+struct ResidenceResults : ResultLatch, ResidenceCardInfoReaderDelegate {
   void didGetResidenceCard(const std::expected<ResidenceCard, ResidenceCardError>& r) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    done = true;
-    ok = r.has_value();
-    changed.notify_all();
-  }
-  bool wait() {
-    std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [&] { return done; });
-    done = false;
-    return ok;
+    signal(r.has_value());
   }
 };
 
 void BM_ResidenceCardRequest(benchmark::State& state) {
-  auto card = VirtualResidenceCard::make();
-  auto reader = std::make_shared<VirtualCardReader>();
-  reader->present(card);
-  Platform platform;
-  platform.cardReader = reader;
-  auto runLoop = std::make_shared<RunLoop>();
-  auto identify = Identify::create(std::make_shared<ScriptedViewController>(runLoop), 10.0, platform);
+  RequestRig rig(VirtualResidenceCard::make(), 10.0);
   auto results = std::make_shared<ResidenceResults>();
   const NFCDialogMessageSettingGroup nfcTexts{"initial", "reading", "success", "error"};
-  const auto once = [&] {
-    identify->setPin(SetPinKey::RESIDENCECARD_PIN, "AB12345678CD");
-    identify->getResidenceCard(results, InputPinDialogDisplaySettingGroup{}, nfcTexts);
-    const bool ok = results->wait();
-    while (reader->activeSessionCount() != 0) std::this_thread::sleep_for(std::chrono::microseconds(50));
-    return ok;
-  };
-  if (!once()) {
-    state.SkipWithError("the request failed");
-    return;
-  }
-  for (auto _ : state) {
-    card->clearLog();
-    if (!once()) {
-      state.SkipWithError("the request failed");
-      return;
-    }
-  }
-  std::size_t bytes = 0;
-  const auto log = card->log();
-  for (const auto& entry : log) bytes += entry.command.size() + entry.answer.size();
-  state.counters["apdus"] = static_cast<double>(log.size());
-  state.counters["air_bytes"] = static_cast<double>(bytes);
-  state.counters["air_ms"] = static_cast<double>(bytes) * kAirMicrosecondsPerByte / 1000.0;
+  measureAirTime(state, rig, *results, [&] {
+    rig.identify->setPin(SetPinKey::RESIDENCECARD_PIN, "AB12345678CD");
+    rig.identify->getResidenceCard(results, InputPinDialogDisplaySettingGroup{}, nfcTexts);
+  });
 }
 
 // The library's own secure-messaging work of one request, with the card's answers made beforehand.

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/ConstTag.hpp"
 #include "Utility/Utility.hpp"
 
 using namespace ekyc;
+using namespace ekyc::bench;
 
 namespace {
-
-constexpr double kAirMicrosecondsPerByte = 23.6;
 
 Bytes length(std::size_t n) {
   if (n < 0x80) return {static_cast<std::uint8_t>(n)};
