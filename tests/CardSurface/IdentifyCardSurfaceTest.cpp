@@ -1,5 +1,6 @@
-// The eight facade forms of the card-surface group, host -> Identify -> reader -> virtual card
-// (-> stand-in), with the facade's PIN store and its record of refused PINs.
+// The eight facade forms of the card-surface group and the IC driving licence's two, host ->
+// Identify -> reader -> virtual card (-> stand-in), with the facade's PIN store and its record of
+// refused PINs.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
 #include "Support/RunLoopPump.hpp"
 #include "Identify/Identify.hpp"
@@ -70,6 +71,14 @@ TEST_F(IdentifyCardSurfaceTest, EachFormPlainAndVerified) {
     v ? i.getPromptedPii(r, "tenant", pinTexts(), nfcTexts()) : i.getPromptedPii(r, pinTexts(), nfcTexts());
   });
   EXPECT_EQ(rig.viewController->presentedCount(), 2u);
+  // The IC driving licence: each stored PIN reaches its own VERIFY (the two differ).
+  rig.presentLicence();
+  const auto& l = rig.licenceOptions;
+  bothForms<DriverLicenseResults>({{SetPinKey::DRIVERLICENSE_PIN1, l.pin1}, {SetPinKey::DRIVERLICENSE_PIN2, l.pin2}},
+                                  {"11"}, [](Identify& i, auto r, bool v) {
+                                    v ? i.getDriverLicense(r, "tenant", pinTexts(), nfcTexts())
+                                      : i.getDriverLicense(r, pinTexts(), nfcTexts());
+                                  });
 }
 
 TEST_F(IdentifyCardSurfaceTest, TheFacadeRecordsTheRefusedPinAndPassesPresetPinsUnchecked) {

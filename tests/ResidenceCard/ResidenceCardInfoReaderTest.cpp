@@ -4,6 +4,7 @@
 
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
+#include "Platform/VirtualCard/VirtualCertificateAuthority.hpp"
 #include "ResidenceCard/ResidenceCardTestSupport.hpp"
 #include "Support/Tlv.hpp"
 #include "TLV/Ber.hpp"
@@ -115,7 +116,9 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "tenant", NUMBER, false, 0, true, false, false},
         SuccessCase{"UpdateStatusNotOne", [](O& o) { o.updateStatus = toBytes("0"); }, "tenant", NUMBER, false, 0, true,
-                    true, false}),
+                    true, false},
+        SuccessCase{"UpdateStatusOneAndMore", [](O& o) { o.updateStatus = toBytes("1X"); }, std::nullopt, NUMBER, false,
+                    0, true, true, false}),
     [](const auto& info) { return info.param.name; });
 
 using Setup = std::function<void(ResidenceRig&)>;
@@ -155,6 +158,15 @@ std::vector<std::string> refused(const std::string& result) { return {"didGetFai
 std::vector<FailureCase> failureCases() {
   const auto signatures = [](Bytes file) { return fault(VirtualCardFault::answerAt(17, concat({file, hex("9000")}))); };
   const Bytes onlyDb = concat({tlv("DA", Bytes(256, 0x00)), tlv("DB", Bytes(1200, 0x30))});
+  // The card's own signatures with the certificate field cut or filled to `width` bytes.
+  const auto certificateOf = [](std::size_t width) {
+    return [width](ResidenceRig& r) {
+      const Bytes file = VirtualResidenceCard::files(r.options).signatures;
+      Bytes db = *valueOf(file, "DB");
+      db.resize(width, 0x00);
+      fault(VirtualCardFault::answerAt(17, concat({tlv("DA", *valueOf(file, "DA")), tlv("DB", db), hex("9000")})))(r);
+    };
+  };
   const auto userCanceled = NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled);
   return {
       {"wrong card number", card({}), "ZZ12345678CD", "tenant", NUMBER_REFUSED, "008200"},
@@ -169,6 +181,9 @@ std::vector<FailureCase> failureCases() {
        "008200"},
       {"cut photo answer", fault(VirtualCardFault::truncatedAt(10, 1005)), NUMBER, "tenant", CHAIN_FAILED, "08B086"},
       {"card type not a number", card([](O& o) { o.cardType = "X"; }), NUMBER, "tenant", CHAIN_FAILED, "00B08A"},
+      {"card type a digit and more", card([](O& o) { o.cardType = "1X"; }), NUMBER, "tenant", CHAIN_FAILED, "00B08A"},
+      {"certificate field one byte short", certificateOf(1199), NUMBER, "tenant", CHAIN_FAILED, "00B082"},
+      {"certificate field one byte long", certificateOf(1201), NUMBER, "tenant", CHAIN_FAILED, "00B082"},
       {"signatures without DB", signatures(tlv("DA", Bytes(256, 0x11))), NUMBER, "tenant", CHAIN_FAILED, "00B082"},
       {"signatures with only DB non-zero", signatures(onlyDb), NUMBER, "tenant", CHAIN_FAILED, "00B082"},
       {"user cancel before a card", card({}, [=](ResidenceRig& r) { r.base.cardReader->failNextWait(userCanceled); }),
@@ -181,6 +196,11 @@ std::vector<FailureCase> failureCases() {
        afterChain("result(18001)"), "00B082"},
       {"not valid", server([](VerificationServer& s) { s.setForcedVerdict(false); }), NUMBER, "tenant",
        afterChain("result(18001)"), "00B082", 1},
+      {"another issuer's card",
+       card({}, [](ResidenceRig& r) {
+         ResidenceCardVerifier(VirtualCertificateAuthority("another issuer").certificate()).install(*r.base.server);
+       }),
+       NUMBER, "tenant", afterChain("result(18001)"), "00B082", 1},
       {"tampered photo", card([](O& o) { o.tamperedPhoto = true; }), NUMBER, "tenant", afterChain("result(18001)"),
        "00B082", 1},
       {"not found", server([](VerificationServer& s) { s.setForcedHttpStatus(404); }), NUMBER, "tenant",
@@ -189,6 +209,7 @@ std::vector<FailureCase> failureCases() {
        "tenant", afterChain("result(16001)"), "00B082", 1, 0.4},
       {"connection refused", [](ResidenceRig& r) { r.presentCard(); }, NUMBER, "tenant", afterChain("result(16999)"),
        "00B082"},
+      {"empty application id", card({}), NUMBER, "", {"result(14001)", "didGetPin()"}, ""},
       {"11 characters", card({}), "AB12345678C", "tenant", refused("result(12007)"), ""},
       {"a hyphen", card({}), "AB12345678C-", "tenant", refused("result(12008)"), ""},
       {"dialog cancelled",

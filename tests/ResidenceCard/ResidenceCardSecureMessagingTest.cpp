@@ -23,10 +23,10 @@ struct Authenticated {
   ResidenceCardSecureMessaging sm;
   std::optional<NFCISO7816APDU> mutual;
   bool accepted = false;
-  Authenticated() {
+  explicit Authenticated(const Bytes& answer = CARD_ANSWER) {
     auto random = vectorRandom();
     mutual = sm.mutualAuthenticate(NUMBER, RND_ICC, random);
-    accepted = sm.acceptCardAuthentication(CARD_ANSWER);
+    accepted = sm.acceptCardAuthentication(answer);
   }
 };
 
@@ -46,7 +46,8 @@ TEST(ResidenceCardSecureMessagingTest, MatchesTheVectors) {
 }
 
 // Refusals the virtual card cannot play (a 7-byte challenge, a wrong MAC, a replayed or short
-// answer are played end to end): a long challenge, a failing random source, no challenge at all.
+// answer are played end to end): a long challenge, a failing random source, no challenge at all,
+// any one byte of the card's answer changed.
 TEST(ResidenceCardSecureMessagingTest, BuildsNothingItCannotBuild) {
   ResidenceCardSecureMessaging sm;
   auto random = vectorRandom();
@@ -56,6 +57,12 @@ TEST(ResidenceCardSecureMessagingTest, BuildsNothingItCannotBuild) {
   EXPECT_FALSE(sm.mutualAuthenticate(NUMBER, RND_ICC, failing).has_value());
   EXPECT_FALSE(sm.acceptCardAuthentication(CARD_ANSWER)) << "no challenge pending";
   EXPECT_FALSE(sm.verify(NUMBER).has_value());
+  // Every byte of the card's answer counts, the MAC's last as much as its first.
+  for (std::size_t i = 0; i < CARD_ANSWER.size(); ++i) {
+    Bytes answer = CARD_ANSWER;
+    answer[i] ^= 0x01;
+    EXPECT_FALSE(Authenticated(answer).accepted) << i;
+  }
   // Two sessions on the same challenge draw their own randoms: different cryptograms.
   ResidenceCardSecureMessaging first, second;
   const auto a = first.mutualAuthenticate(NUMBER, RND_ICC, *RandomSource::system());

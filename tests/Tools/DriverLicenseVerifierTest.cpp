@@ -29,8 +29,9 @@ TEST(DriverLicenseVerifierTest, VerdictsOnTheLicenceRequest) {
   const std::string good = params("{\"ski\":\"" + escaped + "\"}");
   const DriverLicenseVerifier verifier(virtualLicenceIssuers());
   struct Case { std::string name; VerificationRequest request; bool valid; };
-  const auto request = [&](std::string h, std::string s, std::string p, std::string flags = "0") {
-    return VerificationRequest{std::move(h), std::move(s), std::move(p), std::move(flags), "driverlicense", "11", "t"};
+  const auto request = [&](std::string h, std::string s, std::string p, std::string flags = "0", std::string tenant = "t") {
+    return VerificationRequest{std::move(h), std::move(s), std::move(p), std::move(flags), "driverlicense", "11",
+                               std::move(tenant)};
   };
   Bytes forged = Digest::sha256(files.source());
   forged[0] ^= 1;
@@ -41,6 +42,7 @@ TEST(DriverLicenseVerifierTest, VerdictsOnTheLicenceRequest) {
       {"a second member", request(hash, signature, params("{\"ski\":\"" + ski + "\",\"x\":\"y\"}")), false},
       {"a hash of the wrong length", request(Base64::encode(Bytes(20, 1)), signature, good), false},
       {"flags not 0", request(hash, signature, good, "1"), false},
+      {"no tenant code", request(hash, signature, good, "0", ""), false},
   };
   for (const auto& c : cases) EXPECT_EQ(verifier.verify(c.request).valid, c.valid) << c.name;
 }
