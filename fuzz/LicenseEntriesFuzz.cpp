@@ -27,6 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)entries->getAliasName();
   (void)entries->getCallName();
   (void)entries->getDateOfBirth();
+  (void)entries->getIssueDate();
+  (void)entries->getRefNumber();
+  (void)entries->getExpireDate();
+  (void)entries->getLicenseNumber();
   (void)entries->getAddress();
   (void)entries->getColorClass();
   (void)entries->getConditions();

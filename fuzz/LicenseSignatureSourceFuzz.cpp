@@ -32,6 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)licence.getSignature();
   (void)licence.getLicenseVerifyingParams();
   (void)licence.getLicenseHashData();
+  (void)licence.getLicenseEntriesRawData();
+  (void)licence.getRegisteredDomicileRawData();
+  (void)licence.getPhotoRawData();
   (void)licence.getWIPHash();
   (void)licence.getParityHash();
   (void)licence.getOffset();
