@@ -1,5 +1,6 @@
 // Strict base64 over any text: what decodes encodes back to a text of the same length, and what
 // is encoded decodes back to itself.
+// fuzz-parser: Platform/Base64.cpp
 #include <cstddef>
 #include <cstdint>
 #include <string_view>

@@ -1,5 +1,6 @@
 // The BER walk over any card file: every tag rule, both modes, the tag lists the readers use.
 // Nothing is read past the end, and each whole element ends with the value the value walk gives.
+// fuzz-parser: TLV/Ber.cpp
 #include <cstddef>
 #include <cstdint>
 

@@ -1,6 +1,7 @@
 // The checks of the card-surface and input-support files over any file, and what the readers take
 // from a file that passes: a file that passes gives every element the readers need.
 // fuzz-sources: Reader/CardFileFormat.cpp CardPrintInfo/CardPrintInfo.cpp
+// fuzz-parser: Reader/CardFileFormat.cpp
 #include <cstddef>
 #include <cstdint>
 

@@ -1,6 +1,7 @@
 // The card-surface record over any card-surface file and basic-items file, built as the readers
 // build it: the dictionary and its JSON.
 // fuzz-sources: CardPrintInfo/CardPrintInfo.cpp
+// fuzz-parser: CardPrintInfo/CardPrintInfo.cpp
 #include <cstddef>
 #include <cstdint>
 

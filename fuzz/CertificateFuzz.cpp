@@ -1,6 +1,7 @@
 // The certificate item search and the DER checks over any certificate file: each item found lies
 // inside the data, and a whole certificate has a key whose modulus fits in it.
 // fuzz-sources: PKI/Certificate.cpp
+// fuzz-parser: PKI/Certificate.cpp
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

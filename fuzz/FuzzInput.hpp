@@ -21,6 +21,12 @@ class FuzzInput {
     length |= byte();
     return take(length);
   }
+  // Exactly `count` bytes, 00 where the input has run out.
+  Bytes fixed(std::size_t count) {
+    Bytes out = take(count);
+    out.resize(count, 0x00);
+    return out;
+  }
   // Everything that is left.
   Bytes rest() { return take(size_ - pos_); }
   std::string restText() {

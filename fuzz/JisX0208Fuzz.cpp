@@ -1,5 +1,6 @@
 // JIS X 0208 licence text over any bytes: the conversions to UTF-8 (always valid UTF-8), the
 // external characters and the previous-name split.
+// fuzz-parser: Utility/Utility.cpp
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -4,6 +4,7 @@
 // fuzz-sources: DriverLicense/LicenseChangedEntries.cpp DriverLicense/LicenseChangedRegisteredDomicile.cpp
 // fuzz-sources: DriverLicense/LicenseCommonData.cpp DriverLicense/LicenseExternalCharacter.cpp
 // fuzz-sources: DriverLicense/LicenseExternalCharacters.cpp DriverLicense/LicenseSignature.cpp Sign/Signature.cpp
+// fuzz-parser: DriverLicense/LicenseExternalCharacters.cpp DriverLicense/LicenseExternalCharacter.cpp
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

@@ -1,21 +1,22 @@
-// libFuzzer target: the licence data on the Individual Number Card as the card sends it. The input's
-// first byte chooses where it splits into the entries file and the signature file; both go through
+// libFuzzer target: the licence data on the Individual Number Card as the card sends it. The input
+// is the entries file (a piece: two length bytes, then the file) and the signature file; both go through
 // Ber.parseForMynaDriverLicense (with both tag lists, and entered as a first element) and into the
 // record, whose every getter and verification value is then read. Nothing may crash, hang or read
 // past the end.
 // fuzz-sources: MynaDriverLicense/MynaDriverLicense.cpp
+// fuzz-parser: MynaDriverLicense/MynaDriverLicense.cpp
 #include <cstddef>
 #include <cstdint>
 
+#include "FuzzInput.hpp"
 #include "MynaDriverLicense/MynaDriverLicense.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/ConstTag.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return 0;
-  const std::size_t split = 1 + (static_cast<std::size_t>(data[0]) * (size - 1)) / 255;
-  const ekyc::Bytes entries(data + 1, data + split);
-  const ekyc::Bytes signature(data + split, data + size);
+  ekyc::fuzz::FuzzInput input(data, size);
+  const ekyc::Bytes entries = input.piece();
+  const ekyc::Bytes signature = input.rest();
 
   static const ekyc::ConstTag tags;
   const ekyc::Ber ber;

@@ -1,5 +1,6 @@
 // The input-support record over any four files: every getter, the dictionary and its JSON.
 // fuzz-sources: PromptedPii/PromptedPii.cpp
+// fuzz-parser: PromptedPii/PromptedPii.cpp
 #include <cstddef>
 #include <cstdint>
 

@@ -1,37 +1,64 @@
-// libFuzzer target: the residence card's files as the reader reads them (card type, the decrypted
-// front image and photo, the signatures file, the address file) and the record built from what
-// they give, with its verification values and JSON. Nothing may crash or read past the end.
+// libFuzzer target: the residence card's files as the reader reads them, one piece of the input
+// each (common data, card type, the decrypted front image and photo, address, the two permissions,
+// update status; the rest is the signatures file), and the record built from what they give as
+// the reader builds it, with its verification values and JSON. The first byte's bit 0 puts the
+// raw front image and photo pieces into the record instead (a record a host has filled, of any
+// width). Nothing may crash or read past the end, and what each file gives has its format's width.
 // fuzz-sources: ResidenceCard/ResidenceCardFiles.cpp ResidenceCard/ResidenceCard.cpp
 // fuzz-sources: ResidenceCard/ResidenceCardAddresses.cpp ResidenceCard/ResidenceCardSignatures.cpp
+// fuzz-parser: ResidenceCard/ResidenceCardFiles.cpp ResidenceCard/ResidenceCard.cpp
+// fuzz-parser: ResidenceCard/ResidenceCardAddresses.cpp ResidenceCard/ResidenceCardSignatures.cpp
 #include <cstddef>
 #include <cstdint>
 
+#include "FuzzInput.hpp"
 #include "ResidenceCard/ResidenceCard.hpp"
 #include "ResidenceCard/ResidenceCardFiles.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/ConstTag.hpp"
+#include "Utility/Utility.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace ekyc;
-  const Bytes file(data, data + size);
-  const auto type = ResidenceCardFiles::cardTypeNumber(file);
-  const auto front = ResidenceCardFiles::protectedFileValue(file, true);
-  const auto photo = ResidenceCardFiles::protectedFileValue(file, false);
-  if ((front && front->size() != 7000) || (photo && photo->size() != 3000)) __builtin_trap();
-  const auto signatures = ResidenceCardFiles::signaturesFile(file);
+  static const ConstTag tag;
+  const Utility utility;
+  fuzz::FuzzInput input(data, size);
+  const bool hostFilled = input.flag();
+  const Bytes commonFile = input.piece(), typeFile = input.piece(), frontFile = input.piece(),
+              photoFile = input.piece(), addressFile = input.piece(), comprehensiveFile = input.piece(),
+              individualFile = input.piece(), updateFile = input.piece(), signaturesFile = input.rest();
+  const auto value = [](const Bytes& file, const std::vector<std::string>& tags) {
+    return Ber::entry(Ber().parse(file, tags, false), tags.front());
+  };
+
+  const auto type = ResidenceCardFiles::cardTypeNumber(typeFile);
+  const auto front = ResidenceCardFiles::protectedFileValue(frontFile, true);
+  const auto photo = ResidenceCardFiles::protectedFileValue(photoFile, false);
+  if ((front && (front->size() != 7000 || frontFile.size() != 7004)) ||
+      (photo && (photo->size() != 3000 || photoFile.size() != 3004))) {
+    __builtin_trap();
+  }
+  const auto signatures = ResidenceCardFiles::signaturesFile(signaturesFile);
   if (signatures && (signatures->first.size() != 256 || signatures->second.size() != 1200)) __builtin_trap();
-  const ConstTag tag;
-  const auto found = Ber().parse(file, tag.RESIDENCE_CARD_ADDRESSES, false);
-  ResidenceCardAddresses addresses(Ber::entry(found, tag.RESIDENCE_CARD_ADDRESSES_DATE),
-                                   Ber::entry(found, tag.RESIDENCE_CARD_ADDRESSES_CODE),
-                                   Ber::entry(found, tag.RESIDENCE_CARD_ADDRESSES_ADDRESS));
+  const auto found = Ber().parse(addressFile, tag.RESIDENCE_CARD_ADDRESSES, false);
+  const ResidenceCardAddresses addresses(utility.binaryEmptyToNil(Ber::entry(found, tag.RESIDENCE_CARD_ADDRESSES_DATE)),
+                                         utility.binaryEmptyToNil(Ber::entry(found, tag.RESIDENCE_CARD_ADDRESSES_CODE)),
+                                         utility.binaryEmptyToNil(Ber::entry(found, tag.RESIDENCE_CARD_ADDRESSES_ADDRESS)));
+  const auto update = value(updateFile, tag.RESIDENCE_CARD_UPDATE_STATUS);
   std::optional<ResidenceCardSignatures> signed_;
-  if (signatures) signed_.emplace(signatures->first, signatures->second);
-  // The record with the raw input in every field it takes bytes in, whatever its length.
-  const ResidenceCard card(file, type.value_or(0), file, front ? front : std::optional<Bytes>(file), addresses, file,
-                           file, type == 1, 0, signed_, file, file);
+  if (signatures) {
+    signed_.emplace(utility.binaryEmptyToNil(signatures->first), utility.binaryEmptyToNil(signatures->second));
+  }
+
+  const ResidenceCard card(value(commonFile, tag.RESIDENCE_CARD_COMMON_DATA), type.value_or(0),
+                           hostFilled ? frontFile : front, hostFilled ? photoFile : utility.binaryEmptyToNil(photo),
+                           addresses,
+                           utility.binaryEmptyToNil(value(comprehensiveFile, tag.RESIDENCE_CARD_COMPREHENSIVE_PERMISSION)),
+                           utility.binaryEmptyToNil(value(individualFile, tag.RESIDENCE_CARD_INDIVIDUAL_PERMISSION)),
+                           update && ResidenceCardFiles::decimal(update) == 1, signed_ ? 0 : 2, signed_,
+                           front || hostFilled ? std::optional(frontFile) : std::nullopt,
+                           photo || hostFilled ? std::optional(photoFile) : std::nullopt);
+  // The JSON holds every getter's value, the verification values included.
   (void)card.toJson();
-  (void)card.getRawData();
-  (void)card.getHashData();
   return 0;
 }

@@ -1,6 +1,7 @@
 // The verdict of a verification exchange over any body answered with status 200: 0 or 18001, and
 // 0 only for a body that is one JSON object whose single "valid" member is true.
 // fuzz-sources: Http/HttpResponse.cpp Reader/ReaderSupport.cpp
+// fuzz-parser: Http/HttpResponse.cpp Reader/ReaderSupport.cpp
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -10,7 +10,10 @@
 #include "Platform/VirtualCard/CardSurfaceFiles.hpp"
 #include "Platform/VirtualCard/CardSurfaceHolder.hpp"
 #include "Platform/VirtualCard/CardSurfaceKeys.hpp"
+#include "Platform/VirtualCard/MynaDriverLicenseApplication.hpp"
+#include "Platform/VirtualCard/VirtualDriverLicense.hpp"
 #include "Platform/VirtualCard/VirtualJpkiContents.hpp"
+#include "Platform/VirtualCard/VirtualResidenceCard.hpp"
 
 namespace {
 
@@ -36,6 +39,41 @@ Bytes join(std::initializer_list<Bytes> parts) {
   Bytes out;
   for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
   return out;
+}
+
+// The licence targets: the two external-character files, then the target's own files.
+void writeLicence(const fs::path& dir, const std::string& name, const ekyc::DriverLicenseFiles& l) {
+  const Bytes table = join({piece(l.externalCharacters), piece(l.changedExternalCharacters)});
+  write(dir, "LicenseEntriesFuzz", name + "-ef0001", join({table, l.entries}));
+  write(dir, "LicenseChangedEntriesFuzz", name + "-ef0004", join({table, l.changedEntries}));
+  write(dir, "LicenseChangedEntriesFuzz", name + "-ef0006", join({table, l.changedRegisteredDomicile}));
+  // The first byte times 4 is the length of EF 0003.
+  write(dir, "LicenseExternalCharactersFuzz", name + "-ef0003-ef0005",
+        join({{static_cast<std::uint8_t>(l.externalCharacters.size() / 4)}, l.externalCharacters,
+              l.changedExternalCharacters}));
+  write(dir, "LicenseSignatureSourceFuzz", name + "-signed-files",
+        join({table, piece(l.entries), piece(l.registeredDomicile), piece(l.photo), l.signature}));
+}
+
+// The residence card: its files as the reader has them (the protected ones decrypted), a piece each
+// and the signatures file last, after a 00 that asks for the record as the reader builds it.
+Bytes residenceFiles(const ekyc::VirtualResidenceCard::Files& f) {
+  return join({{0x00}, piece(f.commonData), piece(f.cardType), piece(f.frontImage), piece(f.photo), piece(f.address),
+               piece(f.comprehensivePermission), piece(f.individualPermission), piece(f.updateStatus), f.signatures});
+}
+
+// A protected READ answer of the residence card, for the secure-messaging target: every step built
+// (mode 3F), 24 terminal random bytes, the card's challenge and kIcc, then the file with its
+// ISO/IEC 7816-4 padding, which the target encrypts under the session key.
+Bytes residenceExchange(const Bytes& file) {
+  Bytes padded = file;
+  padded.push_back(0x80);
+  while (padded.size() % 8 != 0) padded.push_back(0x00);
+  Bytes random(24), challenge(8), kIcc(16);
+  for (std::size_t i = 0; i < random.size(); ++i) random[i] = static_cast<std::uint8_t>(0x11 * (i + 1));
+  for (std::size_t i = 0; i < challenge.size(); ++i) challenge[i] = static_cast<std::uint8_t>(0xA0 + i);
+  for (std::size_t i = 0; i < kIcc.size(); ++i) kIcc[i] = static_cast<std::uint8_t>(0x30 + 3 * i);
+  return join({{0x3F}, random, challenge, kIcc, piece(padded)});
 }
 
 }  // namespace
@@ -66,6 +104,32 @@ int main(int argc, char** argv) {
         {0x3B, 0x33, 0x45, 0x44, 0x21, 0x4E, 0x3E, 0x2E, 0x3B, 0x33, 0x21, 0x4F});
   write(dir, "JisX0208Fuzz", "external-characters", {0xFF, 0xF1, 0x24, 0x22, 0xFF, 0xFA, 0x2D, 0x35, 0x2C, 0x40});
   write(dir, "JisX0208Fuzz", "odd-length", {0x24, 0x22, 0x24});
+
+  writeLicence(dir, "sample", ekyc::DriverLicenseFiles::sample());
+  writeLicence(dir, "without-history", ekyc::DriverLicenseFiles::withoutHistory());
+
+  using Myna = ekyc::MynaDriverLicenseApplication;
+  for (const auto& [name, variant] :
+       {std::pair<std::string, Myna::Variant>{"standard", Myna::Variant::standard},
+        {"repeated-color-class", Myna::Variant::repeatedColorClass}, {"empty-items", Myna::Variant::emptyItems},
+        {"length-80", Myna::Variant::length80}, {"missing-ski", Myna::Variant::missingSki}}) {
+    const auto contents = Myna::make(variant);
+    write(dir, "MynaDriverLicenseFuzz", name, join({piece(contents.entries), contents.signatureFile}));
+  }
+
+  using Residence = ekyc::VirtualResidenceCard;
+  const auto card = Residence::files(Residence::Options{});
+  write(dir, "ResidenceCardFilesFuzz", "issued", residenceFiles(card));
+  Residence::Options typeTwo;
+  typeTwo.cardType = "2";
+  typeTwo.signatures = Residence::Signatures::zero;
+  write(dir, "ResidenceCardFilesFuzz", "type-2-zero-signatures", residenceFiles(Residence::files(typeTwo)));
+  Residence::Options withoutPhoto;
+  withoutPhoto.photo = Bytes(3000, 0x00);
+  write(dir, "ResidenceCardFilesFuzz", "without-photo", residenceFiles(Residence::files(withoutPhoto)));
+  write(dir, "ResidenceCardSecureMessagingFuzz", "card-type", residenceExchange(card.cardType));
+  write(dir, "ResidenceCardSecureMessagingFuzz", "photo", residenceExchange(card.photo));
+  write(dir, "ResidenceCardSecureMessagingFuzz", "front-image", residenceExchange(card.frontImage));
 
   write(dir, "Base64Fuzz", "text", text("MIIBCgKCAQEAu4="));
   write(dir, "Base64Fuzz", "padded", text("YWI="));
