@@ -19,12 +19,8 @@ enum class Kind {
 };
 // The whole-card request of the others.
 Req wholeCard(Kind kind) {
-  switch (kind) {
-    case Kind::signNumber: return Req::myNumber;
-    case Kind::signBasicNumber: return Req::basicMyNumber;
-    case Kind::signPromptedPii: return Req::basicPromptedPii;
-    default: return Req::licenceWithCardPrint;
-  }
+  return std::array{Req::myNumber, Req::basicMyNumber, Req::basicPromptedPii,
+                    Req::licenceWithCardPrint}[static_cast<int>(kind) - static_cast<int>(Kind::signNumber)];
 }
 
 const std::string CP = "券面事項情報 ";
@@ -170,14 +166,10 @@ Outcome runReader(Kind kind, CardSurfaceRig& rig, const Call& call = {}) {
     case Kind::signNumber:
     case Kind::signBasicNumber:
     case Kind::signPromptedPii:
-    case Kind::cardPrintLicence: {
-      // Only ever run on the whole card's rig.
-      const auto whole = static_cast<WholeCardRig&>(rig).run(wholeCard(kind), {.appId = id.value_or(std::nullopt)});
-      out.codes.push_back(whole.ok ? 0 : whole.code);
-      out.message = whole.message;
-      out.number = whole.myNumberInfo;
-      out.print = whole.cardPrintInfo;
-      out.pii = whole.promptedPii;
+    case Kind::cardPrintLicence: {  // only ever run on the whole card's rig
+      const auto w = static_cast<WholeCardRig&>(rig).run(wholeCard(kind), {.appId = id.value_or(std::nullopt)});
+      std::tie(out.codes, out.message, out.number, out.print, out.pii) = std::tuple(
+          std::vector<std::int64_t>{w.ok ? 0 : w.code}, w.message, w.myNumberInfo, w.cardPrintInfo, w.promptedPii);
       break;
     }
     case Kind::licence:
@@ -627,127 +619,118 @@ struct FileCase {
 const std::vector<FileCase>& fileCases() {
   using namespace expected;
   using K = Kind;
-  const std::vector<K> surface{K::cardPrint, K::both, K::cardPrintLicence};  // cs EF 0002
-  const std::vector<K> image{K::myNumber, K::both, K::signNumber, K::signBasicNumber};  // cs EF 0005
-  const std::vector<K> numbers{K::myNumber, K::both, K::signNumber, K::signBasicNumber};  // need FF10 and 7F21
+  using F = CardSurfaceFiles;
+  const auto cs2 = &F::csEf0002, cs4 = &F::csEf0004, cs5 = &F::csEf0005;
+  const auto s1 = &F::supEf0001, s2 = &F::supEf0002, s3 = &F::supEf0003, s4 = &F::supEf0004;
+  // Readers of cs EF 0002 and sup EF 0002 that need the signed sources; of cs EF 0005 and sup EF
+  // 0001 that need the number (and both certificates); of the raw input-support files.
+  const std::vector<K> surface{K::cardPrint, K::both, K::cardPrintLicence};
+  const std::vector<K> numbers{K::myNumber, K::both, K::signNumber, K::signBasicNumber};
   const std::vector<K> pii{K::promptedPii, K::signPromptedPii};
   const std::vector<K> csCert{K::myNumber, K::cardPrint, K::both, K::signNumber, K::signBasicNumber};
-  const std::vector<K> number{K::myNumber, K::both, K::signNumber, K::signBasicNumber, K::promptedPii,
-                              K::signPromptedPii};  // sup EF 0001
+  const std::vector<K> number{K::myNumber, K::both, K::signNumber, K::signBasicNumber, K::promptedPii, K::signPromptedPii};
   const std::vector<K> items{K::cardPrint, K::both, K::cardPrintLicence, K::promptedPii, K::signPromptedPii};
   const std::vector<K> all{K::myNumber,   K::cardPrint,       K::both,           K::promptedPii,
                            K::signNumber, K::signBasicNumber, K::signPromptedPii, K::cardPrintLicence};
-  const auto drop = [](Bytes CardSurfaceFiles::*file, int tag) {
+  const auto drop = [](Bytes F::*file, int tag) {
     return [file, tag](CardSurfaceRig& r) { r.files.*file = withoutElement(r.files.*file, tag); };
   };
-  const auto set = [](Bytes CardSurfaceFiles::*file, int tag, Bytes value) {
+  const auto set = [](Bytes F::*file, int tag, Bytes value) {
     return [file, tag, value](CardSurfaceRig& r) { r.files.*file = withValue(r.files.*file, tag, value); };
   };
-  const auto oneShort = [](Bytes CardSurfaceFiles::*file) {
+  const auto oneShort = [](Bytes F::*file) {
     return [file](CardSurfaceRig& r) { r.files.*file = outerLengthOneShort(r.files.*file); };
   };
-  const auto fill = [](Bytes CardSurfaceFiles::*file, std::size_t size) {
-    return [file, size](CardSurfaceRig& r) { r.files.*file = Bytes(size, 0xFF); };
+  // The file cut to `size` bytes, or, with `filler`, made of `size` bytes of filler.
+  const auto cut = [](Bytes F::*file, std::size_t size, bool filler = false) {
+    return [=](CardSurfaceRig& r) {
+      Bytes& f = r.files.*file;
+      f = filler ? Bytes(size, 0xFF) : Bytes(f.begin(), f.begin() + static_cast<std::ptrdiff_t>(size));
+    };
   };
+  const auto fill = [cut](Bytes F::*file, std::size_t size) { return cut(file, size, true); };
   const auto numberFile = [](std::string digits) {
     return [digits](CardSurfaceRig& r) {
-      r.files.supEf0001 = CardSurfaceFiles::tlv({0xFF, 0x10}, toBytes(digits));
+      r.files.supEf0001 = F::tlv({0xFF, 0x10}, toBytes(digits));
       r.files.supEf0001.resize(17, 0xFF);
     };
   };
   const auto licence = [](const std::function<void(DriverLicenseFiles&)>& alter) {
     return [alter](CardSurfaceRig& r) { alter(r.licenceFiles); };
   };
-  // The value each delivered record keeps of a dropped element.
+  // What each delivered record keeps of a dropped element.
   const auto surfaceSignature = [](const Outcome& o) { return !o.print->cardPrintInfoSignature; };
+  const auto imageSignature = [](const Outcome& o) { return !o.number->cardPrintInfoSignature; };
   const auto supportSignature = [](const Outcome& o) {
-    return o.pii ? !o.pii->getPromptedPiiSignature() : !(o.number ? o.number->supportSignature : o.print->supportSignature);
+    return o.pii ? !o.pii->getPromptedPiiSignature()
+                 : !(o.number ? o.number->supportSignature : o.print->supportSignature);
   };
   const auto numberHash = [](const Outcome& o) { return !o.print || !o.print->hashMyNumberInfo; };
   const auto itemsHash = [](const Outcome& o) { return !o.number || !o.number->hashPersonalInfo; };
   const auto piiNumber = [](const Outcome& o) { return !o.pii->getMyNumber(); };
-  using F = CardSurfaceFiles;
+  const auto noHash = [](const Outcome& o) { return !o.licence->getLicenseHashData(); };
   const bool O = true;
   static const std::vector<FileCase> table{
       // Card-surface EF 0005: DF41 and DF42 (the signed source); the signature DF43 optional.
-      {"number image file without DF41", image, drop(&F::csEf0005, 0xDF41)},
-      {"number image file without DF42", image, drop(&F::csEf0005, 0xDF42)},
-      {"number image file with an empty DF41", image, set(&F::csEf0005, 0xDF41, {})},
-      {"number image file cut inside DF41", image, [](CardSurfaceRig& r) { r.files.csEf0005.resize(200); }},
-      {"number image file whose FF40 length is one short", image, oneShort(&F::csEf0005)},
-      {"number image file without its signature DF43", {K::myNumber, K::signNumber, K::signBasicNumber},
-       drop(&F::csEf0005, 0xDF43), O, 13999, false, [](const Outcome& o) { return !o.number->cardPrintInfoSignature; }},
-      {"number image file without its signature DF43", {K::both}, drop(&F::csEf0005, 0xDF43), O, 13999, true,
-       [](const Outcome& o) { return !o.number->cardPrintInfoSignature; }},
-      // Input-support EF 0001: FF10 with exactly 12 ASCII digits, which only the record of the four
-      // raw files can do without.
-      {"number file without FF10", numbers, fill(&F::supEf0001, 17)},
-      {"number file without FF10", pii, fill(&F::supEf0001, 17), O, 18001, true, piiNumber},
-      {"empty number file", numbers, fill(&F::supEf0001, 0)},
-      {"empty number file", pii, fill(&F::supEf0001, 0), O, 13999, false, piiNumber},
+      {"number image file without DF41", numbers, drop(cs5, 0xDF41)},
+      {"number image file without DF42", numbers, drop(cs5, 0xDF42)},
+      {"number image file with an empty DF41", numbers, set(cs5, 0xDF41, {})},
+      {"number image file whose FF40 length is one short", numbers, oneShort(cs5)},
+      {"number image file without DF43", {K::myNumber, K::signNumber, K::signBasicNumber}, drop(cs5, 0xDF43), O, 13999,
+       false, imageSignature},
+      {"number image file without DF43", {K::both}, drop(cs5, 0xDF43), O, 13999, true, imageSignature},  // "13" sent
+      // Input-support EF 0001: FF10 with exactly 12 ASCII digits; the raw files' record does without.
+      {"number file without FF10", numbers, fill(s1, 17)},
+      {"number file without FF10", pii, fill(s1, 17), O, 18001, true, piiNumber},
+      {"empty number file", pii, fill(s1, 0), O, 13999, false, piiNumber},
       {"number file whose length runs past its end", number, [](CardSurfaceRig& r) { r.files.supEf0001[2] = 0x40; }},
       {"number of 11 digits", number, numberFile("12345678901")},
-      {"number of 13 digits", number, numberFile("1234567890123")},
       {"number with a letter", number, numberFile("12345678901A")},
-      // EF 0004 of either application: 7F21, required where the final steps build verifying
-      // parameters from it; 5F4E and 5F37 inside it optional.
-      {"card-surface certificate file without 7F21", csCert, fill(&F::csEf0004, 568)},
-      {"card-surface certificate file without 7F21", {K::cardPrintLicence}, fill(&F::csEf0004, 568), O, 18001, false,
+      // EF 0004: 7F21, required where the final steps build verifying parameters from it; 5F4E and
+      // 5F37 inside it optional.
+      {"card-surface certificate file without 7F21", csCert, fill(cs4, 568)},
+      {"card-surface certificate file without 7F21", {K::cardPrintLicence}, fill(cs4, 568), O, 18001, false,
        [](const Outcome& o) { return !o.print->certCardPrintInfo; }},
-      {"certificate record whose length runs past the file", csCert,
-       [](CardSurfaceRig& r) { r.files.csEf0004 = Bytes{0x7F, 0x21, 0x82, 0x7F, 0xFF, 0x5F, 0x4E}; }},
-      {"card-surface certificate whose 7F21 length is one short", surface, oneShort(&F::csEf0004)},
-      {"card-surface certificate without 5F37", csCert, drop(&F::csEf0004, 0x5F37), O, 18001, true},
-      {"input-support certificate file without 7F21", numbers, fill(&F::supEf0004, 568)},
-      {"input-support certificate file without 7F21", {K::cardPrint}, fill(&F::supEf0004, 568)},
-      {"input-support certificate file without 7F21", pii, fill(&F::supEf0004, 568), O, 13999, false,
+      {"card-surface certificate whose 7F21 length is one short", surface, oneShort(cs4)},
+      {"card-surface certificate without 5F37", csCert, drop(cs4, 0x5F37), O, 18001, true},
+      {"input-support certificate file without 7F21", csCert, fill(s4, 568)},
+      {"input-support certificate file without 7F21", pii, fill(s4, 568), O, 13999, false,
        [](const Outcome& o) { return !o.pii->getPromptedPiiVerifyingParams(); }},
-      {"input-support certificate file without 7F21", {K::cardPrintLicence}, fill(&F::supEf0004, 568), O, 18001, false,
+      {"input-support certificate file without 7F21", {K::cardPrintLicence}, fill(s4, 568), O, 18001, false,
        [](const Outcome& o) { return !o.print->certSupport; }},
-      {"input-support certificate whose 7F21 length is one short", all, oneShort(&F::supEf0004)},
+      {"input-support certificate whose 7F21 length is one short", all, oneShort(s4)},
       // Card-surface EF 0002: DF22 to DF27 (the signed source); the signature DF28, DF29, DF2A optional.
-      {"surface file without any element", surface, fill(&F::csEf0002, 5498)},
-      {"surface file without DF22", surface, drop(&F::csEf0002, 0xDF22)},
-      {"surface file without DF25", surface, drop(&F::csEf0002, 0xDF25)},
-      {"surface file without the photo DF27", surface, drop(&F::csEf0002, 0xDF27)},
-      {"surface file cut inside the photo", surface, [](CardSurfaceRig& r) { r.files.csEf0002.resize(3000); }},
-      {"surface file whose FF20 length is one short", surface, oneShort(&F::csEf0002)},
-      {"surface file with an empty signature DF28", surface, set(&F::csEf0002, 0xDF28, {})},
-      {"surface file without its signature DF28", {K::cardPrint, K::both}, drop(&F::csEf0002, 0xDF28), O, 13999, false,
-       surfaceSignature},
-      {"surface file without its signature DF28", {K::cardPrintLicence}, drop(&F::csEf0002, 0xDF28), O, 18001, false,
-       surfaceSignature},
-      {"surface file without DF29", surface, drop(&F::csEf0002, 0xDF29), O, 0, true,
+      {"surface file without DF22", surface, drop(cs2, 0xDF22)},
+      {"surface file without the photo DF27", surface, drop(cs2, 0xDF27)},
+      {"surface file cut inside the photo", surface, cut(cs2, 3000)},
+      {"surface file whose FF20 length is one short", surface, oneShort(cs2)},
+      {"surface file with an empty signature DF28", surface, set(cs2, 0xDF28, {})},
+      {"surface file without DF28", {K::cardPrint, K::both}, drop(cs2, 0xDF28), O, 13999, false, surfaceSignature},
+      {"surface file without DF28", {K::cardPrintLicence}, drop(cs2, 0xDF28), O, 18001, false, surfaceSignature},
+      {"surface file without DF29", surface, drop(cs2, 0xDF29), O, 0, true,
        [](const Outcome& o) { return !o.print->getExpireDate(); }},
-      {"surface file without DF2A", surface, drop(&F::csEf0002, 0xDF2A), O, 0, true,
+      {"surface file without DF2A", surface, drop(cs2, 0xDF2A), O, 0, true,
        [](const Outcome& o) { return !o.print->getSecurityCodeImage(); }},
       // Input-support EF 0002: DF22 to DF25, the signed source of the card-surface readers.
-      {"basic items file without DF22", {K::cardPrint, K::both, K::cardPrintLicence}, drop(&F::supEf0002, 0xDF22)},
-      {"basic items file without DF24", {K::cardPrint, K::both, K::cardPrintLicence}, drop(&F::supEf0002, 0xDF24)},
-      {"basic items file without DF24", pii, drop(&F::supEf0002, 0xDF24), O, 13999, false,
+      {"basic items file without DF22", surface, drop(s2, 0xDF22)},
+      {"basic items file without DF24", surface, drop(s2, 0xDF24)},
+      {"basic items file without DF24", pii, drop(s2, 0xDF24), O, 13999, false,
        [](const Outcome& o) { return o.pii->getDateOfBirth() == "" && !o.pii->getPromptedPiiHashData(); }},
-      {"basic items file with an empty name", {K::cardPrint, K::both, K::cardPrintLicence}, set(&F::supEf0002, 0xDF22, {})},
-      {"basic items file whose FF20 length runs past its end", items,
-       [](CardSurfaceRig& r) { r.files.supEf0002.resize(60); }},
-      {"empty basic items file", {K::cardPrint, K::both, K::cardPrintLicence}, fill(&F::supEf0002, 0)},
+      {"basic items file whose FF20 length runs past its end", items, cut(s2, 60)},
       // Input-support EF 0003: the digests DF31, DF32 (32 bytes when present) and the signature DF33.
-      {"hash file without DF31", {K::cardPrint, K::both, K::cardPrintLicence}, drop(&F::supEf0003, 0xDF31), O, 18001,
-       true, numberHash},
+      {"hash file without DF31", surface, drop(s3, 0xDF31), O, 18001, true, numberHash},
       {"hash file without DF31", {K::myNumber, K::signNumber, K::signBasicNumber, K::promptedPii, K::signPromptedPii},
-       drop(&F::supEf0003, 0xDF31), O, 0, true},
-      {"hash file without DF32", {K::myNumber, K::both, K::signNumber, K::signBasicNumber},
-       drop(&F::supEf0003, 0xDF32), O, 18001, true, itemsHash},
-      {"hash file without DF32", {K::cardPrint, K::cardPrintLicence, K::promptedPii, K::signPromptedPii},
-       drop(&F::supEf0003, 0xDF32), O, 0, true},
-      {"hash file without the signature DF33", {K::myNumber, K::cardPrint, K::both, K::promptedPii, K::signNumber,
-       K::signBasicNumber, K::signPromptedPii}, drop(&F::supEf0003, 0xDF33), O, 13999, false, supportSignature},
-      {"hash file without the signature DF33", {K::cardPrintLicence}, drop(&F::supEf0003, 0xDF33), O, 18001, false,
-       supportSignature},
-      {"empty hash file", pii, fill(&F::supEf0003, 0), O, 13999, false, supportSignature},
-      {"hash file with a 31-byte DF31", all, set(&F::supEf0003, 0xDF31, Bytes(31, 0x11))},
-      {"hash file with an empty signature DF33", all, set(&F::supEf0003, 0xDF33, {})},
-      {"hash file cut inside DF33", all, [](CardSurfaceRig& r) { r.files.supEf0003.resize(80); }},
-      {"hash file whose FF30 length is one short", all, oneShort(&F::supEf0003)},
+       drop(s3, 0xDF31), O, 0, true},
+      {"hash file without DF32", numbers, drop(s3, 0xDF32), O, 18001, true, itemsHash},
+      {"hash file without DF32", {K::cardPrint, K::cardPrintLicence, K::promptedPii, K::signPromptedPii}, drop(s3, 0xDF32),
+       O, 0, true},
+      {"hash file without DF33", {K::myNumber, K::cardPrint, K::both, K::promptedPii, K::signNumber, K::signBasicNumber,
+       K::signPromptedPii}, drop(s3, 0xDF33), O, 13999, false, supportSignature},
+      {"hash file without DF33", {K::cardPrintLicence}, drop(s3, 0xDF33), O, 18001, false, supportSignature},
+      {"empty hash file", pii, fill(s3, 0), O, 13999, false, supportSignature},
+      {"hash file with a 31-byte DF31", all, set(s3, 0xDF31, Bytes(31, 0x11))},
+      {"hash file with an empty signature DF33", all, set(s3, 0xDF33, {})},
+      {"hash file whose FF30 length is one short", all, oneShort(s3)},
       // The licence's files: a tag their format requires; a file shorter than its part of the signed
       // source is refused only where the source must be built.
       {"common data without 46", {K::licence}, licence([](auto& f) { f.commonData.resize(13); })},
@@ -758,20 +741,19 @@ const std::vector<FileCase>& fileCases() {
        licence([](auto& f) { f.changedExternalCharacters[0] = 0xA5; })},
       {"domicile history with entries but without AA", {K::licence},
        licence([](auto& f) { f.changedRegisteredDomicile[0] = 0xAF; })},
-      {"signature file without B6", {K::licence}, licence([](auto& f) { f.signature = withoutLicenceTag(f.signature, 0xB6); })},
-      {"photo file shorter than the signed source", {K::licence}, licence([](auto& f) { f.photo.resize(1500); }), O,
-       13999, false, [](const Outcome& o) { return o.licence->getPhotoRawData() && !o.licence->getLicenseHashData(); }},
-      {"domicile file shorter than the signed source", {K::licence}, licence([](auto& f) { f.registeredDomicile.resize(40); }),
-       O, 13999, false, [](const Outcome& o) { return !o.licence->getLicenseHashData(); }},
+      {"signature file without B6", {K::licence},
+       licence([](auto& f) { f.signature = withoutLicenceTag(f.signature, 0xB6); })},
+      {"photo file shorter than the signed source", {K::licence}, licence([](auto& f) { f.photo.resize(1500); }), O, 13999,
+       false, noHash},
+      {"domicile file shorter than the signed source", {K::licence},
+       licence([](auto& f) { f.registeredDomicile.resize(40); }), O, 13999, false, noHash},
   };
   return table;
 }
 
 TEST_P(CardFileTest, WhatACardFileLacksOrCutsShort) {
-  std::size_t ran = 0;
   for (const auto& c : fileCases()) {
     if (std::find(c.readers.begin(), c.readers.end(), kind()) == c.readers.end()) continue;
-    ++ran;
     for (const bool verified : {false, true}) {
       SCOPED_TRACE(c.name + (verified ? ", verified" : ""));
       WholeCardRig rig;
@@ -786,9 +768,7 @@ TEST_P(CardFileTest, WhatACardFileLacksOrCutsShort) {
         EXPECT_EQ(lastOf(out.sheet), "error");
       } else if (!verified) {
         EXPECT_EQ(out.events, OK);
-        if (out.events == OK) {
-          EXPECT_TRUE(c.absent(out));
-        }
+        EXPECT_TRUE(out.events == OK && c.absent(out));
       } else {
         EXPECT_EQ(out.codes, std::vector<std::int64_t>{c.verified});
         // A record that lacks what the card-surface request needs: the plain text of 18001.
@@ -799,7 +779,6 @@ TEST_P(CardFileTest, WhatACardFileLacksOrCutsShort) {
       EXPECT_EQ(out.requests > 0, verified && c.optional && c.sent);
     }
   }
-  EXPECT_GT(ran, 0u);
 }
 
 std::string nameOf(Kind kind) {
