@@ -26,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (it == whole.end() || it->second.size() < value.size() + 2 || it->second.size() > size) __builtin_trap();
         if (!std::equal(value.rbegin(), value.rend(), it->second.rbegin())) __builtin_trap();
       }
+      ber.isWhole(file, skip);
       ber.parseForDriverLicense(file, list, skip);
       ber.parseForMynaDriverLicense(file, list, skip);
     }

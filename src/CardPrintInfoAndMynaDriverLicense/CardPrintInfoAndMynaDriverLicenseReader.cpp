@@ -25,7 +25,8 @@ void CardPrintInfoAndMynaDriverLicenseReader::fetchCardPrintInfoAndMynaDriverLic
 
 std::vector<CardPrintInfoAndMynaDriverLicenseReader::Step> CardPrintInfoAndMynaDriverLicenseReader::chain() {
   const Const c;
-  auto steps = cardPrintInfoChain(*this, c.CARD_PRINT_INFO);
+  // A certificate, like a signature or a digest, missing from its file stays absent in the record.
+  auto steps = cardPrintInfoChain(*this, c.CARD_PRINT_INFO, true);
   // The last card-surface answer hands over to the licence data: with an application id only once
   // the server has confirmed the card surface ("13"), on the open session.
   auto& last = steps.back();
@@ -33,25 +34,24 @@ std::vector<CardPrintInfoAndMynaDriverLicenseReader::Step> CardPrintInfoAndMynaD
     if (!kept(data)) return false;
     if (!appId || appId->empty()) return true;
     std::clog << "CardPrintInfo Send Request" << std::endl;
-    return requestCardPrintInfo(Const().REQ_TYPE_CARD_PRINT_INFO_ALL);
+    return requestCardPrintInfo(Const().REQ_TYPE_CARD_PRINT_INFO_ALL, cardPrintInfoRecord(*this));
   };
   for (auto& step : licence_.steps<Step>(pinMynaDL, c.MYNA_DRIVERLICENSE)) steps.push_back(std::move(step));
   return steps;
 }
 
-bool CardPrintInfoAndMynaDriverLicenseReader::requestCardPrintInfo(const std::string& reqType) {
-  const Utility utility;
-  const Const c;
-  // A card without one of the two signatures cannot be verified: 18001 before any traffic.
-  if (!cardPrintInfoSignature || !supportSignature) {
+bool CardPrintInfoAndMynaDriverLicenseReader::requestCardPrintInfo(const std::string& reqType,
+                                                                   const CardPrintInfo& cardPrintInfo) {
+  // Both sides' texts from the record; a record without one (a signature or a certificate missing
+  // on the card) cannot be verified: 18001 before any traffic.
+  const auto hash = cardPrintInfo.getCardPrintInfoAllHashData();
+  const auto signature = cardPrintInfo.getCardPrintInfoAllSignature();
+  const auto params = cardPrintInfo.getCardPrintInfoAllVerifyingParams();
+  if (!hash || !signature || !params) {
     deliverFailure(Error::failVerifySignature());
     return false;
   }
-  const VerificationSide surface{cardPrintInfoVerifySrc, false, cardPrintInfoSignature,
-                                 utility.createJsonVerifyingParams(*certCardPrintInfo, std::nullopt)};
-  const VerificationSide text{supportVerifySrc, true, supportSignature,
-                              utility.createJsonVerifyingParams(*certSupport, hashMyNumberInfo)};
-  return postSides(reqType, surface, text, c.CARD_PRINT_INFO);
+  return postVerification(reqType, *hash, *signature, *params, Const().CARD_PRINT_INFO);
 }
 
 void CardPrintInfoAndMynaDriverLicenseReader::finish() {

@@ -47,9 +47,10 @@ class CardPrintInfoAndMynaDriverLicenseReader : public CardSurfaceReaderFrame<Ca
   void fetchCardPrintInfoAndMynaDriverLicense(std::optional<std::string> pinCardPrintInfo,
                                               std::optional<std::string> pinMynaDL);
 
-  // The card-surface verification of both sides (request type "13"); true when the server
-  // answered valid, else the failure has been delivered.
-  bool requestCardPrintInfo(const std::string& reqType);
+  // The card-surface verification of both sides of `cardPrintInfo` (request type "13"): true when
+  // the server answered valid, else the failure has been delivered (18001 before any traffic when
+  // the record lacks a side's signature or certificate).
+  bool requestCardPrintInfo(const std::string& reqType, const CardPrintInfo& cardPrintInfo);
 
  protected:
   std::vector<Step> chain() override;

@@ -40,13 +40,6 @@ std::vector<DriverLicenseInfoReader::Step> DriverLicenseInfoReader::chain() {
   const auto verify = [](std::optional<std::string>& pin, SetPinKey key, const std::string& label) {
     return Step{[&pin] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(pin.value_or(""))); }, key, label, {}};
   };
-  // A READ of a signed file: kept as read, at least as long as its part of the signed source.
-  const auto keepSigned = [](std::optional<Bytes>& into, int needed) {
-    return [&into, needed](const Bytes& data) {
-      into = data;
-      return data.size() >= static_cast<std::size_t>(needed);
-    };
-  };
   const auto read = [&](int le, std::function<bool(const Bytes&)> keep) {
     return step(cmd.getReadAdpuCmd(le), key2, std::move(keep), label2);
   };
@@ -78,15 +71,17 @@ std::vector<DriverLicenseInfoReader::Step> DriverLicenseInfoReader::chain() {
            }),
       select(cmd.selectLicenseEntries),
       read(length.LICENSE_ENTRIES,
-           [this, keep = keepSigned(licenseEntriesResult, length.LICENSE_ENTRIES)](const Bytes& data) {
+           [this](const Bytes& data) {
+             licenseEntriesResult = data;
              licenseEntries = LicenseEntries::fromFile(data, licenseExternalCharacters);
-             return keep(data) && licenseEntries.has_value();
+             return licenseEntries.has_value();
            }),
       select(cmd.selectRegisteredDomicile),
       read(length.REGISTERED_DOMICILE,
-           [this, tag, keep = keepSigned(registeredDomicileResult, length.REGISTERED_DOMICILE)](const Bytes& data) {
+           [this, tag](const Bytes& data) {
+             registeredDomicileResult = data;
              dicRegisteredDomicile = Ber().parseForDriverLicense(data, tag.REGISTERED_DOMICILE, false);
-             return keep(data);
+             return true;
            }),
       select(cmd.selectChangedLicenseEntries),
       read(640,
@@ -108,9 +103,10 @@ std::vector<DriverLicenseInfoReader::Step> DriverLicenseInfoReader::chain() {
            }),
       select(cmd.selectDF2),
       select(cmd.selectPhoto),
-      read(length.PHOTO, [this, tag, keep = keepSigned(photoResult, length.PHOTO)](const Bytes& data) {
+      read(length.PHOTO, [this, tag](const Bytes& data) {
+        photoResult = data;
         dicPhoto = Ber().parseForDriverLicense(data, tag.PHOTO, false);
-        return keep(data);
+        return true;
       }),
   };
 }
@@ -143,6 +139,8 @@ void DriverLicenseInfoReader::finish() {
 
 bool DriverLicenseInfoReader::request() {
   const Const c;
+  // The signed files are kept as read: one shorter than its part of the signed source is delivered
+  // without verification, and refused here (13999, nothing sent), where the source must be built.
   const auto source = licenseEntriesResult && registeredDomicileResult && photoResult
                           ? Signature().createVerifyDriverLicenseSrc(*licenseEntriesResult, *registeredDomicileResult,
                                                                      *photoResult)

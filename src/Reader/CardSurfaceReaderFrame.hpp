@@ -9,10 +9,10 @@
 //   - the PINs: one or two slots, each labelled for the reader's messages; the session begins once
 //     all have passed;
 //   - the chain, stated by each reader as a list of steps, each a command, the arguments of the
-//     status check on its answer, and what to keep of the answer: a file that does not hold what
-//     its format promises (CardFileFormat: every required element whole and with a value, the
-//     individual number as 12 digits) delivers cardConnectionFailed (13999) and ends the session
-//     with the error text;
+//     status check on its answer, and what to keep of the answer: a corrupt file (CardFileFormat),
+//     or one without an element the request cannot do without, delivers cardConnectionFailed
+//     (13999) and ends the session with the error text; an optional element that is missing stays
+//     absent in the record;
 //   - didGetPin("") right after the first command; a detection without tags waits for the end of
 //     the session;
 //   - the verification request: body, HTTPS post to the platform's endpoint, verdict.
@@ -96,24 +96,26 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     return Step{[command] { return command; }, key, std::move(label), std::move(keep)};
   }
 
-  // What to keep of a certificate file: its certificate, into `into`; false when the file does not
-  // hold a whole one.
-  static std::function<bool(const Bytes&)> keepCertificate(std::optional<Bytes>& into) {
-    return [&into](const Bytes& data) {
+  // What to keep of a certificate file: its certificate (7F21), into `into`, absent when the file
+  // has none; false when the file is corrupt, or has none and `required`.
+  static std::function<bool(const Bytes&)> keepCertificate(std::optional<Bytes>& into, bool required = true) {
+    return [&into, required](const Bytes& data) {
       if (!CardFileFormat::isCertificateFile(data)) return false;
       const ConstTag tag;
       into = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
-      return into.has_value();
+      return into.has_value() || !required;
     };
   }
 
   // What to keep of the individual-number file of the card-surface application: the signed source
-  // (the image's whole element followed by the internal key's), the image and the signature;
-  // false when the file does not hold all three.
+  // (the image's whole element followed by the internal key's), the image and the signature (absent
+  // when missing); false when the file is corrupt or lacks the image or the key data.
   static bool keepMyNumberInfo(const Bytes& data, std::optional<Bytes>& verifySrc, std::optional<Bytes>& image,
                                std::optional<Bytes>& signature) {
-    if (!CardFileFormat::isNumberImageFile(data)) return false;
     const ConstTag tag;
+    if (!CardFileFormat::isNumberImageFile(data) ||
+        !CardFileFormat::holdsAll(data, tag.MYNUMBER_INFO, {tag.MYNUMBER_IMG, tag.MYNUMBER_INTERNAL_KEY}))
+      return false;
     const auto whole = Ber().parseToTLV(data, tag.MYNUMBER_INFO, true);
     const auto imageElement = Ber::entry(whole, tag.MYNUMBER_IMG);
     const auto internalKey = Ber::entry(whole, tag.MYNUMBER_INTERNAL_KEY);
@@ -129,8 +131,9 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   // The individual-number chain over both applications, the 12-digit PIN `r.pinMyNumber` verified
   // in each (EF 0013, EF 0014), into the reader's fields of those names: card-surface EF 0004 and
   // EF 0005, input-support EF 0001, EF 0003 and EF 0004. `label` goes in front of the VERIFY
-  // messages; the other checks name `otherKey`. A file that does not hold what its format promises
-  // (CardFileFormat) ends the request with 13999.
+  // messages; the other checks name `otherKey`. A corrupt file, or one without the image, its key
+  // data, the number or a certificate, ends the request with 13999; a missing signature or digest
+  // stays absent.
   template <class Reader>
   static std::vector<Step> myNumberSteps(Reader& r, const std::string& label, SetPinKey otherKey) {
     const ConstApduCmd cmd;
@@ -205,8 +208,9 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
 
   // The input-support chain after the application's 4-digit PIN `pin` (EF 0011), keeping its four
   // files as read in the reader's fields myNumberRawData, personalInfoRawData, signatureRawData and
-  // publicKeyCertRawData, each once it holds what its format promises (CardFileFormat; otherwise
-  // 13999). `label` goes in front of the VERIFY messages; the other checks name `otherKey`.
+  // publicKeyCertRawData, each unless it is corrupt (CardFileFormat; 13999): every element is
+  // optional here, the record interprets the files. `label` goes in front of the VERIFY messages;
+  // the other checks name `otherKey`.
   template <class Reader>
   static std::vector<Step> promptedPiiSteps(Reader& r, const std::optional<std::string>& pin, const std::string& label,
                                             SetPinKey otherKey) {
@@ -256,11 +260,16 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
 
   // What to keep of the card-surface file, into the reader's fields of those names: the whole image
   // elements, their three SHA-256 digests (apart and joined, the signed source), the values and
-  // the signature; false when the file does not hold every element it promises.
+  // the signature (absent when missing); false when the file is corrupt or lacks an element of the
+  // signed source (DF22 to DF27).
   template <class Reader>
   static bool keepCardPrintInfo(Reader& reader, const Bytes& data) {
-    if (!CardFileFormat::isCardSurfaceFile(data)) return false;
     const ConstTag tag;
+    if (!CardFileFormat::isCardSurfaceFile(data) ||
+        !CardFileFormat::holdsAll(data, tag.CARD_PRINT_INFO,
+                                  {tag.CARD_P_INFO_DATEOFBIRTH, tag.CARD_P_INFO_GENDER, tag.CARD_P_INFO_IN_CERT,
+                                   tag.CARD_P_INFO_NAME, tag.CARD_P_INFO_ADD, tag.CARD_P_INFO_PHOTO}))
+      return false;
     const auto whole = Ber().parseToTLV(data, tag.CARD_PRINT_INFO, true);
     reader.responseCardPrintInfoVerifySrc = CardPrintInfo::imageElements(whole);
     const auto digests = CardPrintInfo::imageDigests(whole);
@@ -278,25 +287,31 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   // (the signed source) and its tag dictionary; false unless it holds the number as 12 digits.
   static bool keepNumberFile(const Bytes& data, std::optional<Bytes>& verifySrc,
                              std::optional<Ber::TagDictionary>& dictionary) {
-    if (!CardFileFormat::isNumberFile(data)) return false;
+    const ConstTag tag;
+    if (!CardFileFormat::isNumberFile(data) || !CardFileFormat::holdsAll(data, tag.MYNUMBER, {tag.MYNUMBER.front()}))
+      return false;
     verifySrc = data;
-    dictionary = Ber().parse(data, ConstTag().MYNUMBER, false);
+    dictionary = Ber().parse(data, tag.MYNUMBER, false);
     return true;
   }
 
   // What to keep of the basic-items file of the input-support application: the signed source (the
-  // whole elements of the four items) and the values; false unless it holds all four.
+  // whole elements of the four items) and the values; false when the file is corrupt or lacks one.
   static bool keepBasicItems(const Bytes& data, std::optional<Bytes>& verifySrc,
                              std::optional<Ber::TagDictionary>& dictionary) {
-    if (!CardFileFormat::isBasicItemsFile(data)) return false;
     const ConstTag tag;
+    if (!CardFileFormat::isBasicItemsFile(data) ||
+        !CardFileFormat::holdsAll(data, tag.BASIC_PERSONAL_INFO,
+                                  {tag.BASIC_P_INFO_NAME, tag.BASIC_P_INFO_ADD, tag.BASIC_P_INFO_DATEOFBIRTH,
+                                   tag.BASIC_P_INFO_GENDER}))
+      return false;
     verifySrc = basicPersonalInfoItems(Ber().parseToTLV(data, tag.BASIC_PERSONAL_INFO, true));
     dictionary = Ber().parse(data, tag.BASIC_PERSONAL_INFO, true);
     return verifySrc.has_value();
   }
 
-  // The values of the integrity file of the input-support application (DF31, DF32, DF33); absent
-  // unless it holds all three.
+  // The values of the integrity file of the input-support application (DF31, DF32, DF33, each
+  // absent when missing); absent when the file is corrupt.
   static std::optional<Ber::TagDictionary> integrityValues(const Bytes& data) {
     if (!CardFileFormat::isIntegrityFile(data)) return std::nullopt;
     return Ber().parse(data, ConstTag().MYNUMBER_HASH, true);
@@ -306,9 +321,11 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   // in both applications), into the reader's fields of those names: card-surface application
   // (EF 0012 PIN, EF 0002 surface data, EF 0004 certificate), then input-support application
   // (EF 0015 PIN, EF 0002 basic items, EF 0003 hash and signature, EF 0004 certificate). `label`
-  // goes in front of the PIN messages.
+  // goes in front of the PIN messages; a file without its certificate ends the request unless
+  // `certificatesOptional`.
   template <class Reader>
-  static std::vector<Step> cardPrintInfoChain(Reader& reader, const std::string& label = {}) {
+  static std::vector<Step> cardPrintInfoChain(Reader& reader, const std::string& label = {},
+                                              bool certificatesOptional = false) {
     const ConstApduCmd cmd;
     const ConstDataLength length;
     const ConstTag tag;
@@ -323,7 +340,8 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
         step(cmd.selectEf02, key, {}, label),
         step(cmd.readCardPrintInfo, key, [r](const Bytes& data) { return keepCardPrintInfo(*r, data); }, label),
         step(cmd.selectEf04, key, {}, label),
-        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), key, keepCertificate(reader.certCardPrintInfo), label),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_CERT), key,
+             keepCertificate(reader.certCardPrintInfo, !certificatesOptional), label),
         // Input-support application.
         step(cmd.selectCardPrintSupAid, key, {}, label),
         step(cmd.selectEf15, key, {}, label),
@@ -343,7 +361,8 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
              },
              label),
         step(cmd.selectEf04, key, {}, label),
-        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key, keepCertificate(reader.certSupport), label),
+        step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), key,
+             keepCertificate(reader.certSupport, !certificatesOptional), label),
     };
   }
 

@@ -43,8 +43,9 @@ void Reader::finish() {
   // The sheet closes with the success text once the card has been read, before the server is asked
   // (so the card is free at once); the verdict then reaches the host alone, as its one result.
   promptedPii = PromptedPii(myNumberRawData, personalInfoRawData, signatureRawData, publicKeyCertRawData);
-  if (!promptedPiiComplete(*promptedPii)) {
-    // Files that lack what the record promises: no success, with or without verification.
+  if (appId && !promptedPiiComplete(*promptedPii)) {
+    // Files without what the verification needs (hash sources, signature, certificate): one
+    // failure, no success text and no request; without verification the record is delivered.
     fail(Error::cardConnectionFailed());
     return;
   }

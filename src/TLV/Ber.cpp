@@ -15,6 +15,8 @@ enum class TagRule { Standard, DriverLicense, MynaDriverLicense };
 struct WalkOptions {
   TagRule rule;
   bool wholeElement;
+  bool anyTag = false;          // every tag counts as listed
+  bool* cutShort = nullptr;     // set when the walk ends at an element cut short (or indefinite)
 };
 
 // A tag as its byte count and value, so that "01" and "0001" stay apart.
@@ -125,6 +127,10 @@ Ber::TagDictionary walk(const Bytes& data, const std::vector<std::string>& tagLi
   const auto structureError = [&options] {
     if (options.rule == TagRule::MynaDriverLicense) std::clog << "構造体error" << std::endl;
   };
+  const auto ended = [&options, &result] {
+    if (options.cutShort) *options.cutShort = true;
+    return result;
+  };
 
   std::size_t pos = 0;
   std::size_t end = data.size();
@@ -132,33 +138,34 @@ Ber::TagDictionary walk(const Bytes& data, const std::vector<std::string>& tagLi
   if (skipFirst) {
     if (end == 0 || isFiller(data, pos, end)) return result;
     const std::size_t tagLen = tagLength(data, pos, end, options.rule);
-    if (tagLen == 0) return result;
+    if (tagLen == 0) return ended();
     pos += tagLen;
     std::size_t length = 0;
     const auto r = readLength(data, pos, end, length);
     if (r == LengthResult::Indefinite) structureError();
-    if (r != LengthResult::Ok) return result;
+    if (r != LengthResult::Ok) return ended();
     // A first element cut short (a short read of the file) is walked as far as it goes.
-    if (length < end - pos) end = pos + length;
+    if (length < end - pos) {
+      end = pos + length;
+    } else if (length > end - pos && options.cutShort) {
+      *options.cutShort = true;
+    }
   }
 
   while (pos < end) {
     if (isFiller(data, pos, end)) break;
     const std::size_t start = pos;
     const std::size_t tagLen = tagLength(data, pos, end, options.rule);
-    if (tagLen == 0) break;
+    if (tagLen == 0) return ended();
     std::uint32_t tagValue = data[pos];
     if (tagLen == 2) tagValue = (tagValue << 8) | data[pos + 1];
-    if (!listed(makeKey(tagLen, tagValue))) break;
+    if (!options.anyTag && !listed(makeKey(tagLen, tagValue))) break;
     pos += tagLen;
 
     std::size_t length = 0;
     const auto r = readLength(data, pos, end, length);
-    if (r == LengthResult::Indefinite) {
-      structureError();
-      break;
-    }
-    if (r != LengthResult::Ok || length > end - pos) break;
+    if (r == LengthResult::Indefinite) structureError();
+    if (r != LengthResult::Ok || length > end - pos) return ended();
 
     const std::size_t valueEnd = pos + length;
     const std::size_t from = options.wholeElement ? start : pos;
@@ -185,6 +192,12 @@ Ber::TagDictionary Ber::parse(const Bytes& tlvData, const std::vector<std::strin
 Ber::TagDictionary Ber::parseToTLV(const Bytes& tlvData, const std::vector<std::string>& tagList,
                                    bool fistTagLengthSkip) const {
   return walk(tlvData, tagList, fistTagLengthSkip, {TagRule::Standard, true});
+}
+
+bool Ber::isWhole(const Bytes& tlvData, bool fistTagLengthSkip) const {
+  bool cutShort = false;
+  walk(tlvData, {}, fistTagLengthSkip, {TagRule::Standard, false, true, &cutShort});
+  return !cutShort;
 }
 
 Ber::TagDictionary Ber::parseForDriverLicense(const Bytes& tlvData, const std::vector<std::string>& tagList,

@@ -39,6 +39,11 @@ class Ber {
   TagDictionary parseToTLV(const Bytes& tlvData, const std::vector<std::string>& tagList,
                            bool fistTagLengthSkip) const;
 
+  // Whether the walk over `tlvData` (entering the first element with fistTagLengthSkip), taking
+  // every tag as listed, ends at the end of the data or at the filler: no element cut short and no
+  // indefinite length, the entered first element included.
+  bool isWhole(const Bytes& tlvData, bool fistTagLengthSkip) const;
+
   // The driving licence's tag rule: only 5F 40 is a two-byte tag; every other byte is a tag alone.
   TagDictionary parseForDriverLicense(const Bytes& tlvData, const std::vector<std::string>& tagList,
                                       bool fistTagLengthSkip) const;

@@ -212,18 +212,11 @@ TEST_P(SignAndReadTest, CardDataWithoutWhatTheRecordPromisesIsOneFailure) {
     file.resize(3900, 0xFF);
     o.signingCertificateFile = file;
   });
-  const bool number = k != K::basicPromptedPii;
   const std::vector<Row> rows{
       {jpkiWith([](auto& o) { o.holder.gender.reset(); }), 17000, 2, basic(k), "性別"},
       {jpkiWith([](auto& o) { o.holder.name.reset(); o.holder.address.reset(); }), 17000, 9, basic(k), "氏名、住所"},
       {jpkiWith([](auto& o) { o.holder.dateOfBirth = ""; }), 13999, std::nullopt, basic(k)},
       {jpkiWith([](auto& o) { o.signingCertificateFile = Bytes(3900, 0xFF); }), 13999, std::nullopt, true},
-      {[](auto& rig) { rig.files.supEf0001[5] = 'A'; }, 13999, std::nullopt, number},
-      {[](auto& rig) { rig.files.csEf0005 = expected::withoutElement(rig.files.csEf0005, 0xDF42); }, 13999,
-       std::nullopt, number},
-      {[](auto& rig) { rig.files.supEf0003 = expected::withoutElement(rig.files.supEf0003, 0xDF33); }, 13999,
-       std::nullopt, !number},
-      {[](auto& rig) { rig.files.supEf0004 = Bytes(568, 0xFF); }, 13999, std::nullopt, true},
       {longCertificate, 13999, std::nullopt, true},
       {[](auto&) {}, 13999, std::nullopt, true, {}, Bytes{0x90, 0x00}},
       {[](auto&) {}, 13999, std::nullopt, true, {}, [] { Bytes b(128, 0x5A); b.push_back(0x90); b.push_back(0x00); return b; }()},

@@ -93,7 +93,14 @@ TEST(Ber, TruncatedAndAbsurdInputNeverReadsPastTheEnd) {
       hex("DF31 82 01"),               hex("DF"),                     hex("DF31"),
       hex("DF31 81"),
   };
-  for (const auto& data : cases) EXPECT_TRUE(Ber().parse(data, list, false).empty()) << toHex(data);
+  for (const auto& data : cases) {
+    EXPECT_TRUE(Ber().parse(data, list, false).empty()) << toHex(data);
+    EXPECT_FALSE(Ber().isWhole(data, false)) << toHex(data);
+  }
+  // Whole: any tags up to the end or the filler; an entered first element must not run past the data.
+  EXPECT_TRUE(Ber().isWhole(hex("DF40 01 00 DF31 00 FFFF 05"), false));
+  EXPECT_FALSE(Ber().isWhole(hex("FF30 05 DF31 01 01"), true));
+  EXPECT_FALSE(Ber().isWhole(hex("FF30 05 DF31 04 01 FFFF"), true));
   // A long form with leading zero octets is still a definite length.
   EXPECT_EQ(Ber().parse(hex("DF31 83 000002 AABB"), list, false).at("DF31"), hex("AABB"));
   // The first element's own length running past the data: its contents are walked as far as they go.
