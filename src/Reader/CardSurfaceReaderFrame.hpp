@@ -129,10 +129,12 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   // The individual-number chain over both applications, the 12-digit PIN `r.pinMyNumber` verified
   // in each (EF 0013, EF 0014), into the reader's fields of those names: card-surface EF 0004 and
   // EF 0005, input-support EF 0001, EF 0003 and EF 0004. `label` goes in front of the VERIFY
-  // messages; the other checks name `otherKey`. A file that does not hold what its format promises
+  // messages; the other checks name `otherKey`, but those of SELECT EF 0013 and EF 0014 the PIN's
+  // slot (EF 0014 `ef14Key` when given). A file that does not hold what its format promises
   // (CardFileFormat) ends the request with 13999.
   template <class Reader>
-  static std::vector<Step> myNumberSteps(Reader& r, const std::string& label, SetPinKey otherKey) {
+  static std::vector<Step> myNumberSteps(Reader& r, const std::string& label, SetPinKey otherKey,
+                                         std::optional<SetPinKey> ef14Key = std::nullopt) {
     const ConstApduCmd cmd;
     const ConstDataLength length;
     const SetPinKey pinKey = SetPinKey::MYNUMBERCARD_MYNUMBER_PIN;
@@ -152,7 +154,7 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
              }),
         // Input-support application.
         step(cmd.selectCardPrintSupAid, otherKey),
-        step(cmd.selectEf14, pinKey),
+        step(cmd.selectEf14, ef14Key.value_or(pinKey)),
         verify,
         step(cmd.selectEf01, otherKey),
         step(cmd.getReadAdpuCmd(length.MYNUMBER), otherKey,
