@@ -129,9 +129,9 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   // The individual-number chain over both applications, the 12-digit PIN `r.pinMyNumber` verified
   // in each (EF 0013, EF 0014), into the reader's fields of those names: card-surface EF 0004 and
   // EF 0005, input-support EF 0001, EF 0003 and EF 0004. `label` goes in front of the VERIFY
-  // messages; the other checks name `otherKey`, but those of SELECT EF 0013 and EF 0014 the PIN's
-  // slot (EF 0014 `ef14Key` when given). A file that does not hold what its format promises
-  // (CardFileFormat) ends the request with 13999.
+  // messages; the checks of SELECT EF 0013 and EF 0014 name the individual-number PIN's slot (EF
+  // 0014 `ef14Key` instead, when given), the other checks `otherKey`. A file that does not hold
+  // what its format promises (CardFileFormat) ends the request with 13999.
   template <class Reader>
   static std::vector<Step> myNumberSteps(Reader& r, const std::string& label, SetPinKey otherKey,
                                          std::optional<SetPinKey> ef14Key = std::nullopt) {
