@@ -39,6 +39,8 @@ std::optional<nlohmann::json> Json::parse(std::string_view text) {
   // A NUL can stand nowhere in a JSON text (inside a string it must be escaped), and the parser
   // would take it for the end of the text, leaving whatever follows unread.
   if (text.find('\0') != std::string_view::npos) return std::nullopt;
+  // Nor a byte-order mark, which the parser would skip at the start.
+  if (text.starts_with("\xEF\xBB\xBF")) return std::nullopt;
   if (nestsDeeperThan(text, MAX_NESTING_DEPTH)) return std::nullopt;
   // The parser keeps the last of two members of one name; such a text is refused instead.
   std::vector<std::set<std::string>> names;

@@ -20,8 +20,9 @@ class Json {
   // overflow the stack.
   static constexpr std::size_t MAX_NESTING_DEPTH = 64;
 
-  // Parses a complete JSON text; absent when it is not one (trailing bytes and NUL bytes included),
-  // when an object names one member twice, or when it nests deeper than MAX_NESTING_DEPTH.
+  // Parses a complete JSON text; absent when it is not one (trailing bytes, NUL bytes and a leading
+  // byte-order mark included), when an object names one member twice, or when it nests deeper
+  // than MAX_NESTING_DEPTH.
   static std::optional<nlohmann::json> parse(std::string_view text);
   // Parses a JSON text whose top level is an object; absent otherwise.
   static std::optional<nlohmann::json> parseObject(std::string_view text);

@@ -131,11 +131,13 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   // The individual-number chain over both applications, the 12-digit PIN `r.pinMyNumber` verified
   // in each (EF 0013, EF 0014), into the reader's fields of those names: card-surface EF 0004 and
   // EF 0005, input-support EF 0001, EF 0003 and EF 0004. `label` goes in front of the VERIFY
-  // messages; the other checks name `otherKey`. A corrupt file, or one without the image, its key
-  // data, the number or a certificate, ends the request with 13999; a missing signature or digest
-  // stays absent.
+  // messages; the checks of SELECT EF 0013 and EF 0014 name the individual-number PIN's slot (EF
+  // 0014 `ef14Key` instead, when given), the other checks `otherKey`. A corrupt file, or one
+  // without the image, its key data, the number or a certificate, ends the request with 13999; a
+  // missing signature or digest stays absent.
   template <class Reader>
-  static std::vector<Step> myNumberSteps(Reader& r, const std::string& label, SetPinKey otherKey) {
+  static std::vector<Step> myNumberSteps(Reader& r, const std::string& label, SetPinKey otherKey,
+                                         std::optional<SetPinKey> ef14Key = std::nullopt) {
     const ConstApduCmd cmd;
     const ConstDataLength length;
     const SetPinKey pinKey = SetPinKey::MYNUMBERCARD_MYNUMBER_PIN;
@@ -155,7 +157,7 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
              }),
         // Input-support application.
         step(cmd.selectCardPrintSupAid, otherKey),
-        step(cmd.selectEf14, pinKey),
+        step(cmd.selectEf14, ef14Key.value_or(pinKey)),
         verify,
         step(cmd.selectEf01, otherKey),
         step(cmd.getReadAdpuCmd(length.MYNUMBER), otherKey,

@@ -128,9 +128,9 @@ std::optional<Bytes> ResidenceCardSecureMessaging::unwrap(const Bytes& answer) c
   const Crypt crypt;
   Bytes plain = crypt.TDES(kSenc_, slice(answer, HEAD, cipherLength), ZERO_IV, crypt.DECRYPT);
   if (plain.size() != cipherLength) return std::nullopt;
-  // ISO/IEC 7816-4 padding: 80 then only 00 bytes up to the end.
+  // ISO/IEC 7816-4 padding: 80 then at most seven 00 bytes, within the last block.
   std::size_t end = plain.size();
-  while (end > 0 && plain[end - 1] == 0x00) --end;
+  while (end > 0 && plain.size() - end < BLOCK - 1 && plain[end - 1] == 0x00) --end;
   if (end == 0 || plain[end - 1] != 0x80) return std::nullopt;
   plain.resize(end - 1);
   return plain;

@@ -95,8 +95,8 @@ Bytes SHA256WIP::calculate32() const {
 
   std::array<std::uint32_t, 8> state = initialHashValues();
   std::int64_t n = 0;
-  const BytesSequence<Bytes> sequence(64, padded);
-  auto blocks = sequence.makeIterator();
+  // The padded message moves into the walk: it is never copied again.
+  auto blocks = BytesSequence<Bytes>(64, std::move(padded)).makeIterator();
   while (n < loopTime) {
     const auto block = blocks.next();
     if (!block) break;

@@ -8,11 +8,14 @@
 // Beside it: BytesSequence (slices of at most chunkSize elements of a byte collection, in order),
 // bitPadding (a byte 80 and the fewest zero bytes that make length + allowance a multiple of the
 // block size) and toUInt32Array (groups of four bytes, the first the least significant).
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "Extension/Bytes.hpp"
@@ -21,33 +24,47 @@ namespace ekyc {
 
 // The slices of `data`, each of at most `chunkSize` elements, from the start; the last is shorter
 // when the length is not a multiple of chunkSize. A chunkSize below 1 yields nothing.
+//
+// A value that holds its collection: made from a temporary (or moved into), it keeps the elements
+// alive for itself, its copies and every iterator made from them, which share the one immutable
+// collection rather than copy it.
 template <class Collection>
 class BytesSequence {
+  // Declared first: `data` refers to it.
+  std::shared_ptr<const Collection> elements_;
+
  public:
   const std::ptrdiff_t chunkSize;
   const Collection& data;
 
-  BytesSequence(std::ptrdiff_t chunkSize_, const Collection& data_) : chunkSize(chunkSize_), data(data_) {}
+  BytesSequence(std::ptrdiff_t chunkSize_, Collection data_)
+      : elements_(std::make_shared<const Collection>(std::move(data_))), chunkSize(chunkSize_), data(*elements_) {}
+  // Copied, never moved (a move would leave `data` of the source on elements it no longer owns):
+  // the copy shares the elements, so both name the same collection.
+  BytesSequence(const BytesSequence&) = default;
 
   class Iterator {
    public:
-    Iterator(const BytesSequence& sequence, std::size_t offset) : sequence_(&sequence), offset_(offset) {}
-    // The next slice; absent once no element is left.
+    Iterator(std::shared_ptr<const Collection> elements, std::ptrdiff_t chunkSize, std::size_t offset)
+        : elements_(std::move(elements)), chunkSize_(chunkSize), offset_(offset) {}
+    // The next slice (valid while this iterator or a sequence of its collection lives); absent once
+    // no element is left.
     std::optional<std::span<const std::uint8_t>> next() {
-      const std::size_t size = std::size(sequence_->data);
-      if (sequence_->chunkSize < 1 || offset_ >= size) return std::nullopt;
-      const std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(sequence_->chunkSize), size - offset_);
-      std::span<const std::uint8_t> slice(std::data(sequence_->data) + offset_, length);
+      const std::size_t size = std::size(*elements_);
+      if (chunkSize_ < 1 || offset_ >= size) return std::nullopt;
+      const std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(chunkSize_), size - offset_);
+      std::span<const std::uint8_t> slice(std::data(*elements_) + offset_, length);
       offset_ += length;
       return slice;
     }
 
    private:
-    const BytesSequence* sequence_;
+    std::shared_ptr<const Collection> elements_;
+    std::ptrdiff_t chunkSize_;
     std::size_t offset_;
   };
 
-  Iterator makeIterator() const { return Iterator(*this, 0); }
+  Iterator makeIterator() const { return Iterator(elements_, chunkSize, 0); }
 };
 
 // A copy of `data`, then 80, then the fewest zero bytes (possibly none) that make the length plus

@@ -32,9 +32,11 @@ void Reader::signAndFetchMyNumberInfoAndFetchMyNumber(const std::optional<std::s
 
 std::vector<Reader::Step> Reader::chain() {
   const Const c;
-  // Reads the certificate (the basic items) before signing, then the individual number.
+  // Reads the certificate (the basic items) before signing, then the individual number; the answer
+  // to SELECT EF 0014 is checked under the signing PIN's slot.
+  const SetPinKey signer = SetPinKey::MYNUMBERCARD_SIGNER_PIN;
   return joined({signingPinSteps(c.SIGNATURE_DATA_AND_BASIC_PERSONAL_INFO), certificateSteps(&basicPersonalInfo),
-                 signatureSteps(), myNumberSteps(*this, c.MY_NUMBER_INFO, SetPinKey::MYNUMBERCARD_SIGNER_PIN)});
+                 signatureSteps(), myNumberSteps(*this, c.MY_NUMBER_INFO, signer, signer)});
 }
 
 void Reader::finish() {

@@ -5,6 +5,7 @@
 // verified in each); delivers a SignatureDataAndBasicPersonalInfoAndMyNumberInfo. With an
 // application id the individual-number data is verified first (request type "23") while the
 // session stays open. One object per request.
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,7 @@ class SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader
  public:
   std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate;
   std::optional<BasicPersonalInfo> basicPersonalInfo;
+  std::optional<std::chrono::system_clock::time_point> startDate;  // stays absent: nothing sets or reads it
 
   SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader(
       std::shared_ptr<SignatureDataAndBasicPersonalInfoAndMyNumberInfoReaderDelegate> delegate, ReaderContext context);

@@ -47,7 +47,7 @@ void Reader::signAndGetBasicPersonalInfoAndFetchMynaDriverLicense(const std::opt
     return;
   }
   hashAlgorithm = hash;
-  digestInfo = DigestInfo(decoded, hash).create();
+  keepDigestInfo(decoded);
   includeBasicPersonalInfo = include;
   pinSignCert = std::move(signPin);
   pinMynaDL = std::move(licencePin);
@@ -66,8 +66,17 @@ std::vector<Reader::Step> Reader::chain() {
       fixed(cmd.selectEf01),
       {readCertificateCommand, [this](const Bytes& data) { return keepCertificate(data); }},
       fixed(cmd.selectEf1A),
-      signStep(digestInfo, signatureBinary_),
+      markingSigned(signStep(digestInfo, signatureBinary_)),
   };
+}
+
+// The signature step, marking the signing step done once the signature has been kept.
+Reader::Step Reader::markingSigned(Step sign) {
+  return {std::move(sign.command), [this, keep = std::move(sign.keep)](const Bytes& data) {
+            auto failure = keep(data);
+            signed_ = !failure;
+            return failure;
+          }};
 }
 
 std::vector<Reader::ChainStep> Reader::chainSteps() {
@@ -95,15 +104,26 @@ std::optional<Error> Reader::keepCertificate(const Bytes& data) {
     tbsDataBinary = tbsDataBinary ? Generator::foldBasicPersonalInfo(*tbsDataBinary, hashAlgorithm, *info) : std::nullopt;
   }
   if (!tbsDataBinary) return Error::unknown();
-  digestInfo = DigestInfo(*tbsDataBinary, hashAlgorithm).create();
+  keepDigestInfo(*tbsDataBinary);
   basicPersonalInfo_ = std::move(*info);
   return std::nullopt;
+}
+
+void Reader::keepDigestInfo(const Bytes& data) {
+  const DigestInfo info(data, hashAlgorithm);
+  digestInfo = info.create();
+  digestLength = info.getDigestBitLength();
 }
 
 // The back channel lets go as soon as the first command is on its way; the signing PIN stays here.
 void Reader::chainStarted() { ReaderSupport::didGetPin(idetifyDelegate, ""); }
 
-void Reader::chainFailed() { endWithError(); }
+// A failure of the signing step lets the back channel go once more (its PIN store is cleared of
+// what the host set meanwhile); one of the licence step does not.
+void Reader::chainFailed() {
+  if (!signed_) ReaderSupport::didGetPin(idetifyDelegate, "");
+  endWithError();
+}
 
 void Reader::chainFinished() {
   const auto record = licence_.record();

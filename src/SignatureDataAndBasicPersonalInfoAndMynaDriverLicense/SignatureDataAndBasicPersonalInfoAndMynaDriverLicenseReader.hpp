@@ -4,9 +4,10 @@
 // into the signed data, and then reads the licence data, all in one NFC session. Two PINs: the
 // signing PIN (6 to 16 letters and digits, sent upper-cased) and the 4-digit licence-data PIN;
 // their messages carry the labels "電子署名・基本4情報" and "免許情報記録個人番号カード情報". The
-// signing PIN is never handed back to the facade: didGetPin("") follows the first command. With an
-// application id the licence data is verified ("43") after the session has ended with the success
-// text. A tag that is not ISO 7816 is refused at once (13999).
+// signing PIN is never handed back to the facade: didGetPin("") follows the first command, and
+// again a failure of the signing step (never one of the licence step). With an application id the
+// licence data is verified ("43") after the session has ended with the success text. A tag that
+// is not ISO 7816 is refused at once (13999).
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +32,7 @@ class SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader
   std::optional<double> httpConnectionTimeOut;
   std::string appId;
   std::optional<Bytes> digestInfo;
+  std::optional<int> digestLength;  // the bit length of digestInfo's digest; kept, never read
   std::optional<Bytes> tbsDataBinary;
   std::string hashAlgorithm;
   bool includeBasicPersonalInfo = false;
@@ -68,11 +70,15 @@ class SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader
   void chainFinished() override;
   void chainFailed() override;
   std::optional<Error> keepCertificate(const Bytes& data);
+  // digestInfo and digestLength of `data` under hashAlgorithm.
+  void keepDigestInfo(const Bytes& data);
+  Step markingSigned(Step sign);
 
   MynaDriverLicenseStep licence_;
   std::optional<Bytes> signatureBinary_;
   std::optional<Bytes> certificateBinary_;
   std::optional<BasicPersonalInfo> basicPersonalInfo_;
+  bool signed_ = false;  // the signature is kept: what fails from here on is the licence step's
 };
 
 }  // namespace ekyc

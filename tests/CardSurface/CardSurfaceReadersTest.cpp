@@ -335,9 +335,11 @@ TEST_P(CardSurfaceFamilyTest, VerdictAndTransportFailures) {
        "HTTPS 通信中にタイムアウトが発生しました。", 0.4},
       {"refused connection", nullptr, 16999, "HTTPS 通信に失敗しました。"},
   };
-  // The whole body is one JSON object: a NUL, trailing bytes or a name given twice make it unreadable.
+  // The whole body is one JSON object: a NUL, trailing bytes, a name given twice or a leading
+  // byte-order mark make it unreadable.
   for (const auto& body : {"{\"valid\":true}\0{\"valid\":false}"s, "{\"valid\":true} {\"valid\":false}"s,
-                           "{\"valid\":false,\"valid\":true}"s, "{\"valid\":true,\"e\":{\"a\":1,\"a\":2}}"s}) {
+                           "{\"valid\":false,\"valid\":true}"s, "{\"valid\":true,\"e\":{\"a\":1,\"a\":2}}"s,
+                           "\xEF\xBB\xBF{\"valid\":true}"s}) {
     cases.push_back({body, [body](VerificationServer& s) {
                        RawResponse raw;
                        raw.body = body;

@@ -49,6 +49,18 @@ TEST(SHA256WIPTest, KnownAnswers) {
   EXPECT_EQ(toHex(SHA256WIP(pattern(100), -3).calculate32()), h0);
 }
 
+// The block walk as a value over a temporary collection: 130 bytes give 64, 64 and 2, then nothing.
+TEST(SHA256WIPTest, BytesSequenceOfATemporary) {
+  const Bytes whole = pattern(130);
+  auto blocks = BytesSequence<Bytes>(64, pattern(130)).makeIterator();
+  for (const std::size_t at : {0, 64, 128}) {
+    const auto block = blocks.next();
+    ASSERT_TRUE(block) << at;
+    EXPECT_EQ(Bytes(block->begin(), block->end()), Bytes(whole.begin() + at, whole.begin() + std::min<std::size_t>(at + 64, 130)));
+  }
+  EXPECT_FALSE(blocks.next());
+}
+
 TEST(LicenceSignatureSourceTest, OffsetAndSource) {
   const Signature s;
   struct Offset { std::int64_t overall, required, expected; };

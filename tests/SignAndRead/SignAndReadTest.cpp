@@ -98,6 +98,8 @@ TEST_P(SignAndReadTest, RefusedPinAtEachPinFileReportsItsSlotLabelAndCount) {
   std::vector<Row> rows{{3, 0x63C2, "SIGNER", signLabel(k)}, {10, 0x63C2, secondKey(k), secondLabel(k)},
                         {8, 0x6A82, "", ""}};
   if (k != K::basicPromptedPii) rows.push_back({17, 0x63C2, "MYNUMBER", "個人番号情報"});
+  // The answer to SELECT EF 0014: the reader with the basic items checks it under the signing PIN.
+  if (k != K::basicPromptedPii) rows.push_back({16, 0x63C2, k == K::basicMyNumber ? "SIGNER" : "MYNUMBER", ""});
   for (const auto& row : rows) {
     WholeCardRig rig;
     rig.presentWholeCard().addFault(VirtualCardFault::statusWordAt(row.command, row.sw));
@@ -105,7 +107,8 @@ TEST_P(SignAndReadTest, RefusedPinAtEachPinFileReportsItsSlotLabelAndCount) {
     std::vector<std::string> events{"didGetPin()", "result(13999)"};
     if (!row.key.empty()) events = {"didGetPin()", "didGetFailedPin(" + row.key + ",2)", "result(13300)"};
     EXPECT_EQ(rig.log->events(), events);
-    EXPECT_EQ(out.message, row.key.empty() ? "カードの読み込みに失敗しました。" : row.label + " 残り2回でロックされます。");
+    const std::string prefix = row.label.empty() ? "" : row.label + " ";
+    EXPECT_EQ(out.message, row.key.empty() ? "カードの読み込みに失敗しました。" : prefix + "残り2回でロックされます。");
     EXPECT_EQ(out.retryCount, row.key.empty() ? std::nullopt : std::optional<std::int64_t>(2));
     EXPECT_EQ(rig.commands().size(), row.command);
     EXPECT_EQ(lastOf(rig.alerts->texts()), "error");
