@@ -11,6 +11,8 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "BenchSupport.hpp"
@@ -88,20 +90,24 @@ class SessionHarness : public NFCTagReaderSessionDelegate, public std::enable_sh
       std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
   }
-  // Runs the commands one after the other, each from the completion of the one before; returns
-  // the answer sizes (data + status), or nothing when one failed.
-  std::optional<std::vector<std::size_t>> run(const std::vector<NFCISO7816APDU>& commands) {
+  // Runs the commands one after the other, `times` over, each from the completion of the one
+  // before (as a reader's chain runs: the benchmark thread hands over once and is woken once);
+  // returns the answer sizes (data + status) of the last time, or nothing when one failed.
+  std::optional<std::vector<std::size_t>> run(const std::vector<NFCISO7816APDU>& commands, int times = 1) {
     std::promise<std::optional<std::vector<std::size_t>>> done;
     auto future = done.get_future();
     auto sizes = std::make_shared<std::vector<std::size_t>>();
     auto step = std::make_shared<std::function<void(std::size_t)>>();
-    *step = [this, &commands, &done, sizes, step](std::size_t i) {
-      if (i == commands.size()) {
+    const std::size_t total = commands.size() * static_cast<std::size_t>(times);
+    *step = [this, &commands, &done, sizes, step, total](std::size_t i) {
+      if (i == total) {
         done.set_value(*sizes);
         return;
       }
-      tag_->sendCommand(commands[i], [&done, sizes, step, i](Bytes data, std::uint8_t sw1, std::uint8_t,
-                                                             std::optional<NFCError> error) {
+      const std::size_t at = i % commands.size();
+      if (at == 0) sizes->clear();
+      tag_->sendCommand(commands[at], [&done, sizes, step, i](Bytes data, std::uint8_t sw1, std::uint8_t,
+                                                              std::optional<NFCError> error) {
         if (error || sw1 != 0x90) {
           done.set_value(std::nullopt);
           return;
@@ -132,6 +138,55 @@ class SessionHarness : public NFCTagReaderSessionDelegate, public std::enable_sh
   std::shared_ptr<NFCISO7816Tag> tag_;
   std::promise<void> connected_;
   std::promise<void> ended_;
+};
+
+// Replays encoded commands with raw SCardTransmit calls on a connected card, `times` over; the
+// first failure (a result code, an answer without a status word or with one other than 90 00) as
+// text, so that a chain that fails is never taken for a fast one.
+std::optional<std::string> replayRaw(SCARDHANDLE card, const std::vector<Bytes>& encoded, int times, Bytes& receive) {
+  for (int round = 0; round < times; ++round) {
+    for (const auto& command : encoded) {
+      DWORD length = static_cast<DWORD>(receive.size());
+      const LONG rv = SCardTransmit(card, SCARD_PCI_T1, command.data(), static_cast<DWORD>(command.size()), nullptr,
+                                    receive.data(), &length);
+      if (rv != SCARD_S_SUCCESS) return std::string("SCardTransmit: ") + pcsc_stringify_error(rv);
+      if (length < 2 || receive[length - 2] != 0x90 || receive[length - 1] != 0x00) {
+        return "the card refused a command of the raw replay";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+// A raw PC/SC connection to the card, in a transaction (as a session holds the card); disconnected
+// with a reset.
+class RawCard {
+ public:
+  RawCard(SCARDCONTEXT context, const std::string& reader) {
+    LONG rv = SCardConnect(context, reader.c_str(), SCARD_SHARE_SHARED, SCARD_PROTOCOL_T1, &card_, &protocol_);
+    if (rv == SCARD_S_SUCCESS) {
+      connected_ = true;
+      rv = SCardBeginTransaction(card_);
+    }
+    if (rv != SCARD_S_SUCCESS) failure_ = std::string("SCardConnect or SCardBeginTransaction: ") + pcsc_stringify_error(rv);
+  }
+  ~RawCard() {
+    if (!connected_) return;
+    SCardEndTransaction(card_, SCARD_LEAVE_CARD);
+    SCardDisconnect(card_, SCARD_RESET_CARD);
+  }
+  RawCard(const RawCard&) = delete;
+  RawCard& operator=(const RawCard&) = delete;
+
+  SCARDHANDLE handle() const { return card_; }
+  // Why the card could not be had; empty when it is connected.
+  const std::string& failure() const { return failure_; }
+
+ private:
+  SCARDHANDLE card_ = 0;
+  DWORD protocol_ = 0;
+  bool connected_ = false;
+  std::string failure_;
 };
 
 void runChain(benchmark::State& state, const Platform& platform, const std::vector<NFCISO7816APDU>& prelude,
@@ -204,6 +259,22 @@ PcscSetup& pcsc() {
       s.daemon.reset();
       return s;
     }
+    // The card may still be coming up in the reader: the raw replays connect to it at once.
+    SCARDCONTEXT context = 0;
+    bool ready = false;
+    if (SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &context) == SCARD_S_SUCCESS) {
+      for (int i = 0; i < 100 && !ready; ++i) {
+        ready = RawCard(context, s.daemon->readerName()).failure().empty();
+        if (!ready) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      SCardReleaseContext(context);
+    }
+    if (!ready) {
+      s.whyNot = "the card did not come up in the vpcd reader";
+      s.bridge.reset();
+      s.daemon.reset();
+      return s;
+    }
     s.platform.cardReader = std::make_shared<PcscCardReader>(s.daemon->readerName());
     return s;
   }();
@@ -237,34 +308,29 @@ void BM_Pcsc_RawSCardTransmitChain16(benchmark::State& state) {
     return;
   }
   SCARDCONTEXT context = 0;
-  SCARDHANDLE card = 0;
-  DWORD protocol = 0;
   if (SCardEstablishContext(SCARD_SCOPE_SYSTEM, nullptr, nullptr, &context) != SCARD_S_SUCCESS) {
     state.SkipWithError("no PC/SC context");
-    return;
-  }
-  if (SCardConnect(context, pcsc().daemon->readerName().c_str(), SCARD_SHARE_SHARED, SCARD_PROTOCOL_T1, &card,
-                   &protocol) != SCARD_S_SUCCESS) {
-    SCardReleaseContext(context);
-    state.SkipWithError("SCardConnect failed");
     return;
   }
   std::vector<Bytes> encoded;
   for (const auto& c : chain16()) encoded.push_back(c.encoded());
   Bytes receive(65538);
-  const auto start = std::chrono::steady_clock::now();
-  for (auto _ : state) {
-    for (const auto& command : encoded) {
-      DWORD length = static_cast<DWORD>(receive.size());
-      if (SCardTransmit(card, SCARD_PCI_T1, command.data(), static_cast<DWORD>(command.size()), nullptr,
-                        receive.data(), &length) != SCARD_S_SUCCESS) {
-        state.SkipWithError("SCardTransmit failed");
-        break;
+  std::chrono::steady_clock::duration elapsed{};
+  {
+    RawCard card(context, pcsc().daemon->readerName());
+    if (!card.failure().empty()) {
+      state.SkipWithError(card.failure().c_str());
+    } else {
+      const auto start = std::chrono::steady_clock::now();
+      for (auto _ : state) {
+        if (auto failure = replayRaw(card.handle(), encoded, 1, receive)) {
+          state.SkipWithError(failure->c_str());
+          break;
+        }
       }
+      elapsed = std::chrono::steady_clock::now() - start;
     }
   }
-  const auto elapsed = std::chrono::steady_clock::now() - start;
-  SCardDisconnect(card, SCARD_RESET_CARD);
   SCardReleaseContext(context);
   state.counters["us_per_apdu"] = perApdu(elapsed, state.iterations(), static_cast<double>(encoded.size()));
 }
@@ -384,8 +450,11 @@ BENCHMARK(BM_Pcsc_Chain16SessionGaps)->UseRealTime()->Unit(benchmark::kMicroseco
 // each round runs a few chains through a session and the same chains with raw SCardTransmit calls
 // on a connection and a thread of their own, each side first every other round (each holds the
 // card in a transaction meanwhile, as a session does; opening and closing is outside the timing).
+// Both sides run on a context kept from before (the reader's, the benchmark's); the session's
+// chains run back to back from the completions, as a request's chain does, and the raw replay
+// checks every result code and status word, so a failing side stops the benchmark with an error.
 // median_overhead_pct is the session's share over PC/SC itself (median of the rounds; the target
-// is at most 20). Run with taskset -c 0 for the figure on one CPU.
+// is at most 10). Run with taskset -c 0 for the figure on one CPU, taskset -c 0-3 on four.
 void BM_Pcsc_SessionAgainstRawInTurns(benchmark::State& state) {
   if (!pcsc().daemon) {
     state.SkipWithError(("pcscd cannot run here: " + pcsc().whyNot).c_str());
@@ -405,50 +474,40 @@ void BM_Pcsc_SessionAgainstRawInTurns(benchmark::State& state) {
   std::chrono::steady_clock::duration raw{};
   // Per-round ratios: their median is steadier than the sums on a busy machine.
   std::vector<double> ratios;
-  auto sessionTurnOf = [&](std::chrono::steady_clock::duration& took) {
+  // Each turn says why it failed, or nothing.
+  auto sessionTurnOf = [&](std::chrono::steady_clock::duration& took) -> std::optional<std::string> {
     auto harness = std::make_shared<SessionHarness>();
-    if (!harness->open(pcsc().platform)) return false;
+    if (!harness->open(pcsc().platform)) return "no card could be connected";
+    // The chains back to back from the completions, as a request's chain runs.
     const auto began = std::chrono::steady_clock::now();
-    bool ok = true;
-    for (int i = 0; i < kChainsPerRound && ok; ++i) ok = harness->run(chain).has_value();
+    const bool ok = harness->run(chain, kChainsPerRound).has_value();
     took = std::chrono::steady_clock::now() - began;
     harness->close();
-    return ok;
+    if (!ok) return "a command of the session failed";
+    return std::nullopt;
   };
-  auto rawTurnOf = [&](std::chrono::steady_clock::duration& took) {
-    SCARDHANDLE card = 0;
-    DWORD protocol = 0;
-    if (SCardConnect(context, pcsc().daemon->readerName().c_str(), SCARD_SHARE_SHARED, SCARD_PROTOCOL_T1, &card,
-                     &protocol) != SCARD_S_SUCCESS) {
-      return false;
-    }
-    SCardBeginTransaction(card);
+  auto rawTurnOf = [&](std::chrono::steady_clock::duration& took) -> std::optional<std::string> {
+    RawCard card(context, pcsc().daemon->readerName());
+    if (!card.failure().empty()) return card.failure();
+    std::optional<std::string> failure;
     // On a thread of its own, as a session's chain runs on its own threads.
     std::thread([&] {
       const auto began = std::chrono::steady_clock::now();
-      for (int i = 0; i < kChainsPerRound; ++i) {
-        for (const auto& command : encoded) {
-          DWORD length = static_cast<DWORD>(receive.size());
-          SCardTransmit(card, SCARD_PCI_T1, command.data(), static_cast<DWORD>(command.size()), nullptr,
-                        receive.data(), &length);
-        }
-      }
+      failure = replayRaw(card.handle(), encoded, kChainsPerRound, receive);
       took = std::chrono::steady_clock::now() - began;
     }).join();
-    SCardEndTransaction(card, SCARD_LEAVE_CARD);
-    SCardDisconnect(card, SCARD_RESET_CARD);
-    return true;
+    return failure;
   };
   bool sessionFirst = true;
   for (auto _ : state) {
     std::chrono::steady_clock::duration sessionTurn{};
     std::chrono::steady_clock::duration rawTurn{};
     // Each side goes first every other round.
-    const bool ok = sessionFirst ? sessionTurnOf(sessionTurn) && rawTurnOf(rawTurn)
-                                 : rawTurnOf(rawTurn) && sessionTurnOf(sessionTurn);
+    std::optional<std::string> failure = sessionFirst ? sessionTurnOf(sessionTurn) : rawTurnOf(rawTurn);
+    if (!failure) failure = sessionFirst ? rawTurnOf(rawTurn) : sessionTurnOf(sessionTurn);
     sessionFirst = !sessionFirst;
-    if (!ok) {
-      state.SkipWithError("a command failed or the card could not be connected");
+    if (failure) {
+      state.SkipWithError(failure->c_str());
       break;
     }
     session += sessionTurn;

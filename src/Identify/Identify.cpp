@@ -41,7 +41,20 @@ std::optional<std::string> Identify::RequestPins::pin(SetPinKey key) const {
 
 std::shared_ptr<Identify> Identify::create(std::shared_ptr<ViewController> viewController,
                                            double httpConnectionTimeOut, Platform platform) {
-  return std::make_shared<Identify>(Passkey{}, std::move(viewController), httpConnectionTimeOut, std::move(platform));
+  auto facade =
+      std::make_shared<Identify>(Passkey{}, std::move(viewController), httpConnectionTimeOut, std::move(platform));
+  Identify* const shared = facade.get();
+  // The host's handles are counted apart from the library's own references (a reader's back
+  // channel holds the facade while it calls): when the host lets go of its last handle, that call
+  // returns once the card has been reset and let go, whichever thread the library is on then.
+  return std::shared_ptr<Identify>(shared, [facade = std::move(facade)](Identify*) mutable {
+    facade->awaitCardRelease();
+    facade.reset();
+  });
+}
+
+void Identify::awaitCardRelease() const {
+  if (platform_->cardReader) platform_->cardReader->waitUntilReleased(platform_->releaseWait);
 }
 
 Identify::Identify(Passkey, std::shared_ptr<ViewController> viewController, double httpConnectionTimeOut,

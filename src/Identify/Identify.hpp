@@ -109,7 +109,10 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
   };
 
   // The facade, with the host's view controller (PIN dialogs), the HTTPS time-out in seconds of the
-  // verification requests, and the platform (NFC reader, clock, random source, endpoint).
+  // verification requests, and the platform (NFC reader, clock, random source, endpoint). When the
+  // host lets go of the last handle it got from here (and its copies), that returns once the
+  // request's session has reset the card and let it go (at most the platform's releaseWait; at
+  // once on an NFC queue's thread), so a host that then exits leaves no card unlocked behind.
   static std::shared_ptr<Identify> create(std::shared_ptr<ViewController> viewController,
                                           double httpConnectionTimeOut, Platform platform = Platform());
   Identify(Passkey, std::shared_ptr<ViewController> viewController, double httpConnectionTimeOut,
@@ -310,6 +313,9 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
   // cancel: that request delivers its one result, and the card is reset before the next session
   // gets it.
   void endPreviousSession();
+  // Waits (at most the platform's releaseWait) until the card reader's sessions have reset the
+  // card and let it go: the host's last handle going.
+  void awaitCardRelease() const;
   // The request is over (the back channel's last call): a host waiting in its run loop for that
   // checks again.
   void wakeHost() const;

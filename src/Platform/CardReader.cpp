@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Platform/CardReaderSession.hpp"
+#include "Platform/SerialQueue.hpp"
 
 namespace ekyc {
 
@@ -35,6 +36,12 @@ std::size_t CardReader::cancelBySheet() {
 std::size_t CardReader::activeSessionCount() const {
   std::lock_guard lock(sessionsMutex_);
   return holders_.size();
+}
+
+bool CardReader::waitUntilReleased(std::chrono::milliseconds bound) {
+  std::unique_lock lock(sessionsMutex_);
+  if (SerialQueue::onAnyQueue()) return holders_.empty();
+  return released_.wait_for(lock, bound, [this] { return holders_.empty(); });
 }
 
 void CardReader::sessionBegan(const std::shared_ptr<CardReaderSession>& session) {

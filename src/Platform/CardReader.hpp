@@ -6,6 +6,7 @@
 // One session at a time has the card: a session that begins ends every other session on the
 // reader (as a cancel, 200), and waits until those have let the card go (reset it) before it
 // looks for a card itself.
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <expected>
@@ -40,6 +41,10 @@ class CardReader {
   std::size_t cancelBySheet();
   // The number of sessions that have begun and not yet let the card go.
   std::size_t activeSessionCount() const;
+  // Blocks until every session that has begun on this reader has let the card go (its last card
+  // I/O, the reset, done), at most `bound`; true when none holds it any more. It never blocks a
+  // session queue's thread (a session may need that thread to end): there it only answers.
+  bool waitUntilReleased(std::chrono::milliseconds bound);
 
  private:
   friend class CardReaderSession;

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 
 #include <PCSC/pcsclite.h>
 
@@ -44,21 +43,48 @@ bool PcscCardReader::isAvailable() {
   return context && !pick(context->readers()).empty();
 }
 
+std::shared_ptr<PcscContext> PcscCardReader::keptContext(LONG& error, bool& fresh) {
+  std::lock_guard lock(contextMutex_);
+  fresh = !context_;
+  if (!context_) context_ = PcscContext::establish(&error);
+  return context_;
+}
+
+void PcscCardReader::forget(const std::shared_ptr<PcscContext>& dead) {
+  std::shared_ptr<PcscContext> dropped;  // released after the lock
+  std::lock_guard lock(contextMutex_);
+  if (context_ == dead) dropped.swap(context_);
+}
+
 std::expected<std::vector<std::shared_ptr<CardConnection>>, NFCError> PcscCardReader::waitForCards(
     std::stop_token stop) {
-  LONG rv = SCARD_S_SUCCESS;
-  auto context = PcscContext::establish(&rv);
-  if (!context) return std::unexpected(serviceFailure("SCardEstablishContext", rv));
-  std::stop_callback cancelWait(stop, [context] { context->cancel(); });
+  // A kept context that fails may be one the service has dropped since: once more on a new one.
+  for (;;) {
+    LONG rv = SCARD_S_SUCCESS;
+    bool fresh = false;
+    auto context = keptContext(rv, fresh);
+    if (!context) return std::unexpected(serviceFailure("SCardEstablishContext", rv));
+    auto cards = watch(context, stop);
+    if (cards) return std::move(*cards);
+    if (cards.error().result == SCARD_E_CANCELLED) break;
+    forget(context);
+    if (fresh) return std::unexpected(serviceFailure(cards.error().call, cards.error().result));
+  }
+  return std::unexpected(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled,
+                                          "Session invalidated by user"));
+}
 
+std::expected<PcscCardReader::Cards, PcscCardReader::Failure> PcscCardReader::watch(
+    const std::shared_ptr<PcscContext>& context, std::stop_token stop) const {
+  std::stop_callback cancelWait(stop, [&context] { context->cancel(); });
   std::string reader;
   DWORD known = SCARD_STATE_UNAWARE;
   while (!stop.stop_requested()) {
     if (reader.empty()) {
       LONG listed = SCARD_S_SUCCESS;
       reader = pick(context->readers(&listed));
-      if (listed == SCARD_E_NO_SERVICE || listed == SCARD_E_SERVICE_STOPPED) {
-        return std::unexpected(serviceFailure("SCardListReaders", listed));
+      if (listed == SCARD_E_NO_SERVICE || listed == SCARD_E_SERVICE_STOPPED || listed == SCARD_E_INVALID_HANDLE) {
+        return std::unexpected(Failure{"SCardListReaders", listed});
       }
       if (reader.empty()) {  // no reader yet: look again shortly
         pause(stop, std::chrono::milliseconds(200));
@@ -69,27 +95,26 @@ std::expected<std::vector<std::shared_ptr<CardConnection>>, NFCError> PcscCardRe
     SCARD_READERSTATE state{};
     state.szReader = reader.c_str();
     state.dwCurrentState = known;
-    rv = SCardGetStatusChange(context->handle(), WAIT_SLICE_MS, &state, 1);
+    const LONG rv = SCardGetStatusChange(context->handle(), WAIT_SLICE_MS, &state, 1);
     if (rv == SCARD_E_TIMEOUT) continue;
     if (rv == SCARD_E_CANCELLED) break;
     if (rv == SCARD_E_UNKNOWN_READER || rv == SCARD_E_READER_UNAVAILABLE) {
       reader.clear();
       continue;
     }
-    if (rv != SCARD_S_SUCCESS) return std::unexpected(serviceFailure("SCardGetStatusChange", rv));
+    if (rv != SCARD_S_SUCCESS) return std::unexpected(Failure{"SCardGetStatusChange", rv});
     known = state.dwEventState & ~static_cast<DWORD>(SCARD_STATE_CHANGED);
     if (state.dwEventState & (SCARD_STATE_UNKNOWN | SCARD_STATE_IGNORE)) {
       reader.clear();
       continue;
     }
     if ((state.dwEventState & SCARD_STATE_PRESENT) && !(state.dwEventState & SCARD_STATE_MUTE)) {
-      std::vector<std::shared_ptr<CardConnection>> cards;
+      Cards cards;
       cards.push_back(std::make_shared<PcscCardConnection>(context, reader));
       return cards;
     }
   }
-  return std::unexpected(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled,
-                                          "Session invalidated by user"));
+  return std::unexpected(Failure{"SCardGetStatusChange", SCARD_E_CANCELLED});
 }
 
 }  // namespace ekyc

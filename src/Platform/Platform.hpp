@@ -29,6 +29,9 @@ class Platform {
   std::shared_ptr<NFCAlertPresenter> alertPresenter;
   // How long a session waits before it ends with the time-out error (201).
   std::chrono::milliseconds sessionTimeout{std::chrono::seconds(60)};
+  // How long letting go of the facade waits at most for the card reader's sessions to reset the
+  // card and let it go.
+  std::chrono::milliseconds releaseWait{std::chrono::seconds(5)};
 };
 
 }  // namespace ekyc

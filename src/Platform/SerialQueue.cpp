@@ -147,6 +147,8 @@ void SerialQueue::asyncAt(Clock::time_point when, Task task) {
 
 bool SerialQueue::isCurrent() const { return runningSerial == state_.get(); }
 
+bool SerialQueue::onAnyQueue() { return workingFor != nullptr; }
+
 bool SerialQueue::runsOn(std::thread::id thread) const {
   std::lock_guard lock(state_->mutex);
   return std::find(state_->threads.begin(), state_->threads.end(), thread) != state_->threads.end();

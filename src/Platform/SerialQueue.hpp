@@ -42,6 +42,8 @@ class SerialQueue {
   bool isCurrent() const;
   // Whether the given thread is one of this queue's threads.
   bool runsOn(std::thread::id thread) const;
+  // Whether the caller is a thread of any queue (one that must not block waiting for queued work).
+  static bool onAnyQueue();
 
   // The queue's shared state; its workers hold it too, so it outlives a queue destroyed from a task.
   struct State;

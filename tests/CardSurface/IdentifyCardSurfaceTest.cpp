@@ -155,6 +155,28 @@ TEST_F(IdentifyCardSurfaceTest, TwoRequestsStartedTogetherNeverShareTheCard) {
   }
 }
 
+// A host that lets go of the facade as soon as it has the result, while the session still ends
+// behind it (here the host's own delegate is slow to return), gets control back only once the
+// session has shown its last text and reset the card.
+TEST_F(IdentifyCardSurfaceTest, LettingGoOfTheFacadeReturnsOnceTheCardIsReset) {
+  struct SlowHost : MyNumberResults {
+    using MyNumberResults::MyNumberResults;
+    void didGetMyNumberInfo(const std::expected<MyNumberInfo, MyNumberInfoError>& result) override {
+      MyNumberResults::didGetMyNumberInfo(result);
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+  };
+  auto results = std::make_shared<SlowHost>(rig.log);
+  facade()->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, rig.holder.myNumberPin);
+  rig.runLoop->post([&] { identify->getMyNumber(results, pinTexts(), nfcTexts()); });
+  ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return !results->results().empty(); },
+                                      std::chrono::seconds(20)));
+  identify.reset();
+  EXPECT_EQ(rig.card->commandCount(), 0u) << "the card was not reset";
+  EXPECT_EQ(rig.cardReader->activeSessionCount(), 0u);
+  EXPECT_EQ(lastOf(rig.alerts->texts()), "success");
+}
+
 // A PIN dialog never answered holds the request, not the host's view controller or facade: once
 // the host lets go of both, everything goes.
 TEST_F(IdentifyCardSurfaceTest, ADialogNeverAnsweredKeepsNothingAliveInACycle) {

@@ -111,6 +111,20 @@ TEST_F(PcscCardReaderTest, WaitingForACardEndsWithTheHostCancelOrTheTimeOut) {
   }
 }
 
+// The reader keeps one context for its sessions; a pcscd that restarted has dropped it, and the
+// next session goes on with a new one.
+TEST_F(PcscCardReaderTest, ASessionAfterPcscdRestartedRunsOnANewContext) {
+  insertCard();
+  ASSERT_TRUE(ApduChainRunner::run(platform, sampleChain()).completed);
+  bridge.reset();
+  daemon.reset();
+  EKYC_START_PCSCD_OR_SKIP(daemon);
+  bridge = std::make_unique<VpcdBridge>(card, daemon->vpcdPort());
+  insertCard();
+  const auto result = ApduChainRunner::run(platform, sampleChain());
+  EXPECT_TRUE(result.completed) << (result.failure ? result.failure->message : std::string("a status word failed"));
+}
+
 }  // namespace
 
 // ---- The card after a session: reset on every path, and the card to itself meanwhile ----
