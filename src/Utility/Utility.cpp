@@ -193,7 +193,6 @@ const CodeSet& externalCodes() {
   return codes;
 }
 
-
 // The Roman-numeral table as code -> UTF-8 text.
 struct RomanNumerals {
   CodeSet listed;
