@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include <chrono>
+#include <cstdint>
 #include <thread>
 
 #include "PKI/DigestInfo.hpp"
@@ -10,6 +11,25 @@
 #include "UI/ScriptedViewController.hpp"
 
 namespace ekyc::bench {
+
+Bytes jisText(std::size_t characters) {
+  static const std::uint16_t codes[] = {0x3B33, 0x4544, 0x2422, 0x3021, 0x256B, 0x4C5A, 0x2D35, 0xFFF1, 0x3E2E,
+                                        0x4F3A};
+  Bytes out;
+  out.reserve(characters * 2);
+  for (std::size_t i = 0; i < characters; ++i) {
+    const std::uint16_t c = codes[i % (sizeof codes / sizeof codes[0])];
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+    out.push_back(static_cast<std::uint8_t>(c));
+  }
+  return out;
+}
+
+void reportNsPerByte(benchmark::State& state, std::size_t bytes) {
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+  state.counters["ns_per_byte"] = benchmark::Counter(
+      static_cast<double>(bytes), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
 
 double processCpuMicroseconds() {
   timespec ts{};

@@ -22,6 +22,14 @@ namespace ekyc::bench {
 // About 23.6 us a byte on air at 424 kbit/s (command and answer bytes).
 inline constexpr double kAirMicrosecondsPerByte = 23.6;
 
+// JIS X 0208 text of n characters (two bytes each) cycling through kana, kanji, a Roman numeral
+// and an external character.
+Bytes jisText(std::size_t characters);
+
+// Reports "ns_per_byte": CPU time per byte of `bytes`, the input one iteration handles, in seconds
+// (printed with its prefix, as "3.2ns").
+void reportNsPerByte(benchmark::State& state, std::size_t bytes);
+
 // CPU time of the whole process (every thread), in microseconds.
 double processCpuMicroseconds();
 

@@ -48,19 +48,6 @@ Bytes cardSurfaceFile() {
   return file;
 }
 
-// JIS X 0208 text of n characters cycling through kana, kanji and an external character.
-Bytes jisText(std::size_t characters) {
-  static const std::uint16_t codes[] = {0x3B33, 0x4544, 0x2422, 0x3021, 0x256B, 0x4C5A, 0x2D35, 0xFFF1, 0x3E2E,
-                                        0x4F3A};
-  Bytes out;
-  for (std::size_t i = 0; i < characters; ++i) {
-    const std::uint16_t c = codes[i % (sizeof codes / sizeof codes[0])];
-    out.push_back(static_cast<std::uint8_t>(c >> 8));
-    out.push_back(static_cast<std::uint8_t>(c));
-  }
-  return out;
-}
-
 // The licence entries file: tags 11..33 (JIS for the name, kana, address, conditions and so on,
 // ASCII digits for dates and numbers), FF filler up to 880 bytes.
 Bytes licenceEntriesFile() {
@@ -84,10 +71,7 @@ Bytes licenceEntriesFile() {
 }
 
 void reportAirTime(benchmark::State& state, std::size_t bytes) {
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
-  state.counters["ns_per_byte"] =
-      benchmark::Counter(static_cast<double>(bytes), benchmark::Counter::kIsIterationInvariantRate |
-                                                         benchmark::Counter::kInvert);
+  reportNsPerByte(state, bytes);
   state.counters["air_time_us"] = static_cast<double>(bytes) * kAirMicrosecondsPerByte;
 }
 

@@ -1,10 +1,11 @@
-// JIS X 0208 licence text over any bytes: the conversions to UTF-8 (always valid UTF-8), the
-// external characters and the previous-name split.
-// fuzz-parser: Utility/Utility.cpp
+// JIS X 0208 licence text over any bytes: the conversions to UTF-8 (always valid UTF-8), EUC-JP
+// text, the external characters and the previous-name split.
+// fuzz-parser: Utility/Utility.cpp Platform/EucJp.cpp
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "Platform/EucJp.hpp"
 #include "Utility/Const.hpp"
 #include "Utility/Utility.hpp"
 
@@ -32,6 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Bytes text(data, data + size);
   if (!isUtf8(utility.convertDriverLicenseChar(text))) __builtin_trap();
   if (const auto myna = utility.convertMynaDriverLicenseChar(text); myna && !isUtf8(*myna)) __builtin_trap();
+  if (const auto euc = utility.eucJpToUtf8(text); euc && !isUtf8(*euc)) __builtin_trap();
+  if (!isUtf8(EucJp::decodeLossy(text))) __builtin_trap();
   if (const auto indexes = utility.getIndexesOfExternalChar(text)) {
     for (const int index : *indexes) {
       if (!utility.getExternalCharKey(text, 0, index)) __builtin_trap();

@@ -16,7 +16,11 @@ class EucJp {
   // Never fails: every sequence that does not decode becomes one U+FFFD (a well-formed two- or
   // three-byte code without mapping counts as one character; otherwise the single bad byte does),
   // and an incomplete character at the end becomes one U+FFFD.
+  // Without a converter nothing decodes: each such sequence, or single byte, is one U+FFFD.
   static std::string decodeLossy(std::span<const std::uint8_t> eucJp);
+
+  // decodeLossy, appended to `out`.
+  static void appendLossy(std::span<const std::uint8_t> eucJp, std::string& out);
 };
 
 }  // namespace ekyc

@@ -3,6 +3,7 @@
 #include "DriverLicense/ChangedEntry.hpp"
 
 #include <algorithm>
+#include <bitset>
 #include <iostream>
 #include <span>
 
@@ -174,39 +175,98 @@ void appendFlags(Bytes& out, const Bytes& flags, std::size_t from, std::size_t t
 
 // ---- JIS X 0208 -----------------------------------------------------------------------------------
 
-// The external-character codes as numbers.
-std::vector<int> externalCodes() {
-  std::vector<int> codes;
-  for (const auto& code : Const().EXTERNAL_CODE) codes.push_back(codeOf(code));
+// A set of two-byte codes, looked up in constant time.
+using CodeSet = std::bitset<0x10000>;
+
+const ConstCharset& charset() {
+  static const ConstCharset instance;
+  return instance;
+}
+
+// The external-character codes.
+const CodeSet& externalCodes() {
+  static const CodeSet codes = [] {
+    CodeSet set;
+    for (const auto& code : Const().EXTERNAL_CODE) set.set(static_cast<std::size_t>(codeOf(code)));
+    return set;
+  }();
   return codes;
 }
 
-bool contains(const std::vector<int>& codes, int code) {
-  return std::find(codes.begin(), codes.end(), code) != codes.end();
-}
-
 // The Roman-numeral table as code -> UTF-8 text.
-std::map<int, std::string> romanNumerals() {
-  const ConstCharset charset;
-  std::map<int, std::string> table;
-  for (const auto& code : charset.ROMAN_NUMS_OF_JIS) {
-    const auto it = charset.VUDI_LIBRARY_JIS_TO_UTF8_MAPPING_TABLE.find(code);
-    if (it == charset.VUDI_LIBRARY_JIS_TO_UTF8_MAPPING_TABLE.end()) continue;
-    const Bytes utf8 = Utility().hexStringToBinary(it->second);
-    table[codeOf(code)] = std::string(utf8.begin(), utf8.end());
-  }
+struct RomanNumerals {
+  CodeSet listed;
+  std::map<int, std::string> text;
+};
+
+const RomanNumerals& romanNumerals() {
+  static const RomanNumerals table = [] {
+    RomanNumerals t;
+    const ConstCharset& c = charset();
+    for (const auto& code : c.ROMAN_NUMS_OF_JIS) {
+      const auto it = c.VUDI_LIBRARY_JIS_TO_UTF8_MAPPING_TABLE.find(code);
+      if (it == c.VUDI_LIBRARY_JIS_TO_UTF8_MAPPING_TABLE.end()) continue;
+      const Bytes utf8 = Utility().hexStringToBinary(it->second);
+      t.listed.set(static_cast<std::size_t>(codeOf(code)));
+      t.text[codeOf(code)] = std::string(utf8.begin(), utf8.end());
+    }
+    return t;
+  }();
   return table;
 }
 
-// Decodes one JIS X 0208 code (row and cell bytes) through EUC-JP; absent when it does not decode.
-// Row and cell must both lie in 21-7E: other bytes would reach EUC-JP's single-byte controls
-// (00 00 would become two U+0080) or its half-width kana, which are not JIS X 0208 characters.
-std::optional<std::string> decodeJisCode(std::uint8_t high, std::uint8_t low) {
-  const auto inRange = [](std::uint8_t b) { return b >= 0x21 && b <= 0x7E; };
-  if (!inRange(high) || !inRange(low)) return std::nullopt;
-  const std::uint8_t euc[2] = {static_cast<std::uint8_t>(high | 0x80), static_cast<std::uint8_t>(low | 0x80)};
-  return EucJp::decode(euc);
-}
+// JIS X 0208 text to UTF-8, one two-byte code at a time: a Roman numeral from the toolkit's table; a
+// code whose row and cell both lie in 21-7E through EUC-JP (each byte with its top bit set); any
+// other code, or -1 for a code that could not be read, U+FFFD. Other bytes would reach EUC-JP's
+// single-byte controls (00 00 would become two U+0080) or its half-width kana, which are not JIS
+// X 0208 characters. Consecutive EUC-JP codes are converted together, in one converter call; a
+// code without mapping still gives one U+FFFD of its own there.
+class JisText {
+ public:
+  explicit JisText(std::size_t codes) : roman_(romanNumerals()) {
+    out_.reserve(codes * 4 + 8);  // at most three bytes a code, and the converter's headroom
+    euc_.reserve(codes * 2);
+  }
+
+  void add(int code) {
+    if (code >= 0) {
+      if (roman_.listed[static_cast<std::size_t>(code)]) {
+        flush();
+        out_ += roman_.text.at(code);
+        return;
+      }
+      const auto high = static_cast<std::uint8_t>(code >> 8);
+      const auto low = static_cast<std::uint8_t>(code);
+      if (inRange(high) && inRange(low)) {
+        euc_.push_back(static_cast<std::uint8_t>(high | 0x80));
+        euc_.push_back(static_cast<std::uint8_t>(low | 0x80));
+        return;
+      }
+    }
+    flush();
+    out_ += kReplacement;
+  }
+
+  std::string finish() {
+    flush();
+    return std::move(out_);
+  }
+
+ private:
+  static bool inRange(std::uint8_t b) { return b >= 0x21 && b <= 0x7E; }
+
+  void flush() {
+    if (euc_.empty()) return;
+    EucJp::appendLossy(euc_, out_);
+    euc_.clear();
+  }
+
+  const RomanNumerals& roman_;
+  std::string out_;
+  Bytes euc_;
+};
+
+int codeAt(const Bytes& data, std::size_t i) { return (data[i] << 8) | data[i + 1]; }
 
 // A tag dictionary's entries for a list, through `convert`; absent when nothing listed has bytes.
 template <class T, class Convert>
@@ -452,17 +512,25 @@ std::map<std::string, std::string> Utility::createRequestBody(const std::string&
 // ---- JIS X 0208 text of the driving licence -------------------------------------------------------
 
 std::string Utility::convertDriverLicenseChar(const Bytes& data) const {
-  return jisToUtf8(convertExtenalCodeToSquareCode(data));
+  constexpr int kWhiteSquare = 0x2222;
+  const CodeSet& external = externalCodes();
+  JisText text(data.size() / 2 + 1);
+  std::size_t i = 0;
+  for (; i + 2 <= data.size(); i += 2) {
+    const int code = codeAt(data, i);
+    text.add(external[static_cast<std::size_t>(code)] ? kWhiteSquare : code);
+  }
+  if (i < data.size()) text.add(-1);
+  return text.finish();
 }
 
 std::string Utility::convertExtenalCodeToSquareCode(const Bytes& data) const {
-  const std::vector<int> external = externalCodes();
+  const CodeSet& external = externalCodes();
   std::string out;
   out.reserve(data.size() * 2);
   std::size_t i = 0;
   for (; i + 2 <= data.size(); i += 2) {
-    const int code = (data[i] << 8) | data[i + 1];
-    if (contains(external, code)) {
+    if (external[static_cast<std::size_t>(codeAt(data, i))]) {
       out += "2222";
     } else {
       out += toHex(std::span(data).subspan(i, 2));
@@ -473,30 +541,11 @@ std::string Utility::convertExtenalCodeToSquareCode(const Bytes& data) const {
 }
 
 std::string Utility::jisToUtf8(const std::string& jis) const {
-  const auto roman = romanNumerals();
-  std::string out;
-  out.reserve(jis.size() / 4 * 3);
+  JisText text(jis.size() / 4 + 1);
   std::size_t i = 0;
-  for (; i + 4 <= jis.size(); i += 4) {
-    const std::string_view group = std::string_view(jis).substr(i, 4);
-    const int code = codeOf(group);
-    if (code < 0) {
-      out += kReplacement;
-      continue;
-    }
-    if (const auto it = roman.find(code); it != roman.end()) {
-      out += it->second;
-      continue;
-    }
-    const auto decoded = decodeJisCode(static_cast<std::uint8_t>(code >> 8), static_cast<std::uint8_t>(code));
-    if (decoded) {
-      out += *decoded;
-    } else {
-      out += kReplacement;
-    }
-  }
-  if (i < jis.size()) out += kReplacement;
-  return out;
+  for (; i + 4 <= jis.size(); i += 4) text.add(codeOf(std::string_view(jis).substr(i, 4)));
+  if (i < jis.size()) text.add(-1);
+  return text.finish();
 }
 
 std::optional<Bytes> Utility::jisX0208ToEucJp(const std::string& jiX0208) const {
@@ -508,24 +557,24 @@ std::optional<Bytes> Utility::jisX0208ToEucJp(const std::string& jiX0208) const 
 std::optional<std::string> Utility::eucJpToUtf8(const Bytes& eucJp) const { return EucJp::decode(eucJp); }
 
 bool Utility::isJisx0213RomanNum(const std::string& str) const {
-  const auto codes = ConstCharset().ROMAN_NUMS_OF_JIS;
+  const auto& codes = charset().ROMAN_NUMS_OF_JIS;
   return std::find(codes.begin(), codes.end(), upper(str)) != codes.end();
 }
 
 std::string Utility::jisToUtf8ByVudiLibJisToUtf8MappingTable(const std::string& jisStr) const {
-  const ConstCharset charset;
-  const auto it = charset.VUDI_LIBRARY_JIS_TO_UTF8_MAPPING_TABLE.find(upper(jisStr));
-  if (it == charset.VUDI_LIBRARY_JIS_TO_UTF8_MAPPING_TABLE.end()) return {};
+  const auto& table = charset().VUDI_LIBRARY_JIS_TO_UTF8_MAPPING_TABLE;
+  const auto it = table.find(upper(jisStr));
+  if (it == table.end()) return {};
   const Bytes utf8 = hexStringToBinary(it->second);
   return std::string(utf8.begin(), utf8.end());
 }
 
 std::optional<std::vector<int>> Utility::getIndexesOfExternalChar(const Bytes& data) const {
   if (data.size() < 2) return std::nullopt;
-  const std::vector<int> external = externalCodes();
+  const CodeSet& external = externalCodes();
   std::vector<int> indexes;
   for (std::size_t i = 0; i + 2 <= data.size(); i += 2) {
-    if (contains(external, (data[i] << 8) | data[i + 1])) indexes.push_back(static_cast<int>(i / 2));
+    if (external[static_cast<std::size_t>(codeAt(data, i))]) indexes.push_back(static_cast<int>(i / 2));
   }
   if (indexes.empty()) return std::nullopt;
   return indexes;
@@ -643,26 +692,14 @@ std::optional<Bytes> Utility::removePreviousNameUsingJISX0208(const std::optiona
 std::optional<std::string> Utility::convertMynaDriverLicenseChar(const std::optional<Bytes>& optionalData) const {
   if (!optionalData || optionalData->empty()) return std::nullopt;
   const Bytes& data = *optionalData;
-  const auto roman = romanNumerals();
-  std::string out;
-  out.reserve(data.size() / 2 * 3);
+  JisText text(data.size() / 2 + 1);
   std::size_t i = 0;
   for (; i + 2 <= data.size(); i += 2) {
-    const int code = (data[i] << 8) | data[i + 1];
-    if (code == 0x0000) continue;
-    if (const auto it = roman.find(code); it != roman.end()) {
-      out += it->second;
-      continue;
-    }
-    const auto decoded = decodeJisCode(data[i], data[i + 1]);
-    if (decoded) {
-      out += *decoded;
-    } else {
-      out += kReplacement;
-    }
+    const int code = codeAt(data, i);
+    if (code != 0x0000) text.add(code);
   }
-  if (i < data.size()) out += kReplacement;
-  return out;
+  if (i < data.size()) text.add(-1);
+  return text.finish();
 }
 
 std::optional<std::vector<std::optional<std::string>>> Utility::fetchUTF8StringValueByTag(

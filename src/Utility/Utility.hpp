@@ -129,8 +129,9 @@ class Utility {
   // external-character codes of Const().EXTERNAL_CODE standing for characters drawn as bitmaps and
   // the JIS X 0213 Roman numerals of ConstCharset.
 
-  // convertExtenalCodeToSquareCode, then jisToUtf8: external characters become a white square,
-  // undecodable characters U+FFFD, an odd last byte one U+FFFD.
+  // The text of jisToUtf8(convertExtenalCodeToSquareCode(data)), decoded straight from the bytes:
+  // external characters become a white square, undecodable characters U+FFFD, an odd last byte one
+  // U+FFFD.
   std::string convertDriverLicenseChar(const Bytes& data) const;
   // The hex text of the bytes with every 4-digit group that is an external code replaced by "2222".
   std::string convertExtenalCodeToSquareCode(const Bytes& data) const;
