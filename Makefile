@@ -17,7 +17,9 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-demo: build
+# Builds only the example host (the library, the virtual cards and the stand-in it links), then the tour.
+demo: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target ekyc-demo
 	@scripts/demo-tour $(BUILD)/ekyc-demo
 
 bench: build

@@ -43,7 +43,10 @@ DemoContext::DemoContext(DemoOptions options)
   if (options_.reader == "pcsc") {
     platform_.cardReader = std::make_shared<PcscCardReader>();
   } else if (options_.reader == "vpcd") {
-    daemon_ = PcscDaemon::start(readerProblem_);
+    daemon_ = PcscDaemon::start(readerProblem_, std::chrono::seconds(60), [] {
+      std::fprintf(stderr, "[demo] another process is using the private pcscd; waiting for it (at most %d minutes)\n",
+                   static_cast<int>(PcscDaemon::LOCK_LIMIT.count()));
+    });
     if (daemon_) platform_.cardReader = std::make_shared<PcscCardReader>(daemon_->readerName());
   } else {
     virtualReader_ = std::make_shared<VirtualCardReader>();

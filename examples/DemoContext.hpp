@@ -26,6 +26,9 @@ class VpcdBridge;
 
 namespace ekyc::demo {
 
+// The PIN slot of the virtual sample card (apdu-chain), beside the facade's SetPinKey names.
+inline constexpr const char* SAMPLE_PIN_SLOT = "SAMPLE_PIN";
+
 struct DemoOptions {
   std::string request;
   // virtual: in-process; pcsc: the first PC/SC reader; vpcd: the request's virtual card served

@@ -1,9 +1,11 @@
 #pragma once
-// A request the example host can run. Each request lives in its own file under requests/ and
-// registers itself:
+// A request the example host can run. The requests live in files under requests/ (one file per
+// card application) and register themselves:
 //
 //   EKYC_DEMO_REQUEST(myNumber, "my-number", "reads the individual number (virtual card)",
 //                     [](DemoContext& context) -> DemoOutcome { ... });
+//
+// A request with no verified form (it never takes --app-id) adds ekyc::demo::NEVER_VERIFIES.
 //
 // A request presents its virtual card as a maker (context.presentCard([] { return ...; })), which
 // runs only when the reader is a virtual one (virtual, vpcd), runs through the facade
@@ -63,7 +65,10 @@ struct DemoRequest {
   std::string name;
   std::string summary;
   std::function<DemoOutcome(DemoContext&)> run;
+  bool verifies = true;  // given --app-id, has the verification server check what it read
 };
+
+inline constexpr bool NEVER_VERIFIES = false;
 
 class DemoRequests {
  public:

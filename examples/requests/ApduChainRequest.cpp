@@ -26,7 +26,7 @@ DemoOutcome failure(std::int64_t code) { return DemoOutcome::failure(code, Const
 DemoOutcome runApduChain(DemoContext& context) {
   if (!NFCTagReaderSession::readingAvailable(context.platform())) return failure(11001);
   context.presentCard([] { return VirtualSampleCard::make(); });
-  const std::optional<std::string> pin = context.pin("SAMPLE_PIN", "サンプルカードの暗証番号");
+  const std::optional<std::string> pin = context.pin(SAMPLE_PIN_SLOT, "サンプルカードの暗証番号");
   if (!pin) return failure(ReaderSupport::CODE_INPUT_PIN_DIALOG_CANCELED);
 
   const std::vector<NFCISO7816APDU> chain{
@@ -88,4 +88,4 @@ DemoOutcome runApduChain(DemoContext& context) {
 
 EKYC_DEMO_REQUEST(apduChain, "apdu-chain",
                   "select, verify and read a virtual sample card through the NFC layer (PIN slot SAMPLE_PIN)",
-                  ekyc::demo::runApduChain)
+                  ekyc::demo::runApduChain, ekyc::demo::NEVER_VERIFIES)

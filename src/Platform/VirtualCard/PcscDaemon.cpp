@@ -83,7 +83,8 @@ bool serviceAnswers() { return PcscContext::establish() != nullptr; }
 
 }  // namespace
 
-std::unique_ptr<PcscDaemon> PcscDaemon::start(std::string& whyNot, std::chrono::milliseconds limit) {
+std::unique_ptr<PcscDaemon> PcscDaemon::start(std::string& whyNot, std::chrono::milliseconds limit,
+                                              const std::function<void()>& waiting) {
   const std::string program = findProgram({"/usr/sbin/pcscd", "/usr/local/sbin/pcscd", "/sbin/pcscd"});
   if (program.empty()) {
     whyNot = "pcscd is not installed (Debian package pcscd)";
@@ -101,10 +102,12 @@ std::unique_ptr<PcscDaemon> PcscDaemon::start(std::string& whyNot, std::chrono::
     whyNot = std::string("cannot open ") + LOCK_FILE;
     return nullptr;
   }
-  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-  while (::flock(daemon->lockFd_, LOCK_EX | LOCK_NB) != 0) {
+  const auto until = std::chrono::steady_clock::now() + LOCK_LIMIT;
+  for (bool told = false; ::flock(daemon->lockFd_, LOCK_EX | LOCK_NB) != 0; told = true) {
+    if (!told && waiting) waiting();
     if (std::chrono::steady_clock::now() > until) {
-      whyNot = "another user of pcscd held the lock for two minutes";
+      whyNot = "another process held the pcscd lock (" + std::string(LOCK_FILE) + ") for " +
+               std::to_string(LOCK_LIMIT.count()) + " minutes";
       return nullptr;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

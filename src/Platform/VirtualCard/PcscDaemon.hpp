@@ -8,6 +8,7 @@
 // Create it on a thread that outlives it (the child is told to end when that thread ends).
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -16,10 +17,16 @@ namespace ekyc {
 
 class PcscDaemon {
  public:
+  // How long start() waits for another process to release the lock.
+  static constexpr std::chrono::minutes LOCK_LIMIT{2};
+
   // Starts pcscd. Null, with the reason in `whyNot`, when it cannot run here (not installed, no
-  // vpcd driver, no rights, another pcscd running, ...).
+  // vpcd driver, no rights, another pcscd running, the lock held past LOCK_LIMIT, ...). `limit`
+  // bounds the wait for the started pcscd to list the vpcd reader; `waiting` is called once when
+  // another process holds the lock (before the wait for it).
   static std::unique_ptr<PcscDaemon> start(std::string& whyNot,
-                                           std::chrono::milliseconds limit = std::chrono::seconds(60));
+                                           std::chrono::milliseconds limit = std::chrono::seconds(60),
+                                           const std::function<void()>& waiting = {});
   ~PcscDaemon();
   PcscDaemon(const PcscDaemon&) = delete;
   PcscDaemon& operator=(const PcscDaemon&) = delete;

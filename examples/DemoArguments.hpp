@@ -1,0 +1,33 @@
+#pragma once
+// The example host's command line: the run it asks for, or what is wrong with it.
+//
+//   ekyc-demo --request NAME [--reader virtual|pcsc|vpcd] [--pin SLOT=VALUE]... [--app-id ID]
+//             [--endpoint URL] [--ca-file PEM]
+//   ekyc-demo --list | --help
+#include <expected>
+#include <string>
+#include <vector>
+
+#include "DemoContext.hpp"
+
+namespace ekyc::demo {
+
+struct DemoCommand {
+  enum class Action { run, list, help };
+  Action action = Action::run;
+  DemoOptions options;
+  std::vector<std::string> ignored;  // one line for each option given that the run will not use
+};
+
+struct DemoUsageError {
+  std::string message;  // one line saying what was wrong (never a PIN)
+  int exitCode = 2;
+};
+
+// `arguments` without the program name.
+std::expected<DemoCommand, DemoUsageError> parseDemoCommand(const std::vector<std::string>& arguments);
+
+// The usage text, for --help and after a usage error.
+std::string demoUsage();
+
+}  // namespace ekyc::demo
