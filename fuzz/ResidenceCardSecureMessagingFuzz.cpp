@@ -36,10 +36,12 @@ Bytes join(Bytes a, const Bytes& b) {
 
 Bytes first16(const Bytes& digest) { return Bytes(digest.begin(), digest.begin() + std::min<std::size_t>(16, digest.size())); }
 
-// The file with ISO/IEC 7816-4 padding removed; absent when the padding is wrong.
+// The file with ISO/IEC 7816-4 padding (80, then at most seven 00) removed; absent when the padding
+// is wrong.
 std::optional<Bytes> unpadded(Bytes plain) {
-  while (!plain.empty() && plain.back() == 0x00) plain.pop_back();
-  if (plain.empty() || plain.back() != 0x80) return std::nullopt;
+  std::size_t zeros = 0;
+  for (; !plain.empty() && plain.back() == 0x00; ++zeros) plain.pop_back();
+  if (zeros > 7 || plain.empty() || plain.back() != 0x80) return std::nullopt;
   plain.pop_back();
   return plain;
 }
