@@ -2,14 +2,15 @@
 // virtual JPKI card), each behaviour written once as a table and run on every generator: refused
 // PINs before the session, the PIN dialog, refusals of VERIFY, other status words at each step,
 // the end of the session before the chain, a card removed mid-chain, and answers the card's format
-// does not allow. The rig's log holds what the host's delegate and the back channel hear, so each
-// case states the exact order of the calls. The signing PIN is given in small letters: the card compares it in
-// capitals, and the one generator that hands it back hands it back in capitals.
+// does not allow. (Status words 90xx passing and the end of a session before a card are the reader
+// engine's, checked on the card-surface readers.) The rig's log holds what the host's delegate and
+// the back channel hear, so each case states the exact order of the calls. The signing PIN is given
+// in small letters: the card compares it in capitals, and the one generator that hands it back
+// hands it back in capitals.
 #include <gtest/gtest.h>
 
 #include "Jpki/JpkiRig.hpp"
 #include "Platform/Base64.hpp"
-#include "Platform/VirtualCard/VirtualCardContext.hpp"
 
 namespace ekyc::test {
 namespace {
@@ -198,42 +199,16 @@ TEST_P(JpkiGeneratorsTest, OtherStatusWordsAtAnyStepAreCardFailures) {
   EXPECT_EQ(rig.log->events(), afterChainStart(13300, refused("5")));
 }
 
-TEST_P(JpkiGeneratorsTest, StatusWordsBeginningWith90Pass) {
-  JpkiRig rig;
-  for (std::uint8_t ins : {0xA4, 0x20, 0xB0}) {
-    rig.card->onInstruction(ins, [](const VirtualCommand& command, VirtualCardContext& context) {
-      auto response = context.standard(command);
-      if (response.sw == 0x9000) response.sw = 0x9001;
-      return std::optional<VirtualResponse>(response);
-    });
-  }
-  start(kind(), rig, s.pin);
-  ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.log->events(), ok());
-  EXPECT_EQ(rig.commands().size(), 7u);
-}
-
+// How the end of a session maps to a result is the reader engine's, run on every card-surface
+// reader; here what the signing frame adds: a detection without tags is 99999, the sheet closed
+// before a card, and of two tags only the first is used.
 TEST_P(JpkiGeneratorsTest, SessionEndBeforeTheChainReportsOnce) {
-  struct Case {
-    std::string name;
-    std::function<void(JpkiRig&)> arrange;
-    long long code;
-  };
-  const std::vector<Case> cases{
-      {"reader failure", [](JpkiRig& r) {
-         r.cardReader->failNextWait(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTerminatedUnexpectedly));
-       }, 13500},
-      {"not a reader error", [](JpkiRig& r) { r.cardReader->failNextWait(NFCError::other("system failure")); }, 99999},
-      {"time-out", [](JpkiRig& r) { r.platform.sessionTimeout = std::chrono::milliseconds(100); }, 13600},
-      {"no session", [](JpkiRig& r) { r.cardReader->setSessionCreationFails(true); }, 13500},
-      {"detection without tags", [](JpkiRig& r) { r.cardReader->presentCards({}); }, 99999},
-  };
-  for (const auto& c : cases) {
+  {
     JpkiRig rig(jpkiContents(), false);
-    c.arrange(rig);
+    rig.cardReader->presentCards({});
     start(kind(), rig, s.pin);
-    ASSERT_TRUE(rig.waitForResult()) << c.name;
-    EXPECT_EQ(rig.log->events(), (Strings{"result(" + std::to_string(c.code) + ")", "didGetPin()"})) << c.name;
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.log->events(), (Strings{"result(99999)", "didGetPin()"}));
   }
   {  // the user closes the sheet before holding a card
     JpkiRig rig(jpkiContents(), false);
@@ -243,15 +218,6 @@ TEST_P(JpkiGeneratorsTest, SessionEndBeforeTheChainReportsOnce) {
     ASSERT_TRUE(rig.waitForResult());
     EXPECT_EQ(rig.log->events(), (Strings{"result(13700)", "didGetPin()"}));
     EXPECT_EQ(rig.alerts->texts(), (Strings{"initial"}));
-  }
-  {  // a tag that is not ISO 7816: nothing is sent, then the time-out
-    JpkiRig rig;
-    rig.card->setISO7816(false);
-    rig.platform.sessionTimeout = std::chrono::milliseconds(200);
-    start(kind(), rig, s.pin);
-    ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.log->events(), (Strings{"result(13600)", "didGetPin()"}));
-    EXPECT_TRUE(rig.commands().empty());
   }
   {  // of two tags only the first is used
     JpkiRig rig(jpkiContents(), false);
