@@ -1,6 +1,5 @@
 #include "JpkiTestSupport.hpp"
 
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -18,10 +17,10 @@ namespace ekyc::test {
 
 namespace {
 
-// Fixed RSA-2048 test keys (the CA's, user authentication's, signing's, in this order) in a data
-// file beside this one, so that each test process does not spend its time generating keys.
+// Fixed RSA-2048 test keys (the CA's, user authentication's, signing's, in this order) in the tests'
+// data folder, so that each test process does not spend its time generating keys.
 std::vector<EvpPkeyPtr> readKeys() {
-  const std::string path = std::filesystem::path(__FILE__).parent_path() / "data" / "jpki-keys.pem";
+  const std::string path = EKYC_TEST_DATA_DIR "/jpki-keys.pem";
   std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_file(path.c_str(), "r"), BIO_free);
   std::vector<EvpPkeyPtr> keys;
   while (bio && keys.size() < 3) keys.emplace_back(PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr), EVP_PKEY_free);
