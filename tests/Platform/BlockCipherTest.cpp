@@ -20,6 +20,8 @@ TEST(BlockCipher, SingleDesFips81CbcExample) {
   EXPECT_EQ(BlockCipher::run(BlockCipher::Algorithm::DES, D::Encrypt, BlockCipher::Mode::ECB, key, {},
                              hex("4e6f772069732074")),
             hex("3fa40e8a984d4815"));
+  // A key of 16 bytes is no DES key (nor is it widened past the 24 bytes of the cipher's key).
+  EXPECT_FALSE(BlockCipher::desCbc(D::Encrypt, Bytes(16, 0x11), iv, plain).has_value());
 }
 
 TEST(BlockCipher, Pkcs7PaddingRoundTrip) {
