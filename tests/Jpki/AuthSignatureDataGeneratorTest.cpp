@@ -1,7 +1,9 @@
-// User-authentication signing end to end: generator -> NFC session -> virtual JPKI card. The
-// recorder is the host's delegate and the back channel, so every test states the exact order of
-// the calls, the commands the card saw and the texts of the NFC sheet.
+// User-authentication signing end to end: generator -> NFC session -> virtual JPKI card: the exact
+// order of the calls the host and the back channel hear, the commands the card saw and the texts
+// of the NFC sheet.
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "Jpki/JpkiRig.hpp"
 #include "Platform/Base64.hpp"
@@ -27,13 +29,13 @@ TEST(AuthSignatureDataGenerator, SignsWithTheUserAuthenticationKey) {
     JpkiRig rig;
     start(rig, "1234", DATA_B64, name);
     ASSERT_TRUE(rig.waitForResult()) << name;
-    EXPECT_EQ(rig.recorder->events(), (Strings{"result ok", "didGetPin "}));
+    EXPECT_EQ(rig.log->events(), (Strings{"result(ok)", "didGetPin()"}));
     const Bytes data = toBytes("login challenge 0001");
     // The signature of a 2048-bit key is asked for with Le 00 (256) whatever the hash.
     EXPECT_EQ(rig.commands(), (Strings{"00A4040C0AD392F000260100000001", "00A4020C020018", "002000800431323334",
                                        "00A4020C020017", signCommand(data, name), "00A4020C02000A", "00B00000000F3C"}));
-    EXPECT_EQ(rig.sheet->texts(), (Strings{"カードをかざしてください", "読み取り中", "読み取りました"}));
-    const auto outcome = rig.recorder->outcome();
+    EXPECT_EQ(rig.alerts->texts(), (Strings{"initial", "reading", "success"}));
+    const auto outcome = rig.results->outcome();
     ASSERT_TRUE(outcome.signatureData) << name << " " << outcome.code;
     const auto& record = *outcome.signatureData;
     EXPECT_EQ(record.tbsData(), data);
@@ -55,12 +57,16 @@ TEST(AuthSignatureDataGenerator, DataAndHashChecksInTheirOrder) {
       {"YWJjZA", "SHA-256", 12006},          {"YWJj ZGVm", "SHA-256", 12006},
       {"YWJj", "sha-256", 12005},            {"YWJj", "SHA-1", 12005},
       {"YWJj", "SHA256", 12005},             {"YWJj", "", 12005}};
+  const std::map<long long, std::string> texts{{12003, "tbsData が設定されていません。"},
+                                               {12005, "サポートしないハッシュアルゴリズムが設定されています。"},
+                                               {12006, "Base64 のデコードに失敗しました。"}};
   for (const auto& [data, hash, code] : cases) {
     JpkiRig rig;
     start(rig, "1234", data, hash);
     ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(code), "didGetPin "}))
+    EXPECT_EQ(rig.log->events(), (Strings{"result(" + std::to_string(code) + ")", "didGetPin()"}))
         << data.value_or("<absent>") << " " << hash;
+    EXPECT_EQ(rig.results->outcome().message, texts.at(code));
     EXPECT_TRUE(rig.commands().empty());
   }
 }

@@ -16,7 +16,7 @@ using Strings = std::vector<std::string>;
 using Generator = FourInfoConsentRevokeApplySignatureDataGenerator;
 
 std::string document(const JpkiRig& rig) {
-  const auto record = rig.recorder->outcome().signatureData;
+  const auto record = rig.results->outcome().signatureData;
   const auto bytes = record ? Base64::decode(record->fourInfoConsentRevokeApply().value_or("")) : std::nullopt;
   return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
 }
@@ -54,9 +54,9 @@ TEST(FourInfoConsentRevokeApply, SignedDocumentVerifies) {
   JpkiRig rig;
   rig.make<Generator>()->signFourInfoConsentRevokeApply("service-0001", "provider-0002", "SHA-256", "ABCDEF123");
   ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ", "result ok", "didGetPin "}));
-  EXPECT_EQ(rig.sheet->texts(), (Strings{"カードをかざしてください", "読み取り中", "読み取りました"}));
-  const auto outcome = rig.recorder->outcome();
+  EXPECT_EQ(rig.log->events(), (Strings{"didGetPin()", "result(ok)", "didGetPin()"}));
+  EXPECT_EQ(rig.alerts->texts(), (Strings{"initial", "reading", "success"}));
+  const auto outcome = rig.results->outcome();
   ASSERT_TRUE(outcome.signatureData) << outcome.code;
   const auto& record = *outcome.signatureData;
   EXPECT_FALSE(record.signature());
@@ -103,7 +103,7 @@ TEST(FourInfoConsentRevokeApply, UnsupportedHashBeforeThePin) {
   JpkiRig rig;
   rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-1", "");
   ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), (Strings{"result 12005", "didGetPin "}));
+  EXPECT_EQ(rig.log->events(), (Strings{"result(12005)", "didGetPin()"}));
   EXPECT_EQ(rig.viewController->presentedCount(), 0u);
 }
 
@@ -120,9 +120,9 @@ TEST(FourInfoConsentRevokeApply, DateAndTimeAreTokyosAtTheEntry) {
     JpkiRig rig(jpkiContents(), false);
     rig.clock->set(Clock::TimePoint(std::chrono::seconds(c.atEntry)));
     rig.make<Generator>()->signFourInfoConsentRevokeApply("s", "p", "SHA-256", "ABCDEF123");
-    ASSERT_TRUE(rig.waitFor([&] { return rig.reader->activeSessionCount() > 0; }));
+    ASSERT_TRUE(rig.waitFor([&] { return rig.cardReader->activeSessionCount() > 0; }));
     if (c.atRead) rig.clock->set(Clock::TimePoint(std::chrono::seconds(*c.atRead)));
-    rig.reader->present(rig.card);
+    rig.cardReader->present(rig.card);
     ASSERT_TRUE(rig.waitForResult());
     const std::string doc = document(rig);
     EXPECT_EQ(elementText(doc, "申請日"), c.date);

@@ -2,14 +2,15 @@
 // virtual JPKI card), each behaviour written once as a table and run on every generator: refused
 // PINs before the session, the PIN dialog, refusals of VERIFY, other status words at each step,
 // the end of the session before the chain, a card removed mid-chain, and answers the card's format
-// does not allow. The recorder is the host's delegate and the back channel, so each case states the
-// exact order of the calls. The signing PIN is given in small letters: the card compares it in
-// capitals, and the one generator that hands it back hands it back in capitals.
+// does not allow. (Status words 90xx passing and the end of a session before a card are the reader
+// engine's, checked on the card-surface readers.) The rig's log holds what the host's delegate and
+// the back channel hear, so each case states the exact order of the calls. The signing PIN is given
+// in small letters: the card compares it in capitals, and the one generator that hands it back
+// hands it back in capitals.
 #include <gtest/gtest.h>
 
 #include "Jpki/JpkiRig.hpp"
 #include "Platform/Base64.hpp"
-#include "Platform/VirtualCard/VirtualCardContext.hpp"
 
 namespace ekyc::test {
 namespace {
@@ -25,7 +26,7 @@ void PrintTo(Kind kind, std::ostream* os) { *os << nameOf(kind); }
 
 // A generator as the shared tests see it.
 struct GeneratorSpec {
-  std::string slot;        // its PIN slot in the back channel
+  std::string slot;        // its PIN slot in the back channel ("OTHER": the user-authentication PIN)
   std::string pin;         // the card's PIN
   std::uint16_t pinFile;   // the card's PIN file
   std::size_t signStep;         // the COMPUTE DIGITAL SIGNATURE (1-based)
@@ -41,12 +42,12 @@ GeneratorSpec spec(Kind kind) {
       {"ABCDE", 12007}, {"ABCDEFGH123456789", 12007}, {"ABC-123", 12008}, {"ABCDEF12３", 12008}};
   switch (kind) {
     case Kind::auth:
-      return {"MYNUMBERCARD_USERCERT_PIN", "1234", 0x0018, 5, 7, false, "", "9999",
+      return {"OTHER", "1234", 0x0018, 5, 7, false, "", "9999",
               {{"12345", 12007}, {"123", 12007}, {"12a4", 12008}, {"１２３４", 12008}}};
     case Kind::consentRevoke:
-      return {"MYNUMBERCARD_SIGNER_PIN", "abcdef123", 0x001B, 5, 7, true, "", "WRONG123", signerBad};
+      return {"SIGNER", "abcdef123", 0x001B, 5, 7, true, "", "WRONG123", signerBad};
     case Kind::basicInfo:
-      return {"MYNUMBERCARD_SIGNER_PIN", "abcdef123", 0x001B, 7, 5, false, "ABCDEF123", "WRONG123", signerBad};
+      return {"SIGNER", "abcdef123", 0x001B, 7, 5, false, "ABCDEF123", "WRONG123", signerBad};
   }
   return {};
 }
@@ -83,7 +84,7 @@ Bytes certificateWithLength(const Bytes& der, int delta) {
   return out;
 }
 
-const Strings SHEET_ERROR{"カードをかざしてください", "読み取り中", "読み取りに失敗しました"};
+const Strings SHEET_ERROR{"initial", "reading", "error"};
 
 class JpkiGeneratorsTest : public ::testing::TestWithParam<Kind> {
  protected:
@@ -92,21 +93,21 @@ class JpkiGeneratorsTest : public ::testing::TestWithParam<Kind> {
   // The calls of a request whose chain started and failed with `code` (after `report`).
   Strings afterChainStart(long long code, const std::string& report = "") const {
     Strings e;
-    if (s.startsWithDidGetPin) e.push_back("didGetPin ");
+    if (s.startsWithDidGetPin) e.push_back("didGetPin()");
     if (!report.empty()) e.push_back(report);
-    e.push_back("result " + std::to_string(code));
-    e.push_back("didGetPin ");
+    e.push_back("result(" + std::to_string(code) + ")");
+    e.push_back("didGetPin()");
     return e;
   }
   Strings ok() const {
     Strings e;
-    if (s.startsWithDidGetPin) e.push_back("didGetPin ");
-    e.push_back("result ok");
-    e.push_back("didGetPin " + s.handedBack);
+    if (s.startsWithDidGetPin) e.push_back("didGetPin()");
+    e.push_back("result(ok)");
+    e.push_back("didGetPin(" + s.handedBack + ")");
     return e;
   }
   std::string refused(const std::string& count = "") const {
-    return "didGetFailedPin " + s.slot + (count.empty() ? "" : " " + count);
+    return "didGetFailedPin(" + s.slot + "," + (count.empty() ? "nil" : count) + ")";
   }
   const Bytes& certificate() const {
     return kind() == Kind::auth ? jpkiContents().userAuthCertificate : jpkiContents().signingCertificate;
@@ -118,10 +119,10 @@ TEST_P(JpkiGeneratorsTest, PresetPinsThatBreakTheRuleAreRefusedBeforeAnySession)
     JpkiRig rig;
     start(kind(), rig, pin);
     ASSERT_TRUE(rig.waitForResult()) << pin;
-    EXPECT_EQ(rig.recorder->events(), (Strings{refused(), "result " + std::to_string(code), "didGetPin "})) << pin;
+    EXPECT_EQ(rig.log->events(), (Strings{refused(), "result(" + std::to_string(code) + ")", "didGetPin()"})) << pin;
     EXPECT_EQ(rig.viewController->presentedCount(), 0u);
     EXPECT_TRUE(rig.commands().empty());
-    EXPECT_TRUE(rig.sheet->texts().empty());
+    EXPECT_TRUE(rig.alerts->texts().empty());
   }
 }
 
@@ -131,14 +132,14 @@ TEST_P(JpkiGeneratorsTest, PinDialog) {
     rig.viewController->enqueue(ScriptedViewController::Answer::OK(s.pin));
     start(kind(), rig, std::nullopt);
     ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), ok());
+    EXPECT_EQ(rig.log->events(), ok());
     const auto shown = rig.viewController->presentations();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].title, JpkiRig::pinTexts().pin1DialogTitle);
-    EXPECT_EQ(shown[0].message, JpkiRig::pinTexts().pin1DialogMessage);
+    EXPECT_EQ(shown[0].title, pinTexts().pin1DialogTitle);
+    EXPECT_EQ(shown[0].message, pinTexts().pin1DialogMessage);
     ASSERT_EQ(shown[0].textFields.size(), 1u);
-    EXPECT_EQ(shown[0].textFields[0].placeholder, JpkiRig::pinTexts().pin1DialogPlaceholder);
-    EXPECT_EQ(shown[0].actionTitles, (Strings{"OK", "キャンセル"}));
+    EXPECT_EQ(shown[0].textFields[0].placeholder, pinTexts().pin1DialogPlaceholder);
+    EXPECT_EQ(shown[0].actionTitles, (Strings{"OK", "Cancel"}));
   }
   // Cancel, an empty PIN and one that breaks the rule end the request before any session.
   for (const auto& [answer, code] : std::vector<std::pair<std::optional<std::string>, long long>>{
@@ -148,9 +149,9 @@ TEST_P(JpkiGeneratorsTest, PinDialog) {
                                        : ScriptedViewController::Answer::Cancel());
     start(kind(), rig, std::nullopt);
     ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), (Strings{refused(), "result " + std::to_string(code), "didGetPin "}));
+    EXPECT_EQ(rig.log->events(), (Strings{refused(), "result(" + std::to_string(code) + ")", "didGetPin()"}));
     EXPECT_TRUE(rig.commands().empty());
-    EXPECT_TRUE(rig.sheet->texts().empty());
+    EXPECT_TRUE(rig.alerts->texts().empty());
   }
 }
 
@@ -170,12 +171,12 @@ TEST_P(JpkiGeneratorsTest, RefusedVerify) {
     JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
     start(kind(), rig, c.rightPin ? s.pin : s.wrongPin);
     ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), afterChainStart(c.code, refused(c.count))) << c.code;
-    const auto outcome = rig.recorder->outcome();
+    EXPECT_EQ(rig.log->events(), afterChainStart(c.code, refused(c.count))) << c.code;
+    const auto outcome = rig.results->outcome();
     EXPECT_EQ(outcome.message, c.text);
     EXPECT_EQ(outcome.retryCount, c.code == 13300 ? std::optional<std::int64_t>(1) : std::nullopt);
     EXPECT_EQ(rig.commands().size(), 3u);
-    EXPECT_EQ(rig.sheet->texts(), SHEET_ERROR);
+    EXPECT_EQ(rig.alerts->texts(), SHEET_ERROR);
     EXPECT_EQ(rig.card->pinTriesLeft(JpkiApplication::NAME, s.pinFile), std::max(0, c.triesLeft - 1));
   }
 }
@@ -186,80 +187,45 @@ TEST_P(JpkiGeneratorsTest, OtherStatusWordsAtAnyStepAreCardFailures) {
     rig.card->addFault(VirtualCardFault::statusWordAt(step, step == 1 ? 0x6A82 : 0x6F00));
     start(kind(), rig, s.pin);
     ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), afterChainStart(13999)) << step;
+    EXPECT_EQ(rig.log->events(), afterChainStart(13999)) << step;
     EXPECT_EQ(rig.commands().size(), step);
-    EXPECT_EQ(rig.sheet->texts(), SHEET_ERROR);
+    EXPECT_EQ(rig.alerts->texts(), SHEET_ERROR);
   }
   // A PIN status word at a step other than VERIFY is a refused PIN too.
   JpkiRig rig;
   rig.card->addFault(VirtualCardFault::statusWordAt(6, 0x63C5));
   start(kind(), rig, s.pin);
   ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), afterChainStart(13300, refused("5")));
+  EXPECT_EQ(rig.log->events(), afterChainStart(13300, refused("5")));
 }
 
-TEST_P(JpkiGeneratorsTest, StatusWordsBeginningWith90Pass) {
-  JpkiRig rig;
-  for (std::uint8_t ins : {0xA4, 0x20, 0xB0}) {
-    rig.card->onInstruction(ins, [](const VirtualCommand& command, VirtualCardContext& context) {
-      auto response = context.standard(command);
-      if (response.sw == 0x9000) response.sw = 0x9001;
-      return std::optional<VirtualResponse>(response);
-    });
-  }
-  start(kind(), rig, s.pin);
-  ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), ok());
-  EXPECT_EQ(rig.commands().size(), 7u);
-}
-
+// How the end of a session maps to a result is the reader engine's, run on every card-surface
+// reader; here what the signing frame adds: a detection without tags is 99999, the sheet closed
+// before a card, and of two tags only the first is used.
 TEST_P(JpkiGeneratorsTest, SessionEndBeforeTheChainReportsOnce) {
-  struct Case {
-    std::string name;
-    std::function<void(JpkiRig&)> arrange;
-    long long code;
-  };
-  const std::vector<Case> cases{
-      {"reader failure", [](JpkiRig& r) {
-         r.reader->failNextWait(NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTerminatedUnexpectedly));
-       }, 13500},
-      {"not a reader error", [](JpkiRig& r) { r.reader->failNextWait(NFCError::other("system failure")); }, 99999},
-      {"time-out", [](JpkiRig& r) { r.platform->sessionTimeout = std::chrono::milliseconds(100); }, 13600},
-      {"no session", [](JpkiRig& r) { r.reader->setSessionCreationFails(true); }, 13500},
-      {"detection without tags", [](JpkiRig& r) { r.reader->presentCards({}); }, 99999},
-  };
-  for (const auto& c : cases) {
+  {
     JpkiRig rig(jpkiContents(), false);
-    c.arrange(rig);
+    rig.cardReader->presentCards({});
     start(kind(), rig, s.pin);
-    ASSERT_TRUE(rig.waitForResult()) << c.name;
-    EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(c.code), "didGetPin "})) << c.name;
+    ASSERT_TRUE(rig.waitForResult());
+    EXPECT_EQ(rig.log->events(), (Strings{"result(99999)", "didGetPin()"}));
   }
   {  // the user closes the sheet before holding a card
     JpkiRig rig(jpkiContents(), false);
     start(kind(), rig, s.pin);
-    ASSERT_TRUE(rig.waitFor([&] { return rig.reader->activeSessionCount() > 0; }));
-    rig.reader->cancelBySheet();
+    ASSERT_TRUE(rig.waitFor([&] { return rig.cardReader->activeSessionCount() > 0; }));
+    rig.cardReader->cancelBySheet();
     ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), (Strings{"result 13700", "didGetPin "}));
-    EXPECT_EQ(rig.sheet->texts(), (Strings{"カードをかざしてください"}));
-  }
-  {  // a tag that is not ISO 7816: nothing is sent, then the time-out
-    JpkiRig rig;
-    rig.card->setISO7816(false);
-    rig.platform->sessionTimeout = std::chrono::milliseconds(200);
-    start(kind(), rig, s.pin);
-    ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), (Strings{"result 13600", "didGetPin "}));
-    EXPECT_TRUE(rig.commands().empty());
+    EXPECT_EQ(rig.log->events(), (Strings{"result(13700)", "didGetPin()"}));
+    EXPECT_EQ(rig.alerts->texts(), (Strings{"initial"}));
   }
   {  // of two tags only the first is used
     JpkiRig rig(jpkiContents(), false);
     auto second = JpkiApplication::makeCard(jpkiContents());
-    rig.reader->presentCards({rig.card, second});
+    rig.cardReader->presentCards({rig.card, second});
     start(kind(), rig, s.pin);
     ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), ok());
+    EXPECT_EQ(rig.log->events(), ok());
     EXPECT_TRUE(second->commands().empty());
   }
 }
@@ -270,15 +236,15 @@ TEST_P(JpkiGeneratorsTest, CardRemovedOrSheetClosedMidChainGivesOneCardFailure) 
     rig.card->addFault(VirtualCardFault::removedAt(step));
     start(kind(), rig, s.pin);
     ASSERT_TRUE(rig.waitForResult());
-    EXPECT_EQ(rig.recorder->events(), afterChainStart(13999)) << step;
+    EXPECT_EQ(rig.log->events(), afterChainStart(13999)) << step;
   }
   JpkiRig rig;
   rig.card->addFault(VirtualCardFault::delayAt(4, std::chrono::seconds(5)));
   start(kind(), rig, s.pin);
   ASSERT_TRUE(rig.waitFor([&] { return rig.card->commandCount() >= 4; }));
-  rig.reader->cancelBySheet();
+  rig.cardReader->cancelBySheet();
   ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), afterChainStart(13999));
+  EXPECT_EQ(rig.log->events(), afterChainStart(13999));
 }
 
 // Answers the card's format does not allow: a signature not as long as the key's modulus, a
@@ -296,11 +262,8 @@ TEST_P(JpkiGeneratorsTest, MalformedAnswersGiveOneFailure) {
   const auto answer = [](std::size_t step, Bytes data) { return VirtualCardFault::answerAt(step, withStatus(data)); };
   const std::size_t sign = s.signStep, cert = s.certificateStep;
   const std::vector<Case> cases{
-      {"empty signature", sign, answer(sign, {}), 13999},
-      {"128-byte signature", sign, answer(sign, Bytes(128, 0x5A)), 13999},
       {"255-byte signature", sign, answer(sign, Bytes(255, 0x5A)), 13999},
       {"257-byte signature", sign, answer(sign, Bytes(257, 0x5A)), 13999},
-      {"65534-byte signature", sign, answer(sign, Bytes(65534, 0x5A)), 13999},
       {"certificate length one more", cert, answer(cert, certificateWithLength(certificate(), 1)), 13999},
       {"certificate length one short", cert, answer(cert, certificateWithLength(certificate(), -1)), 13999},
       {"SEQUENCE that is no certificate", cert, answer(cert, {0x30, 0x03, 0x02, 0x01, 0x00}), 13999},
@@ -315,12 +278,12 @@ TEST_P(JpkiGeneratorsTest, MalformedAnswersGiveOneFailure) {
     rig.card->addFault(c.fault);
     start(kind(), rig, s.pin);
     ASSERT_TRUE(rig.waitForResult()) << c.name;
-    EXPECT_EQ(rig.recorder->events(), afterChainStart(c.code)) << c.name;
-    EXPECT_EQ(rig.recorder->outcome().message,
+    EXPECT_EQ(rig.log->events(), afterChainStart(c.code)) << c.name;
+    EXPECT_EQ(rig.results->outcome().message,
               c.code == 13999 ? "カードの読み込みに失敗しました。" : "予期しないエラーが発生しました。")
         << c.name;
     EXPECT_EQ(rig.commands().size(), c.step) << c.name;
-    EXPECT_EQ(rig.sheet->texts(), SHEET_ERROR) << c.name;
+    EXPECT_EQ(rig.alerts->texts(), SHEET_ERROR) << c.name;
   }
 }
 

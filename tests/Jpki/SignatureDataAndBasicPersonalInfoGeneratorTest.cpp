@@ -20,12 +20,12 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, SignsAndReturnsTheItems) {
   JpkiRig rig;
   rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", false);
   ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), (Strings{"result ok", "didGetPin ABCDEF123"}));
+  EXPECT_EQ(rig.log->events(), (Strings{"result(ok)", "didGetPin(ABCDEF123)"}));
   EXPECT_EQ(rig.commands(), (Strings{"00A4040C0AD392F000260100000001", "00A4020C02001B",
                                      "0020008009" + hex(toBytes("ABCDEF123")), "00A4020C020001", "00B00000000F3C",
                                      "00A4020C02001A", signCommand(DATA, "SHA-256")}));
-  EXPECT_EQ(rig.sheet->texts(), (Strings{"カードをかざしてください", "読み取り中", "読み取りました"}));
-  const auto outcome = rig.recorder->outcome();
+  EXPECT_EQ(rig.alerts->texts(), (Strings{"initial", "reading", "success"}));
+  const auto outcome = rig.results->outcome();
   ASSERT_TRUE(outcome.signatureData && outcome.basicPersonalInfo) << outcome.code;
   const auto& signature = *outcome.signatureData;
   EXPECT_EQ(signature.tbsData(), DATA);
@@ -47,7 +47,7 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, FoldsTheItemsHashIntoTheSignedD
     JpkiRig rig;
     rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, name, "ABCDEF123", true);
     ASSERT_TRUE(rig.waitForResult());
-    const auto outcome = rig.recorder->outcome();
+    const auto outcome = rig.results->outcome();
     ASSERT_TRUE(outcome.signatureData && outcome.basicPersonalInfo) << name << " " << outcome.code;
     const auto& signature = *outcome.signatureData;
     const auto& h = jpkiContents().options.holder;
@@ -117,13 +117,13 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, UnusableItemsEndBeforeTheSignin
       JpkiRig rig(VirtualJpkiContents::make(jpkiKeys(), options));
       rig.make<Generator>()->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "ABCDEF123", include);
       ASSERT_TRUE(rig.waitForResult()) << c.name;
-      EXPECT_EQ(rig.recorder->events(), (Strings{"result " + std::to_string(c.code), "didGetPin "})) << c.name;
-      EXPECT_EQ(rig.recorder->outcome().intErrFlag, c.flag) << c.name;
+      EXPECT_EQ(rig.log->events(), (Strings{"result(" + std::to_string(c.code) + ")", "didGetPin()"})) << c.name;
+      EXPECT_EQ(rig.results->outcome().intErrFlag, c.flag) << c.name;
       if (!c.text.empty()) {
-        EXPECT_EQ(rig.recorder->outcome().message, c.text);
+        EXPECT_EQ(rig.results->outcome().message, c.text);
       }
       EXPECT_EQ(rig.commands().size(), 5u) << c.name;
-      EXPECT_EQ(lastOf(rig.sheet->texts()), "読み取りに失敗しました") << c.name;
+      EXPECT_EQ(lastOf(rig.alerts->texts()), "error") << c.name;
     }
   }
 }
@@ -132,17 +132,17 @@ TEST(SignatureDataAndBasicPersonalInfoGenerator, NoViewControllerForTheDialog) {
   JpkiRig rig;
   auto context = rig.context();
   context.uIViewController = nullptr;
-  std::make_shared<Generator>(rig.recorder, context)->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "", false);
+  std::make_shared<Generator>(rig.results, context)->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "", false);
   ASSERT_TRUE(rig.waitForResult());
-  EXPECT_EQ(rig.recorder->events(), (Strings{"result 99999", "didGetPin "}));
+  EXPECT_EQ(rig.log->events(), (Strings{"result(99999)", "didGetPin()"}));
 }
 
 TEST(SignatureDataAndBasicPersonalInfoGenerator, WithoutAHostDelegateOnlyTheBackChannelHears) {
   JpkiRig rig;
   const auto generator = std::make_shared<Generator>(nullptr, rig.context());
   generator->signAndGetBasicPersonalInfo(DATA_B64, "SHA-256", "abcdef123", false);
-  ASSERT_TRUE(rig.waitFor([&] { return rig.recorder->events().size() == 1 && rig.reader->activeSessionCount() == 0; }));
-  EXPECT_EQ(rig.recorder->events(), (Strings{"didGetPin ABCDEF123"}));
+  ASSERT_TRUE(rig.waitFor([&] { return rig.log->events().size() == 1 && rig.cardReader->activeSessionCount() == 0; }));
+  EXPECT_EQ(rig.log->events(), (Strings{"didGetPin(ABCDEF123)"}));
   EXPECT_EQ(generator->pin, "ABCDEF123");  // the PIN as the card sees it
   EXPECT_EQ(rig.commands().size(), 7u);
 }

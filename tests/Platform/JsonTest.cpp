@@ -14,21 +14,6 @@ TEST(Json, WriterIsCompactAndEscapesSlash) {
   EXPECT_FALSE(Json::write({{"bad", std::string("\xC3\x28")}}).has_value());  // not UTF-8
 }
 
-TEST(Json, ParseAndTypedMembers) {
-  EXPECT_FALSE(Json::parse("{").has_value());
-  EXPECT_FALSE(Json::parse("").has_value());
-  EXPECT_FALSE(Json::parseObject("[true]").has_value());
-  const auto object = Json::parseObject(R"({"valid":true,"n":1,"s":"x","sb":"true"})");
-  ASSERT_TRUE(object.has_value());
-  EXPECT_EQ(Json::getBool(*object, "valid"), true);
-  EXPECT_FALSE(Json::getBool(*object, "sb").has_value());
-  EXPECT_FALSE(Json::getBool(*object, "n").has_value());
-  EXPECT_FALSE(Json::getBool(*object, "missing").has_value());
-  EXPECT_EQ(Json::getString(*object, "s"), "x");
-  EXPECT_FALSE(Json::getString(*object, "n").has_value());
-  EXPECT_FALSE(Json::getString(nlohmann::json::array(), "s").has_value());
-}
-
 TEST(Json, RefusesAbsurdNesting) {
   const auto nested = [](std::size_t depth, const std::string& inner) {
     std::string text;

@@ -1,8 +1,4 @@
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
-#include <openssl/x509.h>
-
-#include <memory>
 
 #include "Support/Hex.hpp"
 #include "Utility/Const.hpp"
@@ -57,19 +53,6 @@ TEST(UtilityPin, EachSlotsRule) {
   };
   for (const auto& c : cases) EXPECT_EQ(u.validatePin(c.key, c.pin), c.expected) << toString(c.key) << " " << c.pin;
   for (const auto key : allSetPinKeys()) EXPECT_EQ(u.validatePin(key, ""), 12002) << toString(key);
-}
-
-TEST(UtilityDigest, NamesAndOids) {
-  Utility u;
-  const Bytes abc = toBytes("abc");
-  EXPECT_EQ(u.createDigest(abc, "SHA-256"), hex("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
-  for (const char* name : {"SHA-1", "sha-256", "SHA256", ""}) {
-    EXPECT_TRUE(u.createDigest(abc, name).empty()) << name;
-    EXPECT_FALSE(u.isSupportHashAlgorithm(name)) << name;
-  }
-  EXPECT_EQ(u.getHashAlgorithm("SHA-384"), "2.16.840.1.101.3.4.2.2");
-  EXPECT_EQ(u.getHashAlgorithm("SHA-512"), "2.16.840.1.101.3.4.2.3");
-  EXPECT_EQ(u.getHashAlgorithm("MD5"), "2.16.840.1.101.3.4.2.1");
 }
 
 TEST(UtilityText, HexBothWaysAndUtf8) {
