@@ -2,6 +2,7 @@
 // -> virtual card (-> stand-in): plain and verified on the in-process card, verified over PC/SC with
 // the card served to a pcscd of the test's own through vpcd, and without NFC. Also the session
 // ends before the first command, the same for the six whole-card readers.
+#include "Identify/Identify.hpp"
 #include "Platform/PcscCardReader.hpp"
 #include "Platform/VirtualCard/PcscDaemon.hpp"
 #include "Platform/VirtualCard/VpcdBridge.hpp"

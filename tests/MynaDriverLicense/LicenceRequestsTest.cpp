@@ -1,4 +1,4 @@
-// The three licence-data requests end to end, host -> Identify -> reader -> session -> virtual
+// The three licence-data requests end to end, reader -> session -> virtual
 // Individual Number Card (-> stand-in), one table per shared behaviour, each run for the three.
 #include "CardSurface/ExpectedRequests.hpp"
 #include "Platform/Base64.hpp"
@@ -59,23 +59,18 @@ void expectSampleItems(const MynaDriverLicense& d, const App::Contents& card) {
 }
 
 TEST_P(LicenceRequestTest, ReadsEveryItemWithoutAndWithVerification) {
-  // Without an application id straight to the reader (the back channel logs); with one through
-  // the facade.
   for (const bool verified : {false, true}) {
     WholeCardRig r;
     r.presentWholeCard();
     if (verified) r.startServer();
-    const auto o = r.run(kind(), {.appId = verified ? std::optional<std::string>("tenant") : std::nullopt,
-                                  .viaFacade = verified});
+    const auto o = r.run(kind(), {.appId = verified ? std::optional<std::string>("tenant") : std::nullopt});
     expectSuccess(r, kind(), o);
     ASSERT_TRUE(o.ok && o.licence) << o.message;
     expectSampleItems(*o.licence, r.licence);
     const auto commands = r.commands();
     ASSERT_GE(commands.size(), 7u);
     EXPECT_EQ(std::vector<std::string>(commands.end() - 7, commands.end()), licenceChain(r.licence.pin));
-    const std::vector<std::string> events =
-        verified ? std::vector<std::string>{"result(ok)"} : std::vector<std::string>{"didGetPin()", "result(ok)"};
-    EXPECT_EQ(r.log->events(), events);
+    EXPECT_EQ(r.log->events(), (std::vector<std::string>{"didGetPin()", "result(ok)"}));
     EXPECT_EQ(lastOf(r.alerts->texts()), "success");
     std::vector<std::string> types;
     if (verified) types = kind() == Req::licenceWithCardPrint ? std::vector<std::string>{"13", "43"} : std::vector<std::string>{"43"};
