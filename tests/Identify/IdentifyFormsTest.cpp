@@ -43,97 +43,50 @@ struct Form {
   std::function<Code(Identify&, const Id&, const std::shared_ptr<EventLog>&)> call;
 };
 
+// The call of facade form `method` with results delegate `Results`; any arguments between the
+// application id and the texts follow.
+#define FORM(Results, method, ...)                                                    \
+  [=](Identify& i, const Id& a, const std::shared_ptr<EventLog>& log) {              \
+    auto r = std::make_shared<Results>(log);                                          \
+    a ? i.method(r, a __VA_OPT__(, ) __VA_ARGS__, p, n) : i.method(r __VA_OPT__(, ) __VA_ARGS__, p, n); \
+    return codeOf(r);                                                                 \
+  }
+
 std::vector<Form> forms() {
   using K = SetPinKey;
+  using W = WholeCardResults;
   const auto h = CardSurfaceHolder::sample();
   const std::string licencePin = MynaDriverLicenseApplication::make().pin, signer = "abcdef123";
   const VirtualDriverLicense::Options licence;
   const Id tbs = "ZWt5YyB0ZXN0IGRhdGE=", hash;
   const auto p = pinTexts();
   const auto n = nfcTexts();
-  const auto whole = [](const std::shared_ptr<EventLog>& log) { return std::make_shared<WholeCardResults>(log); };
+  const std::pair<K, std::string> cp{K::MYNUMBERCARD_CARDPRINTINFO_PIN, h.cardPrintInfoPin},
+      mn{K::MYNUMBERCARD_MYNUMBER_PIN, h.myNumberPin}, pii{K::MYNUMBERCARD_PROMPTED_PII_PIN, h.promptedPiiPin},
+      sign{K::MYNUMBERCARD_SIGNER_PIN, signer}, dl{K::MYNA_DRIVERLICENSE_PIN, licencePin};
   return {
-      {"getMyNumber", Card::whole, {{K::MYNUMBERCARD_MYNUMBER_PIN, h.myNumberPin}}, {"23"}, [=](auto& i, auto& a, auto& log) {
-         auto r = std::make_shared<MyNumberResults>(log);
-         a ? i.getMyNumber(r, a, p, n) : i.getMyNumber(r, p, n);
-         return codeOf(r);
-       }},
-      {"getCardPrintInfo", Card::whole, {{K::MYNUMBERCARD_CARDPRINTINFO_PIN, h.cardPrintInfoPin}}, {"13"},
-       [=](auto& i, auto& a, auto& log) {
-         auto r = std::make_shared<CardPrintResults>(log);
-         a ? i.getCardPrintInfo(r, a, p, n) : i.getCardPrintInfo(r, p, n);
-         return codeOf(r);
-       }},
-      {"getCardPrintInfoAndGetMyNumber", Card::whole,
-       {{K::MYNUMBERCARD_CARDPRINTINFO_PIN, h.cardPrintInfoPin}, {K::MYNUMBERCARD_MYNUMBER_PIN, h.myNumberPin}},
-       {"13", "23"}, [=](auto& i, auto& a, auto& log) {
-         auto r = std::make_shared<BothResults>(log);
-         a ? i.getCardPrintInfoAndGetMyNumber(r, a, p, n) : i.getCardPrintInfoAndGetMyNumber(r, p, n);
-         return codeOf(r);
-       }},
-      {"getPromptedPii", Card::whole, {{K::MYNUMBERCARD_PROMPTED_PII_PIN, h.promptedPiiPin}}, {"32"},
-       [=](auto& i, auto& a, auto& log) {
-         auto r = std::make_shared<PromptedPiiResults>(log);
-         a ? i.getPromptedPii(r, a, p, n) : i.getPromptedPii(r, p, n);
-         return codeOf(r);
-       }},
-      {"signAndGetMyNumber", Card::whole, {{K::MYNUMBERCARD_SIGNER_PIN, signer}, {K::MYNUMBERCARD_MYNUMBER_PIN, h.myNumberPin}},
-       {"23"}, [=](auto& i, auto& a, auto& log) {
-         auto r = whole(log);
-         a ? i.signAndGetMyNumber(r, a, tbs, hash, p, n) : i.signAndGetMyNumber(r, tbs, hash, p, n);
-         return codeOf(r);
-       }},
-      {"signAndGetBasicPersonalInfoAndGetMyNumber", Card::whole,
-       {{K::MYNUMBERCARD_SIGNER_PIN, signer}, {K::MYNUMBERCARD_MYNUMBER_PIN, h.myNumberPin}}, {"23"},
-       [=](auto& i, auto& a, auto& log) {
-         auto r = whole(log);
-         a ? i.signAndGetBasicPersonalInfoAndGetMyNumber(r, a, tbs, hash, true, p, n)
-           : i.signAndGetBasicPersonalInfoAndGetMyNumber(r, tbs, hash, true, p, n);
-         return codeOf(r);
-       }},
-      {"signAndGetBasicPersonalInfoAndGetPromptedPii", Card::whole,
-       {{K::MYNUMBERCARD_SIGNER_PIN, signer}, {K::MYNUMBERCARD_PROMPTED_PII_PIN, h.promptedPiiPin}}, {"32"},
-       [=](auto& i, auto& a, auto& log) {
-         auto r = whole(log);
-         a ? i.signAndGetBasicPersonalInfoAndGetPromptedPii(r, a, tbs, hash, true, p, n)
-           : i.signAndGetBasicPersonalInfoAndGetPromptedPii(r, tbs, hash, true, p, n);
-         return codeOf(r);
-       }},
-      {"getMynaDriverLicense", Card::whole, {{K::MYNA_DRIVERLICENSE_PIN, licencePin}}, {"43"},
-       [=](auto& i, auto& a, auto& log) {
-         auto r = whole(log);
-         a ? i.getMynaDriverLicense(r, a, p, n) : i.getMynaDriverLicense(r, p, n);
-         return codeOf(r);
-       }},
-      {"getCardPrintInfoAndGetMynaDriverLicense", Card::whole,
-       {{K::MYNUMBERCARD_CARDPRINTINFO_PIN, h.cardPrintInfoPin}, {K::MYNA_DRIVERLICENSE_PIN, licencePin}}, {"13", "43"},
-       [=](auto& i, auto& a, auto& log) {
-         auto r = whole(log);
-         a ? i.getCardPrintInfoAndGetMynaDriverLicense(r, a, p, n) : i.getCardPrintInfoAndGetMynaDriverLicense(r, p, n);
-         return codeOf(r);
-       }},
-      {"signAndGetBasicPersonalInfoAndGetMynaDriverLicense", Card::whole,
-       {{K::MYNUMBERCARD_SIGNER_PIN, signer}, {K::MYNA_DRIVERLICENSE_PIN, licencePin}}, {"43"},
-       [=](auto& i, auto& a, auto& log) {
-         auto r = whole(log);
-         a ? i.signAndGetBasicPersonalInfoAndGetMynaDriverLicense(r, a, tbs, hash, true, p, n)
-           : i.signAndGetBasicPersonalInfoAndGetMynaDriverLicense(r, tbs, hash, true, p, n);
-         return codeOf(r);
-       }},
+      {"getMyNumber", Card::whole, {mn}, {"23"}, FORM(MyNumberResults, getMyNumber)},
+      {"getCardPrintInfo", Card::whole, {cp}, {"13"}, FORM(CardPrintResults, getCardPrintInfo)},
+      {"getCardPrintInfoAndGetMyNumber", Card::whole, {cp, mn}, {"13", "23"},
+       FORM(BothResults, getCardPrintInfoAndGetMyNumber)},
+      {"getPromptedPii", Card::whole, {pii}, {"32"}, FORM(PromptedPiiResults, getPromptedPii)},
+      {"signAndGetMyNumber", Card::whole, {sign, mn}, {"23"}, FORM(W, signAndGetMyNumber, tbs, hash)},
+      {"signAndGetBasicPersonalInfoAndGetMyNumber", Card::whole, {sign, mn}, {"23"},
+       FORM(W, signAndGetBasicPersonalInfoAndGetMyNumber, tbs, hash, true)},
+      {"signAndGetBasicPersonalInfoAndGetPromptedPii", Card::whole, {sign, pii}, {"32"},
+       FORM(W, signAndGetBasicPersonalInfoAndGetPromptedPii, tbs, hash, true)},
+      {"getMynaDriverLicense", Card::whole, {dl}, {"43"}, FORM(W, getMynaDriverLicense)},
+      {"getCardPrintInfoAndGetMynaDriverLicense", Card::whole, {cp, dl}, {"13", "43"},
+       FORM(W, getCardPrintInfoAndGetMynaDriverLicense)},
+      {"signAndGetBasicPersonalInfoAndGetMynaDriverLicense", Card::whole, {sign, dl}, {"43"},
+       FORM(W, signAndGetBasicPersonalInfoAndGetMynaDriverLicense, tbs, hash, true)},
       {"getDriverLicense", Card::licence, {{K::DRIVERLICENSE_PIN1, licence.pin1}, {K::DRIVERLICENSE_PIN2, licence.pin2}},
-       {"11"}, [=](auto& i, auto& a, auto& log) {
-         auto r = std::make_shared<DriverLicenseResults>(log);
-         a ? i.getDriverLicense(r, a, p, n) : i.getDriverLicense(r, p, n);
-         return codeOf(r);
-       }},
+       {"11"}, FORM(DriverLicenseResults, getDriverLicense)},
       {"getResidenceCard", Card::residence, {{K::RESIDENCECARD_PIN, VirtualResidenceCard::Options().cardNumber}}, {"11"},
-       [=](auto& i, auto& a, auto& log) {
-         auto r = std::make_shared<ResidenceResults>(log);
-         a ? i.getResidenceCard(r, a, p, n) : i.getResidenceCard(r, p, n);
-         return codeOf(r);
-       }},
+       FORM(ResidenceResults, getResidenceCard)},
   };
 }
+#undef FORM
 
 std::shared_ptr<VirtualCard> makeCard(Card card, WholeCardRig& rig) {
   switch (card) {
