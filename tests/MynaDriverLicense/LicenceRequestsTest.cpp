@@ -80,32 +80,6 @@ TEST_P(LicenceRequestTest, ReadsEveryItemWithoutAndWithVerification) {
   }
 }
 
-// A refused PIN at the licence PIN file, by the tries left before the wrong PIN.
-struct RefusedPin {
-  int triesLeft;
-  int remain;
-  std::int64_t code;
-  std::string text;
-};
-
-TEST_P(LicenceRequestTest, RefusedAndLockedLicencePin) {
-  for (const auto& c : std::vector<RefusedPin>{{3, 2, 13300, "残り2回でロックされます。"},
-                                               {1, 0, 13200, "ロックされました。"},
-                                               {0, 0, 13400, "既にロックされています。"}}) {
-    WholeCardRig r;
-    r.presentWholeCard().setPinTriesLeft(App::NAME, App::EF_PIN, c.triesLeft);
-    const auto o = r.run(kind(), {.secondPin = "0000"});
-    EXPECT_EQ(o.code, c.code);
-    EXPECT_EQ(o.message, licenceLabel() + c.text);
-    if (c.code == 13300) {
-      EXPECT_EQ(o.retryCount, 2);
-    }
-    EXPECT_EQ(r.log->events(), (std::vector<std::string>{"didGetPin()", "didGetFailedPin(MYNA_DL," +
-                                                         std::to_string(c.remain) + ")", "result(" + std::to_string(c.code) + ")"}));
-    EXPECT_EQ(lastOf(r.alerts->texts()), "error");
-  }
-}
-
 // The requests that read another application first.
 class CombinedLicenceRequestTest : public LicenceRequestTest {};
 
@@ -123,8 +97,8 @@ TEST_P(CombinedLicenceRequestTest, RefusedOtherPinStopsBeforeTheLicenceData) {
   EXPECT_FALSE(sentLicenceCommands(rig));
 }
 
-// Status words and a lost card inside the licence step (the commands of the step before it have
-// passed): one failure, and what the first application read is dropped.
+// Status words (the licence PIN's refusals among them) and a lost card inside the licence step (the
+// commands of the step before it have passed): one failure, and what the first application read is dropped.
 struct LicenceFault {
   std::size_t step;  // 1..7 within the licence step
   std::optional<std::uint16_t> sw;  // absent: the card leaves the field
@@ -138,6 +112,8 @@ TEST_P(LicenceRequestTest, FaultsInTheLicenceStep) {
   for (const auto& c : std::vector<LicenceFault>{
            {1, 0x6A82, {"didGetPin()", "result(13999)"}, failed},
            {3, 0x63CA, {"didGetPin()", "didGetFailedPin(MYNA_DL,10)", "result(13300)"}, licenceLabel() + "残り10回でロックされます。"},
+           {3, 0x63C0, {"didGetPin()", "didGetFailedPin(MYNA_DL,0)", "result(13200)"}, licenceLabel() + "ロックされました。"},
+           {3, 0x6984, {"didGetPin()", "didGetFailedPin(MYNA_DL,0)", "result(13400)"}, licenceLabel() + "既にロックされています。"},
            {7, 0x9001, {"didGetPin()", "result(ok)"}, ""},  // SW1 90 passes (an empty signature file)
            {5, {}, {"didGetPin()", "result(13999)"}, failed}}) {
     WholeCardRig r;
