@@ -559,18 +559,23 @@ TEST_P(CardSurfaceFamilyTest, SessionEndBeforeTheFirstCommandIsMappedOnceWithThe
     EXPECT_EQ(out.commands, 0u);
   }
   // Sessions that end with no command sent: a tag that is not ISO 7816 or no tag at all until the
-  // platform's time-out, a session that cannot be created.
-  const std::vector<std::pair<std::function<void(CardSurfaceRig&)>, std::int64_t>> ends{
-      {[&](CardSurfaceRig& r) { present(r).setISO7816(false); }, 13600},
-      {[](CardSurfaceRig& r) { r.cardReader->presentCards({}); }, 13600},
-      {[](CardSurfaceRig& r) { r.cardReader->setSessionCreationFails(true); }, 13500},
+  // platform's time-out, a session that cannot be created; and a tag that cannot be connected, once
+  // the chain has started.
+  const std::vector<std::pair<std::function<void(CardSurfaceRig&)>, std::vector<std::string>>> ends{
+      {[&](CardSurfaceRig& r) { present(r).setISO7816(false); }, failedBeforeSession(13600)},
+      {[](CardSurfaceRig& r) { r.cardReader->presentCards({}); }, failedBeforeSession(13600)},
+      {[](CardSurfaceRig& r) { r.cardReader->setSessionCreationFails(true); }, failedBeforeSession(13500)},
+      {[&](CardSurfaceRig& r) {
+         present(r);
+         r.cardReader->setConnectFailure(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost));
+       }, failedAfterChainStart(13999)},
   };
-  for (const auto& [arrange, code] : ends) {
+  for (const auto& [arrange, events] : ends) {
     CardSurfaceRig rig;
     rig.platform.sessionTimeout = std::chrono::milliseconds(200);
     arrange(rig);
     const auto out = runReader(kind(), rig);
-    EXPECT_EQ(out.events, failedBeforeSession(code));
+    EXPECT_EQ(out.events, events);
     EXPECT_EQ(out.commands, 0u);
   }
 }
