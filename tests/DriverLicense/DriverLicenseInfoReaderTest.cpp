@@ -150,15 +150,9 @@ TEST_F(DriverLicenseInfoReaderTest, ReadsEveryFileOnceInOrderDecodesEveryItemAnd
   const auto json = nlohmann::json::parse(std::string(params->begin(), params->end()));
   EXPECT_EQ(json, (nlohmann::json{{"ski", Base64::encode(VirtualDriverLicense::issuerSki())}}));
 
-  // The one verification request: the signed source's hash, the signature, the issuer by its SKI.
-  const auto received = server.receivedRequests();
-  ASSERT_TRUE(received.size() == 1u && received[0].request) << received.size();
-  const auto& request = *received[0].request;
-  EXPECT_EQ(request.cardType, "driverlicense");
-  EXPECT_EQ(request.reqType, "11");
-  EXPECT_EQ(request.expectedHash, Base64::encode(Digest::sha256(f.source())));
-  EXPECT_EQ(request.verifyingParams, licence->getLicenseVerifyingParams());
-  EXPECT_EQ(request.signature, licence->getSignature());
+  // One verification request, which the stand-in (checking the signature over the signed source's
+  // hash with the issuer named by its SKI) found valid.
+  EXPECT_EQ(server.receivedRequestTypes(), Strings{"11"});
 }
 
 // Without history the records say unchanged; without the domicile and photo tags only their raw files stay.
