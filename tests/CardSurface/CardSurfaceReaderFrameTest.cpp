@@ -1,6 +1,6 @@
 // What the four readers share through their frame, shown on the input-support reader (the shortest
-// chain): the detected tags, a failed connect, the chain after the facade lets go. Sessions that end
-// before any command are in CardSurfaceFamilyTest.
+// chain): the detected tags, the chain after the facade lets go. Sessions that end before any
+// command (a failed connect too) are in CardSurfaceFamilyTest.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
 #include "Support/RunLoopPump.hpp"
 
@@ -23,17 +23,6 @@ TEST(CardSurfaceReaderFrameTest, OnlyTheFirstDetectedTagIsConnected) {
   EXPECT_EQ(rig.log->events(), (std::vector<std::string>{"didGetPin()", "result(ok)"}));
   EXPECT_EQ(rig.card->commands().size(), 11u);
   EXPECT_TRUE(second->commands().empty());
-}
-
-TEST(CardSurfaceReaderFrameTest, ConnectionFailureBeforeTheFirstCommand) {
-  CardSurfaceRig rig;
-  rig.platform.sessionTimeout = std::chrono::milliseconds(300);
-  rig.presentCard();
-  rig.cardReader->setConnectFailure(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost));
-  fetch(rig);
-  // Exactly one failure and one didGetPin, whatever the platform does after the failed connect.
-  EXPECT_EQ(rig.log->count("result("), 1u);
-  EXPECT_EQ(rig.log->count("didGetPin("), 1u);
 }
 
 TEST(CardSurfaceReaderFrameTest, TheChainRunsOnAfterTheFacadeLetsGo) {

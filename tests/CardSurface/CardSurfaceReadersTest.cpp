@@ -50,6 +50,7 @@ ReaderSpec spec(Kind kind) {
     case Kind::both:
       return {{{"CARDPRINTINFO", 14, CP, {3, 16}}, {"MYNUMBER", 12, MN, {5, 14}}}, {"13", "23"}, true};
     case Kind::promptedPii: return {{{"PROMPTED_PII", 4, "", {3}}}, {"32"}, false};
+    case Kind::licence: return {{{"PIN1", 4, "暗証番号1 ", {3}}, {"PIN2", 4, "暗証番号2 ", {5}}}, {"11"}, true};
     default: break;
   }
   return {};
@@ -78,6 +79,8 @@ std::vector<std::string> chain(Kind kind, const CardSurfaceHolder& h) {
   }
   return {};
 }
+
+std::size_t chainLength(Kind kind) { return kind == Kind::licence ? 25 : chain(kind, CardSurfaceHolder::sample()).size(); }
 
 // How one request is made.
 struct Call {
@@ -415,7 +418,7 @@ TEST_P(CardSurfaceReadersTest, OneChangedSignedByteIsRefused) {
   }
 }
 
-TEST_P(CardSurfaceReadersTest, ApplicationIdMissingOrEmptyFailsBeforeAnyDialog) {
+TEST_P(CardSurfaceFamilyTest, ApplicationIdMissingOrEmptyFailsBeforeAnyDialog) {
   for (const auto& id : {std::optional<std::string>(), std::optional<std::string>("")}) {
     CardSurfaceRig rig;
     Call call{id, std::nullopt};
@@ -429,7 +432,7 @@ TEST_P(CardSurfaceReadersTest, ApplicationIdMissingOrEmptyFailsBeforeAnyDialog) 
 
 // A preset PIN that breaks its slot's rule (the slots before it valid): refused with its slot,
 // the label of its record in front of the text, before any session.
-TEST_P(CardSurfaceReadersTest, PresetPinsThatBreakTheRule) {
+TEST_P(CardSurfaceFamilyTest, PresetPinsThatBreakTheRule) {
   const auto slots = spec(kind()).slots;
   for (std::size_t s = 0; s < slots.size(); ++s) {
     const std::size_t n = slots[s].digits;
@@ -440,11 +443,11 @@ TEST_P(CardSurfaceReadersTest, PresetPinsThatBreakTheRule) {
         {std::string(n - 1, '1') + "A", 12008, "入力された PIN の文字種に誤りがあります。"},
     };
     for (const auto& [pin, code, text] : cases) {
-      CardSurfaceRig rig;
-      rig.presentCard();
+      WholeCardRig rig;
+      present(rig);
       Call call;
       std::vector<std::optional<std::string>> pins(slots.size());
-      if (s > 0) pins[0] = rig.holder.cardPrintInfoPin;
+      if (s > 0) pins[0] = holderPins(kind(), rig)[0];
       pins[s] = pin;
       call.pins = pins;
       const auto out = runReader(kind(), rig, call);
@@ -458,12 +461,12 @@ TEST_P(CardSurfaceReadersTest, PresetPinsThatBreakTheRule) {
 
 // PINs not preset are asked for, the first slot with the first texts and any second with the
 // second; Cancel or a typed PIN that breaks the rule ends the request with that slot.
-TEST_P(CardSurfaceReadersTest, PinDialogs) {
+TEST_P(CardSurfaceFamilyTest, PinDialogs) {
   const auto slots = spec(kind()).slots;
   const Call asked{std::nullopt, std::vector<std::optional<std::string>>(slots.size())};
   {
-    CardSurfaceRig rig;
-    rig.presentCard();
+    WholeCardRig rig;
+    present(rig);
     for (const auto& pin : holderPins(kind(), rig)) rig.viewController->enqueue(ScriptedViewController::Answer::OK(pin));
     EXPECT_EQ(runReader(kind(), rig, asked).events, OK);
     const auto shown = rig.viewController->presentations();
@@ -475,8 +478,8 @@ TEST_P(CardSurfaceReadersTest, PinDialogs) {
   }
   for (std::size_t s = 0; s < slots.size(); ++s) {
     for (const bool cancel : {true, false}) {
-      CardSurfaceRig rig;
-      rig.presentCard();
+      WholeCardRig rig;
+      present(rig);
       const auto pins = holderPins(kind(), rig);
       for (std::size_t before = 0; before < s; ++before)
         rig.viewController->enqueue(ScriptedViewController::Answer::OK(pins[before]));
@@ -495,7 +498,7 @@ TEST_P(CardSurfaceReadersTest, PinDialogs) {
 
 // A refused status word ends the chain at its command: PIN status words report the slot of the
 // check with the tries left (with the record's label), anything else is one card-read failure.
-TEST_P(CardSurfaceReadersTest, RefusedStatusWords) {
+TEST_P(CardSurfaceFamilyTest, RefusedStatusWords) {
   struct Case {
     std::size_t command;
     std::uint16_t sw;
@@ -514,14 +517,16 @@ TEST_P(CardSurfaceReadersTest, RefusedStatusWords) {
       cases.push_back({at, 0x6984, slot.name, 13400, 0, slot.label, "既にロックされています。"});
     }
   }
-  const auto length = chain(kind(), CardSurfaceHolder::sample()).size();
+  const auto length = chainLength(kind());
   cases.push_back({2, 0x6A82, "", 13999, std::nullopt, "", "カードの読み込みに失敗しました。"});
   cases.push_back({length, 0x6282, "", 13999, std::nullopt, "", "カードの読み込みに失敗しました。"});
-  // A PIN status word on a command that is not a VERIFY names the slot of that check, unlabelled.
-  cases.push_back({4, 0x63C1, spec(kind()).slots.back().name, 13300, 1, "", "残り1回でロックされます。"});
+  // A PIN status word on a command that is not a VERIFY names the slot of that check (unlabelled
+  // but on the licence).
+  cases.push_back({4, 0x63C1, slots.back().name, 13300, 1, kind() == Kind::licence ? slots.back().label : "",
+                   "残り1回でロックされます。"});
   for (const auto& c : cases) {
-    CardSurfaceRig rig;
-    rig.presentCard().addFault(VirtualCardFault::statusWordAt(c.command, c.sw));
+    WholeCardRig rig;
+    present(rig).addFault(VirtualCardFault::statusWordAt(c.command, c.sw));
     const auto out = runReader(kind(), rig);
     const std::string report = c.slot.empty() ? "" : "didGetFailedPin(" + c.slot + "," + std::to_string(*c.count) + ")";
     EXPECT_EQ(out.events, failedAfterChainStart(c.code, report)) << c.command << " " << std::hex << c.sw;
@@ -530,18 +535,6 @@ TEST_P(CardSurfaceReadersTest, RefusedStatusWords) {
     EXPECT_EQ(out.commands, c.command) << "no command after the refused one";
     EXPECT_EQ(lastOf(out.sheet), "error");
   }
-}
-
-TEST_P(CardSurfaceReadersTest, AWrongPinCountsDownOnTheCard) {
-  CardSurfaceRig rig;
-  rig.presentCard();
-  const auto slot = spec(kind()).slots.front();
-  Call call;
-  call.pins = std::vector<std::optional<std::string>>{std::string(slot.digits, '9')};
-  if (kind() == Kind::both) call.pins->push_back(rig.holder.myNumberPin);
-  const auto out = runReader(kind(), rig, call);
-  const int left = kind() == Kind::promptedPii ? 2 : 9;  // of 3 and 10 tries
-  EXPECT_EQ(out.events, failedAfterChainStart(13300, "didGetFailedPin(" + slot.name + "," + std::to_string(left) + ")"));
 }
 
 TEST_P(CardSurfaceFamilyTest, SessionEndBeforeTheFirstCommandIsMappedOnceWithTheCodesTextAlone) {
@@ -566,18 +559,23 @@ TEST_P(CardSurfaceFamilyTest, SessionEndBeforeTheFirstCommandIsMappedOnceWithThe
     EXPECT_EQ(out.commands, 0u);
   }
   // Sessions that end with no command sent: a tag that is not ISO 7816 or no tag at all until the
-  // platform's time-out, a session that cannot be created.
-  const std::vector<std::pair<std::function<void(CardSurfaceRig&)>, std::int64_t>> ends{
-      {[&](CardSurfaceRig& r) { present(r).setISO7816(false); }, 13600},
-      {[](CardSurfaceRig& r) { r.cardReader->presentCards({}); }, 13600},
-      {[](CardSurfaceRig& r) { r.cardReader->setSessionCreationFails(true); }, 13500},
+  // platform's time-out, a session that cannot be created; and a tag that cannot be connected, once
+  // the chain has started.
+  const std::vector<std::pair<std::function<void(CardSurfaceRig&)>, std::vector<std::string>>> ends{
+      {[&](CardSurfaceRig& r) { present(r).setISO7816(false); }, failedBeforeSession(13600)},
+      {[](CardSurfaceRig& r) { r.cardReader->presentCards({}); }, failedBeforeSession(13600)},
+      {[](CardSurfaceRig& r) { r.cardReader->setSessionCreationFails(true); }, failedBeforeSession(13500)},
+      {[&](CardSurfaceRig& r) {
+         present(r);
+         r.cardReader->setConnectFailure(NFCError::reader(NFCReaderErrorCode::readerTransceiveErrorTagConnectionLost));
+       }, failedAfterChainStart(13999)},
   };
-  for (const auto& [arrange, code] : ends) {
+  for (const auto& [arrange, events] : ends) {
     CardSurfaceRig rig;
     rig.platform.sessionTimeout = std::chrono::milliseconds(200);
     arrange(rig);
     const auto out = runReader(kind(), rig);
-    EXPECT_EQ(out.events, failedBeforeSession(code));
+    EXPECT_EQ(out.events, events);
     EXPECT_EQ(out.commands, 0u);
   }
 }
@@ -594,7 +592,7 @@ TEST_P(CardSurfaceFamilyTest, StatusWordsBeginningWith90PassEveryCheck) {
   }
   const auto out = runReader(kind(), rig);
   EXPECT_EQ(out.events, OK);
-  EXPECT_EQ(out.commands, kind() == Kind::licence ? 25u : chain(kind(), rig.holder).size());
+  EXPECT_EQ(out.commands, chainLength(kind()));
 }
 
 TEST_P(CardSurfaceFamilyTest, CardRemovedMidChainGivesOneFailure) {

@@ -1,6 +1,6 @@
-// The eight facade forms of the card-surface group and the IC driving licence's two, host ->
-// Identify -> reader -> virtual card (-> stand-in), with the facade's PIN store and its record of
-// refused PINs.
+// The facade with the card-surface readers, host -> Identify -> reader -> virtual card: its record
+// of refused PINs, two requests at once, a host that lets go, a dialog never answered. (Every
+// form's plain and verified request is in IdentifyFormsTest.)
 #include "CardSurface/CardSurfaceTestSupport.hpp"
 #include "Support/RunLoopPump.hpp"
 #include "Identify/Identify.hpp"
@@ -30,56 +30,7 @@ class IdentifyCardSurfaceTest : public ::testing::Test {
         [&] { return !results->results().empty() && !f->hasReader() && rig.cardReader->activeSessionCount() == 0; },
         std::chrono::seconds(20)));
   }
-
-  using Pins = std::vector<std::pair<SetPinKey, std::string>>;
-  // Runs `form` on a new facade plain, then verified, with `pins` preset each time.
-  template <class Results>
-  void bothForms(const Pins& pins, const std::vector<std::string>& types, const auto& form) {
-    for (const bool verified : {false, true}) {
-      identify.reset();
-      rig.server->clearReceivedRequests();
-      auto results = std::make_shared<Results>(rig.log);
-      for (const auto& [key, pin] : pins) facade()->setPin(key, pin);
-      call(results, [&](Identify& i) { form(i, results, verified); });
-      EXPECT_TRUE(results->last() && *results->last()) << verified;
-      EXPECT_EQ(rig.server->receivedRequestTypes(), verified ? types : std::vector<std::string>{});
-      for (const auto& [key, pin] : pins) EXPECT_FALSE(identify->pinDic().at(key)) << "kept after the request";
-    }
-  }
 };
-
-// Each form plain and with an application id: the record is delivered, the preset PINs are gone
-// from the store afterwards, and only the verified form sends its request types.
-TEST_F(IdentifyCardSurfaceTest, EachFormPlainAndVerified) {
-  const auto& h = rig.holder;
-  const Pins cp{{SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN, h.cardPrintInfoPin}};
-  const Pins mn{{SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, h.myNumberPin}};
-  rig.startServer();
-  bothForms<MyNumberResults>(mn, {"23"}, [](Identify& i, auto r, bool v) {
-    v ? i.getMyNumber(r, "tenant", pinTexts(), nfcTexts()) : i.getMyNumber(r, pinTexts(), nfcTexts());
-  });
-  bothForms<CardPrintResults>(cp, {"13"}, [](Identify& i, auto r, bool v) {
-    v ? i.getCardPrintInfo(r, "tenant", pinTexts(), nfcTexts()) : i.getCardPrintInfo(r, pinTexts(), nfcTexts());
-  });
-  bothForms<BothResults>({cp[0], mn[0]}, {"13", "23"}, [](Identify& i, auto r, bool v) {
-    v ? i.getCardPrintInfoAndGetMyNumber(r, "tenant", pinTexts(), nfcTexts())
-      : i.getCardPrintInfoAndGetMyNumber(r, pinTexts(), nfcTexts());
-  });
-  // Not preset, the input-support PIN is asked for.
-  for (int n = 0; n < 2; ++n) rig.viewController->enqueue(ScriptedViewController::Answer::OK(h.promptedPiiPin));
-  bothForms<PromptedPiiResults>({}, {"32"}, [](Identify& i, auto r, bool v) {
-    v ? i.getPromptedPii(r, "tenant", pinTexts(), nfcTexts()) : i.getPromptedPii(r, pinTexts(), nfcTexts());
-  });
-  EXPECT_EQ(rig.viewController->presentedCount(), 2u);
-  // The IC driving licence: each stored PIN reaches its own VERIFY (the two differ).
-  rig.presentLicence();
-  const auto& l = rig.licenceOptions;
-  bothForms<DriverLicenseResults>({{SetPinKey::DRIVERLICENSE_PIN1, l.pin1}, {SetPinKey::DRIVERLICENSE_PIN2, l.pin2}},
-                                  {"11"}, [](Identify& i, auto r, bool v) {
-                                    v ? i.getDriverLicense(r, "tenant", pinTexts(), nfcTexts())
-                                      : i.getDriverLicense(r, pinTexts(), nfcTexts());
-                                  });
-}
 
 TEST_F(IdentifyCardSurfaceTest, TheFacadeRecordsTheRefusedPinAndPassesPresetPinsUnchecked) {
   auto results = std::make_shared<BothResults>(rig.log);
@@ -192,20 +143,6 @@ TEST_F(IdentifyCardSurfaceTest, ADialogNeverAnsweredKeepsNothingAliveInACycle) {
   identify.reset();
   rig.viewController.reset();
   EXPECT_TRUE(reader.expired() && viewController.expired() && weakFacade.expired());
-}
-
-TEST_F(IdentifyCardSurfaceTest, WithoutNfcEachFormDelivers11001) {
-  rig.platform.cardReader = nullptr;
-  auto a = std::make_shared<MyNumberResults>(rig.log);
-  auto b = std::make_shared<CardPrintResults>(rig.log);
-  auto c = std::make_shared<BothResults>(rig.log);
-  auto d = std::make_shared<PromptedPiiResults>(rig.log);
-  auto f = facade();
-  f->getMyNumber(a, std::string("t"), pinTexts(), nfcTexts());
-  f->getCardPrintInfo(b, pinTexts(), nfcTexts());
-  f->getCardPrintInfoAndGetMyNumber(c, std::string("t"), pinTexts(), nfcTexts());
-  f->getPromptedPii(d, pinTexts(), nfcTexts());
-  EXPECT_EQ(rig.log->events(), std::vector<std::string>(4, "result(11001)"));
 }
 
 }  // namespace

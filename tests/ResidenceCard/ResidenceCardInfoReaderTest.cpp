@@ -1,5 +1,5 @@
-// The residence-card request end to end: facade -> reader -> session -> virtual residence card
-// (-> the stand-in with an application id).
+// The residence-card request end to end: reader -> session -> virtual residence card (-> the
+// stand-in with an application id).
 #include <gtest/gtest.h>
 
 #include "Platform/Base64.hpp"
@@ -47,7 +47,7 @@ TEST_P(ResidenceCardSuccessTest, DeliversWhatTheCardHolds) {
   auto& server = rig.startServer();
   ::testing::internal::CaptureStderr();
   if (p.dialog) rig.base.viewController->enqueue(ScriptedViewController::Answer::OK(p.typed));
-  rig.viaFacade(p.dialog ? std::nullopt : std::optional(p.typed), p.appId);
+  rig.viaReader(p.dialog ? std::nullopt : std::optional(p.typed), p.appId);
   const std::string console = ::testing::internal::GetCapturedStderr();
   const auto last = rig.results->last();
   ASSERT_TRUE(last && *last) << (last ? last->error().localizedDescription : "no result");

@@ -2,8 +2,6 @@
 // The residence-card rig: the card-surface rig's host loop, dialog, card reader, back channel and
 // stand-in, with a virtual residence card in the field and the residence verifier on the stand-in.
 #include "CardSurface/CardSurfaceTestSupport.hpp"
-#include "Support/RunLoopPump.hpp"
-#include "Identify/Identify.hpp"
 #include "Platform/VirtualCard/VirtualResidenceCard.hpp"
 #include "ResidenceCard/ResidenceCardInfoReader.hpp"
 #include "verification-server/ResidenceCardVerifier.hpp"
@@ -27,31 +25,8 @@ struct ResidenceRig {
     base.cardReader->present(base.card);
     return *base.card;
   }
-  VerificationServer& startServer() {
-    auto& server = base.startServer();
-    ResidenceCardVerifier(VirtualResidenceCard::issuerCertificate()).install(server);
-    return server;
-  }
+  VerificationServer& startServer() { return base.startServer(); }  // the residence issuer among the rest
   std::size_t requestsSent() const { return base.server ? base.server->receivedRequests().size() : 0; }
-
-  // One request through the facade, the card number preset (when given) in RESIDENCECARD_PIN.
-  std::shared_ptr<Identify> viaFacade(std::optional<std::string> number, std::optional<std::string> appId,
-                                      double httpTimeout = 10.0) {
-    auto identify = Identify::create(base.viewController, httpTimeout, base.platform);
-    if (number) identify->setPin(SetPinKey::RESIDENCECARD_PIN, *number);
-    base.runLoop->post([&] {
-      if (appId) {
-        identify->getResidenceCard(results, *appId, pinTexts(), nfcTexts());
-      } else {
-        identify->getResidenceCard(results, pinTexts(), nfcTexts());
-      }
-    });
-    EXPECT_TRUE(::ekyc::test::pumpUntil(*base.runLoop, 
-        [&] { return !results->results().empty() && !identify->hasReader() && base.cardReader->activeSessionCount() == 0; },
-        std::chrono::seconds(20)))
-        << "the request did not finish";
-    return identify;
-  }
 
   // One request straight to the reader, with the logging back channel.
   void viaReader(std::optional<std::string> number, std::optional<std::string> appId, double httpTimeout = 10.0) {

@@ -1,7 +1,7 @@
 #pragma once
 // The rig of the sign-and-read and licence-data tests: the card-surface rig with the whole
 // Individual Number Card (JPKI, card surface, input support, licence data) and one runner for the
-// six readers, straight or through the facade, so that each behaviour is one table over them. The
+// six readers, so that each behaviour is one table over them. The
 // outcome of a request is what the host received (one line per delegate or back-channel call in
 // rig.log) and, on success, the parts of the record.
 #include <optional>
@@ -10,7 +10,6 @@
 
 #include "CardPrintInfoAndMynaDriverLicense/CardPrintInfoAndMynaDriverLicenseReader.hpp"
 #include "CardSurface/CardSurfaceTestSupport.hpp"
-#include "Identify/Identify.hpp"
 #include "JpkiTestSupport.hpp"
 #include "MynaDriverLicense/MynaDriverLicenseReader.hpp"
 #include "Platform/VirtualCard/JpkiApplication.hpp"
@@ -126,8 +125,8 @@ class WholeCardResults : public SignatureDataAndMyNumberInfoReaderDelegate,
 // What the host asks: the data to sign (base64) and its hash name, the reader's two PINs (the first:
 // signing or card-surface PIN; the second: individual-number, input-support or licence PIN, the only
 // one of the licence data alone), each the card's own when unset and asked for with the dialog when
-// ask* is set, the application id (absent: the entry without one), the fold flag (the licence
-// reader always folds), and whether the facade runs it.
+// ask* is set, the application id (absent: the entry without one) and the fold flag (the licence
+// reader always folds).
 struct Request {
   std::optional<std::string> tbs = "ZWt5YyB0ZXN0IGRhdGE=";  // "ekyc test data"
   std::string hash = "SHA-256";
@@ -135,7 +134,6 @@ struct Request {
   bool askFirst = false, askSecond = false;
   std::optional<std::string> appId{};
   bool include = false;
-  bool viaFacade = false;
   double httpTimeout = 10.0;
 };
 
@@ -143,7 +141,6 @@ class WholeCardRig : public CardSurfaceRig {
  public:
   MynaDriverLicenseApplication::Contents licence = MynaDriverLicenseApplication::make();
   std::optional<VirtualJpkiContents> jpkiVariant;  // the shared JPKI contents when unset
-  std::shared_ptr<Identify> identify;              // made by the first request through the facade
 
   const VirtualJpkiContents& jpki() const { return jpkiVariant ? *jpkiVariant : jpkiContents(); }
   void useJpki(const VirtualJpkiContents::Options& options) {
@@ -174,7 +171,6 @@ class WholeCardRig : public CardSurfaceRig {
     const auto first = q.askFirst ? std::nullopt : std::optional<std::string>(q.firstPin.value_or(ownFirst));
     const auto second = q.askSecond ? std::nullopt : std::optional<std::string>(q.secondPin.value_or(ownSecond));
     const auto& a = q.appId;
-    if (q.viaFacade) return facade(kind, q, kind == Req::licence ? std::nullopt : first, second, out);
     switch (kind) {
       case Req::myNumber:
         CardSurfaceRig::run<SignatureDataAndMyNumberInfoReader>(out, [&](auto& r) {
@@ -215,54 +211,6 @@ class WholeCardRig : public CardSurfaceRig {
     return out->outcome();
   }
 
- private:
-  // Through the facade, whose PIN store gets the PINs (the hash name left to its default).
-  Outcome facade(Req kind, const Request& q, const std::optional<std::string>& first,
-                 const std::optional<std::string>& second, const std::shared_ptr<WholeCardResults>& out) {
-    if (!identify) identify = Identify::create(viewController, q.httpTimeout, platform);
-    const SetPinKey secondKey = isLicence(kind)                 ? SetPinKey::MYNA_DRIVERLICENSE_PIN
-                                : kind == Req::basicPromptedPii ? SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN
-                                                                : SetPinKey::MYNUMBERCARD_MYNUMBER_PIN;
-    if (first)
-      identify->setPin(kind == Req::licenceWithCardPrint ? SetPinKey::MYNUMBERCARD_CARDPRINTINFO_PIN
-                                                         : SetPinKey::MYNUMBERCARD_SIGNER_PIN, *first);
-    if (second) identify->setPin(secondKey, *second);
-    auto f = identify;
-    runLoop->post([=] {
-      const auto& a = q.appId;
-      const std::optional<std::string> hash;
-      const auto p = pinTexts();
-      const auto n = nfcTexts();
-      switch (kind) {
-        case Req::myNumber:
-          a ? f->signAndGetMyNumber(out, a, q.tbs, hash, p, n) : f->signAndGetMyNumber(out, q.tbs, hash, p, n);
-          break;
-        case Req::basicMyNumber:
-          a ? f->signAndGetBasicPersonalInfoAndGetMyNumber(out, a, q.tbs, hash, q.include, p, n)
-            : f->signAndGetBasicPersonalInfoAndGetMyNumber(out, q.tbs, hash, q.include, p, n);
-          break;
-        case Req::basicPromptedPii:
-          a ? f->signAndGetBasicPersonalInfoAndGetPromptedPii(out, a, q.tbs, hash, q.include, p, n)
-            : f->signAndGetBasicPersonalInfoAndGetPromptedPii(out, q.tbs, hash, q.include, p, n);
-          break;
-        case Req::licence:
-          a ? f->getMynaDriverLicense(out, a, p, n) : f->getMynaDriverLicense(out, p, n);
-          break;
-        case Req::licenceWithCardPrint:
-          a ? f->getCardPrintInfoAndGetMynaDriverLicense(out, a, p, n)
-            : f->getCardPrintInfoAndGetMynaDriverLicense(out, p, n);
-          break;
-        case Req::licenceWithSignature:
-          a ? f->signAndGetBasicPersonalInfoAndGetMynaDriverLicense(out, a, q.tbs, hash, true, p, n)
-            : f->signAndGetBasicPersonalInfoAndGetMynaDriverLicense(out, q.tbs, hash, true, p, n);
-          break;
-      }
-    });
-    EXPECT_TRUE(pumpUntil(*runLoop, [&] {
-      return out->outcome().results > 0 && !f->hasReader() && platform.cardReader->activeSessionCount() == 0;
-    }, std::chrono::seconds(60))) << "no result from the facade";
-    return out->outcome();
-  }
 };
 
 // A successful request: the licence data as on the card; the data signed (alone, or for the

@@ -40,13 +40,6 @@ class CardSurfaceVerifierTest : public ::testing::Test {
   std::map<std::string, Side> sides;
 };
 
-TEST_F(CardSurfaceVerifierTest, GenuineCardPassesEveryRequestType) {
-  for (const auto& type : CardSurfaceVerifier::requestTypes()) {
-    const auto verdict = verify(type, sides.at(type));
-    EXPECT_TRUE(verdict.valid) << type << ": " << verdict.errorDetail;
-  }
-}
-
 TEST_F(CardSurfaceVerifierTest, ATypeGivenAnotherTypesMembersFails) {
   EXPECT_FALSE(verify("21", sides["22"]).valid);  // a hash member where none belongs
   EXPECT_FALSE(verify("11", sides["21"]).valid);  // 32 bytes where 96 are expected
@@ -55,7 +48,8 @@ TEST_F(CardSurfaceVerifierTest, ATypeGivenAnotherTypesMembersFails) {
 }
 
 // One byte of each item the card signs, changed on its own: exactly the request types that carry
-// the item are refused; the others stay valid.
+// the item are refused; the others stay valid (the genuine card, with an unsigned byte changed,
+// passes every type).
 TEST_F(CardSurfaceVerifierTest, EachSignedItemChangedIsRefusedByEveryTypeThatCarriesIt) {
   using Types = std::set<std::string>;
   const Types surface{"11", "13"}, image{"21", "23"}, number{"22", "23", "32"}, items{"12", "13", "32"};
