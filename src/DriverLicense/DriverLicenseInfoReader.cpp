@@ -52,29 +52,34 @@ std::vector<DriverLicenseInfoReader::Step> DriverLicenseInfoReader::chain() {
       verify(pin2, key2, label2),
       select(cmd.selectCommonDataElements),
       read(17,
-           [this, tag](const Bytes& data) {
-             const auto d = Ber().parseForDriverLicense(data, tag.COMMON_DATA, false);
-             const auto issuer = Ber::entry(d, tag.CARD_ISSUER);
-             const auto issueBefore = Ber::entry(d, tag.CARD_ISSUE_BEFORE);
-             if (!issuer || !issueBefore) return false;
-             licenseCommonData.emplace(*issuer, *issueBefore);
-             return true;
+           [this](const Bytes& data) {
+             licenseCommonData = LicenseCommonData::fromFile(data);
+             return licenseCommonData.has_value();
            }),
       select(cmd.selectDF1),
       select(cmd.selectExternalCharacter),
-      read(264, [this](const Bytes& data) { externalCharacterFile_ = data; return true; }),
+      read(264,
+           [this](const Bytes& data) {
+             dicExternalCharacters = LicenseExternalCharacters::takeExternalCharacterFile(data, dicExternalCharactersKey);
+             return true;
+           }),
       select(cmd.selectChangedExternalCharacter),
       read(663,
            [this](const Bytes& data) {
-             licenseExternalCharacters = LicenseExternalCharacters::fromFiles(externalCharacterFile_, data);
-             return licenseExternalCharacters.has_value();
+             dicChangedExternalCharacter = LicenseExternalCharacters::takeChangedExternalCharacterFile(
+                 data, dicExternalCharactersKey, externalCharacterChanged);
+             if (!dicChangedExternalCharacter) return false;
+             licenseExternalCharacters.emplace(externalCharacterChanged, dicExternalCharactersKey);
+             return true;
            }),
       select(cmd.selectLicenseEntries),
       read(length.LICENSE_ENTRIES,
            [this](const Bytes& data) {
              licenseEntriesResult = data;
              licenseEntries = LicenseEntries::fromFile(data, licenseExternalCharacters);
-             return licenseEntries.has_value();
+             if (!licenseEntries) return false;
+             previousName = licenseEntries->previousName();
+             return true;
            }),
       select(cmd.selectRegisteredDomicile),
       read(length.REGISTERED_DOMICILE,
@@ -85,14 +90,20 @@ std::vector<DriverLicenseInfoReader::Step> DriverLicenseInfoReader::chain() {
            }),
       select(cmd.selectChangedLicenseEntries),
       read(640,
-           [this](const Bytes& data) {
-             licenseChangedEntries = LicenseChangedEntries::fromFile(data, licenseExternalCharacters);
-             return licenseChangedEntries.has_value();
+           [this, tag](const Bytes& data) {
+             dicChangedLicenseEntries = Ber().parseForDriverLicense(data, tag.CHANGED_LICENSE_ENTRIES, false);
+             licenseChangedEntries =
+                 LicenseChangedEntries::fromElements(*dicChangedLicenseEntries, licenseExternalCharacters);
+             if (!licenseChangedEntries) return false;
+             keepPreviousNames();
+             return true;
            }),
       select(cmd.selectChangedRegisteredDomicile),
       read(256,
-           [this](const Bytes& data) {
-             licenseChangedRegisteredDomicile = LicenseChangedRegisteredDomicile::fromFile(data, licenseExternalCharacters);
+           [this, tag](const Bytes& data) {
+             dicChangedRegisteredDomicile = Ber().parseForDriverLicense(data, tag.CHANGED_REGISTERED_DOMICILE, false);
+             licenseChangedRegisteredDomicile = LicenseChangedRegisteredDomicile::fromElements(
+                 *dicChangedRegisteredDomicile, licenseExternalCharacters);
              return licenseChangedRegisteredDomicile.has_value();
            }),
       select(cmd.selectSignatureData),
@@ -109,6 +120,23 @@ std::vector<DriverLicenseInfoReader::Step> DriverLicenseInfoReader::chain() {
         return true;
       }),
   };
+}
+
+void DriverLicenseInfoReader::keepPreviousNames() {
+  const auto& names = licenseChangedEntries->previousNames();
+  const auto& flags = licenseChangedEntries->flagPreviousNames();
+  if (!names || !flags) return;  // a file without entries adds nothing
+  // The record holds one element per name present, in tag order.
+  std::size_t next = 0;
+  for (const auto& t : ConstTag().CHANGE_COMMON_NAMES) {
+    if (!dicChangedLicenseEntries->contains(t) || next >= names->size() || next >= flags->size()) {
+      flagPreviousNames.emplace_back(std::nullopt);
+      continue;
+    }
+    if (previousNames) previousNames->emplace_back((*names)[next]);
+    flagPreviousNames.emplace_back((*flags)[next]);
+    ++next;
+  }
 }
 
 DriverLicense DriverLicenseInfoReader::makeDriverLicense() const {

@@ -28,14 +28,32 @@ class DriverLicenseInfoReader : public CardSurfaceReaderFrame<DriverLicenseError
   std::shared_ptr<DriverLicenseInfoReaderDelegate> delegate;
   std::optional<std::string> pin1;
   std::optional<std::string> pin2;
+  // Never set: the record is made when it is delivered, and the reader does not keep it.
+  std::optional<DriverLicense> driverLicense;
   std::optional<LicenseCommonData> licenseCommonData;
-  std::optional<LicenseExternalCharacters> licenseExternalCharacters;
   std::optional<LicenseEntries> licenseEntries;
   std::optional<std::map<std::string, Bytes>> dicRegisteredDomicile;
+  // EF 0003's elements, 48 and 49 filled in with empty bytes where missing.
+  std::optional<std::map<std::string, Bytes>> dicExternalCharacters;
+  std::optional<std::map<std::string, Bytes>> dicChangedLicenseEntries;  // EF 0004's elements
   std::optional<LicenseChangedEntries> licenseChangedEntries;
+  // EF 0005's elements, A1 to A5 filled in with empty bytes where missing when it holds any.
+  std::optional<std::map<std::string, Bytes>> dicChangedExternalCharacter;
+  // The external characters every record of this reading gets: the flag and bitmaps below.
+  std::optional<LicenseExternalCharacters> licenseExternalCharacters;
+  std::optional<std::map<std::string, Bytes>> dicChangedRegisteredDomicile;  // EF 0006's elements
   std::optional<LicenseChangedRegisteredDomicile> licenseChangedRegisteredDomicile;
   std::optional<LicenseSignature> licenseSignature;
   std::optional<std::map<std::string, Bytes>> dicPhoto;
+  // The bitmaps by key: FFF1 and FFF2 from EF 0003, FFF3 to FFF7 from EF 0005 when it holds any.
+  LicenseExternalCharacters::Table dicExternalCharactersKey;
+  bool externalCharacterChanged = false;  // EF 0005's A0 is 11
+  // One element per name of EF 0004 (60 to 67): the entry with its previous name as the name,
+  // empty bytes for a name without one; and, per tag, whether the name held one (absent for a
+  // missing tag).
+  std::optional<std::vector<std::optional<Bytes>>> previousNames = std::vector<std::optional<Bytes>>{};
+  std::vector<std::optional<bool>> flagPreviousNames;
+  std::optional<Bytes> previousName;  // the previous name of the entries' name (12)
   std::optional<Bytes> licenseEntriesResult;      // DF1 EF 0001 as read
   std::optional<Bytes> registeredDomicileResult;  // DF1 EF 0002 as read
   std::optional<Bytes> photoResult;               // DF2 EF 0001 as read
@@ -61,7 +79,8 @@ class DriverLicenseInfoReader : public CardSurfaceReaderFrame<DriverLicenseError
   void deliverFailure(const DriverLicenseError& error) override;
 
  private:
-  Bytes externalCharacterFile_;  // EF 0003, read before EF 0005 completes the table
+  // What the changed-entries file gives the reader's name lists, once its record is made.
+  void keepPreviousNames();
 };
 
 }  // namespace ekyc

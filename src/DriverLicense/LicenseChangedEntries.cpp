@@ -44,10 +44,15 @@ LicenseChangedEntries::LicenseChangedEntries(bool changed, HistoryList pscNames,
 
 std::optional<LicenseChangedEntries> LicenseChangedEntries::fromFile(
     const Bytes& file, std::optional<LicenseExternalCharacters> licenseExternalCharacters) {
+  return fromElements(Ber().parseForDriverLicense(file, ConstTag().CHANGED_LICENSE_ENTRIES, false),
+                      std::move(licenseExternalCharacters));
+}
+
+std::optional<LicenseChangedEntries> LicenseChangedEntries::fromElements(
+    const std::map<std::string, Bytes>& d, std::optional<LicenseExternalCharacters> licenseExternalCharacters) {
   const ConstTag tag;
   const Const c;
   const Utility utility;
-  const auto d = Ber().parseForDriverLicense(file, tag.CHANGED_LICENSE_ENTRIES, false);
   if (d.empty()) {
     return LicenseChangedEntries(false, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
                                  std::nullopt, std::nullopt, std::nullopt, std::move(licenseExternalCharacters),

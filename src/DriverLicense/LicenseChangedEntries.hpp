@@ -6,6 +6,7 @@
 // A name entry whose name held a previous name (between JIS 214E and 214F) keeps only the rest;
 // `previousNames` holds, for each name entry, the entry with the previous name as its value (or an
 // empty entry when it held none), and `flagPreviousNames` whether it held one.
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ class LicenseChangedEntries {
   // change and absent lists; absent when it holds tags but not the flag 50.
   static std::optional<LicenseChangedEntries> fromFile(
       const Bytes& file, std::optional<LicenseExternalCharacters> licenseExternalCharacters);
+  // The same from the file's elements, as the parse with the tags 50 to 97 gives them.
+  static std::optional<LicenseChangedEntries> fromElements(
+      const std::map<std::string, Bytes>& elements, std::optional<LicenseExternalCharacters> licenseExternalCharacters);
 
   bool isChanged() const { return changed_; }
   const HistoryList& pscNames() const { return pscNames_; }

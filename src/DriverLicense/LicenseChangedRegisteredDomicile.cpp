@@ -15,8 +15,13 @@ LicenseChangedRegisteredDomicile::LicenseChangedRegisteredDomicile(
 
 std::optional<LicenseChangedRegisteredDomicile> LicenseChangedRegisteredDomicile::fromFile(
     const Bytes& file, std::optional<LicenseExternalCharacters> licenseExternalCharacters) {
+  return fromElements(Ber().parseForDriverLicense(file, ConstTag().CHANGED_REGISTERED_DOMICILE, false),
+                      std::move(licenseExternalCharacters));
+}
+
+std::optional<LicenseChangedRegisteredDomicile> LicenseChangedRegisteredDomicile::fromElements(
+    const std::map<std::string, Bytes>& d, std::optional<LicenseExternalCharacters> licenseExternalCharacters) {
   const ConstTag tag;
-  const auto d = Ber().parseForDriverLicense(file, tag.CHANGED_REGISTERED_DOMICILE, false);
   if (d.empty()) return LicenseChangedRegisteredDomicile(false, std::nullopt, std::nullopt);
   const auto flag = Ber::entry(d, tag.CHANGED_REGISTERED_DOMICILE_CHG);
   if (!flag) return std::nullopt;

@@ -2,6 +2,7 @@
 // The change history of the registered domicile of an IC driving licence (DF1 EF 0006): the change
 // flag (tag AA = 11) and the history entries of tags AB to AF, in tag order, the last the most
 // recent.
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@ class LicenseChangedRegisteredDomicile {
   // no external characters; absent when it holds tags but not the flag AA.
   static std::optional<LicenseChangedRegisteredDomicile> fromFile(
       const Bytes& file, std::optional<LicenseExternalCharacters> licenseExternalCharacters);
+  // The same from the file's elements, as the parse with the tags AA to AF gives them.
+  static std::optional<LicenseChangedRegisteredDomicile> fromElements(
+      const std::map<std::string, Bytes>& elements, std::optional<LicenseExternalCharacters> licenseExternalCharacters);
 
   bool isChanged() const { return changed_; }
   const HistoryList& changedRegisteredDomiciles() const { return changedRegisteredDomiciles_; }

@@ -18,11 +18,20 @@ class LicenseExternalCharacters {
 
   LicenseExternalCharacters(bool changed, Table externalCharacters);
 
+  using Elements = std::map<std::string, Bytes>;
+
   // What the two external-character files give: the keys FFF1, FFF2 from EF 0003 (an absent tag
   // gives an empty bitmap), and, when EF 0005 holds any of its tags, its flag A0 and FFF3..FFF7.
   // Absent when EF 0005 holds tags but no A0 (the card's format requires it).
   static std::optional<LicenseExternalCharacters> fromFiles(const Bytes& externalCharacterFile,
                                                            const Bytes& changedExternalCharacterFile);
+  // The two files one at a time, as the licence reader takes them: the elements of EF 0003, 48 and
+  // 49 filled in with empty bytes where missing, their bitmaps put into `keys` under FFF1 and FFF2.
+  static Elements takeExternalCharacterFile(const Bytes& file, Table& keys);
+  // The elements of EF 0005. When it holds any, `changed` is whether A0 is 11, A1..A5 are filled in
+  // with empty bytes where missing, and their bitmaps go into `keys` under FFF3..FFF7; absent when
+  // it holds elements but no A0. An empty file changes neither `keys` nor `changed`.
+  static std::optional<Elements> takeChangedExternalCharacterFile(const Bytes& file, Table& keys, bool& changed);
 
   bool isChanged() const { return changed_; }
   const Table& externalCharacters() const { return externalCharacters_; }

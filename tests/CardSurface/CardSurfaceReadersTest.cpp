@@ -8,6 +8,7 @@
 
 #include "CardSurface/ExpectedRequests.hpp"
 #include "SignAndRead/WholeCardRig.hpp"
+#include "Support/Hex.hpp"
 
 namespace ekyc::test {
 namespace {
@@ -734,6 +735,14 @@ const std::vector<FileCase>& fileCases() {
       // The licence's files: a tag their format requires; a file shorter than its part of the signed
       // source is refused only where the source must be built.
       {"common data without 46", {K::licence}, licence([](auto& f) { f.commonData.resize(13); })},
+      // The common data's values are the host's to read: none readable still gives the licence.
+      {"common data whose version, dates and identifiers do not read", {K::licence},
+       licence([](auto& f) { f.commonData = hex("450BFFFFFFAAAAAAAABBBBBBBB4600"); }), O, 0, true,
+       [](const Outcome& o) {
+         const auto& c = o.licence->getLicenseCommonData();
+         return c && !c->getVersion() && !c->getIssueDate() && !c->getExpireDate() && !c->getManufacturerID() &&
+                !c->getEncryptionID();
+       }},
       {"entries without 21", {K::licence}, licence([](auto& f) { f.entries = withoutLicenceTag(f.entries, 0x21); })},
       {"entries whose name length runs past the file", {K::licence}, licence([](auto& f) { f.entries[4] = 0x7F; })},
       {"history with entries but without its flag 50", {K::licence}, licence([](auto& f) { f.changedEntries[0] = 0x90; })},

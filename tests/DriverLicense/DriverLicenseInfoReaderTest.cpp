@@ -25,10 +25,18 @@ class DriverLicenseInfoReaderTest : public ::testing::Test {
   CardSurfaceRig rig;
   std::shared_ptr<DriverLicenseResults> results = std::make_shared<DriverLicenseResults>(rig.log);
 
+  // Runs when the result is delivered, with the reader as it is then.
+  std::function<void(const DriverLicenseInfoReader&)> inspect;
+  bool inspected = false;
+
   // One request with the card's own PINs, verified when an application id is given.
   void fetch(std::optional<std::string> appId = std::nullopt) {
     const auto& o = rig.licenceOptions;
     rig.run<DriverLicenseInfoReader>(results, [&](DriverLicenseInfoReader& reader) {
+      results->onResult = [this, r = &reader] {
+        inspected = true;
+        if (inspect) inspect(*r);
+      };
       appId ? reader.fetchDriverLicense(appId, o.pin1, o.pin2) : reader.fetchDriverLicense(o.pin1, o.pin2);
     });
   }
@@ -49,7 +57,33 @@ class DriverLicenseInfoReaderTest : public ::testing::Test {
 TEST_F(DriverLicenseInfoReaderTest, ReadsEveryFileOnceInOrderDecodesEveryItemAndHasTheSignedSourceVerified) {
   auto& server = rig.startServer();
   rig.presentLicence();
+  // The reader's own fields when it delivers: each file's elements, the bitmaps by key and the
+  // change flag, the previous names; the record it delivers is not kept.
+  inspect = [this](const DriverLicenseInfoReader& r) {
+    const auto element = [](const Bytes& value) { return concat({{0x20}, value}); };
+    EXPECT_FALSE(r.driverLicense);
+    EXPECT_EQ(r.dicExternalCharacters, (std::map<std::string, Bytes>{{"48", element(bitmap(1))}, {"49", element(bitmap(2))}}));
+    ASSERT_TRUE(r.dicChangedExternalCharacter && r.dicChangedLicenseEntries && r.dicChangedRegisteredDomicile);
+    EXPECT_EQ(r.dicChangedExternalCharacter->size(), 6u);
+    EXPECT_EQ(r.dicChangedExternalCharacter->at("A5"), element(bitmap(7)));
+    EXPECT_TRUE(r.externalCharacterChanged);
+    Strings keys;
+    for (const auto& [key, character] : r.dicExternalCharactersKey) {
+      keys.push_back(key);
+      EXPECT_EQ(character->getExternalCharacter(), bitmap(key.back() - '0')) << key;
+    }
+    EXPECT_EQ(keys, (Strings{"FFF1", "FFF2", "FFF3", "FFF4", "FFF5", "FFF6", "FFF7"}));
+    EXPECT_TRUE(r.dicChangedLicenseEntries->contains("62") && !r.dicChangedLicenseEntries->contains("61"));
+    EXPECT_EQ(r.dicChangedRegisteredDomicile->at("AA"), Bytes{0x11});
+    EXPECT_EQ(r.previousName, hex("4E6B4C5A"));  // 鈴木
+    const std::nullopt_t none = std::nullopt;
+    EXPECT_EQ(r.flagPreviousNames, (std::vector<std::optional<bool>>{true, none, false, none, none, none, none, none}));
+    ASSERT_TRUE(r.previousNames && r.previousNames->size() == 2);
+    EXPECT_EQ(r.previousNames->back(), Bytes{});
+    EXPECT_EQ(r.previousNames->front()->size(), 15u + 4 + 10);  // head, 鈴木, commission
+  };
   fetch("tenant");
+  EXPECT_TRUE(inspected);
   const std::string df1 = "00A4040C10A0000002310100000000000000000000";
   const std::string df2 = "00A4040C10A0000002310200000000000000000000";
   EXPECT_EQ(rig.commands(),
@@ -64,7 +98,10 @@ TEST_F(DriverLicenseInfoReaderTest, ReadsEveryFileOnceInOrderDecodesEveryItemAnd
   ASSERT_TRUE(licence->getLicenseEntries() && licence->getLicenseChangedEntries() &&
               licence->getLicenseChangedRegisteredDomicile() && licence->getLicenseSignature() &&
               licence->getLicenseExternalCharacters() && licence->getLicenseCommonData());
-  EXPECT_EQ(licence->getLicenseCommonData()->issueBefore(), (Bytes{0x02, 0x02}));
+  const auto& common = *licence->getLicenseCommonData();
+  EXPECT_EQ((Texts{common.getVersion(), common.getIssueDate(), common.getExpireDate(), common.getManufacturerID(),
+                   common.getEncryptionID()}),
+            (Texts{"008", "20200401", "20250401", "1A", "03"}));
 
   const auto& e = *licence->getLicenseEntries();
   const std::vector<std::pair<std::optional<std::string>, std::string>> items{
@@ -161,7 +198,15 @@ TEST_F(DriverLicenseInfoReaderTest, WithoutHistoryAndWithoutDomicileAndPhotoTags
   rig.licenceFiles.registeredDomicile[0] = 0x42;
   rig.licenceFiles.photo[1] = 0x41;
   rig.presentLicence();
+  inspect = [](const DriverLicenseInfoReader& r) {
+    EXPECT_FALSE(r.externalCharacterChanged);
+    EXPECT_EQ(r.dicExternalCharactersKey.size(), 2u);
+    EXPECT_TRUE(r.dicChangedExternalCharacter && r.dicChangedExternalCharacter->empty());
+    EXPECT_TRUE(r.dicChangedLicenseEntries && r.dicChangedLicenseEntries->empty());
+    EXPECT_TRUE(r.flagPreviousNames.empty() && r.previousNames && r.previousNames->empty());
+  };
   fetch();
+  EXPECT_TRUE(inspected);
   const auto licence = record();
   ASSERT_TRUE(licence && licence->getLicenseChangedEntries() && licence->getLicenseChangedRegisteredDomicile());
   EXPECT_FALSE(licence->getRegisteredDomicile() || licence->getPhoto());

@@ -38,6 +38,39 @@ TEST(LicenseRecordsTest, DriverLicenseWithAbsentEmptyOrShortParts) {
   EXPECT_TRUE(signature.getSerial() == "" && signature.getSubject() == "");  // not UTF-8: the empty text, not absent
 }
 
+// The common data's getters on values of every length around their fields: the fields are told
+// apart by their values, so a getter that reads the wrong bytes gives a wrong text; what is too
+// short for a field, or a date that is not BCD, gives absent; bytes after the fields are ignored.
+TEST(LicenseRecordsTest, CommonDataGettersReadTheirOwnBytesOrGiveAbsent) {
+  using Texts = std::vector<std::optional<std::string>>;
+  const std::nullopt_t no = std::nullopt;
+  const Bytes issuer = concat({toBytes("123"), hex("19991231"), hex("20300102")});
+  const auto cut = [&](std::size_t n) { return Bytes(issuer.begin(), issuer.begin() + long(n)); };
+  const struct {
+    const char* name;
+    Bytes issuer, issueBefore;
+    Texts want;  // version, issue date, expiry date, maker, cryptographic functions
+  } rows[] = {
+      {"the layout", issuer, hex("0AB7"), {"123", "19991231", "20300102", "0A", "B7"}},
+      {"bytes after the fields", concat({issuer, hex("FFFF")}), hex("0AB7FF"), {"123", "19991231", "20300102", "0A", "B7"}},
+      {"expiry one byte short", cut(10), hex("0A"), {"123", "19991231", no, "0A", no}},
+      {"issue date one byte short", cut(6), {}, {"123", no, no, no, no}},
+      {"version one byte short", cut(2), {}, {no, no, no, no, no}},
+      {"a nibble above 9 in the issue date", concat({toBytes("008"), hex("2020A401"), hex("20250401")}), hex("1A03"),
+       {"008", no, "20250401", "1A", "03"}},
+      {"a high nibble above 9 in the expiry", concat({toBytes("008"), hex("20200401"), hex("F0250401")}), hex("1A03"),
+       {"008", "20200401", no, "1A", "03"}},
+      {"a version that is not text", concat({hex("300038"), hex("20200401"), hex("20250401")}), hex("1A03"),
+       {no, "20200401", "20250401", "1A", "03"}},
+  };
+  for (const auto& row : rows) {
+    const LicenseCommonData d(row.issuer, row.issueBefore);
+    EXPECT_EQ((Texts{d.getVersion(), d.getIssueDate(), d.getExpireDate(), d.getManufacturerID(), d.getEncryptionID()}),
+              row.want)
+        << row.name;
+  }
+}
+
 TEST(LicenseRecordsTest, ExternalCharacterTables) {
   const auto bitmap = [](std::uint8_t size) { Bytes v{size}; v.resize(129, 0x55); return v; };
   // EF 0003 with 48 only; EF 0005 with A0 = 11 and A1, A2, A4, A5 (A3 missing).
