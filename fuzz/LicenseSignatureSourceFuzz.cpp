@@ -1,13 +1,13 @@
-// libFuzzer target: the signature file (DF1 EF 0007) and the three signed files as a card may send
-// them, through the signature record, the verification source, the partial SHA-256, the parity
-// hash, the offset and the registered domicile of the licence record. The input is the two
-// external-character files, the entries, the registered domicile and the photo (a piece each);
-// the rest is the signature file.
+// libFuzzer target: the signature file (DF1 EF 0007), the three signed files and the common data
+// (MF EF 2F01) as a card may send them, through the signature record, the verification source, the
+// partial SHA-256, the parity hash, the offset, the registered domicile and the common data's
+// getters of the licence record. The input is the two external-character files, the entries, the
+// registered domicile, the photo and the common data (a piece each); the rest is the signature file.
 // fuzz-sources: DriverLicense/DriverLicense.cpp DriverLicense/LicenseEntries.cpp
 // fuzz-sources: DriverLicense/LicenseChangedEntries.cpp DriverLicense/LicenseChangedRegisteredDomicile.cpp
 // fuzz-sources: DriverLicense/LicenseCommonData.cpp DriverLicense/LicenseExternalCharacter.cpp
 // fuzz-sources: DriverLicense/LicenseExternalCharacters.cpp DriverLicense/LicenseSignature.cpp Sign/Signature.cpp
-// fuzz-parser: DriverLicense/DriverLicense.cpp DriverLicense/LicenseSignature.cpp
+// fuzz-parser: DriverLicense/DriverLicense.cpp DriverLicense/LicenseSignature.cpp DriverLicense/LicenseCommonData.cpp
 #include <cstddef>
 #include <cstdint>
 
@@ -22,12 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::FuzzInput input(data, size);
   const LicenseExternalCharacters table = fuzz::licenseTable(input);
   const Bytes entries = input.piece(), domicile = input.piece(), photo = input.piece();
+  const Bytes commonDataFile = input.piece();
   const Bytes signatureFile = input.rest();
   static const ConstTag tag;
   // The registered domicile's text as the reader takes it from its file.
   const auto domicileText =
       Ber::entry(Ber().parseForDriverLicense(domicile, tag.REGISTERED_DOMICILE, false), tag.REGISTERED_DOMICILE.front());
-  const DriverLicense licence(std::nullopt, LicenseEntries::fromFile(entries, table), domicileText, table, std::nullopt,
+  const DriverLicense licence(LicenseCommonData::fromFile(commonDataFile), LicenseEntries::fromFile(entries, table), domicileText, table, std::nullopt,
                               std::nullopt, LicenseSignature::fromFile(signatureFile), photo, entries, domicile, photo);
   (void)licence.getSignature();
   (void)licence.getLicenseVerifyingParams();
@@ -41,6 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)licence.getRegisteredDomicile();
   (void)licence.indexesOfExternalCharInRegisteredDomicile();
   for (int i = -1; i < 6; ++i) (void)licence.getExternalCharInRegisteredDomicile(i);
+  if (const auto& c = licence.getLicenseCommonData()) {
+    (void)c->getVersion();
+    (void)c->getIssueDate();
+    (void)c->getExpireDate();
+    (void)c->getManufacturerID();
+    (void)c->getEncryptionID();
+  }
   if (const auto& s = licence.getLicenseSignature()) {
     (void)s->getSerial();
     (void)s->getIssuer();

@@ -2,8 +2,9 @@
 // held to a PC/SC reader). With --app-id the licence is verified first by the verification
 // endpoint (the stand-in started here unless --endpoint is given). PIN slots DRIVERLICENSE_PIN1 and
 // DRIVERLICENSE_PIN2 (4 digits each; the virtual licence's are 1234 and 5678); a PIN not preset is
-// asked for on the terminal. Prints the decoded entries, the history, the external-character
-// positions (with each bitmap's size code) and the integrity data as JSON.
+// asked for on the terminal. Prints the common data (specification version, issue and expiry
+// dates, card maker and cryptographic functions), the decoded entries, the history, the
+// external-character positions (with each bitmap's size code) and the integrity data as JSON.
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -39,6 +40,13 @@ nlohmann::json externalCharacters(const Positions& positions, Bitmap bitmapAt) {
 
 nlohmann::json toJson(const DriverLicense& licence) {
   nlohmann::json out = nlohmann::json::object();
+  if (const auto& c = licence.getLicenseCommonData()) {
+    out["commonData"] = {{"version", orNull(c->getVersion())},
+                         {"issueDate", orNull(c->getIssueDate())},
+                         {"expireDate", orNull(c->getExpireDate())},
+                         {"manufacturerID", orNull(c->getManufacturerID())},
+                         {"encryptionID", orNull(c->getEncryptionID())}};
+  }
   if (const auto& e = licence.getLicenseEntries()) {
     out["entries"] = {{"jisX0208Year", orNull(e->getJisX0208Year())}, {"commonName", orNull(e->getCommonName())},
                       {"previousName", orNull(e->getPreviousName())}, {"kana", orNull(e->getKana())},

@@ -52,7 +52,7 @@ void writeLicence(const fs::path& dir, const std::string& name, const ekyc::Driv
         join({{static_cast<std::uint8_t>(l.externalCharacters.size() / 4)}, l.externalCharacters,
               l.changedExternalCharacters}));
   write(dir, "LicenseSignatureSourceFuzz", name + "-signed-files",
-        join({table, piece(l.entries), piece(l.registeredDomicile), piece(l.photo), l.signature}));
+        join({table, piece(l.entries), piece(l.registeredDomicile), piece(l.photo), piece(l.commonData), l.signature}));
 }
 
 // The residence card: its files as the reader has them (the protected ones decrypted), a piece each
