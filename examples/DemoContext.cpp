@@ -5,6 +5,7 @@
 
 #include "Identify/Identify.hpp"
 #include "Pin/SetPinKey.hpp"
+#include "Platform/CardReader.hpp"
 #include "Platform/NFCAlertPresenter.hpp"
 #include "Platform/PcscCardReader.hpp"
 #include "Platform/VirtualCard/VirtualCard.hpp"
@@ -58,7 +59,9 @@ DemoContext::DemoContext(DemoOptions options)
 }
 
 DemoContext::~DemoContext() {
-  identify_.reset();
+  releaseCard();  // before vpcd and pcscd go
+  platform_.cardReader.reset();  // its PC/SC context too
+  virtualReader_.reset();
   bridge_.reset();
   daemon_.reset();
 #if EKYC_HAVE_VERIFICATION_SERVER
@@ -82,6 +85,11 @@ NFCDialogMessageSettingGroup DemoContext::nfcTexts() const {
 InputPinDialogDisplaySettingGroup DemoContext::pinTexts() const {
   return {"暗証番号 1", "暗証番号 2", "暗証番号を入力してください。", "暗証番号を入力してください。",
           "暗証番号", "暗証番号", "OK", "キャンセル"};
+}
+
+void DemoContext::releaseCard() {
+  identify_.reset();
+  if (platform_.cardReader) platform_.cardReader->waitUntilReleased(platform_.releaseWait);
 }
 
 std::shared_ptr<Identify> DemoContext::identify() {

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     return 3;
   }
   const DemoOutcome outcome = request->run(context);
-  context.endFacade();  // the session resets the card before the host goes
+  context.releaseCard();  // the session resets the card before the host goes
   if (outcome.ok) {
     std::cout << write(outcome.record) << std::endl;
     return 0;
