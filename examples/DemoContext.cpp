@@ -37,19 +37,20 @@ class SheetPrinter : public NFCAlertPresenter {
 
 }  // namespace
 
-DemoContext::DemoContext(DemoOptions options)
+DemoContext::DemoContext(DemoOptions options, bool readsCard)
     : options_(std::move(options)), runLoop_(std::make_shared<RunLoop>()) {
   // The dialogs go to stderr, so that stdout carries the record alone.
   viewController_ = std::make_shared<TerminalViewController>(runLoop_, STDIN_FILENO, STDERR_FILENO);
-  if (options_.reader == "pcsc") {
+  const std::string reader = readsCard ? options_.reader : "none";
+  if (reader == "pcsc") {
     platform_.cardReader = std::make_shared<PcscCardReader>();
-  } else if (options_.reader == "vpcd") {
+  } else if (reader == "vpcd") {
     daemon_ = PcscDaemon::start(readerProblem_, std::chrono::seconds(60), [] {
       std::fprintf(stderr, "[demo] another process is using the private pcscd; waiting for it (at most %d minutes)\n",
                    static_cast<int>(PcscDaemon::LOCK_LIMIT.count()));
     });
     if (daemon_) platform_.cardReader = std::make_shared<PcscCardReader>(daemon_->readerName());
-  } else {
+  } else if (reader == "virtual") {
     virtualReader_ = std::make_shared<VirtualCardReader>();
     platform_.cardReader = virtualReader_;
   }

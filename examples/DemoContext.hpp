@@ -42,7 +42,8 @@ struct DemoOptions {
 
 class DemoContext {
  public:
-  explicit DemoContext(DemoOptions options);
+  // A context for a request that reads no card sets up no reader (and so starts no pcscd).
+  DemoContext(DemoOptions options, bool readsCard);
   ~DemoContext();
 
   // Why the chosen reader cannot work here (empty when it can): pcscd cannot run for vpcd.
