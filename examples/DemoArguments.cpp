@@ -1,6 +1,11 @@
 #include "DemoArguments.hpp"
 
 #include <algorithm>
+#include <cctype>
+#include <memory>
+
+#include <openssl/pem.h>
+#include <openssl/x509.h>
 
 #include "DemoRequest.hpp"
 #include "Pin/SetPinKey.hpp"
@@ -11,6 +16,7 @@ namespace {
 
 constexpr const char* DEFAULT_REQUEST = "apdu-chain";
 const std::vector<std::string> OPTIONS_WITH_VALUE{"--request", "--reader", "--pin", "--app-id", "--endpoint", "--ca-file"};
+const std::vector<std::string> OPTIONS_ALONE{"--list", "--help", "-h"};
 const std::vector<std::string> READERS{"virtual", "pcsc", "vpcd"};
 
 std::vector<std::string> pinSlots() {
@@ -20,24 +26,68 @@ std::vector<std::string> pinSlots() {
   return slots;
 }
 
-std::string joined(const std::vector<std::string>& names) {
+// "a, b and c"
+std::string listed(const std::vector<std::string>& names, const char* last = " and ") {
   std::string text;
-  for (const auto& name : names) text += (text.empty() ? "" : ", ") + name;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == names.size() ? last : ", ") + names[i];
+  }
   return text;
 }
+std::string joined(const std::vector<std::string>& names) { return listed(names, ", "); }
 
 bool contains(const std::vector<std::string>& names, const std::string& name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+void addOnce(std::vector<std::string>& names, const std::string& name) {
+  if (!contains(names, name)) names.push_back(name);
+}
+
 std::unexpected<DemoUsageError> wrong(std::string message) { return std::unexpected(DemoUsageError{std::move(message)}); }
 
-// The options the chosen request will not use, one line each.
-std::vector<std::string> ignoredOptions(const DemoOptions& options, const DemoRequest& request) {
+// --list or --help beside other arguments: the others, named by their options (never a value).
+std::string ignoredBeside(const std::vector<std::string>& arguments, std::size_t alone) {
+  std::vector<std::string> names;
+  std::size_t values = 0;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    if (i == alone) continue;
+    const std::string& argument = arguments[i];
+    if (!argument.starts_with("-")) {
+      ++values;
+      continue;
+    }
+    addOnce(names, argument.substr(0, argument.find('=')));
+    if (contains(OPTIONS_WITH_VALUE, argument) && i + 1 < arguments.size() && i + 1 != alone) ++i;
+  }
+  if (values > 0) names.push_back(values == 1 ? "an argument" : std::to_string(values) + " arguments");
+  const bool one = names.size() == 1 && values <= 1;
+  return arguments[alone] + " runs no request: " + listed(names) + (one ? " is" : " are") + " ignored";
+}
+
+// Whether the file holds at least one certificate in PEM form.
+bool holdsPemCertificate(const std::string& path) {
+  std::unique_ptr<BIO, decltype(&BIO_free)> file(BIO_new_file(path.c_str(), "r"), BIO_free);
+  if (!file) return false;
+  std::unique_ptr<X509, decltype(&X509_free)> certificate(PEM_read_bio_X509(file.get(), nullptr, nullptr, nullptr),
+                                                          X509_free);
+  return certificate != nullptr;
+}
+
+// The options the chosen request will not use, one line each, and the options given more than once.
+std::vector<std::string> ignoredOptions(const DemoOptions& options, const DemoRequest& request,
+                                        const std::vector<std::string>& given, const std::vector<std::string>& repeated) {
+  std::vector<std::string> lines;
+  for (const auto& option : repeated) lines.push_back(option + " is given more than once: the last one is used");
+  if (!request.readsCard() && contains(given, "--reader")) lines.push_back("--reader is ignored: " + request.name + " reads no card");
+  for (const auto& [slot, pin] : options.pins) {
+    if (contains(request.pinSlots, slot)) continue;
+    lines.push_back("--pin " + slot + " is ignored: " + request.name +
+                    (request.readsCard() ? " uses " + listed(request.pinSlots) : std::string(" reads no card")));
+  }
   const std::string why = !request.verifies ? request.name + " has no verified form"
                           : !options.appId  ? "nothing is verified without --app-id"
                                             : "";
-  std::vector<std::string> lines;
   if (options.appId && !request.verifies) lines.push_back("--app-id is ignored: " + why);
   if (!options.endpoint.empty() && !why.empty()) lines.push_back("--endpoint is ignored: " + why);
   if (!options.caFile.empty() && (!why.empty() || options.endpoint.empty())) {
@@ -51,22 +101,29 @@ std::vector<std::string> ignoredOptions(const DemoOptions& options, const DemoRe
 
 std::expected<DemoCommand, DemoUsageError> parseDemoCommand(const std::vector<std::string>& arguments) {
   DemoCommand command;
+  const auto alone = std::find_if(arguments.begin(), arguments.end(),
+                                  [](const std::string& argument) { return contains(OPTIONS_ALONE, argument); });
+  if (alone != arguments.end()) {
+    command.action = *alone == "--list" ? DemoCommand::Action::list : DemoCommand::Action::help;
+    if (arguments.size() > 1) command.ignored.push_back(ignoredBeside(arguments, alone - arguments.begin()));
+    return command;
+  }
   DemoOptions& options = command.options;
   options.request = DEFAULT_REQUEST;
+  std::vector<std::string> given;     // each option, a --pin with its slot
+  std::vector<std::string> repeated;  // those given more than once
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (argument == "--list" || argument == "--help" || argument == "-h") {
-      command.action = argument == "--list" ? DemoCommand::Action::list : DemoCommand::Action::help;
-      return command;
-    }
     if (!contains(OPTIONS_WITH_VALUE, argument)) {
       const std::string name = argument.substr(0, argument.find('='));
       if (contains(OPTIONS_WITH_VALUE, name)) return wrong(name + " takes its value as the next argument: " + name + " VALUE");
       if (argument.starts_with("-")) return wrong("unknown option " + argument);
-      return wrong("unexpected argument " + argument + " (every value follows its option)");
+      // Not shown: it may be a PIN typed in the wrong place.
+      return wrong("argument " + std::to_string(i + 1) + " is not an option (every value follows its option)");
     }
     if (i + 1 >= arguments.size()) return wrong(argument + " needs a value");
     const std::string& value = arguments[++i];
+    std::string option = argument;
     if (argument == "--request") {
       options.request = value;
     } else if (argument == "--reader") {
@@ -80,6 +137,7 @@ std::expected<DemoCommand, DemoUsageError> parseDemoCommand(const std::vector<st
       if (slot.empty()) return wrong("--pin takes SLOT=VALUE, and this one has no slot name before '='");
       if (!contains(pinSlots(), slot)) return wrong("unknown PIN slot " + slot + " (the slots: " + joined(pinSlots()) + ")");
       options.pins[slot] = value.substr(equals + 1);
+      option += " " + slot;
     } else if (argument == "--app-id") {
       options.appId = value;
     } else if (argument == "--endpoint") {
@@ -87,10 +145,23 @@ std::expected<DemoCommand, DemoUsageError> parseDemoCommand(const std::vector<st
     } else {
       options.caFile = value;
     }
+    if (contains(given, option)) addOnce(repeated, option);
+    given.push_back(option);
   }
   const DemoRequest* request = DemoRequests::find(options.request);
   if (!request) return wrong("no request named " + options.request + " (ekyc-demo --list shows them)");
-  command.ignored = ignoredOptions(options, *request);
+  command.ignored = ignoredOptions(options, *request, given, repeated);
+  // What the verified run will use is checked before any card is read.
+  if (request->verifies && options.appId && !options.endpoint.empty()) {
+    std::string scheme = options.endpoint.substr(0, 8);
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (scheme != "https://" || options.endpoint.size() == scheme.size()) {
+      return wrong("--endpoint " + options.endpoint + " is not an https:// URL");
+    }
+    if (!options.caFile.empty() && !holdsPemCertificate(options.caFile)) {
+      return wrong("--ca-file " + options.caFile + " is not a readable PEM file of certificates");
+    }
+  }
   return command;
 }
 

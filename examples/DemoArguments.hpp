@@ -16,11 +16,15 @@ struct DemoCommand {
   enum class Action { run, list, help };
   Action action = Action::run;
   DemoOptions options;
-  std::vector<std::string> ignored;  // one line for each option given that the run will not use
+  // One line for each option given that the run will not use (a --pin for a slot the request does
+  // not use, an option a later one overrides, anything beside --list or --help); never a value.
+  std::vector<std::string> ignored;
 };
 
+// Found before any card is read: the command line itself, and the --endpoint (https://) and
+// --ca-file (PEM certificates) that a verified run would use.
 struct DemoUsageError {
-  std::string message;  // one line saying what was wrong (never a PIN)
+  std::string message;  // one line saying what was wrong (never a PIN, nor a stray argument)
   int exitCode = 2;
 };
 

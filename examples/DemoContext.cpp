@@ -5,6 +5,7 @@
 
 #include "Identify/Identify.hpp"
 #include "Pin/SetPinKey.hpp"
+#include "Platform/CardReader.hpp"
 #include "Platform/NFCAlertPresenter.hpp"
 #include "Platform/PcscCardReader.hpp"
 #include "Platform/VirtualCard/VirtualCard.hpp"
@@ -36,19 +37,20 @@ class SheetPrinter : public NFCAlertPresenter {
 
 }  // namespace
 
-DemoContext::DemoContext(DemoOptions options)
+DemoContext::DemoContext(DemoOptions options, bool readsCard)
     : options_(std::move(options)), runLoop_(std::make_shared<RunLoop>()) {
   // The dialogs go to stderr, so that stdout carries the record alone.
   viewController_ = std::make_shared<TerminalViewController>(runLoop_, STDIN_FILENO, STDERR_FILENO);
-  if (options_.reader == "pcsc") {
+  const std::string reader = readsCard ? options_.reader : "none";
+  if (reader == "pcsc") {
     platform_.cardReader = std::make_shared<PcscCardReader>();
-  } else if (options_.reader == "vpcd") {
+  } else if (reader == "vpcd") {
     daemon_ = PcscDaemon::start(readerProblem_, std::chrono::seconds(60), [] {
       std::fprintf(stderr, "[demo] another process is using the private pcscd; waiting for it (at most %d minutes)\n",
                    static_cast<int>(PcscDaemon::LOCK_LIMIT.count()));
     });
     if (daemon_) platform_.cardReader = std::make_shared<PcscCardReader>(daemon_->readerName());
-  } else {
+  } else if (reader == "virtual") {
     virtualReader_ = std::make_shared<VirtualCardReader>();
     platform_.cardReader = virtualReader_;
   }
@@ -58,7 +60,9 @@ DemoContext::DemoContext(DemoOptions options)
 }
 
 DemoContext::~DemoContext() {
-  identify_.reset();
+  releaseCard();  // before vpcd and pcscd go
+  platform_.cardReader.reset();  // its PC/SC context too
+  virtualReader_.reset();
   bridge_.reset();
   daemon_.reset();
 #if EKYC_HAVE_VERIFICATION_SERVER
@@ -82,6 +86,11 @@ NFCDialogMessageSettingGroup DemoContext::nfcTexts() const {
 InputPinDialogDisplaySettingGroup DemoContext::pinTexts() const {
   return {"暗証番号 1", "暗証番号 2", "暗証番号を入力してください。", "暗証番号を入力してください。",
           "暗証番号", "暗証番号", "OK", "キャンセル"};
+}
+
+void DemoContext::releaseCard() {
+  identify_.reset();
+  if (platform_.cardReader) platform_.cardReader->waitUntilReleased(platform_.releaseWait);
 }
 
 std::shared_ptr<Identify> DemoContext::identify() {

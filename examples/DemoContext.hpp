@@ -42,7 +42,8 @@ struct DemoOptions {
 
 class DemoContext {
  public:
-  explicit DemoContext(DemoOptions options);
+  // A context for a request that reads no card sets up no reader (and so starts no pcscd).
+  DemoContext(DemoOptions options, bool readsCard);
   ~DemoContext();
 
   // Why the chosen reader cannot work here (empty when it can): pcscd cannot run for vpcd.
@@ -67,8 +68,9 @@ class DemoContext {
 
   // The facade on this platform and view controller, with the preset PINs of known slots set.
   std::shared_ptr<Identify> identify();
-  // Lets go of the facade; returns once the card has been reset and let go.
-  void endFacade() { identify_.reset(); }
+  // Lets go of the facade and returns once every session on the reader has reset the card and let
+  // it go (at most the platform's releaseWait), so that the reader can be stopped.
+  void releaseCard();
   // A preset PIN (--pin SLOT=VALUE), or one asked for on the terminal without echo; absent when
   // the dialog was cancelled (end of input).
   std::optional<std::string> pin(const std::string& slot, const std::string& title);

@@ -3,9 +3,11 @@
 // card application) and register themselves:
 //
 //   EKYC_DEMO_REQUEST(myNumber, "my-number", "reads the individual number (virtual card)",
-//                     [](DemoContext& context) -> DemoOutcome { ... });
+//                     {"MYNUMBERCARD_MYNUMBER_PIN"}, [](DemoContext& context) -> DemoOutcome { ... });
 //
-// A request with no verified form (it never takes --app-id) adds ekyc::demo::NEVER_VERIFIES.
+// The braces name the PIN slots the request uses (a --pin for another slot is named as ignored);
+// a request that names none reads no card, and the host sets up no reader for it. A request with
+// no verified form (it never takes --app-id) adds ekyc::demo::NEVER_VERIFIES.
 //
 // A request presents its virtual card as a maker (context.presentCard([] { return ...; })), which
 // runs only when the reader is a virtual one (virtual, vpcd), runs through the facade
@@ -64,8 +66,11 @@ class DemoOutcomeSlot {
 struct DemoRequest {
   std::string name;
   std::string summary;
+  std::vector<std::string> pinSlots;  // every card read here takes a PIN
   std::function<DemoOutcome(DemoContext&)> run;
   bool verifies = true;  // given --app-id, has the verification server check what it read
+
+  bool readsCard() const { return !pinSlots.empty(); }
 };
 
 inline constexpr bool NEVER_VERIFIES = false;

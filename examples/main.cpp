@@ -41,19 +41,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ekyc-demo: %s\n%s", command.error().message.c_str(), demoUsage().c_str());
     return command.error().exitCode;
   }
+  for (const auto& line : command->ignored) std::fprintf(stderr, "ekyc-demo: %s\n", line.c_str());
   if (command->action == DemoCommand::Action::help) std::printf("%s", demoUsage().c_str());
   if (command->action == DemoCommand::Action::list) list();
   if (command->action != DemoCommand::Action::run) return 0;
-  for (const auto& line : command->ignored) std::fprintf(stderr, "ekyc-demo: %s\n", line.c_str());
   const DemoOptions& options = command->options;
   const DemoRequest* request = DemoRequests::find(options.request);
-  DemoContext context(options);
+  DemoContext context(options, request->readsCard());
   if (!context.readerProblem().empty()) {
     std::fprintf(stderr, "ekyc-demo: the vpcd reader cannot be used: %s\n", context.readerProblem().c_str());
     return 3;
   }
   const DemoOutcome outcome = request->run(context);
-  context.endFacade();  // the session resets the card before the host goes
+  context.releaseCard();  // the session resets the card before the host goes
   if (outcome.ok) {
     std::cout << write(outcome.record) << std::endl;
     return 0;

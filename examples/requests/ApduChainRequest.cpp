@@ -88,4 +88,5 @@ DemoOutcome runApduChain(DemoContext& context) {
 
 EKYC_DEMO_REQUEST(apduChain, "apdu-chain",
                   "select, verify and read a virtual sample card through the NFC layer (PIN slot SAMPLE_PIN)",
+                  {ekyc::demo::SAMPLE_PIN_SLOT},
                   ekyc::demo::runApduChain, ekyc::demo::NEVER_VERIFIES)

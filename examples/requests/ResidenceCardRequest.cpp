@@ -49,4 +49,5 @@ DemoOutcome runResidenceCard(DemoContext& context) {
 
 EKYC_DEMO_REQUEST(residenceCard, "residence-card",
                   "the residence card (its card number as PIN RESIDENCECARD_PIN; the virtual card's is AB12345678CD)",
+                  {"RESIDENCECARD_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::runResidenceCard(c); })

@@ -130,11 +130,14 @@ DemoOutcome run(DemoContext& context, Kind kind) {
 EKYC_DEMO_REQUEST(signAndMyNumber, "sign-and-my-number",
                   "signs with the JPKI signature key and reads the individual number (MYNUMBERCARD_SIGNER_PIN, "
                   "MYNUMBERCARD_MYNUMBER_PIN)",
+                  {"MYNUMBERCARD_SIGNER_PIN", "MYNUMBERCARD_MYNUMBER_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::myNumber); })
 EKYC_DEMO_REQUEST(signBasicInfoAndMyNumber, "sign-basic-info-and-my-number",
                   "signs, reads the four basic items (folded into the signed data) and the individual number",
+                  {"MYNUMBERCARD_SIGNER_PIN", "MYNUMBERCARD_MYNUMBER_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::basicMyNumber); })
 EKYC_DEMO_REQUEST(signBasicInfoAndPromptedPii, "sign-basic-info-and-prompted-pii",
                   "signs, reads the four basic items and the input-support data (MYNUMBERCARD_SIGNER_PIN, "
                   "MYNUMBERCARD_PROMPTED_PII_PIN)",
+                  {"MYNUMBERCARD_SIGNER_PIN", "MYNUMBERCARD_PROMPTED_PII_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::basicPromptedPii); })

@@ -68,4 +68,5 @@ DemoOutcome runToolkitSample(DemoContext&) {
 }  // namespace ekyc::demo
 
 EKYC_DEMO_REQUEST(toolkitSample, "toolkit-sample", "parse a sample card file with the toolkit (no card)",
+                  {},
                   ekyc::demo::runToolkitSample, ekyc::demo::NEVER_VERIFIES)

@@ -15,9 +15,7 @@ constexpr std::int64_t CODE_HTTP_STATUS = 15000;
 std::string ErrorValue::composeText(std::int64_t code, const ErrorDetail& detail) {
   const ConstResult constResult;
   std::string text;
-  if (detail.text) {
-    text = *detail.text;
-  } else if (code == CODE_RETRY) {
+  if (code == CODE_RETRY) {
     text = constResult.text(static_cast<int>(CODE_RETRY)) + std::to_string(detail.retryCount.value_or(0)) +
            constResult.text(static_cast<int>(CODE_RETRY_TAIL));
   } else {

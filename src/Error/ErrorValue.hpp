@@ -16,14 +16,12 @@ namespace ekyc {
 //    decimal digits, then 13301's text.
 //  - httpStatus: with code 15000 the status digits are appended to the text.
 //  - intErrFlag: the mask of missing basic items (17000).
-//  - text: replaces the code's text entirely (label and suffix still apply).
 struct ErrorDetail {
   std::string label{};
   std::string suffix{};
   std::optional<std::int64_t> retryCount{};
   std::optional<std::int64_t> httpStatus{};
   std::optional<std::int64_t> intErrFlag{};
-  std::optional<std::string> text{};
 };
 
 class ErrorValue {

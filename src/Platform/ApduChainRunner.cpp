@@ -1,5 +1,6 @@
 #include "Platform/ApduChainRunner.hpp"
 
+#include "Platform/CardReader.hpp"
 #include "Platform/Platform.hpp"
 
 namespace ekyc {
@@ -13,6 +14,8 @@ std::shared_ptr<ApduChainRunner> ApduChainRunner::start(const Platform& platform
   auto session = NFCTagReaderSession::create(platform, NFCPollingOption::iso14443, runner);
   if (!session) return nullptr;
   runner->session_ = session;
+  runner->reader_ = platform.cardReader;
+  runner->releaseWait_ = platform.releaseWait;
   session->setAlertMessage(runner->texts_.initial);
   session->begin();
   return runner;
@@ -39,12 +42,19 @@ ApduChainRunner::Result ApduChainRunner::run(const Platform& platform, std::vect
 }
 
 ApduChainRunner::Result ApduChainRunner::wait() {
-  std::unique_lock lock(mutex_);
-  ended_.wait(lock, [this] { return done_; });
-  // The session and the tag are dropped here, on the caller's thread; the session has ended.
-  session_.reset();
-  tag_.reset();
-  return result_;
+  Result result;
+  {
+    std::unique_lock lock(mutex_);
+    ended_.wait(lock, [this] { return done_; });
+    // The session and the tag are dropped here, on the caller's thread; the session has ended.
+    session_.reset();
+    tag_.reset();
+    result = result_;
+  }
+  // The end is reported before the session's last card I/O, the reset: the host gets the result
+  // only once the card has been let go.
+  if (reader_) reader_->waitUntilReleased(releaseWait_);
+  return result;
 }
 
 void ApduChainRunner::tagReaderSessionDidBecomeActive(NFCTagReaderSession&) {}

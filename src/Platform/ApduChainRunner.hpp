@@ -3,6 +3,10 @@
 // initial sheet text, connect to the first detected tag, send each command from the completion of
 // the one before, stop at the first answer whose SW1 is not 90, and end the session with the
 // success or the error text. For the example host, benchmarks and platform tests.
+//
+// wait() returns once the session has ended and the card reader has reset the card and let it go
+// (at most the platform's releaseWait), so a host may stop its reader right after it.
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -18,6 +22,7 @@
 
 namespace ekyc {
 
+class CardReader;
 class Platform;
 
 class ApduChainRunner : public NFCTagReaderSessionDelegate, public std::enable_shared_from_this<ApduChainRunner> {
@@ -49,7 +54,8 @@ class ApduChainRunner : public NFCTagReaderSessionDelegate, public std::enable_s
   static std::shared_ptr<ApduChainRunner> start(const Platform& platform, std::vector<NFCISO7816APDU> commands,
                                                 Texts texts);
   static std::shared_ptr<ApduChainRunner> start(const Platform& platform, std::vector<NFCISO7816APDU> commands);
-  // Blocks until the session has ended and returns what happened.
+  // Blocks until the session has ended and its card has been reset and let go (at most the
+  // platform's releaseWait for the reset), and returns what happened.
   Result wait();
   // start() then wait(); a result with a failure when no session could be created.
   static Result run(const Platform& platform, std::vector<NFCISO7816APDU> commands, Texts texts);
@@ -67,6 +73,8 @@ class ApduChainRunner : public NFCTagReaderSessionDelegate, public std::enable_s
 
   const std::vector<NFCISO7816APDU> commands_;
   const Texts texts_;
+  std::shared_ptr<CardReader> reader_;
+  std::chrono::milliseconds releaseWait_{0};
   std::shared_ptr<NFCTagReaderSession> session_;
   std::shared_ptr<NFCISO7816Tag> tag_;
   std::mutex mutex_;

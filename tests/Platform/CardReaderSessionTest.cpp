@@ -2,9 +2,13 @@
 // exactly-once completion contract, the session's end, odd answers and response chaining.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
+#include <thread>
 
 #include "Platform/ApduChainRunner.hpp"
+#include "Platform/CardConnection.hpp"
+#include "Platform/CardReader.hpp"
 #include "Platform/CardReaderSession.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
 #include "Platform/Platform.hpp"
@@ -258,6 +262,59 @@ TEST_F(CardReaderSessionTest, SessionReleasedFromItsOwnQueueEndsCleanly) {
   connectOnDetect([&] { recorder->session->invalidate(); });
   begin().reset();
   ASSERT_TRUE(recorder->waitFor("end"));
+}
+
+// A reader whose cards take a while to reset when a session lets them go, as a card behind pcscd
+// and vpcd does.
+class SlowResetReader : public CardReader {
+ public:
+  explicit SlowResetReader(std::shared_ptr<VirtualCardReader> field) : field_(std::move(field)) {}
+  bool isAvailable() override { return true; }
+  std::expected<std::vector<std::shared_ptr<CardConnection>>, NFCError> waitForCards(std::stop_token stop) override {
+    auto cards = field_->waitForCards(stop);
+    if (cards) {
+      for (auto& card : *cards) card = std::make_shared<SlowReset>(card, resets);
+    }
+    return cards;
+  }
+  std::shared_ptr<std::atomic<int>> resets = std::make_shared<std::atomic<int>>(0);
+
+ private:
+  struct SlowReset : CardConnection {
+    SlowReset(std::shared_ptr<CardConnection> card, std::shared_ptr<std::atomic<int>> resets)
+        : card(std::move(card)), resets(std::move(resets)) {}
+    bool isISO7816() const override { return card->isISO7816(); }
+    std::optional<NFCError> connect() override { return card->connect(); }
+    std::expected<Bytes, NFCError> transmit(const NFCISO7816APDU& apdu, std::stop_token stop) override {
+      return card->transmit(apdu, stop);
+    }
+    void disconnect() override {
+      std::this_thread::sleep_for(300ms);
+      card->disconnect();
+      ++*resets;
+    }
+    std::shared_ptr<CardConnection> card;
+    std::shared_ptr<std::atomic<int>> resets;
+  };
+  std::shared_ptr<VirtualCardReader> field_;
+};
+
+// The sample card's session as the example host runs it: the run comes back only once the card
+// has been reset and let go (the host stops its pcscd right after), whether the chain completed
+// or a command was refused.
+TEST(ApduChainRunnerRelease, TheRunReturnsOnlyOnceTheCardHasBeenReset) {
+  for (const std::string pin : {"1234", "9999"}) {
+    SCOPED_TRACE(pin);
+    auto field = std::make_shared<VirtualCardReader>();
+    field->present(VirtualSampleCard::make());
+    auto reader = std::make_shared<SlowResetReader>(field);
+    Platform platform;
+    platform.cardReader = reader;
+    const auto result = ApduChainRunner::run(platform, sampleChain(pin));
+    EXPECT_EQ(result.completed, pin == "1234");
+    EXPECT_EQ(reader->resets->load(), 1);
+    EXPECT_EQ(reader->activeSessionCount(), 0u);
+  }
 }
 
 }  // namespace

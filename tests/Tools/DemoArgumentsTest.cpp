@@ -1,11 +1,18 @@
 // The example host's command line: a bad one is refused with one line saying what was wrong (exit
-// 2, never echoing a PIN), and each option that the run will not use is named.
+// 2, never echoing a PIN), before any card is read; each option that the run will not use, or that
+// a later one overrides, is named.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "DemoArguments.hpp"
+#include "DemoRequest.hpp"
+#include "verification-server/SelfSignedCertificate.hpp"
 
 namespace ekyc::demo {
 namespace {
@@ -13,10 +20,19 @@ namespace {
 struct Row {
   std::vector<std::string> arguments;
   int exitCode;         // 0: accepted
-  std::string message;  // the usage error, or the one ignored-option line (empty: none)
+  std::string message;  // the usage error, or the ignored-option lines joined by newlines (empty: none)
 };
 
+// A PEM file of one certificate, for the --ca-file the run would use.
+std::string certificateFile() {
+  const std::string path = testing::TempDir() + "ekyc-demo-ca-" + std::to_string(::getpid()) + ".pem";
+  std::ofstream(path) << SelfSignedCertificate::create({"localhost"}, {})->certificatePem();
+  return path;
+}
+
 TEST(DemoArgumentsTest, EachBadCommandLineSaysWhatWasWrong) {
+  const std::string ca = certificateFile();
+  const std::string keys = std::string(EKYC_TEST_DATA_DIR) + "/jpki-keys.pem";  // PEM, but no certificate
   const std::string slots =
       " (the slots: MYNUMBERCARD_CARDPRINTINFO_PIN, MYNUMBERCARD_MYNUMBER_PIN, RESIDENCECARD_PIN, "
       "MYNUMBERCARD_SIGNER_PIN, MYNUMBERCARD_USERCERT_PIN, MYNUMBERCARD_PROMPTED_PII_PIN, DRIVERLICENSE_PIN1, "
@@ -29,15 +45,34 @@ TEST(DemoArgumentsTest, EachBadCommandLineSaysWhatWasWrong) {
       {{"--reader", "bogus"}, 2, "unknown reader bogus (virtual, pcsc, vpcd)"},
       {{"--reader=vpcd"}, 2, "--reader takes its value as the next argument: --reader VALUE"},
       {{"--verbose"}, 2, "unknown option --verbose"},
-      {{"--request", "auth", "extra"}, 2, "unexpected argument extra (every value follows its option)"},
+      {{"--request", "auth", "1234"}, 2, "argument 3 is not an option (every value follows its option)"},
       {{"--request", "auth", "--app-id"}, 2, "--app-id needs a value"},
       {{"--request", "nope"}, 2, "no request named nope (ekyc-demo --list shows them)"},
       {{"--request", "auth", "--app-id", "x"}, 0, "--app-id is ignored: auth has no verified form"},
       {{"--request", "my-number", "--endpoint", "https://h/v"}, 0, "--endpoint is ignored: nothing is verified without --app-id"},
       {{"--request", "my-number", "--app-id", "x", "--ca-file", "ca.pem"}, 0,
        "--ca-file is ignored: without --endpoint the local stand-in's certificate is trusted"},
-      {{"--request", "my-number", "--app-id", "", "--endpoint", "https://h/v", "--ca-file", "ca.pem", "--pin",
+      {{"--request", "my-number", "--app-id", "", "--endpoint", "https://h/v", "--ca-file", ca, "--pin",
         "MYNUMBERCARD_MYNUMBER_PIN=1", "--reader", "vpcd"}, 0, ""},
+      {{"--request", "card-print", "--app-id", "x", "--endpoint", "http://h/v"}, 2, "--endpoint http://h/v is not an https:// URL"},
+      {{"--request", "card-print", "--app-id", "x", "--endpoint", "https://"}, 2, "--endpoint https:// is not an https:// URL"},
+      {{"--request", "card-print", "--app-id", "x", "--endpoint", "https://h/v", "--ca-file", "/no/such.pem"}, 2,
+       "--ca-file /no/such.pem is not a readable PEM file of certificates"},
+      {{"--request", "card-print", "--app-id", "x", "--endpoint", "https://h/v", "--ca-file", keys}, 2,
+       "--ca-file " + keys + " is not a readable PEM file of certificates"},
+      {{"--request", "card-print", "--endpoint", "http://h/v", "--ca-file", "/no/such.pem"}, 0,
+       "--endpoint is ignored: nothing is verified without --app-id\n--ca-file is ignored: nothing is verified without --app-id"},
+      {{"--request", "auth", "--pin", "MYNUMBERCARD_SIGNER_PIN=abcdef123", "--pin", "MYNUMBERCARD_USERCERT_PIN=1234"}, 0,
+       "--pin MYNUMBERCARD_SIGNER_PIN is ignored: auth uses MYNUMBERCARD_USERCERT_PIN"},
+      {{"--request", "toolkit-sample", "--reader", "vpcd", "--pin", "SAMPLE_PIN=1234"}, 0,
+       "--reader is ignored: toolkit-sample reads no card\n--pin SAMPLE_PIN is ignored: toolkit-sample reads no card"},
+      {{"--request", "auth", "--request", "my-number", "--reader", "vpcd", "--reader", "virtual", "--pin",
+        "MYNUMBERCARD_MYNUMBER_PIN=1", "--pin", "MYNUMBERCARD_MYNUMBER_PIN=2", "--request", "my-number"}, 0,
+       "--request is given more than once: the last one is used\n--reader is given more than once: the last one is used\n"
+       "--pin MYNUMBERCARD_MYNUMBER_PIN is given more than once: the last one is used"},
+      {{"--list", "--request", "auth"}, 0, "--list runs no request: --request is ignored"},
+      {{"--pin", "1234", "--help", "5678", "--verbose=1"}, 0, "--help runs no request: --pin, --verbose and an argument are ignored"},
+      {{"-h", "--list"}, 0, "-h runs no request: --list is ignored"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::PrintToString(row.arguments));
@@ -48,7 +83,21 @@ TEST(DemoArgumentsTest, EachBadCommandLineSaysWhatWasWrong) {
       EXPECT_EQ(command.error().message, row.message);
     } else {
       ASSERT_TRUE(command.has_value());
-      EXPECT_EQ(command->ignored, row.message.empty() ? std::vector<std::string>{} : std::vector{row.message});
+      std::string lines;
+      for (const auto& line : command->ignored) lines += (lines.empty() ? "" : "\n") + line;
+      EXPECT_EQ(lines, row.message);
+    }
+  }
+  std::remove(ca.c_str());
+}
+
+// Each request's own PIN slots are known and taken without a word.
+TEST(DemoArgumentsTest, EachRequestTakesItsOwnPinSlots) {
+  for (const auto& request : DemoRequests::all()) {
+    for (const auto& slot : request.pinSlots) {
+      const auto command = parseDemoCommand({"--request", request.name, "--pin", slot + "=1"});
+      ASSERT_TRUE(command.has_value()) << request.name << " " << slot;
+      EXPECT_TRUE(command->ignored.empty()) << request.name << " " << slot;
     }
   }
 }

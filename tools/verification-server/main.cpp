@@ -19,8 +19,11 @@
 
 namespace {
 
-void usage() {
+// A wrong command line: what was wrong, then the usage; exit status 2.
+int usage(const std::string& problem) {
+  std::fprintf(stderr, "ekyc-verification-server: %s\n", problem.c_str());
   std::fprintf(stderr, "usage: ekyc-verification-server [--port N] [--cert-out PATH] [--ski-key PEM]...\n");
+  return 2;
 }
 
 }  // namespace
@@ -31,27 +34,22 @@ int main(int argc, char** argv) {
   auto skiRegistry = std::make_shared<ekyc::SkiKeyRegistry>();
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
-    if (argument == "--ski-key" && i + 1 < argc) {
-      if (!skiRegistry->addPemFile(argv[++i])) {
-        std::fprintf(stderr, "ekyc-verification-server: no RSA key in %s\n", argv[i]);
-        return 2;
+    if (argument != "--ski-key" && argument != "--port" && argument != "--cert-out") {
+      return usage(argument.starts_with("-") ? "unknown option " + argument : "unexpected argument " + argument);
+    }
+    if (i + 1 >= argc) return usage(argument + " needs a value");
+    const std::string value = argv[++i];
+    if (argument == "--ski-key") {
+      if (!skiRegistry->addPemFile(value)) return usage("--ski-key: no RSA key in " + value);
+    } else if (argument == "--port") {
+      char* end = nullptr;
+      const long port = std::strtol(value.c_str(), &end, 10);
+      if (end == value.c_str() || *end != '\0' || port < 0 || port > 65535) {
+        return usage("--port takes a number from 0 to 65535, not " + value);
       }
-    } else if ((argument == "--port" || argument == "--cert-out") && i + 1 < argc) {
-      const std::string value = argv[++i];
-      if (argument == "--port") {
-        char* end = nullptr;
-        const long port = std::strtol(value.c_str(), &end, 10);
-        if (end == value.c_str() || *end != '\0' || port < 0 || port > 65535) {
-          usage();
-          return 2;
-        }
-        options.port = static_cast<int>(port);
-      } else {
-        certOut = value;
-      }
+      options.port = static_cast<int>(port);
     } else {
-      usage();
-      return 2;
+      certOut = value;
     }
   }
 
