@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: deps configure build test demo bench consumer-check install sanitize fuzz-build fuzz fuzz-coverage fuzz-corpus clean
+.PHONY: deps configure build test demo bench consumer-check install sanitize tsan fuzz-build fuzz fuzz-coverage fuzz-corpus clean
 
 deps:
 	@scripts/install-deps
@@ -39,6 +39,14 @@ sanitize: deps
 	@cmake --build build-asan -j $(JOBS)
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# Every test again under the thread sanitizer (build dir build-tsan): a report ends its test with a
+# failure. scripts/tsan.supp silences reports from libraries built without it, never our code.
+tsan: deps
+	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEKYC_TSAN=ON >/dev/null
+	@cmake --build build-tsan -j $(JOBS)
+	@cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" \
+		ctest --output-on-failure -j $(JOBS)
+
 fuzz-build:
 	@scripts/install-deps fuzz
 	@cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ >/dev/null
@@ -59,4 +67,4 @@ fuzz-corpus: configure
 	@$(BUILD)/ekyc-fuzz-corpus fuzz/corpus
 
 clean:
-	rm -rf $(BUILD) build-asan build-consumer build-consumer-ekyc build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-consumer build-consumer-ekyc build-fuzz

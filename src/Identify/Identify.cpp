@@ -48,6 +48,7 @@ std::shared_ptr<Identify> Identify::create(std::shared_ptr<ViewController> viewC
   // channel holds the facade while it calls): when the host lets go of its last handle, that call
   // returns once the card has been reset and let go, whichever thread the library is on then.
   return std::shared_ptr<Identify>(shared, [facade = std::move(facade)](Identify*) mutable {
+    facade->abandonRequest();
     facade->awaitCardRelease();
     facade.reset();
   });
@@ -133,6 +134,15 @@ void Identify::dropReaders() {
   // `dropped` is destroyed after the lock is released (declared first).
 }
 
+void Identify::abandonRequest() {
+  std::shared_ptr<AbandonableRequest> request;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    request = std::exchange(current_, {}).lock();
+  }
+  if (request) request->abandon();
+}
+
 void Identify::endPreviousSession() {
   if (platform_->cardReader) platform_->cardReader->cancelBySheet();
 }
@@ -151,10 +161,12 @@ ReaderContext Identify::readerContext(const InputPinDialogDisplaySettingGroup& i
   return context;
 }
 
-void Identify::keepReader(std::type_index type, std::shared_ptr<void> reader) {
+void Identify::keepReader(std::type_index type, std::shared_ptr<void> reader,
+                          std::weak_ptr<AbandonableRequest> request) {
   std::shared_ptr<void> replaced;
   std::lock_guard<std::mutex> lock(mutex_);
   replaced = std::exchange(readers_[type], std::move(reader));
+  current_ = std::move(request);
 }
 
 Identify::RequestPins Identify::takeRequestPins() {

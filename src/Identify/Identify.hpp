@@ -14,6 +14,7 @@
 //
 //   Reader(std::shared_ptr<ReaderDelegate> delegate, ReaderContext context)
 //
+// and is an AbandonableRequest (every ReaderFrame is).
 // (Reader/ReaderContext.hpp: view controller, the two text groups, the facade as a weak back
 // channel, the HTTPS time-out and the Platform). Its result protocol has one method taking
 // `const std::expected<Record, Error>&`, and Error is declared with EKYC_ERROR_ENUMERATION
@@ -31,8 +32,9 @@
 //   }
 //
 // The runner first takes the PIN store's entries and the held signing PIN (the store is then empty
-// and the held PIN cleared), then ends the previous request's session and drops the previous
-// readers; when the device cannot read NFC tags it delivers Error::notNfcTagReadAvailable() (11001,
+// and the held PIN cleared), then abandons the previous request (Reader/AbandonableRequest.hpp: one
+// still at its PIN dialog never takes the card), ends the previous request's session and drops the
+// previous readers; when the device cannot read NFC tags it delivers Error::notNfcTagReadAvailable() (11001,
 // bare text) and builds nothing; otherwise it builds the reader, keeps it
 // (reader<MyNumberInfoReader>() gives it back) and calls the entry with the PINs unchanged. The
 // entry may return std::optional<Error> instead of void: a value is a failure the facade found
@@ -67,6 +69,7 @@
 #include "CoreNFC/IdentifyDelegate.hpp"
 #include "Pin/SetPinKey.hpp"
 #include "Platform/Platform.hpp"
+#include "Reader/AbandonableRequest.hpp"
 #include "Reader/ReaderContext.hpp"
 #include "UI/InputPinDialogDisplaySettingGroup.hpp"
 #include "UI/NFCDialogMessageSettingGroup.hpp"
@@ -112,7 +115,8 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
   // verification requests, and the platform (NFC reader, clock, random source, endpoint). When the
   // host lets go of the last handle it got from here (and its copies), that returns once the
   // request's session has reset the card and let it go (at most the platform's releaseWait; at
-  // once on an NFC queue's thread), so a host that then exits leaves no card unlocked behind.
+  // once on an NFC queue's thread), so a host that then exits leaves no card unlocked behind; a
+  // request still at its PIN dialog then is abandoned and never takes the card.
   static std::shared_ptr<Identify> create(std::shared_ptr<ViewController> viewController,
                                           double httpConnectionTimeOut, Platform platform = Platform());
   Identify(Passkey, std::shared_ptr<ViewController> viewController, double httpConnectionTimeOut,
@@ -309,6 +313,8 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
       const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup, bool verified);
   // Drops every reader reference; the readers are released after the lock.
   void dropReaders();
+  // Tells the current request that the facade no longer serves it (outside the lock).
+  void abandonRequest();
   // Ends the session still running on the platform's card reader (the previous request's), as a
   // cancel: that request delivers its one result, and the card is reset before the next session
   // gets it.
@@ -324,7 +330,8 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
   // The context every reader of a request is built with.
   ReaderContext readerContext(const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
                               const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-  void keepReader(std::type_index type, std::shared_ptr<void> reader);
+  // Keeps the request's reader (by its type) and makes it the current request.
+  void keepReader(std::type_index type, std::shared_ptr<void> reader, std::weak_ptr<AbandonableRequest> request);
   // Takes the PIN store's entries and the held signing PIN, leaving the store empty and the held
   // PIN cleared.
   RequestPins takeRequestPins();
@@ -338,6 +345,9 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
   std::optional<std::string> pinForSigner_;
   std::optional<FailedPinDictionary> failedPinDic_;
   std::map<std::type_index, std::shared_ptr<void>> readers_;
+  // The last request started; its own end (didGetPin) does not clear it, a late end of an older
+  // one must not either.
+  std::weak_ptr<AbandonableRequest> current_;
 };
 
 template <class Reader>
@@ -361,6 +371,7 @@ void Identify::runRequest(std::shared_ptr<std::type_identity_t<Delegate>> delega
   // ended: that request reports its end on its own session's queue, and its didGetPin empties
   // the store, which must no longer hold this request's PINs by then.
   const RequestPins pins = takeRequestPins();
+  abandonRequest();
   endPreviousSession();
   dropReaders();
   if (!nfcReadingAvailable()) {
@@ -369,7 +380,7 @@ void Identify::runRequest(std::shared_ptr<std::type_identity_t<Delegate>> delega
   }
   auto reader = std::make_shared<Reader>(delegate, readerContext(inputPinDialogDisplaySettingGroup,
                                                                  nfcDialogMessageSettingGroup));
-  keepReader(std::type_index(typeid(Reader)), reader);
+  keepReader(std::type_index(typeid(Reader)), reader, reader);
   if constexpr (std::is_void_v<EntryResult>) {
     entry(*reader, pins);
   } else {

@@ -12,11 +12,18 @@
 // its record.
 //
 // Threads: the entry and the PIN dialog run on the host thread; from the session's begin on,
-// everything runs on the session's serial queue.
+// everything runs on the session's serial queue. The facade may abandon the request from any
+// thread.
+//
+// A request the facade abandoned before its session began (the host dropped the facade, or the
+// next request took over while the PIN dialog was up) never begins a session: its dialog is taken
+// down, and it ends as a cancelled dialog ends (inputPinDialogCanceled, once), without a word to
+// the facade, which serves another request by then.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -27,6 +34,7 @@
 #include "Pin/SetPinKey.hpp"
 #include "Platform/NFCTagReaderSession.hpp"
 #include "Platform/Platform.hpp"
+#include "Reader/AbandonableRequest.hpp"
 #include "Reader/ReaderContext.hpp"
 #include "Reader/ReaderSupport.hpp"
 #include "UI/InputPinDialog.hpp"
@@ -38,7 +46,9 @@
 namespace ekyc {
 
 template <class E>
-class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_shared_from_this<ReaderFrame<E>> {
+class ReaderFrame : public NFCTagReaderSessionDelegate,
+                    public AbandonableRequest,
+                    public std::enable_shared_from_this<ReaderFrame<E>> {
  public:
   std::shared_ptr<NFCTagReaderSession> session;
   // Held weakly: the view controller keeps a presented PIN dialog, whose completion keeps this
@@ -53,17 +63,41 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
   NFCDialogMessageSettingGroup nfcDialogMessageSettingGroup;
 
   // Creates and begins the session. A session the platform cannot create ends the request as a
-  // session that ended at once (13500), then didGetPin("").
+  // session that ended at once (13500), then didGetPin(""). A request abandoned meanwhile (from
+  // another thread) begins none and ends as a session the next request ended would (13700).
   void beginScan() {
-    session = platform_ ? NFCTagReaderSession::create(*platform_, NFCPollingOption::iso14443, this->shared_from_this())
-                        : nullptr;
-    if (!session) {
-      failBeforeSession(ReaderSupport::sessionEndFailure<E>(
-          NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSystemIsBusy)));
+    {
+      // Held while the session begins: an abandon waits until the card reader knows the session,
+      // so that the next request ends it before its own begins.
+      std::lock_guard<std::mutex> lock(abandonMutex_);
+      if (!abandoned_) {
+        session = platform_ ? NFCTagReaderSession::create(*platform_, NFCPollingOption::iso14443,
+                                                          this->shared_from_this())
+                            : nullptr;
+        if (session) {
+          session->setAlertMessage(nfcDialogMessageSettingGroup.nfcAlertInitialMessage);
+          session->begin();
+          return;
+        }
+      }
+    }
+    if (abandoned()) {
+      deliverFailure(ReaderSupport::sessionEndFailure<E>(
+          NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled)));
       return;
     }
-    session->setAlertMessage(nfcDialogMessageSettingGroup.nfcAlertInitialMessage);
-    session->begin();
+    failBeforeSession(ReaderSupport::sessionEndFailure<E>(
+        NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSystemIsBusy)));
+  }
+
+  void abandon() override {
+    std::shared_ptr<InputPinDialog> shown;
+    {
+      std::lock_guard<std::mutex> lock(abandonMutex_);
+      abandoned_ = true;
+      shown = dialog_.lock();
+    }
+    if (shown) shown->dismiss();
   }
 
   void tagReaderSessionDidBecomeActive(NFCTagReaderSession&) override {}
@@ -199,13 +233,20 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
     const auto& texts = inputPinDialogDisplaySettingGroup;
     const bool first = index == 0;
     auto dialog = std::make_shared<InputPinDialog>();
+    {
+      std::lock_guard<std::mutex> lock(abandonMutex_);
+      dialog_ = dialog;
+    }
     auto self = this->shared_from_this();
     dialog->show(uIViewController.lock(), first ? texts.pin1DialogTitle : texts.pin2DialogTitle,
                  first ? texts.pin1DialogMessage : texts.pin2DialogMessage,
                  first ? texts.pin1DialogPlaceholder : texts.pin2DialogPlaceholder, texts.dialogActionTitleOK,
                  texts.dialogActionTitleCancel, "", [self, dialog, index, passed] {
                    const PinSlot& typed = self->pinSlots_[index];
-                   if (dialog->dialogPin) {
+                   if (self->abandoned()) {
+                     // Whatever the answer: the facade has moved on, so its back channel is not told.
+                     self->deliverFailure(ReaderSupport::pinDialogCanceled<E>(typed.key, {}, typed.label));
+                   } else if (dialog->dialogPin) {
                      if (self->pinAccepted(typed, *dialog->dialogPin)) {
                        *typed.pin = *dialog->dialogPin;
                        self->slotPassed(index, passed);
@@ -217,6 +258,13 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
                      self->failBeforeSession(E::unknown());
                    }
                  });
+    // Abandoned while it was being shown: taken down now.
+    if (abandoned()) dialog->dismiss();
+  }
+
+  bool abandoned() {
+    std::lock_guard<std::mutex> lock(abandonMutex_);
+    return abandoned_;
   }
 
   void slotPassed(std::size_t index, std::function<void()> passed) {
@@ -286,6 +334,10 @@ class ReaderFrame : public NFCTagReaderSessionDelegate, public std::enable_share
   std::shared_ptr<NFCISO7816Tag> tag_;
   bool connecting_ = false;
   bool ended_ = false;
+  std::mutex abandonMutex_;
+  bool abandoned_ = false;
+  // The PIN dialog on screen (held by its alert while it is up).
+  std::weak_ptr<InputPinDialog> dialog_;
 };
 
 }  // namespace ekyc

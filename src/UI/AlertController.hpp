@@ -43,6 +43,9 @@ class AlertController : public std::enable_shared_from_this<AlertController> {
   // Taps an action: the alert is dismissed and the action's handler runs. Only the first tap of
   // an alert does anything; returns whether this one did. The alert then drops every handler.
   bool tap(std::size_t actionIndex);
+  // Takes the alert down without a tap, from any thread: no action runs, and a later tap does
+  // nothing. Returns whether the alert was still up. The handlers go with the alert.
+  bool dismiss() { return !dismissed_.exchange(true); }
   bool isDismissed() const { return dismissed_.load(); }
 
  private:

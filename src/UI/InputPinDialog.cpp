@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <iostream>
+#include <utility>
 
 #include "UI/AlertController.hpp"
 #include "UI/RunLoop.hpp"
@@ -13,16 +14,15 @@ void InputPinDialog::show(const std::shared_ptr<ViewController>& viewController,
                           const std::string& message, const std::string& placeholder,
                           const std::string& uiAlertActionOKTitle, const std::string& uiAlertActionCancelTitle,
                           const std::string& otherActionUsedPin, std::function<void()> completationHandler) {
-  // Shared by both actions; only one of them ever runs (an alert takes one tap).
+  // Shared by both actions and a dismissal; only one of them ever runs it. The dialog itself holds
+  // it weakly: the completion usually holds the dialog.
   auto completion = std::make_shared<std::function<void()>>(std::move(completationHandler));
   // Keeps a shared dialog alive until it completes; a dialog not owned by a shared_ptr must be
   // kept alive by its caller.
   const auto self = weak_from_this().lock();
 
   if (!viewController) {
-    std::cerr << "isCanceled" << std::endl;
-    isCanceled = true;
-    if (*completion) (*completion)();
+    canceled(*completion);
     return;
   }
 
@@ -55,19 +55,47 @@ void InputPinDialog::show(const std::shared_ptr<ViewController>& viewController,
                                                         : std::string();
                                  onHostThread([this, self, completion, text = std::move(text)] {
                                    dialogPin = text;
-                                   if (*completion) (*completion)();
+                                   complete(*completion);
                                  });
                                }));
   alert->addAction(AlertAction(uiAlertActionCancelTitle, AlertActionStyle::cancel,
                                [this, self, completion, onHostThread](const AlertAction&) {
-                                 onHostThread([this, self, completion] {
-                                   std::cerr << "isCanceled" << std::endl;
-                                   isCanceled = true;
-                                   if (*completion) (*completion)();
-                                 });
+                                 onHostThread([this, self, completion] { canceled(*completion); });
                                }));
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    alert_ = alert;
+    runLoop_ = runLoop;
+    completion_ = completion;
+  }
   viewController->present(std::move(alert), true);
   presenting->store(false);
+}
+
+void InputPinDialog::dismiss() {
+  const auto self = weak_from_this().lock();
+  std::shared_ptr<AlertController> alert;
+  std::shared_ptr<RunLoop> runLoop;
+  std::shared_ptr<std::function<void()>> completion;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    alert = alert_.lock();
+    runLoop = runLoop_;
+    completion = completion_.lock();
+  }
+  if (!self || !alert || !runLoop || !completion || !alert->dismiss()) return;
+  runLoop->post([self, completion] { self->canceled(*completion); });
+}
+
+void InputPinDialog::canceled(std::function<void()>& completion) {
+  std::cerr << "isCanceled" << std::endl;
+  isCanceled = true;
+  complete(completion);
+}
+
+void InputPinDialog::complete(std::function<void()>& completion) {
+  // The completion (and what it holds) is let go of once it has run.
+  if (auto run = std::exchange(completion, nullptr)) run();
 }
 
 }  // namespace ekyc

@@ -12,11 +12,14 @@
 //                });
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
 namespace ekyc {
 
+class AlertController;
+class RunLoop;
 class ViewController;
 
 class InputPinDialog : public std::enable_shared_from_this<InputPinDialog> {
@@ -39,6 +42,23 @@ class InputPinDialog : public std::enable_shared_from_this<InputPinDialog> {
             const std::string& message, const std::string& placeholder, const std::string& uiAlertActionOKTitle,
             const std::string& uiAlertActionCancelTitle, const std::string& otherActionUsedPin,
             std::function<void()> completationHandler);
+
+  // Takes the presented dialog down, from any thread, when nobody is to answer it any more: it
+  // ends as Cancel ends ("isCanceled" on the console, `isCanceled` set, the completion run as a
+  // task of the host's run loop, never inside this call). Nothing happens once the dialog has
+  // been answered or before it is shown.
+  void dismiss();
+
+ private:
+  // Runs the completion, once; it is let go of afterwards.
+  static void complete(std::function<void()>& completion);
+  void canceled(std::function<void()>& completion);
+
+  // What dismiss() needs, set while showing.
+  std::mutex mutex_;
+  std::weak_ptr<AlertController> alert_;
+  std::shared_ptr<RunLoop> runLoop_;
+  std::weak_ptr<std::function<void()>> completion_;
 };
 
 }  // namespace ekyc

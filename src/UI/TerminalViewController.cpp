@@ -41,6 +41,8 @@ void TerminalViewController::present(std::shared_ptr<AlertController> alert, boo
 }
 
 void TerminalViewController::prompt(AlertController& alert, int inputFd, int outputFd) {
+  // Taken down before its turn came: nobody is to answer it.
+  if (alert.isDismissed()) return;
   const auto okIndex = alert.actionIndex(AlertActionStyle::defaultStyle);
   const auto cancelIndex = alert.actionIndex(AlertActionStyle::cancel);
   std::string text = "\n[" + alert.title() + "]\n";

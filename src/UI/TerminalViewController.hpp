@@ -3,7 +3,8 @@
 // of input. A secure text field is read without echo when the input is a terminal; piped input
 // works the same, without the echo switch. A line (possibly empty) taps OK with that text; end of
 // input taps Cancel. The prompt runs as a task of the host's run loop, so the host thread waits
-// for the line like for a modal dialog.
+// for the line like for a modal dialog; an alert dismissed before its prompt runs is not shown (one
+// dismissed while its line is being read stays on the terminal, and its answer does nothing).
 #include <cstddef>
 #include <memory>
 #include <optional>

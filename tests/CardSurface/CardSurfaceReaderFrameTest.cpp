@@ -1,6 +1,8 @@
 // What the four readers share through their frame, shown on the input-support reader (the shortest
 // chain): the detected tags, the chain after the facade lets go. Sessions that end before any
 // command (a failed connect too) are in CardSurfaceFamilyTest.
+#include <atomic>
+
 #include "CardSurface/CardSurfaceTestSupport.hpp"
 #include "Support/RunLoopPump.hpp"
 
@@ -29,7 +31,7 @@ TEST(CardSurfaceReaderFrameTest, TheChainRunsOnAfterTheFacadeLetsGo) {
   // didGetPin("") follows the first command: the card has seen it when the back channel is called.
   CardSurfaceRig rig;
   rig.presentCard();
-  std::size_t commandsAtDidGetPin = 0;
+  std::atomic<std::size_t> commandsAtDidGetPin{0};  // written on the session's queue
   struct Watch : IdentifyDelegate {
     std::function<void()> onPin;
     void didGetPin(const std::string&) override { onPin(); }
@@ -50,7 +52,7 @@ TEST(CardSurfaceReaderFrameTest, TheChainRunsOnAfterTheFacadeLetsGo) {
     reader->fetchPromptedPii("1234");
   });
   ASSERT_TRUE(::ekyc::test::pumpUntil(*rig.runLoop, [&] { return started && alive.expired(); }, std::chrono::seconds(10)));
-  EXPECT_LE(commandsAtDidGetPin, 1u);  // the command may not have reached the card yet...
+  EXPECT_LE(commandsAtDidGetPin.load(), 1u);  // the command may not have reached the card yet...
   EXPECT_EQ(results->results().size(), 1u);  // ...but the chain ran on after the facade let go
 }
 

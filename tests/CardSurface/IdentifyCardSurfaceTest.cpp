@@ -129,7 +129,7 @@ TEST_F(IdentifyCardSurfaceTest, LettingGoOfTheFacadeReturnsOnceTheCardIsReset) {
 }
 
 // A PIN dialog never answered holds the request, not the host's view controller or facade: once
-// the host lets go of both, everything goes.
+// the host lets go of both, everything goes (the request ending as a cancelled dialog).
 TEST_F(IdentifyCardSurfaceTest, ADialogNeverAnsweredKeepsNothingAliveInACycle) {
   auto results = std::make_shared<PromptedPiiResults>(rig.log);
   auto f = facade();
@@ -142,7 +142,9 @@ TEST_F(IdentifyCardSurfaceTest, ADialogNeverAnsweredKeepsNothingAliveInACycle) {
   f.reset();
   identify.reset();
   rig.viewController.reset();
+  rig.runLoop->runUntilIdle(std::chrono::milliseconds(20), std::chrono::seconds(2));
   EXPECT_TRUE(reader.expired() && viewController.expired() && weakFacade.expired());
+  EXPECT_EQ(rig.log->events(), std::vector<std::string>{"result(12101)"});
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ class RecordingFakeDelegate : public FakeReaderDelegate {
   std::function<void()> onResult;
 };
 
-class FakeReader : public std::enable_shared_from_this<FakeReader> {
+class FakeReader : public AbandonableRequest, public std::enable_shared_from_this<FakeReader> {
  public:
   static inline int constructed = 0;
 
@@ -49,6 +49,7 @@ class FakeReader : public std::enable_shared_from_this<FakeReader> {
   std::shared_ptr<FakeReaderDelegate> delegate;
   ReaderContext context;
   std::optional<std::string> pinReceived;
+  void abandon() override {}
 };
 
 const InputPinDialogDisplaySettingGroup PIN_TEXTS{"t1", "t2", "m1", "m2", "p1", "p2", "OK", "Cancel"};

@@ -1,7 +1,7 @@
 // The facade between the host thread and the NFC queues, with the input-support reader: requests
 // that run real sessions (no card comes, each ends by its time-out), results delivered on the
 // session's queue, and a host that starts the next request from inside its result callback while
-// another thread uses the PIN store.
+// another thread uses the PIN store. Also a request left at its PIN dialog against a slow card.
 #include <atomic>
 #include "Support/RunLoopPump.hpp"
 #include <chrono>
@@ -15,8 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include "CardSurface/CardSurfaceTestSupport.hpp"
 #include "Identify/Identify.hpp"
 #include "PromptedPii/PromptedPiiReader.hpp"
+#include "Platform/VirtualCard/VirtualCardFault.hpp"
 #include "Platform/VirtualCard/VirtualCardReader.hpp"
 #include "UI/ScriptedViewController.hpp"
 
@@ -144,6 +146,52 @@ TEST_F(IdentifyThreadsTest, RequestsFromTwoThreadsEachEndWithOneResult) {
   EXPECT_EQ(host->results.load(), 2 * PER_THREAD);
   ASSERT_TRUE(identify->failedPinDic());
   EXPECT_EQ(identify->failedPinDic()->size(), 1u);
+}
+
+// A request left at its PIN dialog (its facade dropped, or the next request started) never takes
+// the card: the user answering that dialog afterwards sends no command, the request that reads the
+// card meanwhile (slowly) gets its own result and facade state, and the left one ends as a
+// cancelled dialog, once.
+TEST(IdentifyLeftDialogTest, AnsweringTheDialogOfALeftRequestTakesNoCard) {
+  struct Row {
+    std::string name;
+    bool sameFacade, next;
+  };
+  for (const Row& row : {Row{"facade dropped, another facade reading", false, true},
+                         Row{"the next request of the same facade reading", true, true},
+                         Row{"facade dropped, nothing else", false, false}}) {
+    CardSurfaceRig rig;
+    rig.presentCard().addFault(VirtualCardFault::delayEach(30ms));
+    auto first = Identify::create(rig.viewController, 10.0, rig.platform);
+    auto left = std::make_shared<MyNumberResults>(rig.log), live = std::make_shared<MyNumberResults>(rig.log);
+    first->getMyNumber(left, pinTexts(), nfcTexts());
+    ASSERT_EQ(rig.viewController->presentedCount(), 1u) << row.name;
+    auto second = row.sameFacade ? first : Identify::create(rig.viewController, 10.0, rig.platform);
+    if (!row.sameFacade) first.reset();
+    if (row.next) {
+      second->setPin(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, rig.holder.myNumberPin);
+      second->getMyNumber(live, pinTexts(), nfcTexts());
+      ASSERT_TRUE(pumpUntil(*rig.runLoop, [&] { return !rig.card->commands().empty(); }, 10s)) << row.name;
+    }
+    const auto alert = rig.viewController->alerts().front();
+    alert->textFields().front().text = rig.holder.myNumberPin;
+    alert->tap(*alert->actionIndex(AlertActionStyle::defaultStyle));
+    ASSERT_TRUE(pumpUntil(*rig.runLoop, [&] {
+      return left->last() && (!row.next || live->last()) && rig.cardReader->activeSessionCount() == 0;
+    }, 20s)) << row.name;
+    const auto sent = rig.card->commands().size();
+    rig.runLoop->runUntilIdle(50ms, 5s);
+    EXPECT_EQ(rig.card->commands().size(), sent) << row.name;
+    if (row.next) {
+      EXPECT_TRUE(live->last() && live->last()->has_value()) << row.name;
+      EXPECT_FALSE(second->failedPinDic()) << row.name;
+    } else {
+      EXPECT_EQ(sent, 0u) << row.name;
+    }
+    const auto ended = left->results();
+    ASSERT_EQ(ended.size(), 1u) << row.name;
+    EXPECT_EQ(ended[0] ? 0 : ended[0].error().errorCode, 12101) << row.name;
+  }
 }
 
 }  // namespace

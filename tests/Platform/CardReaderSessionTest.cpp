@@ -254,8 +254,9 @@ TEST_F(CardReaderSessionTest, SessionReleasedFromItsOwnQueueEndsCleanly) {
   reader->present(card);
   struct Dropper : SessionRecorder {
     void tagReaderSession(NFCTagReaderSession& s, const NFCError& error) override {
-      SessionRecorder::tagReaderSession(s, error);
+      // Before the end is recorded: the test's TearDown touches `session` once it sees the end.
       session.reset();
+      SessionRecorder::tagReaderSession(s, error);
     }
   };
   recorder = std::make_shared<Dropper>();

@@ -82,6 +82,19 @@ TEST_F(TerminalViewControllerTest, LinesAnswerOkInTurnAndTheEndOfInputCancel) {
   EXPECT_EQ(text.find("1234"), std::string::npos);  // the PIN is never written back
 }
 
+// A dialog taken down before its prompt ran is never shown and reads no line; it ends cancelled.
+TEST_F(TerminalViewControllerTest, ADialogDismissedBeforeItsPromptIsNotShown) {
+  type("1234\n");
+  auto gone = std::make_shared<InputPinDialog>();
+  auto done = std::make_shared<bool>(false);
+  gone->show(viewController, "gone", "", "", "OK", "Cancel", "", [done] { *done = true; });
+  gone->dismiss();
+  EXPECT_TRUE(::ekyc::test::pumpUntil(*runLoop, [&] { return *done; }, 5s));
+  EXPECT_TRUE(gone->isCanceled);
+  EXPECT_EQ(ask()->dialogPin, "1234");
+  EXPECT_EQ(shown().find("gone"), std::string::npos);
+}
+
 TEST_F(TerminalViewControllerTest, AnOverlongLineIsCut) {
   const std::string longLine(TerminalViewController::MAX_LINE_LENGTH + 500, '7');
   std::thread writer([&] { type(longLine + "\n42\n"); });
