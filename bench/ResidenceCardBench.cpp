@@ -74,8 +74,8 @@ void BM_ResidenceCardSecureMessaging(benchmark::State& state) {
     benchmark::DoNotOptimize(sm.mutualAuthenticate(number, rndIcc, source));
     benchmark::DoNotOptimize(sm.acceptCardAuthentication(answer));
     benchmark::DoNotOptimize(sm.verify(number));
-    benchmark::DoNotOptimize(sm.unwrap(front));
-    benchmark::DoNotOptimize(sm.unwrap(photo));
+    benchmark::DoNotOptimize(sm.unwrap(front, 7004));
+    benchmark::DoNotOptimize(sm.unwrap(photo, 3004));
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(front.size() + photo.size()));
 }

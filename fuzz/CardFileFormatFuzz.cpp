@@ -1,8 +1,10 @@
 // The checks of the card-surface and input-support files over any file, and what the readers take
 // from a file that passes: a sound file gives present values of the size the format fixes, and
-// one that also holds the elements a request requires gives every element the readers need.
+// one that also holds the elements a request requires gives every element the readers need; an
+// empty template followed by filler is sound and gives nothing.
 // fuzz-sources: Reader/CardFileFormat.cpp CardPrintInfo/CardPrintInfo.cpp
 // fuzz-parser: Reader/CardFileFormat.cpp
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -33,11 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto number = Ber::entry(ber.parse(file, tag.MYNUMBER, false), tag.MYNUMBER.front());
     if (number && !CardFileFormat::isMyNumber(*number)) __builtin_trap();
   }
-  if (CardFileFormat::isIntegrityFile(file)) {
+  if (CardFileFormat::isIntegrityFile(file, {tag.MYNUMBER_HASH_NUMBER})) {
     const auto values = ber.parse(file, tag.MYNUMBER_HASH, true);
     const auto h1 = Ber::entry(values, tag.MYNUMBER_HASH_NUMBER);
-    const auto signature = Ber::entry(values, tag.MYNUMBER_HASH_SIGNATURE);
-    if ((h1 && h1->size() != 32) || (signature && signature->empty())) __builtin_trap();
+    if (h1 && h1->size() != 32) __builtin_trap();
   }
   if (CardFileFormat::isBasicItemsFile(file) &&
       CardFileFormat::holdsAll(file, tag.BASIC_PERSONAL_INFO, {tag.BASIC_P_INFO_NAME, tag.BASIC_P_INFO_GENDER})) {
@@ -45,8 +46,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!Ber::entry(whole, tag.BASIC_P_INFO_GENDER)) __builtin_trap();
   }
   if (CardFileFormat::isCertificateFile(file)) {
-    const auto certificate = Ber::entry(ber.parse(file, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+    const auto certificate = CardFileFormat::certificate(file);
     if (certificate && (certificate->empty() || !ber.isWhole(*certificate, false))) __builtin_trap();
+  }
+  // An empty template followed by filler is no template: the file is sound and holds nothing.
+  if (file.size() >= 3 && file[2] == 0x00 &&
+      std::all_of(file.begin() + 3, file.end(), [](std::uint8_t b) { return b == 0xFF; })) {
+    if (file[0] == 0xFF && file[1] == 0x20 &&
+        (!CardFileFormat::isCardSurfaceFile(file) || CardFileFormat::holdsAll(file, tag.CARD_PRINT_INFO, {tag.CARD_P_INFO_NAME}))) {
+      __builtin_trap();
+    }
+    if (file[0] == 0x7F && file[1] == 0x21 && (!CardFileFormat::isCertificateFile(file) || CardFileFormat::certificate(file))) {
+      __builtin_trap();
+    }
   }
   return 0;
 }

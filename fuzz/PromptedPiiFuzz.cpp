@@ -1,11 +1,14 @@
-// The input-support record over any four files: every getter, the dictionary and its JSON.
-// fuzz-sources: PromptedPii/PromptedPii.cpp
+// The input-support record over any four files: every getter, the dictionary and its JSON. Nothing
+// is taken from a file that does not parse as its format: its values are absent, and the number
+// the record gives is always 12 digits.
+// fuzz-sources: PromptedPii/PromptedPii.cpp Reader/CardFileFormat.cpp
 // fuzz-parser: PromptedPii/PromptedPii.cpp
 #include <cstddef>
 #include <cstdint>
 
 #include "FuzzInput.hpp"
 #include "PromptedPii/PromptedPii.hpp"
+#include "Reader/CardFileFormat.hpp"
 
 using namespace ekyc;
 
@@ -18,5 +21,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const PromptedPii record(number, items, integrity, certificate);
   if (record.asDictionary().size() != 20) __builtin_trap();
   record.toJson();
+
+  const auto myNumber = record.getMyNumber();
+  if (myNumber && (!CardFileFormat::isNumberFile(number) || !CardFileFormat::isMyNumber(toBytes(*myNumber)))) {
+    __builtin_trap();
+  }
+  if (!CardFileFormat::isBasicItemsFile(items) &&
+      (record.getAllName() || record.getGender() || record.isIncludePreviousName() || record.getCardPrintInfoRawData())) {
+    __builtin_trap();
+  }
+  if (!CardFileFormat::isIntegrityFile(integrity) && record.getPromptedPiiSignature()) __builtin_trap();
+  if (!CardFileFormat::isCertificateFile(certificate) && record.getPromptedPiiVerifyingParams()) __builtin_trap();
   return 0;
 }

@@ -3,7 +3,8 @@
 // update status; the rest is the signatures file), and the record built from what they give as
 // the reader builds it, with its verification values and JSON. The first byte's bit 0 puts the
 // raw front image and photo pieces into the record instead (a record a host has filled, of any
-// width). Nothing may crash or read past the end, and what each file gives has its format's width.
+// width). Nothing may crash or read past the end, what each file gives has its format's width, and
+// a decrypted file that does not start with its element is taken, its value absent.
 // fuzz-sources: ResidenceCard/ResidenceCardFiles.cpp ResidenceCard/ResidenceCard.cpp
 // fuzz-sources: ResidenceCard/ResidenceCardAddresses.cpp ResidenceCard/ResidenceCardSignatures.cpp
 // fuzz-parser: ResidenceCard/ResidenceCardFiles.cpp ResidenceCard/ResidenceCard.cpp
@@ -32,10 +33,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
 
   const auto type = ResidenceCardFiles::cardTypeNumber(typeFile);
-  const auto front = ResidenceCardFiles::protectedFileValue(frontFile, true);
-  const auto photo = ResidenceCardFiles::protectedFileValue(photoFile, false);
+  std::optional<Bytes> front, photo;
+  const bool frontTaken = ResidenceCardFiles::protectedFileValue(frontFile, true, front);
+  const bool photoTaken = ResidenceCardFiles::protectedFileValue(photoFile, false, photo);
+  if (!frontTaken) front.reset();
+  if (!photoTaken) photo.reset();
   if ((front && (front->size() != 7000 || frontFile.size() != 7004)) ||
       (photo && (photo->size() != 3000 || photoFile.size() != 3004))) {
+    __builtin_trap();
+  }
+  const auto withoutElement = [](const Bytes& file, std::uint8_t tag) { return file.empty() || file.front() != tag; };
+  if ((withoutElement(frontFile, 0xD0) && (!frontTaken || front)) ||
+      (withoutElement(photoFile, 0xD1) && (!photoTaken || photo))) {
     __builtin_trap();
   }
   const auto signatures = ResidenceCardFiles::signaturesFile(signaturesFile);
@@ -56,8 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            utility.binaryEmptyToNil(value(comprehensiveFile, tag.RESIDENCE_CARD_COMPREHENSIVE_PERMISSION)),
                            utility.binaryEmptyToNil(value(individualFile, tag.RESIDENCE_CARD_INDIVIDUAL_PERMISSION)),
                            update && ResidenceCardFiles::decimal(update) == 1, signed_ ? 0 : 2, signed_,
-                           front || hostFilled ? std::optional(frontFile) : std::nullopt,
-                           photo || hostFilled ? std::optional(photoFile) : std::nullopt);
+                           frontTaken || hostFilled ? std::optional(frontFile) : std::nullopt,
+                           photoTaken || hostFilled ? std::optional(photoFile) : std::nullopt);
   // The JSON holds every getter's value, the verification values included.
   (void)card.toJson();
   return 0;

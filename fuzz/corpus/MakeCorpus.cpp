@@ -64,7 +64,7 @@ Bytes residenceFiles(const ekyc::VirtualResidenceCard::Files& f) {
 
 // A protected READ answer of the residence card, for the secure-messaging target: every step built
 // (mode 3F), 24 terminal random bytes, the card's challenge and kIcc, then the file with its
-// ISO/IEC 7816-4 padding, which the target encrypts under the session key.
+// ISO/IEC 7816-4 padding, which the target encrypts under the session key, and the file's length.
 Bytes residenceExchange(const Bytes& file) {
   Bytes padded = file;
   padded.push_back(0x80);
@@ -73,7 +73,8 @@ Bytes residenceExchange(const Bytes& file) {
   for (std::size_t i = 0; i < random.size(); ++i) random[i] = static_cast<std::uint8_t>(0x11 * (i + 1));
   for (std::size_t i = 0; i < challenge.size(); ++i) challenge[i] = static_cast<std::uint8_t>(0xA0 + i);
   for (std::size_t i = 0; i < kIcc.size(); ++i) kIcc[i] = static_cast<std::uint8_t>(0x30 + 3 * i);
-  return join({{0x3F}, random, challenge, kIcc, piece(padded)});
+  const Bytes length{static_cast<std::uint8_t>(file.size() >> 8), static_cast<std::uint8_t>(file.size())};
+  return join({{0x3F}, random, challenge, kIcc, piece(padded), length});
 }
 
 }  // namespace

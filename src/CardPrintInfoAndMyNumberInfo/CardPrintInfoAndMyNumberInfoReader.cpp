@@ -73,7 +73,8 @@ std::vector<CardPrintInfoAndMyNumberInfoReader::Step> CardPrintInfoAndMyNumberIn
       step(cmd.selectEf03, cardPrintKey),                                                // 21
       step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), cardPrintKey,   // 22
            [this, tag](const Bytes& data) {
-             const auto values = integrityValues(data);
+             const auto values =
+                 integrityValues(data, {tag.MYNUMBER_HASH_NUMBER, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO});
              if (!values) return false;
              supportSignature = Ber::entry(*values, tag.MYNUMBER_HASH_SIGNATURE);
              hashMyNumberInfo = Ber::entry(*values, tag.MYNUMBER_HASH_NUMBER);

@@ -5,6 +5,7 @@
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
 #include "Platform/Json.hpp"
+#include "Reader/CardFileFormat.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/Const.hpp"
 #include "Utility/ConstTag.hpp"
@@ -15,6 +16,12 @@ namespace ekyc {
 namespace {
 
 bool present(const std::optional<Bytes>& file) { return file.has_value() && !file->empty(); }
+
+// The file when it is present and parses as its format (CardFileFormat); null otherwise, so that
+// nothing is taken from a file that does not parse.
+const Bytes* parsed(const std::optional<Bytes>& file, bool (*parses)(const Bytes&)) {
+  return present(file) && parses(*file) ? &*file : nullptr;
+}
 
 std::optional<std::string> base64(const std::optional<Bytes>& data) {
   if (!data) return std::nullopt;
@@ -38,22 +45,27 @@ PromptedPii::PromptedPii(std::optional<Bytes> myNumberRawData, std::optional<Byt
       signatureRawData_(std::move(signatureRawData)),
       publicKeyCertRawData_(std::move(publicKeyCertRawData)) {}
 
+const Bytes* PromptedPii::basicItems() const { return parsed(personalInfoRawData_, CardFileFormat::isBasicItemsFile); }
+
 std::optional<Bytes> PromptedPii::nameValue() const {
-  if (!present(personalInfoRawData_)) return std::nullopt;
+  const Bytes* file = basicItems();
+  if (!file) return std::nullopt;
   const ConstTag tag;
-  return Ber::entry(Ber().parse(*personalInfoRawData_, tag.BASIC_PERSONAL_INFO, true), tag.BASIC_P_INFO_NAME);
+  return Ber::entry(Ber().parse(*file, tag.BASIC_PERSONAL_INFO, true), tag.BASIC_P_INFO_NAME);
 }
 
 std::optional<std::string> PromptedPii::itemText(const std::string& tag) const {
-  if (!present(personalInfoRawData_)) return std::nullopt;
-  const auto items = Ber().parse(*personalInfoRawData_, ConstTag().BASIC_PERSONAL_INFO, true);
+  const Bytes* file = basicItems();
+  if (!file) return std::nullopt;
+  const auto items = Ber().parse(*file, ConstTag().BASIC_PERSONAL_INFO, true);
   return Utility().dataToUTF8String(Ber::entry(items, tag));
 }
 
 std::optional<Bytes> PromptedPii::basicItemsBlock() const {
-  if (!present(personalInfoRawData_)) return std::nullopt;
+  const Bytes* file = basicItems();
+  if (!file) return std::nullopt;
   const ConstTag tag;
-  const auto items = Ber().parseToTLV(*personalInfoRawData_, tag.BASIC_PERSONAL_INFO, true);
+  const auto items = Ber().parseToTLV(*file, tag.BASIC_PERSONAL_INFO, true);
   Bytes block;
   for (const auto& t : {tag.BASIC_P_INFO_NAME, tag.BASIC_P_INFO_ADD, tag.BASIC_P_INFO_DATEOFBIRTH, tag.BASIC_P_INFO_GENDER}) {
     const auto element = Ber::entry(items, t);
@@ -64,41 +76,41 @@ std::optional<Bytes> PromptedPii::basicItemsBlock() const {
 }
 
 std::optional<Bytes> PromptedPii::certificate() const {
-  if (!present(publicKeyCertRawData_)) return std::nullopt;
-  const ConstTag tag;
-  return Ber::entry(Ber().parse(*publicKeyCertRawData_, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+  const Bytes* file = parsed(publicKeyCertRawData_, CardFileFormat::isCertificateFile);
+  return file ? CardFileFormat::certificate(*file) : std::nullopt;
 }
 
 std::optional<Bytes> PromptedPii::signature() const {
-  if (!present(signatureRawData_)) return std::nullopt;
+  // Only DF33 is taken from EF 0003: its digests are not examined.
+  const Bytes* file = parsed(signatureRawData_, [](const Bytes& f) { return CardFileFormat::isIntegrityFile(f); });
+  if (!file) return std::nullopt;
   const ConstTag tag;
-  return Ber::entry(Ber().parse(*signatureRawData_, tag.MYNUMBER_HASH, true), tag.MYNUMBER_HASH_SIGNATURE);
+  return Ber::entry(Ber().parse(*file, tag.MYNUMBER_HASH, true), tag.MYNUMBER_HASH_SIGNATURE);
 }
 
 std::optional<std::string> PromptedPii::getMyNumber() const {
-  if (!present(myNumberRawData_)) return std::nullopt;
-  const auto number = Ber::entry(Ber().parse(*myNumberRawData_, ConstTag().MYNUMBER, false), ConstTag().MYNUMBER.front());
+  // A file that parses holds the number as 12 ASCII digits, or not at all.
+  const Bytes* file = parsed(myNumberRawData_, CardFileFormat::isNumberFile);
+  if (!file) return std::nullopt;
+  const auto number = Ber::entry(Ber().parse(*file, ConstTag().MYNUMBER, false), ConstTag().MYNUMBER.front());
   if (!number) return std::nullopt;
-  for (std::uint8_t b : *number) {
-    if (b >= 0x80) return std::nullopt;
-  }
   return std::string(number->begin(), number->end());
 }
 
 std::optional<std::string> PromptedPii::getAllName() const {
-  if (!present(personalInfoRawData_)) return std::nullopt;
+  if (!basicItems()) return std::nullopt;
   return Utility().dataToUTF8String(nameValue());
 }
 
 bool PromptedPii::isIncludePreviousName() const {
-  if (!present(personalInfoRawData_)) return false;
+  if (!basicItems()) return false;
   const std::string name = Utility().dataToUTF8String(nameValue());
   const Const c;
   return name.find(c.COMMON_BRACKET_LEFT) != std::string::npos && name.find(c.COMMON_BRACKET_RIGHT) != std::string::npos;
 }
 
 std::optional<std::string> PromptedPii::getCommonName() const {
-  if (!present(personalInfoRawData_)) return std::nullopt;
+  if (!basicItems()) return std::nullopt;
   const auto name = nameValue();
   if (!isIncludePreviousName()) return Utility().dataToUTF8String(name);
   // A right bracket only before the left one: no previous name can be cut out.

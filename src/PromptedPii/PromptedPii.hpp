@@ -4,7 +4,10 @@
 // with the name split into current and previous name, and, for the verification server, base64
 // texts of the signature, the signed data, hashes and verifying parameters in three scopes: the
 // number alone ("MyNumber"), the basic items alone ("CardPrintInfo") and both ("PromptedPii",
-// request type "32"). An empty buffer counts as an absent file; every getter recomputes.
+// request type "32"). An empty buffer counts as an absent file; every getter recomputes. A value
+// is taken from a file only when the file parses as its format (CardFileFormat: whole elements in
+// a whole template, a 12-digit number); from one that does not, every value it would give is
+// absent. The raw data and the hashes of EF 0001 are of its bytes as read, whatever they hold.
 #include <map>
 #include <optional>
 #include <string>
@@ -55,10 +58,11 @@ class PromptedPii {
   std::optional<Bytes> signatureRawData_;
   std::optional<Bytes> publicKeyCertRawData_;
 
-  // Parsed parts; each absent when its file is absent or lacks the element.
+  // Parsed parts; each absent when its file is absent, does not parse or lacks the element.
+  const Bytes* basicItems() const;               // EF 0002, when it parses
   std::optional<Bytes> nameValue() const;
   std::optional<Bytes> basicItemsBlock() const;  // whole DF22..DF25
-  std::optional<Bytes> certificate() const;      // 7F21 value
+  std::optional<Bytes> certificate() const;      // 7F21 value, not empty
   std::optional<Bytes> signature() const;        // DF33 value
   std::optional<std::string> itemText(const std::string& tag) const;
 };

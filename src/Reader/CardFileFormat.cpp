@@ -28,13 +28,16 @@ bool CardFileFormat::sound(const Bytes& file, const std::vector<std::string>& ta
   if (file.empty() || (file.size() >= 2 && file[0] == 0xFF && file[1] == 0xFF)) return true;
   // The template, whole (the walk drops one whose length runs past the data), and the one the file
   // starts with, which the readers enter (the walk keeps the last of two).
-  const auto outer = Ber::entry(Ber().parseToTLV(file, {tagList.front()}, false), tagList.front());
+  const Ber ber;
+  const auto outer = Ber::entry(ber.parseToTLV(file, {tagList.front()}, false), tagList.front());
   if (!outer || !std::equal(outer->begin(), outer->end(), file.begin())) return false;
-  if (!holdsAll(*outer, tagList, {tagList.front()}) || (inside && !Ber().isWhole(*outer, true))) return false;
-  const auto values = Ber().parse(file, tagList, inside);
+  // An empty template is no template: every element absent.
+  if (Ber::entry(ber.parse(*outer, {tagList.front()}, false), tagList.front()).value_or(Bytes{}).empty()) return true;
+  if (inside && !ber.isWhole(*outer, true)) return false;
+  const auto values = ber.parse(file, tagList, inside);
   return std::all_of(sized.begin(), sized.end(), [&values](const Sized& s) {
     const auto value = Ber::entry(values, s.tag);
-    return !value || (s.size == 0 ? !value->empty() : value->size() == s.size);
+    return !value || value->size() == s.size;
   });
 }
 
@@ -53,6 +56,13 @@ bool CardFileFormat::isCertificateFile(const Bytes& file) {
   return sound(file, tag.BASIC_P_INFO_CERT, {});
 }
 
+std::optional<Bytes> CardFileFormat::certificate(const Bytes& file) {
+  const ConstTag& tag = tags();
+  auto value = Ber::entry(Ber().parse(file, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+  if (value && value->empty()) return std::nullopt;
+  return value;
+}
+
 bool CardFileFormat::isNumberFile(const Bytes& file) {
   const ConstTag& tag = tags();
   const auto number = Ber::entry(Ber().parse(file, tag.MYNUMBER, false), tag.MYNUMBER.front());
@@ -61,22 +71,14 @@ bool CardFileFormat::isNumberFile(const Bytes& file) {
 
 bool CardFileFormat::isBasicItemsFile(const Bytes& file) { return sound(file, tags().BASIC_PERSONAL_INFO, {}); }
 
-bool CardFileFormat::isIntegrityFile(const Bytes& file) {
-  const ConstTag& tag = tags();
-  return sound(file, tag.MYNUMBER_HASH,
-               {{tag.MYNUMBER_HASH_NUMBER, DIGEST_SIZE},
-                {tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO, DIGEST_SIZE},
-                {tag.MYNUMBER_HASH_SIGNATURE}});
+bool CardFileFormat::isIntegrityFile(const Bytes& file, const std::vector<std::string>& digests) {
+  std::vector<Sized> sized;
+  for (const auto& digest : digests) sized.push_back({digest, DIGEST_SIZE});
+  return sound(file, tags().MYNUMBER_HASH, sized);
 }
 
-bool CardFileFormat::isCardSurfaceFile(const Bytes& file) {
-  const ConstTag& tag = tags();
-  return sound(file, tag.CARD_PRINT_INFO, {{tag.CARD_P_INFO_SIGN}});
-}
+bool CardFileFormat::isCardSurfaceFile(const Bytes& file) { return sound(file, tags().CARD_PRINT_INFO, {}); }
 
-bool CardFileFormat::isNumberImageFile(const Bytes& file) {
-  const ConstTag& tag = tags();
-  return sound(file, tag.MYNUMBER_INFO, {{tag.MYNUMBER_SIGNATURE}});
-}
+bool CardFileFormat::isNumberImageFile(const Bytes& file) { return sound(file, tags().MYNUMBER_INFO, {}); }
 
 }  // namespace ekyc

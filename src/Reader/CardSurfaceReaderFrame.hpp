@@ -97,12 +97,11 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   }
 
   // What to keep of a certificate file: its certificate (7F21), into `into`, absent when the file
-  // has none; false when the file is corrupt, or has none and `required`.
+  // has none (or an empty one); false when the file is corrupt, or has none and `required`.
   static std::function<bool(const Bytes&)> keepCertificate(std::optional<Bytes>& into, bool required = true) {
     return [&into, required](const Bytes& data) {
       if (!CardFileFormat::isCertificateFile(data)) return false;
-      const ConstTag tag;
-      into = Ber::entry(Ber().parse(data, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
+      into = CardFileFormat::certificate(data);
       return into.has_value() || !required;
     };
   }
@@ -166,7 +165,7 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
         step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), otherKey,
              [&r](const Bytes& data) {
                const ConstTag tag;
-               const auto values = integrityValues(data);
+               const auto values = integrityValues(data, {tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO});
                if (!values) return false;
                r.supportSignature = Ber::entry(*values, tag.MYNUMBER_HASH_SIGNATURE);
                r.hashPersonalInfo = Ber::entry(*values, tag.MYNUMBER_HASH_BASIC_PERSONAL_INFO);
@@ -209,20 +208,20 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   }
 
   // The input-support chain after the application's 4-digit PIN `pin` (EF 0011), keeping its four
-  // files as read in the reader's fields myNumberRawData, personalInfoRawData, signatureRawData and
-  // publicKeyCertRawData, each unless it is corrupt (CardFileFormat; 13999): every element is
-  // optional here, the record interprets the files. `label` goes in front of the VERIFY messages;
-  // the other checks name `otherKey`.
+  // files exactly as read in the reader's fields myNumberRawData, personalInfoRawData,
+  // signatureRawData and publicKeyCertRawData: the reader parses none of them, the record
+  // interprets them (and gives absent for what does not parse). `label` goes in front of the
+  // VERIFY messages; the other checks name `otherKey`.
   template <class Reader>
   static std::vector<Step> promptedPiiSteps(Reader& r, const std::optional<std::string>& pin, const std::string& label,
                                             SetPinKey otherKey) {
     const ConstApduCmd cmd;
     const ConstDataLength length;
     const SetPinKey pinKey = SetPinKey::MYNUMBERCARD_PROMPTED_PII_PIN;
-    const auto keepInto = [](Bytes& into, bool (*holdsWhatItPromises)(const Bytes&)) {
-      return [&into, holdsWhatItPromises](const Bytes& data) {
+    const auto keepInto = [](Bytes& into) {
+      return [&into](const Bytes& data) {
         into = data;
-        return holdsWhatItPromises(data);
+        return true;
       };
     };
     return {
@@ -230,15 +229,15 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
         step(cmd.selectEf11, pinKey),
         Step{[&pin] { return ConstApduCmd().getVerifyAdpuCmd(toBytes(pin.value_or(""))); }, pinKey, label, {}},
         step(cmd.selectEf01, otherKey),
-        step(cmd.getReadAdpuCmd(length.MYNUMBER), otherKey, keepInto(r.myNumberRawData, CardFileFormat::isNumberFile)),
+        step(cmd.getReadAdpuCmd(length.MYNUMBER), otherKey, keepInto(r.myNumberRawData)),
         step(cmd.selectEf02, otherKey),
-        step(cmd.readBasicPersonalInfo, otherKey, keepInto(r.personalInfoRawData, CardFileFormat::isBasicItemsFile)),
+        step(cmd.readBasicPersonalInfo, otherKey, keepInto(r.personalInfoRawData)),
         step(cmd.selectEf03, otherKey),
         step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), otherKey,
-             keepInto(r.signatureRawData, CardFileFormat::isIntegrityFile)),
+             keepInto(r.signatureRawData)),
         step(cmd.selectEf04, otherKey),
         step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_CERT), otherKey,
-             keepInto(r.publicKeyCertRawData, CardFileFormat::isCertificateFile)),
+             keepInto(r.publicKeyCertRawData)),
     };
   }
 
@@ -254,9 +253,10 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   }
 
   // Whether the input-support files hold what their verification needs: the expected hash (the
-  // number and the basic items), the signature and the certificate.
+  // number and the basic items), a signature that is not empty and the certificate.
   static bool promptedPiiComplete(const PromptedPii& promptedPii) {
-    return promptedPii.getPromptedPiiHashData() && promptedPii.getPromptedPiiSignature() &&
+    const auto signature = promptedPii.getPromptedPiiSignature();
+    return promptedPii.getPromptedPiiHashData() && signature && !signature->empty() &&
            promptedPii.getPromptedPiiVerifyingParams();
   }
 
@@ -313,9 +313,10 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   }
 
   // The values of the integrity file of the input-support application (DF31, DF32, DF33, each
-  // absent when missing); absent when the file is corrupt.
-  static std::optional<Ber::TagDictionary> integrityValues(const Bytes& data) {
-    if (!CardFileFormat::isIntegrityFile(data)) return std::nullopt;
+  // absent when missing); absent when the file is corrupt, or one of the `digests` the reader keeps
+  // is not a digest.
+  static std::optional<Ber::TagDictionary> integrityValues(const Bytes& data, const std::vector<std::string>& digests) {
+    if (!CardFileFormat::isIntegrityFile(data, digests)) return std::nullopt;
     return Ber().parse(data, ConstTag().MYNUMBER_HASH, true);
   }
 
@@ -355,7 +356,7 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
         step(cmd.selectEf03, key, {}, label),
         step(cmd.getReadAdpuCmd(length.CARD_PRINT_INFO_SUPPORT_SIGNATURE), key,
              [r, tag](const Bytes& data) {
-               const auto values = integrityValues(data);
+               const auto values = integrityValues(data, {tag.MYNUMBER_HASH_NUMBER});
                if (!values) return false;
                r->supportSignature = Ber::entry(*values, tag.MYNUMBER_HASH_SIGNATURE);
                r->hashMyNumberInfo = Ber::entry(*values, tag.MYNUMBER_HASH_NUMBER);
@@ -406,12 +407,13 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   };
 
   // The request of a type with one side or both (card-surface side first, each member then the
-  // base64 of a two-element array). A side the card left without source, signature or verifying
-  // parameters cannot be sent: cardConnectionFailed (13999) is delivered and false returned.
+  // base64 of a two-element array). A side the card left without source, signature (or with an
+  // empty one) or verifying parameters cannot be sent: cardConnectionFailed (13999) is delivered
+  // and false returned.
   bool postSides(const std::string& reqType, const std::optional<VerificationSide>& surface,
                  const std::optional<VerificationSide>& support, const std::string& label = {}) {
     const auto complete = [](const std::optional<VerificationSide>& side) {
-      return !side || (side->source && side->signature && side->verifyingParams);
+      return !side || (side->source && side->signature && !side->signature->empty() && side->verifyingParams);
     };
     if ((!surface && !support) || !complete(surface) || !complete(support)) {
       deliverFailure(E::cardConnectionFailed());

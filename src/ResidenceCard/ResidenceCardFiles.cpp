@@ -5,19 +5,22 @@
 #include "TLV/Ber.hpp"
 #include "Utility/ConstDataLength.hpp"
 #include "Utility/ConstTag.hpp"
+#include "Utility/Utility.hpp"
 
 namespace ekyc {
 
 namespace {
 
-// The value of the one element `tag` that makes up the whole file, with `width` bytes; absent
-// otherwise.
-std::optional<Bytes> soleElementValue(const Bytes& file, const std::string& tag, int width) {
+// The value of the element `tag` the file starts with, into `value` (absent when the file does not
+// start with one); false when that element is not the whole file or its value is not `width`
+// bytes, or when it runs past the file.
+bool soleElementValue(const Bytes& file, const std::string& tag, int width, std::optional<Bytes>& value) {
   const Ber ber;
   const auto whole = Ber::entry(ber.parseToTLV(file, {tag}, false), tag);
-  const auto value = Ber::entry(ber.parse(file, {tag}, false), tag);
-  if (!whole || !value || *whole != file || value->size() != static_cast<std::size_t>(width)) return std::nullopt;
-  return value;
+  value = Ber::entry(ber.parse(file, {tag}, false), tag);
+  if (whole) return *whole == file && value->size() == static_cast<std::size_t>(width);
+  // Not found: no such element, unless the file starts with its tag (the element then runs past).
+  return file.empty() || Utility().dataToHexString(Bytes{file.front()}) != tag;
 }
 
 }  // namespace
@@ -37,11 +40,12 @@ std::optional<std::int64_t> ResidenceCardFiles::cardTypeNumber(const Bytes& file
   return decimal(Ber::entry(Ber().parse(file, tag.RESIDENCE_CARD_CARD_TYPE, false), tag.RESIDENCE_CARD_CARD_TYPE.front()));
 }
 
-std::optional<Bytes> ResidenceCardFiles::protectedFileValue(const Bytes& file, bool frontImage) {
+bool ResidenceCardFiles::protectedFileValue(const Bytes& file, bool frontImage, std::optional<Bytes>& value) {
   const ConstTag tag;
   const ConstDataLength length;
-  return frontImage ? soleElementValue(file, tag.RESIDENCE_CARD_CARD_ENTRIES.front(), length.RESIDENCE_CARD_CARD_ENTRIES_VAL)
-                    : soleElementValue(file, tag.RESIDENCE_CARD_PHOTO.front(), length.RESIDENCE_CARD_PHOTO_VAL);
+  return frontImage ? soleElementValue(file, tag.RESIDENCE_CARD_CARD_ENTRIES.front(),
+                                       length.RESIDENCE_CARD_CARD_ENTRIES_VAL, value)
+                    : soleElementValue(file, tag.RESIDENCE_CARD_PHOTO.front(), length.RESIDENCE_CARD_PHOTO_VAL, value);
 }
 
 std::optional<std::pair<Bytes, Bytes>> ResidenceCardFiles::signaturesFile(const Bytes& file) {

@@ -1,5 +1,5 @@
 #pragma once
-// How the residence card's files are read (absent: the file is not what its format promises).
+// How the residence card's files are read.
 // Stateless, so that the reader and the fuzz targets share it.
 #include <cstdint>
 #include <optional>
@@ -15,10 +15,12 @@ class ResidenceCardFiles {
   static std::optional<std::int64_t> decimal(const std::optional<Bytes>& data);
   // The card type file: C1 whose value is a decimal number.
   static std::optional<std::int64_t> cardTypeNumber(const Bytes& file);
-  // A decrypted protected file: exactly one D0 (front image, 7000 bytes) or D1 (photo, 3000 bytes)
-  // element; its value.
-  static std::optional<Bytes> protectedFileValue(const Bytes& file, bool frontImage);
-  // The signatures file: DA of 256 bytes and DB of 1200 bytes, in this order.
+  // A decrypted protected file (its first 7004 or 3004 bytes): the value of its D0 (front image)
+  // or D1 (photo) element into `value`, absent when the file does not start with one; false (the
+  // file is corrupt) when the element is not the whole file, runs past it or has a value of
+  // another width than 7000 or 3000 bytes.
+  static bool protectedFileValue(const Bytes& file, bool frontImage, std::optional<Bytes>& value);
+  // The signatures file: DA of 256 bytes and DB of 1200 bytes, in this order (absent otherwise).
   static std::optional<std::pair<Bytes, Bytes>> signaturesFile(const Bytes& file);
 };
 

@@ -139,9 +139,15 @@ Failure ResidenceCardInfoReader::acceptCard(const Bytes& answer) {
 }
 
 Failure ResidenceCardInfoReader::keepProtectedFile(const Bytes& answer, bool frontImage) {
-  const auto file = sm_.unwrap(answer);
-  const auto value = file ? ResidenceCardFiles::protectedFileValue(*file, frontImage) : std::nullopt;
-  if (!value) return ResidenceCardError::cardConnectionFailed();
+  const ConstDataLength length;
+  const auto file = sm_.unwrap(answer, static_cast<std::size_t>(frontImage ? length.RESIDENCE_CARD_CARD_ENTRIES_PADDING
+                                                                           : length.RESIDENCE_CARD_PHOTO_PADDING));
+  // The raw file is kept whether or not it holds its element; a missing element leaves the value
+  // absent.
+  std::optional<Bytes> value;
+  if (!file || !ResidenceCardFiles::protectedFileValue(*file, frontImage, value)) {
+    return ResidenceCardError::cardConnectionFailed();
+  }
   if (frontImage) {
     cardEntries = value;
     cardEntriesSrc = file;

@@ -116,23 +116,17 @@ NFCISO7816APDU ResidenceCardSecureMessaging::read(std::uint8_t p1) {
   return ConstApduCmd().getReadSMResidenceCardApduCmd(0, p1);
 }
 
-std::optional<Bytes> ResidenceCardSecureMessaging::unwrap(const Bytes& answer) const {
-  // 86 82 Hi Lo 01 || cryptogram, the length counting the indicator and the cryptogram.
+std::optional<Bytes> ResidenceCardSecureMessaging::unwrap(const Bytes& answer, std::size_t length) const {
+  // The head (86 82 Hi Lo 01) is dropped unexamined; so is the padding after the file, which its
+  // fixed length cuts off.
   constexpr std::size_t HEAD = 5;
-  if (!isAuthenticated() || answer.size() <= HEAD || answer[0] != 0x86 || answer[1] != 0x82 || answer[4] != 0x01) {
-    return std::nullopt;
-  }
-  const std::size_t stated = (static_cast<std::size_t>(answer[2]) << 8) | answer[3];
+  if (!isAuthenticated() || answer.size() < HEAD) return std::nullopt;
   const std::size_t cipherLength = answer.size() - HEAD;
-  if (stated != cipherLength + 1 || cipherLength % BLOCK != 0) return std::nullopt;
+  if (cipherLength < length || cipherLength % BLOCK != 0) return std::nullopt;
   const Crypt crypt;
   Bytes plain = crypt.TDES(kSenc_, slice(answer, HEAD, cipherLength), ZERO_IV, crypt.DECRYPT);
   if (plain.size() != cipherLength) return std::nullopt;
-  // ISO/IEC 7816-4 padding: 80 then at most seven 00 bytes, within the last block.
-  std::size_t end = plain.size();
-  while (end > 0 && plain.size() - end < BLOCK - 1 && plain[end - 1] == 0x00) --end;
-  if (end == 0 || plain[end - 1] != 0x80) return std::nullopt;
-  plain.resize(end - 1);
+  plain.resize(length);
   return plain;
 }
 

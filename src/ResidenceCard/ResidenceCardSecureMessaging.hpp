@@ -9,15 +9,17 @@
 //          = rndIcc || rndIfd || kIcc(16)
 //   kSenc  = SHA-1((kIfd XOR kIcc) || 00 00 00 01)[0..16)
 //   VERIFY 08 20 00 86 13 || 86 11 01 || 3DES-CBC(kSenc, number || 80 00 00 00)
-//   READ   08 B0 P1 00 00 00 04 96 02 00 00 00 00; answer 86 82 Hi Lo 01 || 3DES-CBC(kSenc, file || pad)
+//   READ   08 B0 P1 00 00 00 04 96 02 00 00 00 00; answer 86 82 Hi Lo 01 || 3DES-CBC(kSenc, file || pad),
+//          the file the first 7004 (front image) or 3004 (photo) bytes of the decrypted cryptogram
 // 3DES is two-key triple DES (K1 K2 K1) in CBC mode with a zero IV; MAC is the retail MAC of
 // ISO/IEC 9797-1 (algorithm 3, padding method 2); both are the toolkit's (Crypt, over OpenSSL).
 //
-// Beyond the protocol as the card defines it, every answer is checked before it is used: the card's
-// cryptogram must be 40 bytes, carry a matching MAC and echo this session's two challenges (an
-// answer recorded in another session is refused); a protected answer must be one data object 86
-// with its length, the padding indicator 01, whole cipher blocks and ISO/IEC 7816-4 padding. Each
-// step that cannot go on gives an absent result and builds no command.
+// The card's cryptogram is checked before it is used: it must be 40 bytes, carry a matching MAC and
+// echo this session's two challenges (an answer recorded in another session is refused). A
+// protected answer carries no MAC: its head and its padding are not examined (the file is cut at
+// its fixed length, so they can corrupt nothing); it must only hold whole cipher blocks, enough for
+// the file, so that nothing is read past it. Each step that cannot go on gives an absent result and
+// builds no command.
 //
 // No key, random value or card number leaves this object; the values are kept only for the one
 // request and overwritten with zeros when it is destroyed.
@@ -60,9 +62,10 @@ class ResidenceCardSecureMessaging {
   // Step 8: the protected READ BINARY of a file by its P1 (80 + short file identifier).
   static NFCISO7816APDU read(std::uint8_t p1);
 
-  // Step 9: the plain file of a protected answer, its padding removed; absent before
-  // authentication and for any answer that is not one well-formed data object 86 as above.
-  std::optional<Bytes> unwrap(const Bytes& answer) const;
+  // Step 9: the first `length` bytes of the decrypted cryptogram after the 5-byte head; absent
+  // before authentication, when the cryptogram is not whole cipher blocks or is shorter than
+  // `length`, and when the decryption fails.
+  std::optional<Bytes> unwrap(const Bytes& answer, std::size_t length) const;
 
   bool isAuthenticated() const { return !kSenc_.empty(); }
 

@@ -607,6 +607,9 @@ TEST_P(CardSurfaceFamilyTest, CardRemovedMidChainGivesOneFailure) {
 // `absent` holding, and the verifying request ends with `verified` (0: the record), `sent` telling
 // whether the stand-in was contacted. A corrupt file, or one without an element the request cannot
 // do without, is one 13999 in both requests: the session ended with the error text, nothing sent.
+// A reader checks only what it keeps (a digest it does not keep may be anything); an empty template
+// is a file without it; an empty signature is kept, and cannot be verified; the input-support
+// readers keep their files as read, the record giving absent for what does not parse.
 struct FileCase {
   std::string name;
   std::vector<Kind> readers;
@@ -629,10 +632,10 @@ const std::vector<FileCase>& fileCases() {
   const std::vector<K> numbers{K::myNumber, K::both, K::signNumber, K::signBasicNumber};
   const std::vector<K> pii{K::promptedPii, K::signPromptedPii};
   const std::vector<K> csCert{K::myNumber, K::cardPrint, K::both, K::signNumber, K::signBasicNumber};
-  const std::vector<K> number{K::myNumber, K::both, K::signNumber, K::signBasicNumber, K::promptedPii, K::signPromptedPii};
-  const std::vector<K> items{K::cardPrint, K::both, K::cardPrintLicence, K::promptedPii, K::signPromptedPii};
-  const std::vector<K> all{K::myNumber,   K::cardPrint,       K::both,           K::promptedPii,
-                           K::signNumber, K::signBasicNumber, K::signPromptedPii, K::cardPrintLicence};
+  // Readers of sup EF 0003 that keep DF32, and those that keep DF31; all but the input-support ones.
+  const std::vector<K> keepDf32{K::myNumber, K::both, K::signNumber, K::signBasicNumber};
+  const std::vector<K> keepDf31{K::cardPrint, K::both, K::cardPrintLicence};
+  const std::vector<K> parsing{K::myNumber, K::cardPrint, K::both, K::signNumber, K::signBasicNumber, K::cardPrintLicence};
   const auto drop = [](Bytes F::*file, int tag) {
     return [file, tag](CardSurfaceRig& r) { r.files.*file = withoutElement(r.files.*file, tag); };
   };
@@ -650,6 +653,15 @@ const std::vector<FileCase>& fileCases() {
     };
   };
   const auto fill = [cut](Bytes F::*file, std::size_t size) { return cut(file, size, true); };
+  // The file made of its template, empty, and filler.
+  const auto emptied = [](Bytes F::*file) {
+    return [file](CardSurfaceRig& r) {
+      Bytes& f = r.files.*file;
+      const std::size_t size = f.size();
+      f = Bytes{f[0], f[1], 0x00};
+      f.resize(size, 0xFF);
+    };
+  };
   const auto numberFile = [](std::string digits) {
     return [digits](CardSurfaceRig& r) {
       r.files.supEf0001 = F::tlv({0xFF, 0x10}, toBytes(digits));
@@ -666,6 +678,11 @@ const std::vector<FileCase>& fileCases() {
     return o.pii ? !o.pii->getPromptedPiiSignature()
                  : !(o.number ? o.number->supportSignature : o.print->supportSignature);
   };
+  const auto emptySupportSignature = [](const Outcome& o) {
+    return o.pii ? o.pii->getPromptedPiiSignature() == ""
+                 : (o.number ? o.number->supportSignature : o.print->supportSignature) == Bytes{};
+  };
+  const auto piiParams = [](const Outcome& o) { return !o.pii->getPromptedPiiVerifyingParams(); };
   const auto numberHash = [](const Outcome& o) { return !o.print || !o.print->hashMyNumberInfo; };
   const auto itemsHash = [](const Outcome& o) { return !o.number || !o.number->hashPersonalInfo; };
   const auto piiNumber = [](const Outcome& o) { return !o.pii->getMyNumber(); };
@@ -680,13 +697,21 @@ const std::vector<FileCase>& fileCases() {
       {"number image file without DF43", {K::myNumber, K::signNumber, K::signBasicNumber}, drop(cs5, 0xDF43), O, 13999,
        false, imageSignature},
       {"number image file without DF43", {K::both}, drop(cs5, 0xDF43), O, 13999, true, imageSignature},  // "13" sent
+      {"number image file with an empty DF43", {K::myNumber, K::signNumber, K::signBasicNumber},
+       set(cs5, 0xDF43, {}), O, 13999, false, [](const Outcome& o) { return o.number->cardPrintInfoSignature == Bytes{}; }},
+      {"number image file with an empty DF43", {K::both}, set(cs5, 0xDF43, {}), O, 13999, true},
+      {"number image file with an empty FF40", numbers, emptied(cs5)},
       // Input-support EF 0001: FF10 with exactly 12 ASCII digits; the raw files' record does without.
       {"number file without FF10", numbers, fill(s1, 17)},
       {"number file without FF10", pii, fill(s1, 17), O, 18001, true, piiNumber},
       {"empty number file", pii, fill(s1, 0), O, 13999, false, piiNumber},
-      {"number file whose length runs past its end", number, [](CardSurfaceRig& r) { r.files.supEf0001[2] = 0x40; }},
-      {"number of 11 digits", number, numberFile("12345678901")},
-      {"number with a letter", number, numberFile("12345678901A")},
+      {"number file whose length runs past its end", numbers, [](CardSurfaceRig& r) { r.files.supEf0001[2] = 0x40; }},
+      {"number file whose length runs past its end", pii, [](CardSurfaceRig& r) { r.files.supEf0001[2] = 0x40; }, O,
+       18001, true, piiNumber},
+      {"number of 11 digits", numbers, numberFile("12345678901")},
+      {"number of 11 digits", pii, numberFile("12345678901"), O, 18001, true, piiNumber},
+      {"number with a letter", numbers, numberFile("12345678901A")},
+      {"number with a letter", pii, numberFile("12345678901A"), O, 18001, true, piiNumber},
       // EF 0004: 7F21, required where the final steps build verifying parameters from it; 5F4E and
       // 5F37 inside it optional.
       {"card-surface certificate file without 7F21", csCert, fill(cs4, 568)},
@@ -695,17 +720,24 @@ const std::vector<FileCase>& fileCases() {
       {"card-surface certificate whose 7F21 length is one short", surface, oneShort(cs4)},
       {"card-surface certificate without 5F37", csCert, drop(cs4, 0x5F37), O, 18001, true},
       {"input-support certificate file without 7F21", csCert, fill(s4, 568)},
-      {"input-support certificate file without 7F21", pii, fill(s4, 568), O, 13999, false,
-       [](const Outcome& o) { return !o.pii->getPromptedPiiVerifyingParams(); }},
+      {"input-support certificate file without 7F21", pii, fill(s4, 568), O, 13999, false, piiParams},
       {"input-support certificate file without 7F21", {K::cardPrintLicence}, fill(s4, 568), O, 18001, false,
        [](const Outcome& o) { return !o.print->certSupport; }},
-      {"input-support certificate whose 7F21 length is one short", all, oneShort(s4)},
+      {"input-support certificate whose 7F21 length is one short", parsing, oneShort(s4)},
+      {"input-support certificate whose 7F21 length is one short", pii, oneShort(s4), O, 13999, false, piiParams},
+      {"input-support certificate file with an empty 7F21", csCert, emptied(s4)},
+      {"input-support certificate file with an empty 7F21", pii, emptied(s4), O, 13999, false, piiParams},
+      {"card-surface certificate file with an empty 7F21", {K::cardPrintLicence}, emptied(cs4), O, 18001, false,
+       [](const Outcome& o) { return !o.print->certCardPrintInfo; }},
       // Card-surface EF 0002: DF22 to DF27 (the signed source); the signature DF28, DF29, DF2A optional.
       {"surface file without DF22", surface, drop(cs2, 0xDF22)},
       {"surface file without the photo DF27", surface, drop(cs2, 0xDF27)},
       {"surface file cut inside the photo", surface, cut(cs2, 3000)},
       {"surface file whose FF20 length is one short", surface, oneShort(cs2)},
-      {"surface file with an empty signature DF28", surface, set(cs2, 0xDF28, {})},
+      {"surface file with an empty signature DF28", {K::cardPrint, K::both}, set(cs2, 0xDF28, {}), O, 13999, false,
+       [](const Outcome& o) { return o.print->cardPrintInfoSignature == Bytes{}; }},
+      {"surface file with an empty signature DF28", {K::cardPrintLicence}, set(cs2, 0xDF28, {}), O, 18001, false},
+      {"surface file with an empty FF20", surface, emptied(cs2)},
       {"surface file without DF28", {K::cardPrint, K::both}, drop(cs2, 0xDF28), O, 13999, false, surfaceSignature},
       {"surface file without DF28", {K::cardPrintLicence}, drop(cs2, 0xDF28), O, 18001, false, surfaceSignature},
       {"surface file without DF29", surface, drop(cs2, 0xDF29), O, 0, true,
@@ -717,7 +749,11 @@ const std::vector<FileCase>& fileCases() {
       {"basic items file without DF24", surface, drop(s2, 0xDF24)},
       {"basic items file without DF24", pii, drop(s2, 0xDF24), O, 13999, false,
        [](const Outcome& o) { return o.pii->getDateOfBirth() == "" && !o.pii->getPromptedPiiHashData(); }},
-      {"basic items file whose FF20 length runs past its end", items, cut(s2, 60)},
+      {"basic items file whose FF20 length runs past its end", surface, cut(s2, 60)},
+      {"basic items file whose FF20 length runs past its end", pii, cut(s2, 60), O, 13999, false,
+       [](const Outcome& o) { return !o.pii->getDateOfBirth() && !o.pii->getPromptedPiiHashData(); }},
+      {"basic items file with an empty FF20", pii, emptied(s2), O, 13999, false,
+       [](const Outcome& o) { return o.pii->getDateOfBirth() == "" && !o.pii->getPromptedPiiHashData(); }},
       // Input-support EF 0003: the digests DF31, DF32 (32 bytes when present) and the signature DF33.
       {"hash file without DF31", surface, drop(s3, 0xDF31), O, 18001, true, numberHash},
       {"hash file without DF31", {K::myNumber, K::signNumber, K::signBasicNumber, K::promptedPii, K::signPromptedPii},
@@ -729,9 +765,21 @@ const std::vector<FileCase>& fileCases() {
        K::signPromptedPii}, drop(s3, 0xDF33), O, 13999, false, supportSignature},
       {"hash file without DF33", {K::cardPrintLicence}, drop(s3, 0xDF33), O, 18001, false, supportSignature},
       {"empty hash file", pii, fill(s3, 0), O, 13999, false, supportSignature},
-      {"hash file with a 31-byte DF31", all, set(s3, 0xDF31, Bytes(31, 0x11))},
-      {"hash file with an empty signature DF33", all, set(s3, 0xDF33, {})},
-      {"hash file whose FF30 length is one short", all, oneShort(s3)},
+      {"hash file with a 31-byte DF31", keepDf31, set(s3, 0xDF31, Bytes(31, 0x11))},
+      {"hash file with a 31-byte DF31", {K::myNumber, K::signNumber, K::signBasicNumber, K::promptedPii,
+       K::signPromptedPii}, set(s3, 0xDF31, Bytes(31, 0x11)), O, 0, true},
+      {"hash file with a 31-byte DF32", keepDf32, set(s3, 0xDF32, Bytes(31, 0x11))},
+      {"hash file with a 31-byte DF32", {K::cardPrint, K::cardPrintLicence, K::promptedPii, K::signPromptedPii},
+       set(s3, 0xDF32, Bytes(31, 0x11)), O, 0, true},
+      {"hash file with an empty signature DF33", {K::myNumber, K::cardPrint, K::both, K::promptedPii, K::signNumber,
+       K::signBasicNumber, K::signPromptedPii}, set(s3, 0xDF33, {}), O, 13999, false, emptySupportSignature},
+      {"hash file with an empty signature DF33", {K::cardPrintLicence}, set(s3, 0xDF33, {}), O, 18001, false,
+       emptySupportSignature},
+      {"hash file with an empty FF30", {K::myNumber, K::cardPrint, K::both, K::promptedPii, K::signNumber,
+       K::signBasicNumber, K::signPromptedPii}, emptied(s3), O, 13999, false, supportSignature},
+      {"hash file with an empty FF30", {K::cardPrintLicence}, emptied(s3), O, 18001, false, supportSignature},
+      {"hash file whose FF30 length is one short", parsing, oneShort(s3)},
+      {"hash file whose FF30 length is one short", pii, oneShort(s3), O, 13999, false, supportSignature},
       // The licence's files: a tag their format requires; a file shorter than its part of the signed
       // source is refused only where the source must be built.
       {"common data without 46", {K::licence}, licence([](auto& f) { f.commonData.resize(13); })},

@@ -80,6 +80,10 @@ TEST(PromptedPiiRecordTest, MissingItemOfAPresentFileIsEmptyText) {
   EXPECT_FALSE(r.getCardPrintInfoHashData());
 }
 
+// Nothing is taken from a file that does not parse as its format: a template cut short, an element
+// running past its template, a number of another length than 12 digits; nor from an empty
+// template. Such values are absent (the text items too, not empty), while the raw data of EF 0001
+// stays its bytes.
 TEST(PromptedPiiRecordTest, BrokenFilesGiveAbsentValuesNotCrashes) {
   const Bytes truncated{0xFF, 0x20, 0x82, 0x01, 0x00, 0xDF, 0x22, 0x10, 0x41};
   const Bytes numberWithoutElement{0xDF, 0x31, 0x01, 0x00};
@@ -87,6 +91,21 @@ TEST(PromptedPiiRecordTest, BrokenFilesGiveAbsentValuesNotCrashes) {
   EXPECT_FALSE(r.getMyNumber());
   EXPECT_FALSE(r.getCardPrintInfoRawData());
   EXPECT_FALSE(r.getPromptedPiiSignature());
+
+  CardSurfaceFiles files = CardSurfaceFiles::build(CardSurfaceHolder::sample(), CardSurfaceKeys::shared());
+  Bytes shortNumber = F::tlv({0xFF, 0x10}, toBytes("12345678901"));
+  shortNumber.resize(17, 0xFF);
+  // Templates that end inside their last element, and an empty certificate.
+  const PromptedPii broken(shortNumber, test::expected::outerLengthOneShort(personalInfo("日本　花子")),
+                           test::expected::outerLengthOneShort(files.supEf0003), Bytes{0x7F, 0x21, 0x00});
+  EXPECT_FALSE(broken.getMyNumber());
+  EXPECT_EQ(broken.getMyNumberRawData(), test::expected::b64(shortNumber));
+  for (const auto& item : {broken.getAllName(), broken.getCommonName(), broken.getAddress(), broken.getGender(),
+                           broken.getCardPrintInfoRawData(), broken.getPromptedPiiSignature(),
+                           broken.getPromptedPiiVerifyingParams()}) {
+    EXPECT_FALSE(item) << *item;
+  }
+  EXPECT_FALSE(broken.isIncludePreviousName());
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ std::optional<Bytes> valueOf(const Bytes& file, const std::string& tag) {
 using O = VirtualResidenceCard::Options;
 
 // A card that answers (the sample type-1 card unless changed) and what it gives: the info type, and
-// whether the photo, the two permissions and the update status are there.
+// whether the photo, the two permissions, the update status and the front image are there.
 struct SuccessCase {
   std::string name;
   std::function<void(O&)> change;
@@ -32,7 +32,7 @@ struct SuccessCase {
   std::string typed = NUMBER;  // the card number as the host gives it
   bool dialog = false;         // typed in the PIN dialog rather than preset
   std::int64_t infoType = 0;
-  bool photo = true, permissions = true, updateStatus = true;
+  bool photo = true, permissions = true, updateStatus = true, cardEntries = true;
 };
 
 void PrintTo(const SuccessCase& c, std::ostream* os) { *os << c.name; }
@@ -62,9 +62,11 @@ TEST_P(ResidenceCardSuccessTest, DeliversWhatTheCardHolds) {
   if (!typeOne) chain.erase(chain.begin() + 12, chain.begin() + 15);
   EXPECT_EQ(rig.heads(), chain);
   EXPECT_TRUE(card.getVersion() == "0100" && card.getCardType() == std::stoi(rig.options.cardType));
-  EXPECT_EQ(card.getCardEntries(), VirtualResidenceCard::sampleFrontImage());
+  EXPECT_EQ(card.getCardEntries(), p.cardEntries ? std::optional(VirtualResidenceCard::sampleFrontImage()) : std::nullopt);
   const Bytes photo = VirtualResidenceCard::samplePhoto();
   EXPECT_EQ(card.getPhoto(), p.photo ? std::optional(photo) : std::nullopt);
+  // The raw files are kept whole, with or without their element.
+  EXPECT_EQ(card.cardEntriesRawData, files.frontImage);
   EXPECT_EQ(card.photoRawData, files.photo);
   EXPECT_EQ(card.getResidenceCardAddresses().value_or(ResidenceCardAddresses({}, {}, {})).address(), valueOf(files.address, "D4"));
   EXPECT_EQ(card.comprehensivePermission, permission(files.comprehensivePermission, "D5"));
@@ -76,7 +78,8 @@ TEST_P(ResidenceCardSuccessTest, DeliversWhatTheCardHolds) {
   EXPECT_EQ(card.asDictionary().at("signature").empty(), p.infoType != 0);
   Bytes signedData = VirtualResidenceCard::sampleFrontImage();
   signedData.insert(signedData.end(), photo.begin(), photo.end());
-  EXPECT_EQ(card.getHashData(), p.photo ? std::optional(Base64::encode(Digest::sha256(signedData))) : std::nullopt);
+  EXPECT_EQ(card.getHashData(),
+            p.photo && p.cardEntries ? std::optional(Base64::encode(Digest::sha256(signedData))) : std::nullopt);
 
   const auto requests = server.receivedRequests();
   ASSERT_EQ(requests.size(), p.appId && p.infoType == 0 ? 1u : 0u);
@@ -118,7 +121,12 @@ INSTANTIATE_TEST_SUITE_P(
         SuccessCase{"UpdateStatusNotOne", [](O& o) { o.updateStatus = toBytes("0"); }, "tenant", NUMBER, false, 0, true,
                     true, false},
         SuccessCase{"UpdateStatusOneAndMore", [](O& o) { o.updateStatus = toBytes("1X"); }, std::nullopt, NUMBER, false,
-                    0, true, true, false}),
+                    0, true, true, false},
+        // A protected file without its element: the value absent, the raw file kept.
+        SuccessCase{"FrontImageWithoutD0", [](O& o) { o.frontImageFile = Bytes(7004, 0x00); }, std::nullopt, NUMBER,
+                    false, 0, true, true, true, false},
+        SuccessCase{"PhotoWithoutD1", [](O& o) { o.photoFile = Bytes(3004, 0xFF); }, std::nullopt, NUMBER, false, 0,
+                    false}),
     [](const auto& info) { return info.param.name; });
 
 using Setup = std::function<void(ResidenceRig&)>;
@@ -180,6 +188,13 @@ std::vector<FailureCase> failureCases() {
       {"short MUTUAL AUTHENTICATE answer", fault(VirtualCardFault::truncatedAt(6, 39)), NUMBER, "tenant", CHAIN_FAILED,
        "008200"},
       {"cut photo answer", fault(VirtualCardFault::truncatedAt(10, 1005)), NUMBER, "tenant", CHAIN_FAILED, "08B086"},
+      {"front image of 6999 bytes", card([](O& o) { o.frontImage = Bytes(6999, 0x31); }), NUMBER, "tenant",
+       CHAIN_FAILED, "08B085"},
+      {"front image element running past its file",
+       card([](O& o) { o.frontImageFile = concat({hex("D0821B59"), Bytes(7000, 0x31)}); }), NUMBER, "tenant",
+       CHAIN_FAILED, "08B085"},
+      {"front image without D0, verified", card([](O& o) { o.frontImageFile = Bytes(7004, 0x00); }), NUMBER, "tenant",
+       afterChain("result(18001)"), "00B082"},
       {"card type not a number", card([](O& o) { o.cardType = "X"; }), NUMBER, "tenant", CHAIN_FAILED, "00B08A"},
       {"card type a digit and more", card([](O& o) { o.cardType = "1X"; }), NUMBER, "tenant", CHAIN_FAILED, "00B08A"},
       {"certificate field one byte short", certificateOf(1199), NUMBER, "tenant", CHAIN_FAILED, "00B082"},

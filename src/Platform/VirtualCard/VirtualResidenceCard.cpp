@@ -208,8 +208,8 @@ VirtualResidenceCard::Files VirtualResidenceCard::files(const Options& options) 
   Files f;
   f.commonData = element(0xC0, options.version);
   f.cardType = element(0xC1, toBytes(options.cardType));
-  f.frontImage = element(0xD0, front);
-  f.photo = element(0xD1, photo);
+  f.frontImage = options.frontImageFile.empty() ? element(0xD0, front) : options.frontImageFile;
+  f.photo = options.photoFile.empty() ? element(0xD1, photo) : options.photoFile;
   if (options.tamperedPhoto) f.photo[100] ^= 0x01;
   f.address = element(0xD2, options.date);
   for (const auto& part : {element(0xD3, options.code), element(0xD4, address)}) {

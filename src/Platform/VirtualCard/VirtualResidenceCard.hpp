@@ -47,6 +47,9 @@ class VirtualResidenceCard {
     Bytes version = toBytes("0100");
     Bytes frontImage;  // 7000 bytes; a sample when empty
     Bytes photo;       // 3000 bytes; a sample when empty (set 3000 zero bytes for a card without photo)
+    // The front-image / photo file as the card holds it, in place of the element of frontImage /
+    // photo when not empty (a file without its element, one of another width).
+    Bytes frontImageFile, photoFile;
     Bytes date = toBytes("20301231");
     Bytes code = toBytes("130001");
     Bytes address;                  // 320 bytes; a sample (UTF-8, blank fill) when empty
