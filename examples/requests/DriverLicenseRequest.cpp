@@ -2,7 +2,7 @@
 // held to a PC/SC reader). With --app-id the licence is verified first by the verification
 // endpoint (the stand-in started here unless --endpoint is given). PIN slots DRIVERLICENSE_PIN1 and
 // DRIVERLICENSE_PIN2 (4 digits each; the virtual licence's are 1234 and 5678); a PIN not preset is
-// asked for on the terminal. Prints the common data (specification version, issue and expiry
+// asked for on the terminal. Prints the common data (card format version, issue and expiry
 // dates, card maker and cryptographic functions), the decoded entries, the history, the
 // external-character positions (with each bitmap's size code) and the integrity data as JSON.
 #include <memory>

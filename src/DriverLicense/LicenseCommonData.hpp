@@ -1,7 +1,7 @@
 #pragma once
 // The licence's common data (EF 2F01 of the master file): the values of tags 45 and 46, kept
 // unchanged, and the getters that read them in the IC licence's layout:
-//   45 issuer data      bytes 1-3 the version of the card's specification, ASCII ("008");
+//   45 issuer data      bytes 1-3 the card's format version, ASCII ("008");
 //                       bytes 4-7 the date of issue, bytes 8-11 the expiry date, packed BCD YYYYMMDD
 //   46 pre-issue data   byte 1 the card maker's identifier, byte 2 that of the cryptographic functions
 // A getter gives absent where its value is too short for the field or the field does not hold what

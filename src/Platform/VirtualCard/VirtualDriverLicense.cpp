@@ -65,7 +65,7 @@ constexpr const char* kPsc = "456C357E387830423051";             // 東京公安
 
 DriverLicenseFiles DriverLicenseFiles::sample() {
   DriverLicenseFiles files;
-  // Common data: specification version "008", issued 2020-04-01, expiring 2025-04-01 (packed BCD);
+  // Common data: format version "008", issued 2020-04-01, expiring 2025-04-01 (packed BCD);
   // card maker 1A, cryptographic functions 03.
   files.commonData = join({tlv(0x45, join({toBytes("008"), hex("20200401"), hex("20250401")})), tlv(0x46, hex("1A03"))});
 
