@@ -55,7 +55,7 @@ std::shared_ptr<Identify> Identify::create(std::shared_ptr<ViewController> viewC
 }
 
 void Identify::awaitCardRelease() const {
-  if (platform_->cardReader) platform_->cardReader->waitUntilReleased(platform_->releaseWait);
+  if (platform_->cardReader) platform_->cardReader->waitUntilReleased(platform_->releaseWait, sessionLedger_->sessions());
 }
 
 Identify::Identify(Passkey, std::shared_ptr<ViewController> viewController, double httpConnectionTimeOut,
@@ -63,6 +63,7 @@ Identify::Identify(Passkey, std::shared_ptr<ViewController> viewController, doub
     : viewController_(std::move(viewController)),
       httpConnectionTimeOut_(httpConnectionTimeOut),
       platform_(std::make_shared<const Platform>(std::move(platform))),
+      sessionLedger_(std::make_shared<SessionLedger>()),
       pinDic_(emptyPinDictionary()) {}
 
 // ---- PIN store -------------------------------------------------------------------------------------
@@ -140,11 +141,7 @@ void Identify::abandonRequest() {
     std::lock_guard<std::mutex> lock(mutex_);
     request = std::exchange(current_, {}).lock();
   }
-  if (request) request->abandon();
-}
-
-void Identify::endPreviousSession() {
-  if (platform_->cardReader) platform_->cardReader->cancelBySheet();
+  if (request) request->abandon(false);
 }
 
 bool Identify::nfcReadingAvailable() const { return NFCTagReaderSession::readingAvailable(*platform_); }
@@ -158,20 +155,25 @@ ReaderContext Identify::readerContext(const InputPinDialogDisplaySettingGroup& i
   context.idetifyDelegate = std::static_pointer_cast<IdentifyDelegate>(shared_from_this());
   context.httpConnectionTimeOut = httpConnectionTimeOut_;
   context.platform = platform_;
+  context.sessionLedger = sessionLedger_;
   return context;
 }
 
-void Identify::keepReader(std::type_index type, std::shared_ptr<void> reader,
-                          std::weak_ptr<AbandonableRequest> request) {
-  std::shared_ptr<void> replaced;
-  std::lock_guard<std::mutex> lock(mutex_);
-  replaced = std::exchange(readers_[type], std::move(reader));
-  current_ = std::move(request);
-}
-
-Identify::RequestPins Identify::takeRequestPins() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  RequestPins pins{std::exchange(pinDic_, emptyPinDictionary()), std::exchange(pinForSigner_, std::nullopt)};
+Identify::RequestPins Identify::startRequest(std::type_index type, std::shared_ptr<void> reader,
+                                             const std::shared_ptr<AbandonableRequest>& request) {
+  std::map<std::type_index, std::shared_ptr<void>> dropped;
+  std::shared_ptr<AbandonableRequest> previous;
+  RequestPins pins;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pins = RequestPins{std::exchange(pinDic_, emptyPinDictionary()), std::exchange(pinForSigner_, std::nullopt)};
+    previous = std::exchange(current_, request).lock();
+    dropped.swap(readers_);
+    if (reader) readers_.emplace(type, std::move(reader));
+  }
+  // Outside the lock: the previous request may take its dialog down (the host's view controller)
+  // or deliver its end (the host's delegate), and the dropped readers may go with it.
+  if (previous) previous->abandon(true);
   return pins;
 }
 

@@ -31,12 +31,13 @@
 //     });
 //   }
 //
-// The runner first takes the PIN store's entries and the held signing PIN (the store is then empty
-// and the held PIN cleared), then abandons the previous request (Reader/AbandonableRequest.hpp: one
-// still at its PIN dialog never takes the card), ends the previous request's session and drops the
-// previous readers; when the device cannot read NFC tags it delivers Error::notNfcTagReadAvailable() (11001,
-// bare text) and builds nothing; otherwise it builds the reader, keeps it
-// (reader<MyNumberInfoReader>() gives it back) and calls the entry with the PINs unchanged. The
+// The runner builds the reader, then, in one step against any other start on the facade, takes
+// the PIN store's entries and the held signing PIN (the store is then empty and the held PIN
+// cleared), makes the new reader the current request and the only one held, and abandons the one
+// it replaced (Reader/AbandonableRequest.hpp: one still at its PIN dialog never takes the card;
+// one whose session has begun has it ended). When the device cannot read NFC tags it builds no
+// reader and delivers Error::notNfcTagReadAvailable() (11001, bare text); otherwise it calls the
+// entry with the PINs unchanged (reader<MyNumberInfoReader>() gives the reader back). The
 // entry may return std::optional<Error> instead of void: a value is a failure the facade found
 // itself (for example 12012), delivered to the delegate instead of a reader result. The two
 // requests that check a preset signing PIN in the facade use heldSignerPin().
@@ -71,6 +72,7 @@
 #include "Platform/Platform.hpp"
 #include "Reader/AbandonableRequest.hpp"
 #include "Reader/ReaderContext.hpp"
+#include "Reader/SessionLedger.hpp"
 #include "UI/InputPinDialogDisplaySettingGroup.hpp"
 #include "UI/NFCDialogMessageSettingGroup.hpp"
 #include "UI/ViewController.hpp"
@@ -313,14 +315,12 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
       const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup, bool verified);
   // Drops every reader reference; the readers are released after the lock.
   void dropReaders();
-  // Tells the current request that the facade no longer serves it (outside the lock).
+  // Tells the current request that the facade no longer serves it (outside the lock); a session it
+  // began runs on to its end.
   void abandonRequest();
-  // Ends the session still running on the platform's card reader (the previous request's), as a
-  // cancel: that request delivers its one result, and the card is reset before the next session
-  // gets it.
-  void endPreviousSession();
-  // Waits (at most the platform's releaseWait) until the card reader's sessions have reset the
-  // card and let it go: the host's last handle going.
+  // Waits (at most the platform's releaseWait) until the sessions this facade's requests began
+  // have reset the card and let it go: the host's last handle going. Sessions of other facades on
+  // the same card reader are not waited for.
   void awaitCardRelease() const;
   // The request is over (the back channel's last call): a host waiting in its run loop for that
   // checks again.
@@ -330,15 +330,18 @@ class Identify : public IdentifyDelegate, public std::enable_shared_from_this<Id
   // The context every reader of a request is built with.
   ReaderContext readerContext(const InputPinDialogDisplaySettingGroup& inputPinDialogDisplaySettingGroup,
                               const NFCDialogMessageSettingGroup& nfcDialogMessageSettingGroup);
-  // Keeps the request's reader (by its type) and makes it the current request.
-  void keepReader(std::type_index type, std::shared_ptr<void> reader, std::weak_ptr<AbandonableRequest> request);
-  // Takes the PIN store's entries and the held signing PIN, leaving the store empty and the held
-  // PIN cleared.
-  RequestPins takeRequestPins();
+  // A request's start, as one step under the lock: takes the PIN store's entries and the held
+  // signing PIN (leaving the store empty and the held PIN cleared), makes `request` the current
+  // request and `reader` (by its type; null: none) the only reader held. Then, outside the lock,
+  // abandons the request it replaced, ending a session that request began.
+  RequestPins startRequest(std::type_index type, std::shared_ptr<void> reader,
+                           const std::shared_ptr<AbandonableRequest>& request);
 
   const std::shared_ptr<ViewController> viewController_;
   const double httpConnectionTimeOut_;
   const std::shared_ptr<const Platform> platform_;
+  // The sessions this facade's requests began.
+  const std::shared_ptr<SessionLedger> sessionLedger_;
 
   mutable std::mutex mutex_;
   PinDictionary pinDic_;
@@ -367,20 +370,20 @@ void Identify::runRequest(std::shared_ptr<std::type_identity_t<Delegate>> delega
   static_assert(std::is_void_v<EntryResult> || std::is_same_v<EntryResult, std::optional<Error>>,
                 "an entry returns void or std::optional<Error>");
 
-  // The PINs the host set for this request are taken before the previous request's session is
-  // ended: that request reports its end on its own session's queue, and its didGetPin empties
-  // the store, which must no longer hold this request's PINs by then.
-  const RequestPins pins = takeRequestPins();
-  abandonRequest();
-  endPreviousSession();
-  dropReaders();
-  if (!nfcReadingAvailable()) {
+  // One step against every other start on this facade: the PINs the host set are taken, the new
+  // reader becomes the current request and the only one held, and the request it replaces is
+  // abandoned (one at its dialog ends with 12101 and never takes the card; one whose session has
+  // begun has it ended, and the card reset before the next session gets it).
+  std::shared_ptr<Reader> reader;
+  if (nfcReadingAvailable()) {
+    reader = std::make_shared<Reader>(delegate, readerContext(inputPinDialogDisplaySettingGroup,
+                                                              nfcDialogMessageSettingGroup));
+  }
+  const RequestPins pins = startRequest(std::type_index(typeid(Reader)), reader, reader);
+  if (!reader) {
     if (delegate) ((*delegate).*deliver)(std::unexpected(Error::notNfcTagReadAvailable()));
     return;
   }
-  auto reader = std::make_shared<Reader>(delegate, readerContext(inputPinDialogDisplaySettingGroup,
-                                                                 nfcDialogMessageSettingGroup));
-  keepReader(std::type_index(typeid(Reader)), reader, reader);
   if constexpr (std::is_void_v<EntryResult>) {
     entry(*reader, pins);
   } else {

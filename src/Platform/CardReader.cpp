@@ -38,10 +38,26 @@ std::size_t CardReader::activeSessionCount() const {
   return holders_.size();
 }
 
-bool CardReader::waitUntilReleased(std::chrono::milliseconds bound) {
+template <class Released>
+bool CardReader::waitFor(std::chrono::milliseconds bound, Released released) {
   std::unique_lock lock(sessionsMutex_);
-  if (SerialQueue::onAnyQueue()) return holders_.empty();
-  return released_.wait_for(lock, bound, [this] { return holders_.empty(); });
+  if (SerialQueue::onAnyQueue() || CardReaderSession::presentingOnThisThread()) return released();
+  return released_.wait_for(lock, bound, released);
+}
+
+bool CardReader::waitUntilReleased(std::chrono::milliseconds bound) {
+  return waitFor(bound, [this] { return holders_.empty(); });
+}
+
+bool CardReader::waitUntilReleased(std::chrono::milliseconds bound,
+                                   const std::vector<std::shared_ptr<NFCTagReaderSession>>& sessions) {
+  if (sessions.empty()) return true;
+  return waitFor(bound, [this, &sessions] {
+    return std::none_of(holders_.begin(), holders_.end(), [&sessions](const CardReaderSession* holder) {
+      const NFCTagReaderSession* held = holder;
+      return std::any_of(sessions.begin(), sessions.end(), [held](const auto& session) { return session.get() == held; });
+    });
+  });
 }
 
 void CardReader::sessionBegan(const std::shared_ptr<CardReaderSession>& session) {

@@ -21,6 +21,7 @@
 namespace ekyc {
 
 class CardReaderSession;
+class NFCTagReaderSession;
 
 class CardReader {
  public:
@@ -43,8 +44,12 @@ class CardReader {
   std::size_t activeSessionCount() const;
   // Blocks until every session that has begun on this reader has let the card go (its last card
   // I/O, the reset, done), at most `bound`; true when none holds it any more. It never blocks a
-  // session queue's thread (a session may need that thread to end): there it only answers.
+  // session queue's thread, nor a thread inside a session's alert presenter (a session may need
+  // that thread to go on): there it only answers.
   bool waitUntilReleased(std::chrono::milliseconds bound);
+  // The same for the given sessions only (those one requester began); others are not waited for.
+  bool waitUntilReleased(std::chrono::milliseconds bound,
+                         const std::vector<std::shared_ptr<NFCTagReaderSession>>& sessions);
 
  private:
   friend class CardReaderSession;
@@ -54,6 +59,9 @@ class CardReader {
   bool waitForTurn(const CardReaderSession* session, std::stop_token stop);
   // The session has let the card go.
   void sessionEnded(const CardReaderSession* session);
+  // Waits for `released` under sessionsMutex_, as waitUntilReleased describes.
+  template <class Released>
+  bool waitFor(std::chrono::milliseconds bound, Released released);
 
   mutable std::mutex sessionsMutex_;
   std::condition_variable_any released_;

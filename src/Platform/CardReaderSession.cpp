@@ -23,6 +23,9 @@ NFCError userCanceled() {
                           "Session invalidated by user");
 }
 
+// How deep this thread is in presenter calls.
+thread_local int presenting = 0;
+
 }  // namespace
 
 CardReaderSession::CardReaderSession(std::shared_ptr<CardReader> reader, std::shared_ptr<NFCAlertPresenter> presenter,
@@ -50,8 +53,19 @@ void CardReaderSession::setAlertMessage(const std::string& message) {
     alertMessage_ = message;
     show = began_ && !ended_;
   }
-  if (show && presenter_) presenter_->present(message);
+  if (show) present(message);
 }
+
+void CardReaderSession::present(const std::string& text) const {
+  if (!presenter_) return;
+  ++presenting;
+  struct Leave {
+    ~Leave() { --presenting; }
+  } leave;
+  presenter_->present(text);
+}
+
+bool CardReaderSession::presentingOnThisThread() { return presenting > 0; }
 
 std::string CardReaderSession::alertMessage() const {
   std::lock_guard lock(mutex_);
@@ -69,7 +83,7 @@ void CardReaderSession::begin() {
     message = alertMessage_;
   }
   reader_->sessionBegan(self);
-  if (!message.empty() && presenter_) presenter_->present(message);
+  if (!message.empty()) present(message);
 
   queue_->async([self] { self->becameActive(); });
   std::weak_ptr<CardReaderSession> weak = self;
@@ -243,8 +257,19 @@ void CardReaderSession::invalidate(const std::string& errorMessage) {
     std::lock_guard lock(mutex_);
     show = began_ && !ended_;
   }
-  if (show && presenter_) presenter_->present(errorMessage);
+  if (show) present(errorMessage);
   end(userCanceled());
+}
+
+bool CardReaderSession::withdraw() {
+  std::shared_ptr<NFCTagReaderSessionDelegate> dropped;
+  {
+    std::lock_guard lock(mutex_);
+    if (began_ || ended_) return false;
+    ended_ = true;
+    dropped.swap(delegate_);
+  }
+  return true;
 }
 
 bool CardReaderSession::cancelBySheet() { return end(userCanceled()); }

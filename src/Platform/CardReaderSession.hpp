@@ -55,6 +55,7 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
                std::function<void(std::optional<NFCError>)> completionHandler) override;
   void invalidate() override;
   void invalidate(const std::string& errorMessage) override;
+  bool withdraw() override;
 
   // Ends the session as a user closing the sheet would (200). False when it had already ended.
   bool cancelBySheet();
@@ -63,6 +64,8 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
 
   bool hasBegun() const;
   bool hasEnded() const;
+  // Whether this thread is inside a call of a session's alert presenter (host code).
+  static bool presentingOnThisThread();
   // Whether the given thread is one of the session queue's threads, where every callback runs.
   bool isQueueThread(std::thread::id thread) const;
 
@@ -86,6 +89,8 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
   void finish(const NFCError& error);
   bool takeOperation(const std::shared_ptr<Operation>& operation);
   std::shared_ptr<NFCTagReaderSessionDelegate> currentDelegate() const;
+  // Hands a sheet text to the host's presenter.
+  void present(const std::string& text) const;
 
   const std::shared_ptr<CardReader> reader_;
   const std::shared_ptr<NFCAlertPresenter> presenter_;

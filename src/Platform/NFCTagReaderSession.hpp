@@ -70,6 +70,10 @@ class NFCTagReaderSession {
   // Ends the session; idempotent. Exactly one didInvalidateWithError follows the first end.
   virtual void invalidate() = 0;
   virtual void invalidate(const std::string& errorMessage) = 0;
+  // Withdraws a session that has not begun: it never begins, reports nothing and lets go of its
+  // delegate. False, changing nothing, once begin() has begun it (or it has ended): one call of
+  // the two wins, whichever threads they run on.
+  virtual bool withdraw() = 0;
 };
 
 }  // namespace ekyc

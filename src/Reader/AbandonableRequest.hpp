@@ -8,8 +8,11 @@ class AbandonableRequest {
   virtual ~AbandonableRequest() = default;
 
   // The facade no longer serves this request. One that has not begun its NFC session never
-  // begins one; one whose session has begun ends with that session, as before.
-  virtual void abandon() = 0;
+  // begins one and ends as a cancelled PIN dialog does (12101), without a word to the facade. One
+  // whose session has begun goes on to its end, or, with `endSession` (the next request is taking
+  // the card), has that session ended as a user closing the sheet would; it then ends as such a
+  // session does. Safe to call from any thread, and from inside any host callback.
+  virtual void abandon(bool endSession) = 0;
 };
 
 }  // namespace ekyc

@@ -7,6 +7,7 @@
 
 #include "CoreNFC/IdentifyDelegate.hpp"
 #include "Platform/Platform.hpp"
+#include "Reader/SessionLedger.hpp"
 #include "UI/InputPinDialogDisplaySettingGroup.hpp"
 #include "UI/NFCDialogMessageSettingGroup.hpp"
 #include "UI/ViewController.hpp"
@@ -24,6 +25,9 @@ struct ReaderContext {
   std::optional<double> httpConnectionTimeOut;
   // NFC reader, clock, random source, verification endpoint and its TLS trust.
   std::shared_ptr<const Platform> platform;
+  // Where the reader records the NFC session it creates: the facade's, so that letting go of it
+  // waits for that session; may be null.
+  std::shared_ptr<SessionLedger> sessionLedger;
 };
 
 }  // namespace ekyc

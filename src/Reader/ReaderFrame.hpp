@@ -16,9 +16,11 @@
 // thread.
 //
 // A request the facade abandoned before its session began (the host dropped the facade, or the
-// next request took over while the PIN dialog was up) never begins a session: its dialog is taken
-// down, and it ends as a cancelled dialog ends (inputPinDialogCanceled, once), without a word to
-// the facade, which serves another request by then.
+// next request took over, at whatever step before the session began) never begins a session: its
+// dialog is taken down, and it ends as a cancelled dialog ends (inputPinDialogCanceled, once),
+// without a word to the facade, which serves another request by then. No lock of the frame is held
+// while host code runs (the view controller, the dialog's completion, the sheet presenter, the
+// result delegate).
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -63,41 +65,54 @@ class ReaderFrame : public NFCTagReaderSessionDelegate,
   NFCDialogMessageSettingGroup nfcDialogMessageSettingGroup;
 
   // Creates and begins the session. A session the platform cannot create ends the request as a
-  // session that ended at once (13500), then didGetPin(""). A request abandoned meanwhile (from
-  // another thread) begins none and ends as a session the next request ended would (13700).
+  // session that ended at once (13500), then didGetPin(""). A request abandoned before its session
+  // began (from another thread, or from a host callback on this one) never begins it and ends as
+  // a cancelled PIN dialog does (12101), without a word to the facade. No lock is held while the
+  // session begins: beginning shows the first sheet text to the host's presenter, which may let go
+  // of the facade or start the next request.
   void beginScan() {
+    auto created = platform_ ? NFCTagReaderSession::create(*platform_, NFCPollingOption::iso14443,
+                                                           this->shared_from_this())
+                             : nullptr;
+    bool left = false;
     {
-      // Held while the session begins: an abandon waits until the card reader knows the session,
-      // so that the next request ends it before its own begins.
       std::lock_guard<std::mutex> lock(abandonMutex_);
-      if (!abandoned_) {
-        session = platform_ ? NFCTagReaderSession::create(*platform_, NFCPollingOption::iso14443,
-                                                          this->shared_from_this())
-                            : nullptr;
-        if (session) {
-          session->setAlertMessage(nfcDialogMessageSettingGroup.nfcAlertInitialMessage);
-          session->begin();
-          return;
-        }
-      }
+      left = abandoned_;
+      if (!left && created) session = created;
     }
-    if (abandoned()) {
-      deliverFailure(ReaderSupport::sessionEndFailure<E>(
-          NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorUserCanceled)));
+    if (left) {
+      if (created) created->withdraw();
+      deliverFailure(leftBeforeSession());
       return;
     }
-    failBeforeSession(ReaderSupport::sessionEndFailure<E>(
-        NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSystemIsBusy)));
+    if (!created) {
+      failBeforeSession(ReaderSupport::sessionEndFailure<E>(
+          NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSystemIsBusy)));
+      return;
+    }
+    if (sessionLedger_) sessionLedger_->add(created);
+    created->setAlertMessage(nfcDialogMessageSettingGroup.nfcAlertInitialMessage);
+    // An abandon from now on either withdraws the session before it begins (and ends the request
+    // itself), or finds it begun; begin() does nothing once it has been withdrawn.
+    created->begin();
   }
 
-  void abandon() override {
+  void abandon(bool endSession) override {
     std::shared_ptr<InputPinDialog> shown;
+    std::shared_ptr<NFCTagReaderSession> created;
     {
       std::lock_guard<std::mutex> lock(abandonMutex_);
       abandoned_ = true;
       shown = dialog_.lock();
+      created = session;
     }
     if (shown) shown->dismiss();
+    if (!created) return;
+    if (created->withdraw()) {
+      deliverFailure(leftBeforeSession());
+    } else if (endSession) {
+      created->invalidate();
+    }
   }
 
   void tagReaderSessionDidBecomeActive(NFCTagReaderSession&) override {}
@@ -156,7 +171,8 @@ class ReaderFrame : public NFCTagReaderSessionDelegate,
         idetifyDelegate(std::move(context.idetifyDelegate)),
         inputPinDialogDisplaySettingGroup(std::move(context.inputPinDialogDisplaySettingGroup)),
         nfcDialogMessageSettingGroup(std::move(context.nfcDialogMessageSettingGroup)),
-        platform_(std::move(context.platform)) {}
+        platform_(std::move(context.platform)),
+        sessionLedger_(std::move(context.sessionLedger)) {}
 
   // ---- What a frame states ----------------------------------------------------------------------
   // The chain, built when the card is connected; an empty one sends nothing.
@@ -267,6 +283,13 @@ class ReaderFrame : public NFCTagReaderSessionDelegate,
     return abandoned_;
   }
 
+  // How a request abandoned before its session began ends: as its last PIN dialog cancelled,
+  // without the back channel (the facade serves another request by then).
+  E leftBeforeSession() const {
+    const PinSlot& last = pinSlots_.back();
+    return ReaderSupport::pinDialogCanceled<E>(last.key, {}, last.label);
+  }
+
   void slotPassed(std::size_t index, std::function<void()> passed) {
     if (const auto& accepted = pinSlots_[index].accepted) {
       if (auto failure = accepted()) {
@@ -329,6 +352,7 @@ class ReaderFrame : public NFCTagReaderSessionDelegate,
   }
 
   std::shared_ptr<const Platform> platform_;
+  std::shared_ptr<SessionLedger> sessionLedger_;
   std::vector<PinSlot> pinSlots_;
   std::vector<ChainStep> steps_;
   std::shared_ptr<NFCISO7816Tag> tag_;

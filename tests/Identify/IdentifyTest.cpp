@@ -49,7 +49,7 @@ class FakeReader : public AbandonableRequest, public std::enable_shared_from_thi
   std::shared_ptr<FakeReaderDelegate> delegate;
   ReaderContext context;
   std::optional<std::string> pinReceived;
-  void abandon() override {}
+  void abandon(bool) override {}
 };
 
 const InputPinDialogDisplaySettingGroup PIN_TEXTS{"t1", "t2", "m1", "m2", "p1", "p2", "OK", "Cancel"};

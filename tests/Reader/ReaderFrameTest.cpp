@@ -18,6 +18,7 @@ struct HeldSession : NFCTagReaderSession {
   }
   void invalidate() override {}
   void invalidate(const std::string&) override {}
+  bool withdraw() override { return false; }
 };
 
 struct CountingTag : NFCTag, NFCISO7816Tag, std::enable_shared_from_this<CountingTag> {
