@@ -374,6 +374,9 @@ void Identify::runRequest(std::shared_ptr<std::type_identity_t<Delegate>> delega
   // reader becomes the current request and the only one held, and the request it replaces is
   // abandoned (one at its dialog ends with 12101 and never takes the card; one whose session has
   // begun has it ended, and the card reset before the next session gets it).
+  // The facade outlives this call even when host code run from it (a presenter, a delegate) lets
+  // go of the host's last handle.
+  const auto keepAlive = shared_from_this();
   std::shared_ptr<Reader> reader;
   if (nfcReadingAvailable()) {
     reader = std::make_shared<Reader>(delegate, readerContext(inputPinDialogDisplaySettingGroup,

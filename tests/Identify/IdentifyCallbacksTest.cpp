@@ -1,0 +1,242 @@
+// Hosts that start requests at the same moment from several threads, and hosts that call back into
+// the library from their own callbacks (the NFC sheet presenter, another thread while a session is
+// being created). Each step that could hang runs under a watchdog, so a hang fails the test.
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "CardSurface/CardSurfaceTestSupport.hpp"
+#include "Identify/Identify.hpp"
+#include "Platform/NFCAlertPresenter.hpp"
+#include "Support/RunLoopPump.hpp"
+#include "Support/Watchdog.hpp"
+
+namespace ekyc::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr SetPinKey NUMBER_PIN = SetPinKey::MYNUMBERCARD_MYNUMBER_PIN;
+
+std::int64_t codeOf(const std::expected<MyNumberInfo, MyNumberInfoError>& result) {
+  return result ? 0 : result.error().errorCode;
+}
+
+// One result, and that one with the given code (0: a success).
+::testing::AssertionResult endedOnceWith(const MyNumberResults& results, std::int64_t code) {
+  const auto all = results.results();
+  if (all.size() != 1) return ::testing::AssertionFailure() << all.size() << " results";
+  if (codeOf(all.front()) != code) return ::testing::AssertionFailure() << "ended with " << codeOf(all.front());
+  return ::testing::AssertionSuccess();
+}
+
+// Several threads start a request on one facade at the same moment; nobody answers the dialogs.
+// Then the host lets go of the facade and reads the card through a new one, or starts the next
+// request on the same facade. Every left request ends with 12101 exactly once, answering the left
+// dialogs afterwards sends nothing to the card, and the live request reads it.
+TEST(IdentifyConcurrentStartsTest, EveryRequestLeftAtItsDialogIsAbandoned) {
+  struct Row {
+    int threads;
+    bool sameFacade;
+  };
+  constexpr int ROUNDS = 8;
+  for (const Row row : {Row{2, false}, Row{3, false}, Row{2, true}, Row{3, true}}) {
+    for (int round = 0; round < ROUNDS && !::testing::Test::HasFailure(); ++round) {
+      SCOPED_TRACE(std::to_string(row.threads) + " threads, " + (row.sameFacade ? "same facade" : "new facade") +
+                   ", round " + std::to_string(round));
+      Watchdog watchdog(60s, "concurrent starts");
+      CardSurfaceRig rig;
+      rig.presentCard();
+      auto first = Identify::create(rig.viewController, 10.0, rig.platform);
+      std::vector<std::shared_ptr<MyNumberResults>> left;
+      for (int i = 0; i < row.threads; ++i) left.push_back(std::make_shared<MyNumberResults>(rig.log));
+      std::atomic<int> ready{0};
+      std::vector<std::thread> threads;
+      for (int i = 0; i < row.threads; ++i) {
+        threads.emplace_back([&, i] {
+          ++ready;
+          while (ready.load() < row.threads) std::this_thread::yield();
+          first->getMyNumber(left[i], pinTexts(), nfcTexts());
+        });
+      }
+      for (auto& thread : threads) thread.join();
+      ASSERT_EQ(rig.viewController->presentedCount(), static_cast<std::size_t>(row.threads));
+
+      auto second = row.sameFacade ? first : Identify::create(rig.viewController, 10.0, rig.platform);
+      if (!row.sameFacade) first.reset();
+      auto live = std::make_shared<MyNumberResults>(rig.log);
+      second->setPin(NUMBER_PIN, rig.holder.myNumberPin);
+      second->getMyNumber(live, pinTexts(), nfcTexts());
+      const auto allEnded = [&] {
+        for (const auto& request : left)
+          if (request->results().empty()) return false;
+        return live->last() && rig.cardReader->activeSessionCount() == 0;
+      };
+      EXPECT_TRUE(pumpUntil(*rig.runLoop, allEnded, 10s));
+
+      const auto sent = rig.card->commands().size();
+      for (const auto& alert : rig.viewController->alerts()) {
+        alert->textFields().front().text = rig.holder.myNumberPin;
+        alert->tap(*alert->actionIndex(AlertActionStyle::defaultStyle));
+      }
+      rig.runLoop->runUntilIdle(50ms, 5s);
+      EXPECT_TRUE(pumpUntil(*rig.runLoop, [&] { return rig.cardReader->activeSessionCount() == 0; }, 10s));
+      EXPECT_EQ(rig.card->commands().size(), sent) << "a left request took the card";
+      EXPECT_TRUE(endedOnceWith(*live, 0));
+      for (const auto& request : left) EXPECT_TRUE(endedOnceWith(*request, 12101));
+    }
+  }
+}
+
+// A presenter that hands every sheet text to the test's hook, on the thread that shows it.
+class HookedPresenter : public NFCAlertPresenter {
+ public:
+  std::function<void(const std::string&)> onText;
+  void present(const std::string& text) override {
+    if (onText) onText(text);
+  }
+};
+
+// The host's presenter, shown the first sheet text (on the thread beginning the session), lets go
+// of its last facade handle, or starts the next request on that facade. Neither hangs, and every
+// request gets its one result: the first reads the card, or, ended by the next, ends with 13700.
+TEST(IdentifyHostCallbacksTest, ThePresenterMayDropTheFacadeOrStartARequest) {
+  for (const bool drop : {true, false}) {
+    SCOPED_TRACE(drop ? "drops the facade" : "starts the next request");
+    CardSurfaceRig rig;
+    auto presenter = std::make_shared<HookedPresenter>();
+    rig.platform.alertPresenter = presenter;
+    rig.presentCard();
+    auto facade = Identify::create(rig.viewController, 10.0, rig.platform);
+    auto firstResults = std::make_shared<MyNumberResults>(rig.log);
+    auto nextResults = std::make_shared<MyNumberResults>(rig.log);
+    std::atomic<bool> called{false};
+    presenter->onText = [&](const std::string& text) {
+      if (text != "initial" || called.exchange(true)) return;
+      if (drop) {
+        facade.reset();
+      } else {
+        facade->setPin(NUMBER_PIN, rig.holder.myNumberPin);
+        facade->getMyNumber(nextResults, pinTexts(), nfcTexts());
+      }
+    };
+    facade->setPin(NUMBER_PIN, rig.holder.myNumberPin);
+    {
+      Watchdog watchdog(20s, drop ? "presenter dropping the facade" : "presenter starting a request");
+      facade->getMyNumber(firstResults, pinTexts(), nfcTexts());
+      EXPECT_TRUE(pumpUntil(*rig.runLoop, [&] {
+        return firstResults->last() && (drop || nextResults->last()) && rig.cardReader->activeSessionCount() == 0;
+      }, 10s));
+    }
+    EXPECT_TRUE(called.load());
+    if (drop) {
+      EXPECT_TRUE(endedOnceWith(*firstResults, 0));
+    } else {
+      EXPECT_TRUE(endedOnceWith(*firstResults, 13700));
+      EXPECT_TRUE(endedOnceWith(*nextResults, 0));
+    }
+    presenter->onText = nullptr;
+  }
+}
+
+// A card reader that runs a hook, once, when a session is about to be created: the moment between
+// a PIN dialog's answer and the session's begin.
+class HookedCardReader : public VirtualCardReader {
+ public:
+  std::function<void()> beforeSession;
+  bool acceptsNewSession() override {
+    if (auto hook = std::exchange(beforeSession, nullptr)) hook();
+    return VirtualCardReader::acceptsNewSession();
+  }
+};
+
+// Another thread of the host lets go of the facade, or starts the next request, right after the
+// user answered the PIN dialog and before the session began: that request never takes the card and
+// ends with 12101, as the host is told a request left at its dialog ends.
+TEST(IdentifyHostCallbacksTest, ARequestLeftBeforeItsSessionBeganEndsAsACancelledDialog) {
+  for (const bool drop : {true, false}) {
+    SCOPED_TRACE(drop ? "facade dropped" : "next request started");
+    CardSurfaceRig rig;
+    auto reader = std::make_shared<HookedCardReader>();
+    rig.cardReader = reader;
+    rig.platform.cardReader = reader;
+    rig.presentCard();
+    auto facade = Identify::create(rig.viewController, 10.0, rig.platform);
+    auto left = std::make_shared<MyNumberResults>(rig.log);
+    auto live = std::make_shared<MyNumberResults>(rig.log);
+    std::thread other;
+    reader->beforeSession = [&] {
+      std::promise<void> done;
+      auto finished = done.get_future();
+      other = std::thread([&, done = std::move(done)]() mutable {
+        if (drop) {
+          facade.reset();
+        } else {
+          facade->setPin(NUMBER_PIN, rig.holder.myNumberPin);
+          facade->getMyNumber(live, pinTexts(), nfcTexts());
+        }
+        done.set_value();
+      });
+      // The other thread is not held up by this one (no lock is held here); a bounded wait, so
+      // that a library that did hold one shows a wrong result rather than a hang.
+      EXPECT_EQ(finished.wait_for(5s), std::future_status::ready);
+    };
+    rig.viewController->enqueue(ScriptedViewController::Answer::OK(rig.holder.myNumberPin));
+    {
+      Watchdog watchdog(30s, "a request left before its session began");
+      facade->getMyNumber(left, pinTexts(), nfcTexts());
+      EXPECT_TRUE(pumpUntil(*rig.runLoop, [&] {
+        return left->last() && (drop || live->last()) && rig.cardReader->activeSessionCount() == 0;
+      }, 15s));
+      other.join();
+    }
+    EXPECT_TRUE(endedOnceWith(*left, 12101));
+    if (drop) {
+      EXPECT_TRUE(rig.card->commands().empty());
+    } else {
+      EXPECT_TRUE(endedOnceWith(*live, 0));
+    }
+  }
+}
+
+// Letting go of a facade that began no session returns at once, while another facade's session on
+// the same card reader waits for a card; that facade's own release still waits for its session.
+TEST(IdentifyHostCallbacksTest, AnIdleFacadeDroppedBesideABusyOneDoesNotWaitForIt) {
+  CardSurfaceRig rig;  // no card in the field: the busy session waits
+  rig.platform.releaseWait = 60s;
+  auto busy = Identify::create(rig.viewController, 10.0, rig.platform);
+  auto results = std::make_shared<MyNumberResults>(rig.log);
+  busy->setPin(NUMBER_PIN, rig.holder.myNumberPin);
+  busy->getMyNumber(results, pinTexts(), nfcTexts());
+  ASSERT_TRUE(eventuallyTrue([&] { return rig.cardReader->activeSessionCount() == 1; }));
+  {
+    Watchdog watchdog(15s, "an idle facade dropped beside a busy one");
+    auto idle = Identify::create(rig.viewController, 10.0, rig.platform);
+    auto refused = std::make_shared<MyNumberResults>(rig.log);
+    idle->setPin(NUMBER_PIN, "12");  // refused before any session
+    idle->getMyNumber(refused, pinTexts(), nfcTexts());
+    EXPECT_TRUE(endedOnceWith(*refused, 12007));
+    idle.reset();
+    EXPECT_EQ(rig.cardReader->activeSessionCount(), 1u);
+  }
+  EXPECT_TRUE(results->results().empty());
+  rig.cardReader->cancelBySheet();
+  {
+    Watchdog watchdog(15s, "the busy facade dropped");
+    busy.reset();
+    EXPECT_EQ(rig.cardReader->activeSessionCount(), 0u);
+  }
+  EXPECT_TRUE(eventuallyTrue([&] { return !results->results().empty(); }));
+  EXPECT_TRUE(endedOnceWith(*results, 13700));
+}
+
+}  // namespace
+}  // namespace ekyc::test
