@@ -114,6 +114,7 @@ TEST(IdentifyHostCallbacksTest, ThePresenterMayDropTheFacadeOrStartARequest) {
     CardSurfaceRig rig;
     auto presenter = std::make_shared<HookedPresenter>();
     rig.platform.alertPresenter = presenter;
+    rig.platform.releaseWait = 60s;  // a release that waited for the session held up here would hang
     rig.presentCard();
     auto facade = Identify::create(rig.viewController, 10.0, rig.platform);
     auto firstResults = std::make_shared<MyNumberResults>(rig.log);
