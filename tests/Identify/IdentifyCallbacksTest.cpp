@@ -210,6 +210,7 @@ TEST(IdentifyHostCallbacksTest, ARequestLeftBeforeItsSessionBeganEndsAsACancelle
 
 // Letting go of a facade that began no session returns at once, while another facade's session on
 // the same card reader waits for a card; that facade's own release still waits for its session.
+// A request refused before its session began does not end the other facade's session either.
 TEST(IdentifyHostCallbacksTest, AnIdleFacadeDroppedBesideABusyOneDoesNotWaitForIt) {
   CardSurfaceRig rig;  // no card in the field: the busy session waits
   rig.platform.releaseWait = 60s;
@@ -220,6 +221,8 @@ TEST(IdentifyHostCallbacksTest, AnIdleFacadeDroppedBesideABusyOneDoesNotWaitForI
   ASSERT_TRUE(eventuallyTrue([&] { return rig.cardReader->activeSessionCount() == 1; }));
   {
     Watchdog watchdog(15s, "an idle facade dropped beside a busy one");
+    Identify::create(rig.viewController, 10.0, rig.platform).reset();
+    // A facade whose request was refused before any session neither ends nor waits for the other.
     auto idle = Identify::create(rig.viewController, 10.0, rig.platform);
     auto refused = std::make_shared<MyNumberResults>(rig.log);
     idle->setPin(NUMBER_PIN, "12");  // refused before any session
