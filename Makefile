@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: deps configure build test demo bench consumer-check install sanitize tsan fuzz-build fuzz fuzz-coverage fuzz-corpus clean
+.PHONY: deps configure build test demo bench stress consumer-check install sanitize tsan fuzz-build fuzz fuzz-coverage fuzz-corpus clean
 
 deps:
 	@scripts/install-deps
@@ -24,6 +24,13 @@ demo: configure
 
 bench: build
 	@$(BUILD)/ekyc_bench
+
+# Stress loops CI does not run: STRESS_REPEAT rounds of each (build dir BUILD; with BUILD=build-tsan
+# after make tsan, under the thread sanitizer).
+STRESS_REPEAT ?= 100
+stress: configure
+	@cmake --build $(BUILD) --target ekyc_stress -j $(JOBS)
+	@$(BUILD)/ekyc_stress --gtest_repeat=$(STRESS_REPEAT) --gtest_brief=1
 
 # A tiny host project built against the library both ways (installed package, subproject) and run.
 consumer-check: build
