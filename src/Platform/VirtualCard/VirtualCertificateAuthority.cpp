@@ -125,9 +125,12 @@ bool addOtherNames(X509* cert, const std::vector<VirtualCertificateAuthority::Ot
 
 EvpPkeyPtr VirtualCertificateAuthority::generateRsaKey(int bits) {
   FixedKeys& state = fixed();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  if (!state.madeAt) return freshRsaKey(bits);
-  // Skipping a key of another size keeps the order of the others.
+  std::unique_lock<std::mutex> lock(state.mutex);
+  if (!state.madeAt) {
+    lock.unlock();  // fresh keys are made side by side
+    return freshRsaKey(bits);
+  }
+  // A fixed key of another size is passed over.
   while (state.next < state.keys.size() && EVP_PKEY_get_bits(state.keys[state.next].get()) != bits) ++state.next;
   if (state.next == state.keys.size()) {
     EvpPkeyPtr key = freshRsaKey(bits);
