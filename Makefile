@@ -17,9 +17,10 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# Builds only the example host (the library, the virtual cards and the stand-in it links), then the tour.
+# Builds only the example host (the library, the virtual cards and the stand-in it links) and the
+# stand-in as a program of its own, then the tour.
 demo: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target ekyc-demo
+	@cmake --build $(BUILD) -j $(JOBS) --target ekyc-demo ekyc-verification-server
 	@scripts/demo-tour $(BUILD)/ekyc-demo
 
 bench: build

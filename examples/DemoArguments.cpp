@@ -89,8 +89,9 @@ std::vector<std::string> ignoredOptions(const DemoOptions& options, const DemoRe
                           : !options.appId  ? "nothing is verified without --app-id"
                                             : "";
   if (options.appId && !request.verifies) lines.push_back("--app-id is ignored: " + why);
-  if (!options.endpoint.empty() && !why.empty()) lines.push_back("--endpoint is ignored: " + why);
-  if (!options.caFile.empty() && (!why.empty() || options.endpoint.empty())) {
+  const bool endpoint = contains(given, "--endpoint");  // an empty value too: it is refused where it is used
+  if (endpoint && !why.empty()) lines.push_back("--endpoint is ignored: " + why);
+  if (!options.caFile.empty() && (!why.empty() || !endpoint)) {
     lines.push_back("--ca-file is ignored: " +
                     (why.empty() ? "without --endpoint the local stand-in's certificate is trusted" : why));
   }
@@ -152,11 +153,12 @@ std::expected<DemoCommand, DemoUsageError> parseDemoCommand(const std::vector<st
   if (!request) return wrong("no request named " + options.request + " (ekyc-demo --list shows them)");
   command.ignored = ignoredOptions(options, *request, given, repeated);
   // What the verified run will use is checked before any card is read.
-  if (request->verifies && options.appId && !options.endpoint.empty()) {
+  if (request->verifies && options.appId && contains(given, "--endpoint")) {
     std::string scheme = options.endpoint.substr(0, 8);
     std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](unsigned char c) { return std::tolower(c); });
     if (scheme != "https://" || options.endpoint.size() == scheme.size()) {
-      return wrong("--endpoint " + options.endpoint + " is not an https:// URL");
+      return wrong("--endpoint " + (options.endpoint.empty() ? "is empty, not" : options.endpoint + " is not") +
+                   " an https:// URL");
     }
     if (!options.caFile.empty() && !holdsPemCertificate(options.caFile)) {
       return wrong("--ca-file " + options.caFile + " is not a readable PEM file of certificates");
@@ -171,6 +173,16 @@ std::string demoUsage() {
                      "       ekyc-demo --list\n"
                      "The default request is ") +
          DEFAULT_REQUEST + " on the virtual reader.\nPIN slots: " + joined(pinSlots()) + "\n";
+}
+
+std::string demoList() {
+  std::size_t width = 0;
+  for (const auto& request : DemoRequests::all()) width = std::max(width, request.name.size());
+  std::string text;
+  for (const auto& request : DemoRequests::all()) {
+    text += request.name + std::string(width - request.name.size() + 1, ' ') + request.summary + "\n";
+  }
+  return text;
 }
 
 }  // namespace ekyc::demo

@@ -34,4 +34,8 @@ std::expected<DemoCommand, DemoUsageError> parseDemoCommand(const std::vector<st
 // The usage text, for --help and after a usage error.
 std::string demoUsage();
 
+// The --list text: a line per request, its name and then its summary, the summaries in one column
+// just past the longest name.
+std::string demoList();
+
 }  // namespace ekyc::demo

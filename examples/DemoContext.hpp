@@ -37,6 +37,7 @@ struct DemoOptions {
   std::map<std::string, std::string> pins;     // slot name -> PIN, from --pin SLOT=VALUE
   std::optional<std::string> appId;
   std::string endpoint;                        // empty: the local stand-in when one is needed
+                                               // (the command line refuses an empty --endpoint)
   std::string caFile;
 };
 

@@ -21,12 +21,6 @@ using namespace ekyc::demo;
 
 namespace {
 
-void list() {
-  for (const auto& request : DemoRequests::all()) {
-    std::printf("%-28s %s\n", request.name.c_str(), request.summary.c_str());
-  }
-}
-
 // Compact JSON with "/" written as "\/", as the library writes it.
 std::string write(const nlohmann::json& value) {
   auto text = Json::write(value);
@@ -43,7 +37,7 @@ int main(int argc, char** argv) {
   }
   for (const auto& line : command->ignored) std::fprintf(stderr, "ekyc-demo: %s\n", line.c_str());
   if (command->action == DemoCommand::Action::help) std::printf("%s", demoUsage().c_str());
-  if (command->action == DemoCommand::Action::list) list();
+  if (command->action == DemoCommand::Action::list) std::printf("%s", demoList().c_str());
   if (command->action != DemoCommand::Action::run) return 0;
   const DemoOptions& options = command->options;
   const DemoRequest* request = DemoRequests::find(options.request);

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include <openssl/evp.h>
-#include <openssl/pem.h>
 #include <openssl/rsa.h>
 #include <openssl/x509.h>
 
@@ -21,10 +20,8 @@ namespace {
 // data folder, so that each test process does not spend its time generating keys.
 std::vector<EvpPkeyPtr> readKeys() {
   const std::string path = EKYC_TEST_DATA_DIR "/jpki-keys.pem";
-  std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_file(path.c_str(), "r"), BIO_free);
-  std::vector<EvpPkeyPtr> keys;
-  while (bio && keys.size() < 3) keys.emplace_back(PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr), EVP_PKEY_free);
-  if (keys.size() < 3 || !keys[0] || !keys[1] || !keys[2]) throw std::runtime_error("cannot read " + path);
+  std::vector<EvpPkeyPtr> keys = VirtualCertificateAuthority::readKeys(path);
+  if (keys.size() < 3) throw std::runtime_error("cannot read " + path);
   return keys;
 }
 

@@ -1,6 +1,7 @@
 // apdu-chain: the NFC layer alone, before any reader: selects the sample application of a virtual
 // sample card, verifies its PIN (slot SAMPLE_PIN), reads its two files and prints every exchange.
-// Status words and session ends map to result codes by the readers' shared rules.
+// An empty PIN ends it with 12002 before the session begins. Status words and session ends map to
+// result codes by the readers' shared rules.
 #include <string>
 
 #include "../DemoContext.hpp"
@@ -28,6 +29,8 @@ DemoOutcome runApduChain(DemoContext& context) {
   context.presentCard([] { return VirtualSampleCard::make(); });
   const std::optional<std::string> pin = context.pin(SAMPLE_PIN_SLOT, "サンプルカードの暗証番号");
   if (!pin) return failure(ReaderSupport::CODE_INPUT_PIN_DIALOG_CANCELED);
+  // As every reader does: an empty PIN goes nowhere (a VERIFY without data only asks for the tries left).
+  if (pin->empty()) return failure(ReaderSupport::CODE_NOT_SET_PIN);
 
   const std::vector<NFCISO7816APDU> chain{
       NFCISO7816APDU(0x00, 0xA4, 0x04, 0x0C, VirtualSampleCard::AID, std::nullopt),

@@ -1,7 +1,10 @@
 // Writes the seed corpora of the fuzz targets, made from the virtual cards (files as the card
 // holds them, in the shape each target reads) and from the answers of the verification stand-in:
 //   make fuzz-corpus        (writes fuzz/corpus/<Name>/)
-// Each run makes new card keys, so the seeds differ from run to run in their keys and signatures.
+// The cards' keys are the fixed ones of fuzz/corpus/virtual-card-keys.pem and their certificates are
+// made as at a fixed time, so every run writes the same bytes. A key the file lacks is made and
+// added to it (a missing file: all of them), so that the next run uses it too.
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -12,6 +15,7 @@
 #include "Platform/VirtualCard/CardSurfaceKeys.hpp"
 #include "Platform/VirtualCard/MynaDriverLicenseApplication.hpp"
 #include "Platform/VirtualCard/VirtualDriverLicense.hpp"
+#include "Platform/VirtualCard/VirtualCertificateAuthority.hpp"
 #include "Platform/VirtualCard/VirtualJpkiContents.hpp"
 #include "Platform/VirtualCard/VirtualResidenceCard.hpp"
 
@@ -77,10 +81,17 @@ Bytes residenceExchange(const Bytes& file) {
   return join({{0x3F}, random, challenge, kIcc, piece(padded), length});
 }
 
+// The time the certificates are made at: 2026-01-01 00:00:00 UTC.
+constexpr std::time_t CERTIFICATES_MADE_AT = 1767225600;
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const fs::path dir = argc > 1 ? argv[1] : "fuzz/corpus";
+  const fs::path keyFile = dir / "virtual-card-keys.pem";
+  using Authority = ekyc::VirtualCertificateAuthority;
+  const auto keys = Authority::readKeys(keyFile);
+  Authority::useFixedKeys(keys, CERTIFICATES_MADE_AT);
   const auto files = ekyc::CardSurfaceFiles::build(ekyc::CardSurfaceHolder::sample(), ekyc::CardSurfaceKeys::shared());
   const auto jpki = ekyc::VirtualJpkiContents::make(ekyc::VirtualJpkiContents::Keys::generate());
   const std::pair<std::string, const Bytes*> cardFiles[] = {
@@ -140,6 +151,15 @@ int main(int argc, char** argv) {
   write(dir, "VerdictFuzz", "not-valid",
         text(R"({"valid":false,"reqTime":"2026-12-06T21:00:00.000+09:00","errorCode":"E1","errorDetail":"x"})"));
   write(dir, "VerdictFuzz", "nested", text(R"({"valid":true,"e":{"a":[1,2.5,"\/",null]}})"));
+  const auto used = Authority::fixedKeys();
+  if (used.size() != keys.size()) {
+    fs::create_directories(dir);
+    if (!Authority::writeKeys(keyFile, used)) {
+      std::cerr << "cannot write the card keys to " << keyFile << '\n';
+      return 1;
+    }
+    std::cout << used.size() - keys.size() << " card keys made and kept in " << keyFile << '\n';
+  }
   std::cout << "seeds written to " << dir << '\n';
   return 0;
 }

@@ -1,17 +1,20 @@
 // The example host's command line: a bad one is refused with one line saying what was wrong (exit
 // 2, never echoing a PIN), before any card is read; each option that the run will not use, or that
-// a later one overrides, is named.
+// a later one overrides, is named. Also the --list text, and an empty PIN refused before the card.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "DemoArguments.hpp"
 #include "DemoRequest.hpp"
+#include "Utility/ConstResult.hpp"
 #include "verification-server/SelfSignedCertificate.hpp"
 
 namespace ekyc::demo {
@@ -56,6 +59,10 @@ TEST(DemoArgumentsTest, EachBadCommandLineSaysWhatWasWrong) {
         "MYNUMBERCARD_MYNUMBER_PIN=1", "--reader", "vpcd"}, 0, ""},
       {{"--request", "card-print", "--app-id", "x", "--endpoint", "http://h/v"}, 2, "--endpoint http://h/v is not an https:// URL"},
       {{"--request", "card-print", "--app-id", "x", "--endpoint", "https://"}, 2, "--endpoint https:// is not an https:// URL"},
+      {{"--request", "card-print", "--app-id", "x", "--endpoint", ""}, 2, "--endpoint is empty, not an https:// URL"},
+      {{"--request", "card-print", "--endpoint", ""}, 0, "--endpoint is ignored: nothing is verified without --app-id"},
+      // An empty PIN is taken here and refused by the run, as the facade's requests refuse it (below).
+      {{"--request", "apdu-chain", "--pin", "SAMPLE_PIN="}, 0, ""},
       {{"--request", "card-print", "--app-id", "x", "--endpoint", "https://h/v", "--ca-file", "/no/such.pem"}, 2,
        "--ca-file /no/such.pem is not a readable PEM file of certificates"},
       {{"--request", "card-print", "--app-id", "x", "--endpoint", "https://h/v", "--ca-file", keys}, 2,
@@ -99,6 +106,59 @@ TEST(DemoArgumentsTest, EachRequestTakesItsOwnPinSlots) {
       ASSERT_TRUE(command.has_value()) << request.name << " " << slot;
       EXPECT_TRUE(command->ignored.empty()) << request.name << " " << slot;
     }
+  }
+}
+
+// The summaries of --list start in one column, past the longest request name.
+TEST(DemoArgumentsTest, ListPutsEverySummaryInOneColumn) {
+  const auto& requests = DemoRequests::all();
+  std::istringstream text(demoList());
+  std::set<std::size_t> columns;
+  std::size_t count = 0;
+  for (std::string line; std::getline(text, line); ++count) {
+    ASSERT_LT(count, requests.size());
+    const DemoRequest& request = requests[count];
+    ASSERT_TRUE(line.starts_with(request.name + " ")) << line;
+    const std::size_t column = line.find_first_not_of(' ', request.name.size());
+    EXPECT_EQ(line.substr(column), request.summary);
+    columns.insert(column);
+  }
+  EXPECT_EQ(count, requests.size());
+  EXPECT_EQ(columns.size(), 1u);
+}
+
+// apdu-chain sends the PIN given as it is, as the facade's readers do after their PIN rule: an
+// empty one ends the request with 12002 before the NFC sheet is shown, so no command reaches the card.
+TEST(DemoArgumentsTest, ApduChainRefusesAnEmptyPinBeforeTheSession) {
+  struct RunRow {
+    std::string pin;
+    std::int64_t errorCode;
+    std::string description;
+    bool sessionBegan;
+  };
+  const ConstResult texts;
+  const std::vector<RunRow> rows{
+      {"", 12002, texts.text(12002), false},
+      {"0000", 13300, texts.text(13300) + "2" + texts.text(13301), true},
+  };
+  const DemoRequest* request = DemoRequests::find("apdu-chain");
+  ASSERT_NE(request, nullptr);
+  for (const auto& row : rows) {
+    SCOPED_TRACE("PIN \"" + row.pin + "\"");
+    DemoOptions options;
+    options.request = request->name;
+    options.pins[SAMPLE_PIN_SLOT] = row.pin;
+    testing::internal::CaptureStderr();
+    DemoOutcome outcome;
+    {
+      DemoContext context(options, request->readsCard());
+      outcome = request->run(context);
+    }
+    const std::string console = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.errorCode, row.errorCode);
+    EXPECT_EQ(outcome.localizedDescription, row.description);
+    EXPECT_EQ(console.find("[NFC]") != std::string::npos, row.sessionBegan) << console;
   }
 }
 

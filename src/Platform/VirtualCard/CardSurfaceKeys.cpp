@@ -5,15 +5,14 @@
 #include <openssl/evp.h>
 #include <openssl/rsa.h>
 
+#include "Platform/VirtualCard/VirtualCertificateAuthority.hpp"
+
 namespace ekyc {
 
 namespace {
 
-CardSurfaceKeys::Key generateKey() {
-  // A failed generation leaves the key null; every operation on a null key gives empty data.
-  EVP_PKEY* raw = EVP_RSA_gen(2048);
-  return raw == nullptr ? CardSurfaceKeys::Key() : CardSurfaceKeys::Key(raw, EVP_PKEY_free);
-}
+// A failed generation leaves the key null; every operation on a null key gives empty data.
+CardSurfaceKeys::Key generateKey() { return VirtualCertificateAuthority::generateRsaKey(); }
 
 Bytes bigNumberParam(const CardSurfaceKeys::Key& key, const char* name) {
   BIGNUM* bn = nullptr;

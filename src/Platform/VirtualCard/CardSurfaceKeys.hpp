@@ -18,7 +18,7 @@ class CardSurfaceKeys {
   Key cardSurface;
   Key inputSupport;
 
-  // Three fresh keys.
+  // Three fresh keys (fixed ones after VirtualCertificateAuthority::useFixedKeys).
   static CardSurfaceKeys generate();
   // One set made on first use and shared by every virtual card of the process (key generation is
   // the slow part of making a card).

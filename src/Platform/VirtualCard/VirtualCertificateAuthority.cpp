@@ -1,7 +1,11 @@
 #include "Platform/VirtualCard/VirtualCertificateAuthority.hpp"
 
+#include <mutex>
+#include <optional>
+
 #include <openssl/asn1.h>
 #include <openssl/objects.h>
+#include <openssl/pem.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
@@ -41,12 +45,37 @@ bool setName(X509_NAME* name, const std::string& commonName) {
                                     reinterpret_cast<const unsigned char*>(commonName.c_str()), -1, -1, 0) == 1;
 }
 
+// The fixed keys and time of useFixedKeys, shared by every thread that makes a card.
+struct FixedKeys {
+  std::mutex mutex;
+  std::optional<std::time_t> madeAt;  // set: keys and time are fixed
+  std::vector<EvpPkeyPtr> keys;
+  std::size_t next = 0;
+};
+
+FixedKeys& fixed() {
+  static FixedKeys state;
+  return state;
+}
+
+EvpPkeyPtr freshRsaKey(int bits) {
+  EVP_PKEY* key = EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(bits));
+  return EvpPkeyPtr(key, EVP_PKEY_free);
+}
+
+std::time_t certificateTime() {
+  FixedKeys& state = fixed();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  return state.madeAt ? *state.madeAt : std::time(nullptr);
+}
+
 // A certificate with subject, public key, serial and validity set; not yet signed.
 X509Ptr makeBody(const std::string& subjectCommonName, EVP_PKEY* subjectKey, long serial) {
   X509Ptr cert(X509_new());
+  std::time_t madeAt = certificateTime();
   if (!cert || X509_set_version(cert.get(), 2) != 1 || ASN1_INTEGER_set(X509_get_serialNumber(cert.get()), serial) != 1 ||
-      X509_gmtime_adj(X509_getm_notBefore(cert.get()), -86400L) == nullptr ||
-      X509_gmtime_adj(X509_getm_notAfter(cert.get()), 5L * 365 * 86400) == nullptr ||
+      X509_time_adj(X509_getm_notBefore(cert.get()), -86400L, &madeAt) == nullptr ||
+      X509_time_adj(X509_getm_notAfter(cert.get()), 5L * 365 * 86400, &madeAt) == nullptr ||
       X509_set_pubkey(cert.get(), subjectKey) != 1 || !setName(X509_get_subject_name(cert.get()), subjectCommonName)) {
     return nullptr;
   }
@@ -95,8 +124,55 @@ bool addOtherNames(X509* cert, const std::vector<VirtualCertificateAuthority::Ot
 }  // namespace
 
 EvpPkeyPtr VirtualCertificateAuthority::generateRsaKey(int bits) {
-  EVP_PKEY* key = EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(bits));
-  return EvpPkeyPtr(key, EVP_PKEY_free);
+  FixedKeys& state = fixed();
+  std::unique_lock<std::mutex> lock(state.mutex);
+  if (!state.madeAt) {
+    lock.unlock();  // fresh keys are made side by side
+    return freshRsaKey(bits);
+  }
+  // A fixed key of another size is passed over.
+  while (state.next < state.keys.size() && EVP_PKEY_get_bits(state.keys[state.next].get()) != bits) ++state.next;
+  if (state.next == state.keys.size()) {
+    EvpPkeyPtr key = freshRsaKey(bits);
+    if (!key) return key;
+    state.keys.push_back(std::move(key));
+  }
+  return state.keys[state.next++];
+}
+
+void VirtualCertificateAuthority::useFixedKeys(std::vector<EvpPkeyPtr> keys, std::time_t madeAt) {
+  FixedKeys& state = fixed();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  std::erase(keys, nullptr);
+  state.keys = std::move(keys);
+  state.next = 0;
+  state.madeAt = madeAt;
+}
+
+std::vector<EvpPkeyPtr> VirtualCertificateAuthority::fixedKeys() {
+  FixedKeys& state = fixed();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  return state.keys;
+}
+
+std::vector<EvpPkeyPtr> VirtualCertificateAuthority::readKeys(const std::string& pemFile) {
+  std::vector<EvpPkeyPtr> keys;
+  std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_file(pemFile.c_str(), "r"), BIO_free);
+  while (bio) {
+    EvpPkeyPtr key(PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr), EVP_PKEY_free);
+    if (!key) break;
+    keys.push_back(std::move(key));
+  }
+  return keys;
+}
+
+bool VirtualCertificateAuthority::writeKeys(const std::string& pemFile, const std::vector<EvpPkeyPtr>& keys) {
+  std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_file(pemFile.c_str(), "w"), BIO_free);
+  if (!bio) return false;
+  for (const auto& key : keys) {
+    if (PEM_write_bio_PrivateKey(bio.get(), key.get(), nullptr, nullptr, 0, nullptr, nullptr) != 1) return false;
+  }
+  return true;
 }
 
 VirtualCertificateAuthority::VirtualCertificateAuthority(std::string commonName, EvpPkeyPtr key)

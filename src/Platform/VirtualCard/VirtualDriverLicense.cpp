@@ -6,6 +6,7 @@
 #include "Platform/VirtualCard/CardSurfaceKeys.hpp"
 #include "Platform/VirtualCard/VirtualCard.hpp"
 #include "Platform/VirtualCard/VirtualCardContext.hpp"
+#include "Platform/VirtualCard/VirtualCertificateAuthority.hpp"
 #include "Utility/Utility.hpp"
 
 namespace ekyc {
@@ -188,10 +189,7 @@ std::shared_ptr<VirtualCard> VirtualDriverLicense::makeCard(const DriverLicenseF
 }
 
 const std::shared_ptr<EVP_PKEY>& VirtualDriverLicense::issuerKey() {
-  static const std::shared_ptr<EVP_PKEY> key = [] {
-    EVP_PKEY* raw = EVP_RSA_gen(2048);
-    return raw == nullptr ? std::shared_ptr<EVP_PKEY>() : std::shared_ptr<EVP_PKEY>(raw, EVP_PKEY_free);
-  }();
+  static const std::shared_ptr<EVP_PKEY> key = VirtualCertificateAuthority::generateRsaKey();
   return key;
 }
 
