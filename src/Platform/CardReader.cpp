@@ -60,16 +60,20 @@ bool CardReader::waitUntilReleased(std::chrono::milliseconds bound,
   });
 }
 
-void CardReader::sessionBegan(const std::shared_ptr<CardReaderSession>& session) {
+bool CardReader::sessionBegan(const std::shared_ptr<CardReaderSession>& session) {
   std::vector<std::shared_ptr<CardReaderSession>> others;
   {
     std::lock_guard lock(sessionsMutex_);
+    // Checked under this lock: a session that a later one replaced before it got here must not
+    // end that later one.
+    if (session->hasEnded()) return false;
     std::erase_if(sessions_, [](const auto& weak) { return weak.expired(); });
     others = locked(sessions_);
     sessions_.push_back(session);
     holders_.push_back(session.get());
   }
   for (const auto& other : others) other->cancelBySheet();
+  return true;
 }
 
 bool CardReader::waitForTurn(const CardReaderSession* session, std::stop_token stop) {

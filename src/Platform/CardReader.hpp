@@ -53,8 +53,9 @@ class CardReader {
 
  private:
   friend class CardReaderSession;
-  // Registers a session that begins and ends the others (outside the lock).
-  void sessionBegan(const std::shared_ptr<CardReaderSession>& session);
+  // Registers a session that begins and ends the others (outside the lock); false, doing
+  // nothing, for a session that has ended already.
+  bool sessionBegan(const std::shared_ptr<CardReaderSession>& session);
   // Blocks until no session that began before this one still holds the card; false when stopped.
   bool waitForTurn(const CardReaderSession* session, std::stop_token stop);
   // The session has let the card go.

@@ -43,7 +43,12 @@ CardReaderSession::~CardReaderSession() {
   ioStop_.request_stop();
   queue_.reset();
   for (const auto& connection : opened_) connection->disconnect();
-  if (hasBegun() && !released_) reader_->sessionEnded(this);
+  bool holds = false;
+  {
+    std::lock_guard lock(mutex_);
+    holds = registered_ && !released_;
+  }
+  if (holds) reader_->sessionEnded(this);
 }
 
 void CardReaderSession::setAlertMessage(const std::string& message) {
@@ -82,7 +87,17 @@ void CardReaderSession::begin() {
     self_ = self;
     message = alertMessage_;
   }
-  reader_->sessionBegan(self);
+  // An end from another thread may come once began_ is set: a session ended before the reader
+  // registers it is not registered (and ends no other session); one ended after may even have let
+  // the card go before registered_ is set, and then the reader is told here, else by releaseCard.
+  const bool registered = reader_->sessionBegan(self);
+  bool releasedMeanwhile = false;
+  {
+    std::lock_guard lock(mutex_);
+    registered_ = registered;
+    releasedMeanwhile = released_;
+  }
+  if (registered && releasedMeanwhile) reader_->sessionEnded(this);
   if (!message.empty()) present(message);
 
   queue_->async([self] { self->becameActive(); });
@@ -320,8 +335,13 @@ void CardReaderSession::finish(const NFCError& error) {
 void CardReaderSession::releaseCard() {
   for (const auto& connection : opened_) connection->disconnect();
   opened_.clear();
-  released_ = true;
-  reader_->sessionEnded(this);
+  bool registered = false;
+  {
+    std::lock_guard lock(mutex_);
+    released_ = true;
+    registered = registered_;
+  }
+  if (registered) reader_->sessionEnded(this);
 }
 
 std::shared_ptr<NFCTagReaderSessionDelegate> CardReaderSession::currentDelegate() const {

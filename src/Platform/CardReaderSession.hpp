@@ -107,6 +107,9 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
   std::shared_ptr<CardReaderTag> connected_;
   std::vector<std::shared_ptr<Operation>> operations_;
   std::vector<std::shared_ptr<CardConnection>> opened_;  // connected cards; touched by the blocking lane only
+  // The card reader counts the session among those holding the card (begin has registered it),
+  // and the session has let the card go (releaseCard); whichever comes second tells the reader.
+  bool registered_ = false;
   bool released_ = false;
 
   std::stop_source ioStop_;

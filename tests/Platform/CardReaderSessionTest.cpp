@@ -319,3 +319,29 @@ TEST(ApduChainRunnerRelease, TheRunReturnsOnlyOnceTheCardHasBeenReset) {
 }
 
 }  // namespace
+
+namespace {
+
+// A session withdrawn before it begins never begins: it reports nothing, holds no card and lets
+// go of its delegate; once begun, it can no longer be withdrawn.
+TEST(CardReaderSessionWithdrawTest, OnlyASessionNotYetBegunCanBeWithdrawn) {
+  Platform platform;
+  auto reader = std::make_shared<VirtualCardReader>();
+  platform.cardReader = reader;
+  for (const bool beganFirst : {false, true}) {
+    auto recorder = std::make_shared<SessionRecorder>();
+    std::weak_ptr<SessionRecorder> delegate = recorder;
+    auto session = NFCTagReaderSession::create(platform, NFCPollingOption::iso14443, recorder);
+    recorder.reset();
+    if (beganFirst) session->begin();
+    EXPECT_EQ(session->withdraw(), !beganFirst);
+    session->begin();
+    EXPECT_EQ(reader->activeSessionCount(), beganFirst ? 1u : 0u);
+    EXPECT_EQ(delegate.expired(), !beganFirst);
+    EXPECT_FALSE(session->withdraw());
+    session->invalidate();
+    EXPECT_TRUE(eventually([&] { return reader->activeSessionCount() == 0; }));
+  }
+}
+
+}  // namespace
