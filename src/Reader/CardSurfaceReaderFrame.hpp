@@ -418,8 +418,8 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
 
   // The request of a type with one side or both (card-surface side first, each member then the
   // base64 of a two-element array). A side the card left without source, signature (or with an
-  // empty one) or verifying parameters (or with an empty certificate) cannot be sent: cardConnectionFailed (13999) is delivered
-  // and false returned.
+  // empty one) or verifying parameters (none for an empty certificate) cannot be sent:
+  // cardConnectionFailed (13999) is delivered and false returned.
   bool postSides(const std::string& reqType, const std::optional<VerificationSide>& surface,
                  const std::optional<VerificationSide>& support, const std::string& label = {}) {
     const auto complete = [](const std::optional<VerificationSide>& side) {

@@ -44,8 +44,9 @@ bool ResidenceCardFiles::protectedFileValue(const Bytes& file, bool frontImage, 
   const ConstTag tag;
   const ConstDataLength length;
   return frontImage ? leadingElementValue(file, tag.RESIDENCE_CARD_CARD_ENTRIES.front(),
-                                       length.RESIDENCE_CARD_CARD_ENTRIES_VAL, value)
-                    : leadingElementValue(file, tag.RESIDENCE_CARD_PHOTO.front(), length.RESIDENCE_CARD_PHOTO_VAL, value);
+                                          length.RESIDENCE_CARD_CARD_ENTRIES_VAL, value)
+                    : leadingElementValue(file, tag.RESIDENCE_CARD_PHOTO.front(), length.RESIDENCE_CARD_PHOTO_VAL,
+                                          value);
 }
 
 std::optional<std::pair<Bytes, Bytes>> ResidenceCardFiles::signaturesFile(const Bytes& file) {

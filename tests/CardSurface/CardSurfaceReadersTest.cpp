@@ -697,9 +697,11 @@ const std::vector<FileCase>& fileCases() {
   // An empty 7F21: the record's certificate empty, its verifying parameters with the empty key.
   const std::string emptyKey = Base64::encode(toBytes(R"({"publicKey":""})"));
   const auto emptySurfaceCertificate = [emptyKey](const Outcome& o) {
-    return (o.number || o.print) &&
-           (!o.number || (o.number->certCardPrintInfo == Bytes{} && o.number->getMyNumberImageVerifyingParams() == emptyKey)) &&
-           (!o.print || (o.print->certCardPrintInfo == Bytes{} && o.print->getCardPrintInfoImageVerifyingParams() == emptyKey));
+    const auto& n = o.number;
+    const auto& p = o.print;
+    return (n || p) &&
+           (!n || (n->certCardPrintInfo == Bytes{} && n->getMyNumberImageVerifyingParams() == emptyKey)) &&
+           (!p || (p->certCardPrintInfo == Bytes{} && p->getCardPrintInfoImageVerifyingParams() == emptyKey));
   };
   const auto emptySupportCertificate = [](const Outcome& o) {
     return (o.number || o.print) && (!o.number || o.number->certSupport == Bytes{}) &&

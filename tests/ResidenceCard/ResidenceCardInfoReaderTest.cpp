@@ -62,7 +62,8 @@ TEST_P(ResidenceCardSuccessTest, DeliversWhatTheCardHolds) {
   if (!typeOne) chain.erase(chain.begin() + 12, chain.begin() + 15);
   EXPECT_EQ(rig.heads(), chain);
   EXPECT_TRUE(card.getVersion() == "0100" && card.getCardType() == std::stoi(rig.options.cardType));
-  const Bytes front = rig.options.frontImage.empty() ? VirtualResidenceCard::sampleFrontImage() : rig.options.frontImage;
+  const Bytes front =
+      rig.options.frontImage.empty() ? VirtualResidenceCard::sampleFrontImage() : rig.options.frontImage;
   const Bytes photo = rig.options.photo.empty() ? VirtualResidenceCard::samplePhoto() : rig.options.photo;
   EXPECT_EQ(card.getCardEntries(), p.cardEntries ? std::optional(front) : std::nullopt);
   EXPECT_EQ(card.getPhoto(), p.photo ? std::optional(photo) : std::nullopt);
