@@ -1,7 +1,8 @@
 // The checks of the card-surface and input-support files over any file, and what the readers take
 // from a file that passes: a sound file gives present values of the size the format fixes, and
 // one that also holds the elements a request requires gives every element the readers need; an
-// empty template followed by filler is sound and gives nothing.
+// empty template followed by filler is sound and gives nothing, but an empty 7F21 gives an empty
+// certificate.
 // fuzz-sources: Reader/CardFileFormat.cpp CardPrintInfo/CardPrintInfo.cpp
 // fuzz-parser: Reader/CardFileFormat.cpp
 #include <algorithm>
@@ -47,16 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (CardFileFormat::isCertificateFile(file)) {
     const auto certificate = CardFileFormat::certificate(file);
-    if (certificate && (certificate->empty() || !ber.isWhole(*certificate, false))) __builtin_trap();
+    if (certificate && !ber.isWhole(*certificate, false)) __builtin_trap();
   }
-  // An empty template followed by filler is no template: the file is sound and holds nothing.
+  // An empty template followed by filler: the file is sound and holds nothing; 7F21, stored whole,
+  // is then an empty certificate.
   if (file.size() >= 3 && file[2] == 0x00 &&
       std::all_of(file.begin() + 3, file.end(), [](std::uint8_t b) { return b == 0xFF; })) {
     if (file[0] == 0xFF && file[1] == 0x20 &&
         (!CardFileFormat::isCardSurfaceFile(file) || CardFileFormat::holdsAll(file, tag.CARD_PRINT_INFO, {tag.CARD_P_INFO_NAME}))) {
       __builtin_trap();
     }
-    if (file[0] == 0x7F && file[1] == 0x21 && (!CardFileFormat::isCertificateFile(file) || CardFileFormat::certificate(file))) {
+    if (file[0] == 0x7F && file[1] == 0x21 &&
+        (!CardFileFormat::isCertificateFile(file) || CardFileFormat::certificate(file) != Bytes{})) {
       __builtin_trap();
     }
   }

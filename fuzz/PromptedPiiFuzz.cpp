@@ -1,6 +1,7 @@
 // The input-support record over any four files: every getter, the dictionary and its JSON. Nothing
 // is taken from a file that does not parse as its format: its values are absent, and the number
-// the record gives is always 12 digits.
+// the record gives is always 12 digits. An empty 7F21 is a certificate: it gives verifying
+// parameters.
 // fuzz-sources: PromptedPii/PromptedPii.cpp Reader/CardFileFormat.cpp
 // fuzz-parser: PromptedPii/PromptedPii.cpp
 #include <cstddef>
@@ -32,5 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (!CardFileFormat::isIntegrityFile(integrity) && record.getPromptedPiiSignature()) __builtin_trap();
   if (!CardFileFormat::isCertificateFile(certificate) && record.getPromptedPiiVerifyingParams()) __builtin_trap();
+  if (CardFileFormat::certificate(certificate) == Bytes{} && CardFileFormat::isCertificateFile(certificate) &&
+      !record.getPromptedPiiVerifyingParams()) {
+    __builtin_trap();
+  }
   return 0;
 }

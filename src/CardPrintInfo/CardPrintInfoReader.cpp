@@ -20,9 +20,8 @@ std::vector<CardPrintInfoReader::Step> CardPrintInfoReader::chain() { return car
 void CardPrintInfoReader::buildRecord() { cardPrintInfo = cardPrintInfoRecord(*this); }
 
 void CardPrintInfoReader::finish() {
-  const Utility utility;
-  cardPrintInfoVerifyingParams = utility.createJsonVerifyingParams(*certCardPrintInfo, std::nullopt);
-  supportVerifyingParams = utility.createJsonVerifyingParams(*certSupport, hashMyNumberInfo);
+  cardPrintInfoVerifyingParams = sideVerifyingParams(*certCardPrintInfo, std::nullopt);
+  supportVerifyingParams = sideVerifyingParams(*certSupport, hashMyNumberInfo);
   if (appId) {
     std::clog << "Send Request" << std::endl;
     if (!request(Const().REQ_TYPE_CARD_PRINT_INFO_ALL)) {

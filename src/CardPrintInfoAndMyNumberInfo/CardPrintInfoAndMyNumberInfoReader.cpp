@@ -97,11 +97,10 @@ void CardPrintInfoAndMyNumberInfoReader::buildRecords() {
 }
 
 void CardPrintInfoAndMyNumberInfoReader::finish() {
-  const Utility utility;
-  cardPrintInfoVerifyingParams = utility.createJsonVerifyingParams(*certCardPrintInfo, std::nullopt);
-  myNumberInfoVerifyingParams = utility.createJsonVerifyingParams(*certCardPrintInfo, std::nullopt);
-  supportVerifyingParams = utility.createJsonVerifyingParams(*certSupport, hashMyNumberInfo);
-  supportMyNumberInfoVerifyingParams = utility.createJsonVerifyingParams(*certSupport, hashPersonalInfo);
+  cardPrintInfoVerifyingParams = sideVerifyingParams(*certCardPrintInfo, std::nullopt);
+  myNumberInfoVerifyingParams = sideVerifyingParams(*certCardPrintInfo, std::nullopt);
+  supportVerifyingParams = sideVerifyingParams(*certSupport, hashMyNumberInfo);
+  supportMyNumberInfoVerifyingParams = sideVerifyingParams(*certSupport, hashPersonalInfo);
   const bool verified = appId.has_value();
   if (verified) {
     const Const c;

@@ -43,13 +43,12 @@ std::vector<CardPrintInfoAndMynaDriverLicenseReader::Step> CardPrintInfoAndMynaD
 bool CardPrintInfoAndMynaDriverLicenseReader::requestCardPrintInfo(const std::string& reqType,
                                                                    const CardPrintInfo& cardPrintInfo) {
   // Both sides' texts from the record; a record without one (a signature or a certificate missing
-  // on the card, or a signature that is empty) cannot be verified: 18001 before any traffic.
+  // on the card) cannot be verified: 18001 before any traffic. An empty signature or certificate is
+  // a value: it is sent, and the server judges it.
   const auto hash = cardPrintInfo.getCardPrintInfoAllHashData();
   const auto signature = cardPrintInfo.getCardPrintInfoAllSignature();
   const auto params = cardPrintInfo.getCardPrintInfoAllVerifyingParams();
-  const auto empty = [](const std::optional<Bytes>& value) { return value && value->empty(); };
-  if (!hash || !signature || !params || empty(cardPrintInfo.cardPrintInfoSignature) ||
-      empty(cardPrintInfo.supportSignature)) {
+  if (!hash || !signature || !params) {
     deliverFailure(Error::failVerifySignature());
     return false;
   }

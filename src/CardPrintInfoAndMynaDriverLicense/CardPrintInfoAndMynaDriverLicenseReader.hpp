@@ -49,7 +49,7 @@ class CardPrintInfoAndMynaDriverLicenseReader : public CardSurfaceReaderFrame<Ca
 
   // The card-surface verification of both sides of `cardPrintInfo` (request type "13"): true when
   // the server answered valid, else the failure has been delivered (18001 before any traffic when
-  // the record lacks a side's signature or certificate).
+  // the record lacks a side's signature or certificate; an empty one is sent).
   bool requestCardPrintInfo(const std::string& reqType, const CardPrintInfo& cardPrintInfo);
 
  protected:

@@ -62,7 +62,7 @@ class PromptedPii {
   const Bytes* basicItems() const;               // EF 0002, when it parses
   std::optional<Bytes> nameValue() const;
   std::optional<Bytes> basicItemsBlock() const;  // whole DF22..DF25
-  std::optional<Bytes> certificate() const;      // 7F21 value, not empty
+  std::optional<Bytes> certificate() const;      // 7F21 value (empty for 7F21 00)
   std::optional<Bytes> signature() const;        // DF33 value
   std::optional<std::string> itemText(const std::string& tag) const;
 };

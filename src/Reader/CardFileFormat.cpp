@@ -31,7 +31,8 @@ bool CardFileFormat::sound(const Bytes& file, const std::vector<std::string>& ta
   const Ber ber;
   const auto outer = Ber::entry(ber.parseToTLV(file, {tagList.front()}, false), tagList.front());
   if (!outer || !std::equal(outer->begin(), outer->end(), file.begin())) return false;
-  // An empty template is no template: every element absent.
+  // An empty template is no template: every element inside absent (an empty 7F21, stored whole,
+  // stays a present, empty certificate).
   if (Ber::entry(ber.parse(*outer, {tagList.front()}, false), tagList.front()).value_or(Bytes{}).empty()) return true;
   if (inside && !ber.isWhole(*outer, true)) return false;
   const auto values = ber.parse(file, tagList, inside);
@@ -58,9 +59,7 @@ bool CardFileFormat::isCertificateFile(const Bytes& file) {
 
 std::optional<Bytes> CardFileFormat::certificate(const Bytes& file) {
   const ConstTag& tag = tags();
-  auto value = Ber::entry(Ber().parse(file, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
-  if (value && value->empty()) return std::nullopt;
-  return value;
+  return Ber::entry(Ber().parse(file, tag.BASIC_P_INFO_CERT, false), tag.BASIC_P_INFO_CERT.front());
 }
 
 bool CardFileFormat::isNumberFile(const Bytes& file) {

@@ -5,10 +5,12 @@
 // Sound (the is...File checks): a file that fails one is corrupt, and a reader that parses it
 // ends every request, with or without an application id, with its card-read failure (13999). A
 // file is sound when it holds no template at all (it is empty, or filler FF FF from its first
-// byte), or an empty one (FF20 00, FF30 00, FF40 00, 7F21 00: every element absent, exactly as
-// without the template), or when it starts with its template, whole, whose content is a run of
-// whole elements (none whose tag, length or value runs past the template) up to its end or the
-// filler, and each element below that is present has the value the format fixes:
+// byte), or an empty one (FF20 00, FF30 00, FF40 00, 7F21 00: every element inside absent; the
+// walk enters FF20, FF30 and FF40, so an empty one is exactly as no template, while 7F21 is stored
+// whole, so an empty one is a present, empty certificate), or when it starts with its template,
+// whole, whose content is a run of whole elements (none whose tag, length or value runs past the
+// template) up to its end or the filler, and each element below that is present has the value
+// the format fixes:
 //   - input-support EF 0001: FF10 holding exactly 12 ASCII digits (the individual number);
 //   - input-support EF 0003: FF30 { DF31, DF32 32-byte SHA-256 digests; DF33 the signature }, the
 //     digests checked only where the reader keeps them;
@@ -26,7 +28,8 @@
 // the certificate 7F21. Signatures (DF28, DF33, DF43), digests (DF31, DF32), DF29 and DF2A, and
 // 5F4E and 5F37 inside the certificate are never required: a request without an application id
 // delivers its record with them absent, and a verification request that needs one that is absent
-// fails without contacting the server.
+// fails without contacting the server. An empty certificate is present: it gives verifying
+// parameters with an empty key, and a verification request treats it as an empty signature.
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,8 +51,8 @@ class CardFileFormat {
   static bool isCardSurfaceFile(const Bytes& file);
   static bool isNumberImageFile(const Bytes& file);
 
-  // The certificate of an EF 0004: the value of its 7F21, absent when the file has none or an
-  // empty one.
+  // The certificate of an EF 0004: the value of its 7F21 (empty for 7F21 00), absent when the file
+  // has none.
   static std::optional<Bytes> certificate(const Bytes& file);
 
   // Whether `file` holds each of `tags` with a value: the template, under the list's first tag,

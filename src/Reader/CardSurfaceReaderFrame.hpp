@@ -96,8 +96,9 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     return Step{[command] { return command; }, key, std::move(label), std::move(keep)};
   }
 
-  // What to keep of a certificate file: its certificate (7F21), into `into`, absent when the file
-  // has none (or an empty one); false when the file is corrupt, or has none and `required`.
+  // What to keep of a certificate file: its certificate (7F21, empty for an empty one), into
+  // `into`, absent when the file has none; false when the file is corrupt, or has none and
+  // `required`.
   static std::function<bool(const Bytes&)> keepCertificate(std::optional<Bytes>& into, bool required = true) {
     return [&into, required](const Bytes& data) {
       if (!CardFileFormat::isCertificateFile(data)) return false;
@@ -176,12 +177,20 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
     };
   }
 
+  // The verifying parameters of one side of a verification request: the certificate (a 7F21
+  // value) as the key, with the other scope's digest when given. An empty certificate, like an
+  // empty signature, cannot be verified: absent, so that postSides sends nothing (the record still
+  // gives the parameters with the empty key).
+  static std::optional<Bytes> sideVerifyingParams(const Bytes& certificate, const std::optional<Bytes>& hash) {
+    if (certificate.empty()) return std::nullopt;
+    return Utility().createJsonVerifyingParams(certificate, hash);
+  }
+
   // After myNumberSteps: the two verifying-parameter texts, into the reader's fields.
   template <class Reader>
   static void keepMyNumberVerifyingParams(Reader& r) {
-    const Utility utility;
-    r.cardPrintInfoVerifyingParams = utility.createJsonVerifyingParams(*r.certCardPrintInfo, std::nullopt);
-    r.supportVerifyingParams = utility.createJsonVerifyingParams(*r.certSupport, r.hashPersonalInfo);
+    r.cardPrintInfoVerifyingParams = sideVerifyingParams(*r.certCardPrintInfo, std::nullopt);
+    r.supportVerifyingParams = sideVerifyingParams(*r.certSupport, r.hashPersonalInfo);
   }
 
   // After myNumberSteps: the individual-number record of the reader's fields.
@@ -253,11 +262,12 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
   }
 
   // Whether the input-support files hold what their verification needs: the expected hash (the
-  // number and the basic items), a signature that is not empty and the certificate.
+  // number and the basic items), a signature and a certificate, neither of them empty.
   static bool promptedPiiComplete(const PromptedPii& promptedPii) {
     const auto signature = promptedPii.getPromptedPiiSignature();
+    const auto certificate = CardFileFormat::certificate(promptedPii.publicKeyCertRawData().value_or(Bytes{}));
     return promptedPii.getPromptedPiiHashData() && signature && !signature->empty() &&
-           promptedPii.getPromptedPiiVerifyingParams();
+           promptedPii.getPromptedPiiVerifyingParams() && !certificate.value_or(Bytes{}).empty();
   }
 
   // What to keep of the card-surface file, into the reader's fields of those names: the whole image
@@ -408,8 +418,8 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
 
   // The request of a type with one side or both (card-surface side first, each member then the
   // base64 of a two-element array). A side the card left without source, signature (or with an
-  // empty one) or verifying parameters cannot be sent: cardConnectionFailed (13999) is delivered
-  // and false returned.
+  // empty one) or verifying parameters (none for an empty certificate) cannot be sent:
+  // cardConnectionFailed (13999) is delivered and false returned.
   bool postSides(const std::string& reqType, const std::optional<VerificationSide>& surface,
                  const std::optional<VerificationSide>& support, const std::string& label = {}) {
     const auto complete = [](const std::optional<VerificationSide>& side) {

@@ -3,8 +3,9 @@
 // the signatures, presented as getters, as a dictionary of 17 texts with its JSON, and as the
 // values of a verification request (raw data, hash, signature, verifying parameters).
 //
-// The reader fills every value with the width its file gives it (front image 7000 bytes, photo
-// 3000, their elements 7004 and 3004). A host may replace any field; a front image or photo (or
+// The reader fills the front image and photo with the values their elements hold (7000 and 3000
+// bytes, or shorter), the raw elements with the files (7004 and 3004 bytes); the raw data and hash
+// pad a shorter one with zero bytes. A host may replace any field; a front image or photo (or
 // element) longer than its width then gives an absent raw data or hash rather than a value over
 // part of it.
 #include <cstdint>
@@ -22,10 +23,10 @@ class ResidenceCard {
  public:
   std::optional<Bytes> commonData;               // C0
   std::int64_t cardType = 0;                     // C1 as a decimal number
-  std::optional<Bytes> cardEntries;              // D0 value, the front image (7000 bytes)
-  std::optional<Bytes> photo;                    // D1 value (3000 bytes); absent when all 00
-  std::optional<Bytes> cardEntriesRawData;       // the whole D0 element (7004 bytes)
-  std::optional<Bytes> photoRawData;             // the whole D1 element (3004 bytes)
+  std::optional<Bytes> cardEntries;              // D0 value, the front image (at most 7000 bytes)
+  std::optional<Bytes> photo;                    // D1 value (at most 3000 bytes); absent when all 00
+  std::optional<Bytes> cardEntriesRawData;       // the D0 file (7004 bytes)
+  std::optional<Bytes> photoRawData;             // the D1 file (3004 bytes)
   std::optional<ResidenceCardAddresses> RCAddresses;
   std::optional<Bytes> comprehensivePermission;  // D5; absent when not read or all 00
   std::optional<Bytes> individualPermission;     // D6; absent when not read or all 00

@@ -12,13 +12,13 @@ namespace ekyc {
 namespace {
 
 // The value of the element `tag` the file starts with, into `value` (absent when the file does not
-// start with one); false when that element is not the whole file or its value is not `width`
-// bytes, or when it runs past the file.
-bool soleElementValue(const Bytes& file, const std::string& tag, int width, std::optional<Bytes>& value) {
-  const Ber ber;
-  const auto whole = Ber::entry(ber.parseToTLV(file, {tag}, false), tag);
-  value = Ber::entry(ber.parse(file, {tag}, false), tag);
-  if (whole) return *whole == file && value->size() == static_cast<std::size_t>(width);
+// start with one); false when that value is longer than `width` bytes (the record's fixed-width
+// copies could not hold it) or the element runs past the file. A shorter value is kept (the record
+// pads it with zero bytes); what follows the element is not checked (the walk stops at a tag that
+// is not `tag`, as in every tag dictionary).
+bool leadingElementValue(const Bytes& file, const std::string& tag, int width, std::optional<Bytes>& value) {
+  value = Ber::entry(Ber().parse(file, {tag}, false), tag);
+  if (value) return value->size() <= static_cast<std::size_t>(width);
   // Not found: no such element, unless the file starts with its tag (the element then runs past).
   return file.empty() || Utility().dataToHexString(Bytes{file.front()}) != tag;
 }
@@ -43,9 +43,10 @@ std::optional<std::int64_t> ResidenceCardFiles::cardTypeNumber(const Bytes& file
 bool ResidenceCardFiles::protectedFileValue(const Bytes& file, bool frontImage, std::optional<Bytes>& value) {
   const ConstTag tag;
   const ConstDataLength length;
-  return frontImage ? soleElementValue(file, tag.RESIDENCE_CARD_CARD_ENTRIES.front(),
-                                       length.RESIDENCE_CARD_CARD_ENTRIES_VAL, value)
-                    : soleElementValue(file, tag.RESIDENCE_CARD_PHOTO.front(), length.RESIDENCE_CARD_PHOTO_VAL, value);
+  return frontImage ? leadingElementValue(file, tag.RESIDENCE_CARD_CARD_ENTRIES.front(),
+                                          length.RESIDENCE_CARD_CARD_ENTRIES_VAL, value)
+                    : leadingElementValue(file, tag.RESIDENCE_CARD_PHOTO.front(), length.RESIDENCE_CARD_PHOTO_VAL,
+                                          value);
 }
 
 std::optional<std::pair<Bytes, Bytes>> ResidenceCardFiles::signaturesFile(const Bytes& file) {

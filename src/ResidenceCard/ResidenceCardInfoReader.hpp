@@ -20,10 +20,11 @@
 //
 // What the card sends is checked where it is used: a card type that is not a number, a protected
 // answer too short for its file (7004 / 3004 bytes) or not of whole cipher blocks, a front image /
-// photo element of another width than 7000 / 3000 bytes (a file without it leaves the value absent;
-// the raw file is kept either way), a signatures file without both elements of their widths (or
-// with only one of them zero) each end the request with cardConnectionFailed (13999). The status
-// 6300 on any command is the card refusing the number (13800). The card number never reaches a log.
+// photo element running past its file or longer than 7000 / 3000 bytes (a shorter one is kept; a
+// file without it leaves the value absent; the raw file is kept either way), a signatures file
+// without both elements of their widths (or with only one of them zero) each end the request with
+// cardConnectionFailed (13999). The status 6300 on any command is the card refusing the number
+// (13800). The card number never reaches a log.
 #include <memory>
 #include <optional>
 #include <string>

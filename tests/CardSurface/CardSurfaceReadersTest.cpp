@@ -102,6 +102,8 @@ struct Outcome {
   std::optional<CardPrintInfo> print;
   std::optional<PromptedPii> pii;
   std::optional<DriverLicense> licence;
+  // The licence reader's tables of EF 0003 and EF 0005 when it delivers.
+  std::optional<std::map<std::string, Bytes>> externalCharacters, changedExternalCharacters;
 };
 
 // The card's right PINs, one per slot.
@@ -176,13 +178,19 @@ Outcome runReader(Kind kind, CardSurfaceRig& rig, const Call& call = {}) {
           std::vector<std::int64_t>{w.ok ? 0 : w.code}, w.message, w.myNumberInfo, w.cardPrintInfo, w.promptedPii);
       break;
     }
-    case Kind::licence:
-      go(std::type_identity<DriverLicenseInfoReader>{}, std::make_shared<DriverLicenseResults>(rig.log),
-         [&](const DriverLicense& r) { out.licence = r; },
+    case Kind::licence: {
+      const auto results = std::make_shared<DriverLicenseResults>(rig.log);
+      go(std::type_identity<DriverLicenseInfoReader>{}, results, [&](const DriverLicense& r) { out.licence = r; },
          [&](DriverLicenseInfoReader& r) {
+           results->onResult = [&out, &r, sheet = results->onResult] {
+             sheet();
+             std::tie(out.externalCharacters, out.changedExternalCharacters) =
+                 std::tuple(r.dicExternalCharacters, r.dicChangedExternalCharacter);
+           };
            id ? r.fetchDriverLicense(*id, pins[0], pins[1]) : r.fetchDriverLicense(pins[0], pins[1]);
          });
       break;
+    }
   }
   out.events = rig.log->events();
   out.sheet = rig.alerts->texts();
@@ -608,8 +616,10 @@ TEST_P(CardSurfaceFamilyTest, CardRemovedMidChainGivesOneFailure) {
 // whether the stand-in was contacted. A corrupt file, or one without an element the request cannot
 // do without, is one 13999 in both requests: the session ended with the error text, nothing sent.
 // A reader checks only what it keeps (a digest it does not keep may be anything); an empty template
-// is a file without it; an empty signature is kept, and cannot be verified; the input-support
-// readers keep their files as read, the record giving absent for what does not parse.
+// is a file without it, but an empty 7F21 is an empty certificate; an empty signature or
+// certificate is kept, and cannot be verified (the card surface with licence data sends it); the
+// input-support readers keep their files as read, the record giving absent for what does not parse.
+// `message`, when set, is the text of the verifying request's failure.
 struct FileCase {
   std::string name;
   std::vector<Kind> readers;
@@ -618,6 +628,7 @@ struct FileCase {
   std::int64_t verified = 0;
   bool sent = false;
   std::function<bool(const Outcome&)> absent = [](const Outcome&) { return true; };
+  std::string message = {};
 };
 
 const std::vector<FileCase>& fileCases() {
@@ -683,6 +694,21 @@ const std::vector<FileCase>& fileCases() {
                  : (o.number ? o.number->supportSignature : o.print->supportSignature) == Bytes{};
   };
   const auto piiParams = [](const Outcome& o) { return !o.pii->getPromptedPiiVerifyingParams(); };
+  // An empty 7F21: the record's certificate empty, its verifying parameters with the empty key.
+  const std::string emptyKey = Base64::encode(toBytes(R"({"publicKey":""})"));
+  const auto emptySurfaceCertificate = [emptyKey](const Outcome& o) {
+    const auto& n = o.number;
+    const auto& p = o.print;
+    return (n || p) &&
+           (!n || (n->certCardPrintInfo == Bytes{} && n->getMyNumberImageVerifyingParams() == emptyKey)) &&
+           (!p || (p->certCardPrintInfo == Bytes{} && p->getCardPrintInfoImageVerifyingParams() == emptyKey));
+  };
+  const auto emptySupportCertificate = [](const Outcome& o) {
+    return (o.number || o.print) && (!o.number || o.number->certSupport == Bytes{}) &&
+           (!o.print || o.print->certSupport == Bytes{});
+  };
+  const auto piiEmptyKey = [emptyKey](const Outcome& o) { return o.pii->getPromptedPiiVerifyingParams() == emptyKey; };
+  const std::string cpRefused = CP + "電子署名の検証に失敗しました。";
   const auto numberHash = [](const Outcome& o) { return !o.print || !o.print->hashMyNumberInfo; };
   const auto itemsHash = [](const Outcome& o) { return !o.number || !o.number->hashPersonalInfo; };
   const auto piiNumber = [](const Outcome& o) { return !o.pii->getMyNumber(); };
@@ -725,10 +751,15 @@ const std::vector<FileCase>& fileCases() {
        [](const Outcome& o) { return !o.print->certSupport; }},
       {"input-support certificate whose 7F21 length is one short", parsing, oneShort(s4)},
       {"input-support certificate whose 7F21 length is one short", pii, oneShort(s4), O, 13999, false, piiParams},
-      {"input-support certificate file with an empty 7F21", csCert, emptied(s4)},
-      {"input-support certificate file with an empty 7F21", pii, emptied(s4), O, 13999, false, piiParams},
-      {"card-surface certificate file with an empty 7F21", {K::cardPrintLicence}, emptied(cs4), O, 18001, false,
-       [](const Outcome& o) { return !o.print->certCardPrintInfo; }},
+      {"input-support certificate file with an empty 7F21", csCert, emptied(s4), O, 13999, false,
+       emptySupportCertificate},
+      {"input-support certificate file with an empty 7F21", pii, emptied(s4), O, 13999, false, piiEmptyKey},
+      {"input-support certificate file with an empty 7F21", {K::cardPrintLicence}, emptied(s4), O, 18001, true,
+       emptySupportCertificate, cpRefused},
+      {"card-surface certificate file with an empty 7F21", csCert, emptied(cs4), O, 13999, false,
+       emptySurfaceCertificate},
+      {"card-surface certificate file with an empty 7F21", {K::cardPrintLicence}, emptied(cs4), O, 18001, true,
+       emptySurfaceCertificate, cpRefused},
       // Card-surface EF 0002: DF22 to DF27 (the signed source); the signature DF28, DF29, DF2A optional.
       {"surface file without DF22", surface, drop(cs2, 0xDF22)},
       {"surface file without the photo DF27", surface, drop(cs2, 0xDF27)},
@@ -736,7 +767,8 @@ const std::vector<FileCase>& fileCases() {
       {"surface file whose FF20 length is one short", surface, oneShort(cs2)},
       {"surface file with an empty signature DF28", {K::cardPrint, K::both}, set(cs2, 0xDF28, {}), O, 13999, false,
        [](const Outcome& o) { return o.print->cardPrintInfoSignature == Bytes{}; }},
-      {"surface file with an empty signature DF28", {K::cardPrintLicence}, set(cs2, 0xDF28, {}), O, 18001, false},
+      {"surface file with an empty signature DF28", {K::cardPrintLicence}, set(cs2, 0xDF28, {}), O, 18001, true,
+       [](const Outcome& o) { return o.print->cardPrintInfoSignature == Bytes{}; }, cpRefused},
       {"surface file with an empty FF20", surface, emptied(cs2)},
       {"surface file without DF28", {K::cardPrint, K::both}, drop(cs2, 0xDF28), O, 13999, false, surfaceSignature},
       {"surface file without DF28", {K::cardPrintLicence}, drop(cs2, 0xDF28), O, 18001, false, surfaceSignature},
@@ -773,8 +805,8 @@ const std::vector<FileCase>& fileCases() {
        set(s3, 0xDF32, Bytes(31, 0x11)), O, 0, true},
       {"hash file with an empty signature DF33", {K::myNumber, K::cardPrint, K::both, K::promptedPii, K::signNumber,
        K::signBasicNumber, K::signPromptedPii}, set(s3, 0xDF33, {}), O, 13999, false, emptySupportSignature},
-      {"hash file with an empty signature DF33", {K::cardPrintLicence}, set(s3, 0xDF33, {}), O, 18001, false,
-       emptySupportSignature},
+      {"hash file with an empty signature DF33", {K::cardPrintLicence}, set(s3, 0xDF33, {}), O, 18001, true,
+       emptySupportSignature, cpRefused},
       {"hash file with an empty FF30", {K::myNumber, K::cardPrint, K::both, K::promptedPii, K::signNumber,
        K::signBasicNumber, K::signPromptedPii}, emptied(s3), O, 13999, false, supportSignature},
       {"hash file with an empty FF30", {K::cardPrintLicence}, emptied(s3), O, 18001, false, supportSignature},
@@ -794,6 +826,20 @@ const std::vector<FileCase>& fileCases() {
       {"entries without 21", {K::licence}, licence([](auto& f) { f.entries = withoutLicenceTag(f.entries, 0x21); })},
       {"entries whose name length runs past the file", {K::licence}, licence([](auto& f) { f.entries[4] = 0x7F; })},
       {"history with entries but without its flag 50", {K::licence}, licence([](auto& f) { f.changedEntries[0] = 0x90; })},
+      // The external-character tables fill in what the card leaves out with empty bytes.
+      {"external characters with only 48, changed ones without A3", {K::licence},
+       licence([](auto& f) {
+         f.externalCharacters = withoutLicenceTag(f.externalCharacters, 0x49);
+         f.changedExternalCharacters = withoutLicenceTag(f.changedExternalCharacters, 0xA3);
+       }),
+       O, 0, true,
+       [](const Outcome& o) {
+         const auto filledIn = [](const auto& table, const std::string& tag, std::size_t size) {
+           return table && table->size() == size && table->contains(tag) && table->at(tag).empty();
+         };
+         return filledIn(o.externalCharacters, "49", 2) && filledIn(o.changedExternalCharacters, "A3", 6) &&
+                !o.externalCharacters->at("48").empty();
+       }},
       {"external characters with entries but without A0", {K::licence},
        licence([](auto& f) { f.changedExternalCharacters[0] = 0xA5; })},
       {"domicile history with entries but without AA", {K::licence},
@@ -831,6 +877,9 @@ TEST_P(CardFileTest, WhatACardFileLacksOrCutsShort) {
         // A record that lacks what the card-surface request needs: the plain text of 18001.
         if (!c.sent && c.verified == 18001) {
           EXPECT_EQ(out.message, "電子署名の検証に失敗しました。");
+        }
+        if (!c.message.empty()) {
+          EXPECT_EQ(out.message, c.message);
         }
       }
       EXPECT_EQ(out.requests > 0, verified && c.optional && c.sent);

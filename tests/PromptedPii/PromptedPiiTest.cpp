@@ -83,7 +83,7 @@ TEST(PromptedPiiRecordTest, MissingItemOfAPresentFileIsEmptyText) {
 // Nothing is taken from a file that does not parse as its format: a template cut short, an element
 // running past its template, a number of another length than 12 digits; nor from an empty
 // template. Such values are absent (the text items too, not empty), while the raw data of EF 0001
-// stays its bytes.
+// stays its bytes. An empty 7F21, stored whole, is a present, empty certificate.
 TEST(PromptedPiiRecordTest, BrokenFilesGiveAbsentValuesNotCrashes) {
   const Bytes truncated{0xFF, 0x20, 0x82, 0x01, 0x00, 0xDF, 0x22, 0x10, 0x41};
   const Bytes numberWithoutElement{0xDF, 0x31, 0x01, 0x00};
@@ -95,9 +95,10 @@ TEST(PromptedPiiRecordTest, BrokenFilesGiveAbsentValuesNotCrashes) {
   CardSurfaceFiles files = CardSurfaceFiles::build(CardSurfaceHolder::sample(), CardSurfaceKeys::shared());
   Bytes shortNumber = F::tlv({0xFF, 0x10}, toBytes("12345678901"));
   shortNumber.resize(17, 0xFF);
-  // Templates that end inside their last element, and an empty certificate.
+  // Templates that end inside their last element.
   const PromptedPii broken(shortNumber, test::expected::outerLengthOneShort(personalInfo("日本　花子")),
-                           test::expected::outerLengthOneShort(files.supEf0003), Bytes{0x7F, 0x21, 0x00});
+                           test::expected::outerLengthOneShort(files.supEf0003),
+                           test::expected::outerLengthOneShort(files.supEf0004));
   EXPECT_FALSE(broken.getMyNumber());
   EXPECT_EQ(broken.getMyNumberRawData(), test::expected::b64(shortNumber));
   for (const auto& item : {broken.getAllName(), broken.getCommonName(), broken.getAddress(), broken.getGender(),
@@ -106,6 +107,9 @@ TEST(PromptedPiiRecordTest, BrokenFilesGiveAbsentValuesNotCrashes) {
     EXPECT_FALSE(item) << *item;
   }
   EXPECT_FALSE(broken.isIncludePreviousName());
+
+  const PromptedPii emptyCertificate(std::nullopt, std::nullopt, std::nullopt, Bytes{0x7F, 0x21, 0x00, 0xFF, 0xFF});
+  EXPECT_EQ(emptyCertificate.getPromptedPiiVerifyingParams(), test::expected::b64(toBytes(R"({"publicKey":""})")));
 }
 
 }  // namespace

@@ -62,8 +62,10 @@ TEST_P(ResidenceCardSuccessTest, DeliversWhatTheCardHolds) {
   if (!typeOne) chain.erase(chain.begin() + 12, chain.begin() + 15);
   EXPECT_EQ(rig.heads(), chain);
   EXPECT_TRUE(card.getVersion() == "0100" && card.getCardType() == std::stoi(rig.options.cardType));
-  EXPECT_EQ(card.getCardEntries(), p.cardEntries ? std::optional(VirtualResidenceCard::sampleFrontImage()) : std::nullopt);
-  const Bytes photo = VirtualResidenceCard::samplePhoto();
+  const Bytes front =
+      rig.options.frontImage.empty() ? VirtualResidenceCard::sampleFrontImage() : rig.options.frontImage;
+  const Bytes photo = rig.options.photo.empty() ? VirtualResidenceCard::samplePhoto() : rig.options.photo;
+  EXPECT_EQ(card.getCardEntries(), p.cardEntries ? std::optional(front) : std::nullopt);
   EXPECT_EQ(card.getPhoto(), p.photo ? std::optional(photo) : std::nullopt);
   // The raw files are kept whole, with or without their element.
   EXPECT_EQ(card.cardEntriesRawData, files.frontImage);
@@ -76,8 +78,11 @@ TEST_P(ResidenceCardSuccessTest, DeliversWhatTheCardHolds) {
   const auto signatures = card.getResidenceCardSignatures();
   EXPECT_EQ(signatures ? signatures->getCheckCode() : std::nullopt, p.infoType == 0 ? valueOf(files.signatures, "DA") : std::nullopt);
   EXPECT_EQ(card.asDictionary().at("signature").empty(), p.infoType != 0);
-  Bytes signedData = VirtualResidenceCard::sampleFrontImage();
+  // A shorter value is hashed followed by zero bytes up to its width.
+  Bytes signedData = front;
+  signedData.resize(7000, 0x00);
   signedData.insert(signedData.end(), photo.begin(), photo.end());
+  signedData.resize(10000, 0x00);
   EXPECT_EQ(card.getHashData(),
             p.photo && p.cardEntries ? std::optional(Base64::encode(Digest::sha256(signedData))) : std::nullopt);
 
@@ -126,7 +131,10 @@ INSTANTIATE_TEST_SUITE_P(
         SuccessCase{"FrontImageWithoutD0", [](O& o) { o.frontImageFile = Bytes(7004, 0x00); }, std::nullopt, NUMBER,
                     false, 0, true, true, true, false},
         SuccessCase{"PhotoWithoutD1", [](O& o) { o.photoFile = Bytes(3004, 0xFF); }, std::nullopt, NUMBER, false, 0,
-                    false}),
+                    false},
+        // Values shorter than their width, the rest of the file zero: kept, and verified as padded.
+        SuccessCase{"FrontImageOf6999BytesVerified", [](O& o) { o.frontImage = Bytes(6999, 0x31); }, "tenant"},
+        SuccessCase{"PhotoOf2000BytesVerified", [](O& o) { o.photo = Bytes(2000, 0xA5); }, "tenant"}),
     [](const auto& info) { return info.param.name; });
 
 using Setup = std::function<void(ResidenceRig&)>;
@@ -188,8 +196,9 @@ std::vector<FailureCase> failureCases() {
       {"short MUTUAL AUTHENTICATE answer", fault(VirtualCardFault::truncatedAt(6, 39)), NUMBER, "tenant", CHAIN_FAILED,
        "008200"},
       {"cut photo answer", fault(VirtualCardFault::truncatedAt(10, 1005)), NUMBER, "tenant", CHAIN_FAILED, "08B086"},
-      {"front image of 6999 bytes", card([](O& o) { o.frontImage = Bytes(6999, 0x31); }), NUMBER, "tenant",
-       CHAIN_FAILED, "08B085"},
+      {"photo element running past its file",
+       card([](O& o) { o.photoFile = concat({hex("D1820BB9"), Bytes(3000, 0xA5)}); }), NUMBER, "tenant",
+       CHAIN_FAILED, "08B086"},
       {"front image element running past its file",
        card([](O& o) { o.frontImageFile = concat({hex("D0821B59"), Bytes(7000, 0x31)}); }), NUMBER, "tenant",
        CHAIN_FAILED, "08B085"},

@@ -189,8 +189,9 @@ VirtualResidenceCard::Files VirtualResidenceCard::files(const Options& options) 
   switch (options.signatures) {
     case Signatures::issued:
     case Signatures::fixedCheckCode: {
-      Bytes signed_ = front;
-      signed_.insert(signed_.end(), photo.begin(), photo.end());
+      Bytes signed_ = filled(front, 7000);
+      const Bytes photoValue = filled(photo, 3000);
+      signed_.insert(signed_.end(), photoValue.begin(), photoValue.end());
       checkCode = CardSurfaceKeys::signDigest(issuer().key, Digest::sha256(signed_));
       certificateField = filled(issuer().certificate, 1200);
       if (options.signatures == Signatures::fixedCheckCode) {
@@ -208,8 +209,8 @@ VirtualResidenceCard::Files VirtualResidenceCard::files(const Options& options) 
   Files f;
   f.commonData = element(0xC0, options.version);
   f.cardType = element(0xC1, toBytes(options.cardType));
-  f.frontImage = options.frontImageFile.empty() ? element(0xD0, front) : options.frontImageFile;
-  f.photo = options.photoFile.empty() ? element(0xD1, photo) : options.photoFile;
+  f.frontImage = options.frontImageFile.empty() ? filled(element(0xD0, front), 7004) : options.frontImageFile;
+  f.photo = options.photoFile.empty() ? filled(element(0xD1, photo), 3004) : options.photoFile;
   if (options.tamperedPhoto) f.photo[100] ^= 0x01;
   f.address = element(0xD2, options.date);
   for (const auto& part : {element(0xD3, options.code), element(0xD4, address)}) {

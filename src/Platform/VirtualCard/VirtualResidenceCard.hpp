@@ -5,18 +5,18 @@
 //        kEnc = SHA-1(card number)[0..16) and its cryptogram must carry the pending challenge
 //        (else the configured status, 6300 by default); the card answers
 //        3DES(kEnc, rndIcc || rndIfd || kIcc) and its MAC, and both sides derive kSenc;
-//   DF1  (D3 92 F0 00 4F 02 + ten 00) SFI 05 front image (D0, 7004 bytes) and SFI 06 photo (D1,
-//        3004 bytes), readable only with the protected READ BINARY after the protected VERIFY of
-//        the card number (6300 for another number), answered as 86 82 Hi Lo 01 || 3DES(kSenc,
-//        file || 80 00..);
+//   DF1  (D3 92 F0 00 4F 02 + ten 00) SFI 05 front image (D0, 00 fill to 7004 bytes) and SFI 06
+//        photo (D1, 00 fill to 3004 bytes), readable only with the protected READ BINARY after
+//        the protected VERIFY of the card number (6300 for another number), answered as
+//        86 82 Hi Lo 01 || 3DES(kSenc, file || 80 00..);
 //   DF2  (… 4F 03) SFI 01 address (D2 D3 D4, 342 bytes), 02 and 03 permissions (D5, D6, 122 bytes
 //        each), 04 update status (D7, 3 bytes);
 //   DF3  (… 4F 04) SFI 02 signatures (DA check code 256 bytes, DB certificate field 1200 bytes).
 // The secure-messaging state lives for the card session (it survives selecting DF1).
 //
 // The check code is a real RSASSA-PKCS1-v1_5 SHA-256 signature, by a virtual issuer made once per
-// process, over SHA-256(front image || photo); the issuer's certificate (DER, then 00 fill) sits in
-// DB. Options play every variant a reader must handle.
+// process, over SHA-256(front image || photo), each 00-filled to 7000 / 3000 bytes; the issuer's
+// certificate (DER, then 00 fill) sits in DB. Options play every variant a reader must handle.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -45,8 +45,8 @@ class VirtualResidenceCard {
     std::string cardNumber = "AB12345678CD";
     std::string cardType = "1";  // the C1 value's text
     Bytes version = toBytes("0100");
-    Bytes frontImage;  // 7000 bytes; a sample when empty
-    Bytes photo;       // 3000 bytes; a sample when empty (set 3000 zero bytes for a card without photo)
+    Bytes frontImage;  // 7000 bytes or fewer; a sample when empty
+    Bytes photo;       // 3000 bytes or fewer; a sample when empty (3000 zero bytes: a card without photo)
     // The front-image / photo file as the card holds it, in place of the element of frontImage /
     // photo when not empty (a file without its element, one of another width).
     Bytes frontImageFile, photoFile;
