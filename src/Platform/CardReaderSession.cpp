@@ -349,11 +349,6 @@ std::shared_ptr<NFCTagReaderSessionDelegate> CardReaderSession::currentDelegate(
   return delegate_;
 }
 
-bool CardReaderSession::hasBegun() const {
-  std::lock_guard lock(mutex_);
-  return began_;
-}
-
 bool CardReaderSession::hasEnded() const {
   std::lock_guard lock(mutex_);
   return ended_;

@@ -62,7 +62,6 @@ class CardReaderSession : public NFCTagReaderSession, public std::enable_shared_
   // Ends the session with the given error. False when it had already ended.
   bool end(const NFCError& error);
 
-  bool hasBegun() const;
   bool hasEnded() const;
   // Whether this thread is inside a call of a session's alert presenter (host code).
   static bool presentingOnThisThread();

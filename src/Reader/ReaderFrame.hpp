@@ -80,8 +80,7 @@ class ReaderFrame : public NFCTagReaderSessionDelegate,
       left = abandoned_;
       if (!left && created) session = created;
     }
-    if (left) {
-      if (created) created->withdraw();
+    if (left) {  // `created`, never begun, goes with this scope
       deliverFailure(leftBeforeSession());
       return;
     }

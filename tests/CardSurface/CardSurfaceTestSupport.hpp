@@ -256,6 +256,21 @@ class CardSurfaceRig {
     EXPECT_TRUE(finished) << "the request did not finish";
   }
 
+  // Answers every PIN dialog shown so far with OK and `pin`, lets what that starts run to its end,
+  // and gives how many commands reached the card meanwhile: none, when every request that showed
+  // a dialog was left.
+  std::size_t commandsAfterAnsweringEveryDialog(const std::string& pin) {
+    const auto sent = card->commands().size();
+    for (const auto& alert : viewController->alerts()) {
+      alert->textFields().front().text = pin;
+      alert->tap(*alert->actionIndex(AlertActionStyle::defaultStyle));
+    }
+    runLoop->runUntilIdle(std::chrono::milliseconds(50), std::chrono::seconds(5));
+    EXPECT_TRUE(::ekyc::test::pumpUntil(*runLoop, [&] { return cardReader->activeSessionCount() == 0; },
+                                        std::chrono::seconds(10)));
+    return card->commands().size() - sent;
+  }
+
   // The commands the card received, as upper-case hex.
   std::vector<std::string> commands() const {
     std::vector<std::string> out;
