@@ -1,5 +1,6 @@
 #include "Auth/AuthSignatureDataGenerator.hpp"
 
+#include "Platform/HostCall.hpp"
 #include "Utility/Const.hpp"
 
 namespace ekyc {
@@ -29,13 +30,14 @@ std::vector<AuthSignatureDataGenerator::Step> AuthSignatureDataGenerator::chain(
 }
 
 void AuthSignatureDataGenerator::deliverFailure(const SignatureDataError& error) {
-  if (delegate) delegate->didAuth(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) { host.didAuth(std::unexpected(error)); });
 }
 
 void AuthSignatureDataGenerator::deliverSuccess() {
-  if (!delegate) return;
-  delegate->didAuth(SignatureData(signatureBinary, certificateBinary, tbsDataBinary,
-                                  Utility().getHashAlgorithm(hashAlgorithm)));
+  deliverToHost(delegate, [&](auto& host) {
+    host.didAuth(
+        SignatureData(signatureBinary, certificateBinary, tbsDataBinary, Utility().getHashAlgorithm(hashAlgorithm)));
+  });
 }
 
 }  // namespace ekyc

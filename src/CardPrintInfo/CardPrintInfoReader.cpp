@@ -1,5 +1,6 @@
 #include "CardPrintInfo/CardPrintInfoReader.hpp"
 
+#include "Platform/HostCall.hpp"
 
 namespace ekyc {
 
@@ -31,11 +32,11 @@ void CardPrintInfoReader::finish() {
     }
     endWithSuccess();
     buildRecord();
-    if (delegate) delegate->didGetCardPrintInfo(*cardPrintInfo);
+    deliverToHost(delegate, [&](auto& host) { host.didGetCardPrintInfo(*cardPrintInfo); });
     return;
   }
   buildRecord();
-  if (delegate) delegate->didGetCardPrintInfo(*cardPrintInfo);
+  deliverToHost(delegate, [&](auto& host) { host.didGetCardPrintInfo(*cardPrintInfo); });
   endWithSuccess();
 }
 
@@ -51,7 +52,7 @@ bool CardPrintInfoReader::request(const std::string& reqType) {
 }
 
 void CardPrintInfoReader::deliverFailure(const CardPrintInfoError& error) {
-  if (delegate) delegate->didGetCardPrintInfo(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) { host.didGetCardPrintInfo(std::unexpected(error)); });
 }
 
 }  // namespace ekyc

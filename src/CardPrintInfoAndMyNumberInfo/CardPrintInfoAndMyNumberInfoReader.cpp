@@ -1,5 +1,6 @@
 #include "CardPrintInfoAndMyNumberInfo/CardPrintInfoAndMyNumberInfoReader.hpp"
 
+#include "Platform/HostCall.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/ConstApduCmd.hpp"
 #include "Utility/ConstDataLength.hpp"
@@ -112,7 +113,9 @@ void CardPrintInfoAndMyNumberInfoReader::finish() {
     endWithSuccess();
   }
   buildRecords();
-  if (delegate) delegate->didGetCardPrintInfoAndGetMyNumber(CardPrintInfoAndMyNumberInfo(cardPrintInfo, myNumberInfo));
+  deliverToHost(delegate, [&](auto& host) {
+    host.didGetCardPrintInfoAndGetMyNumber(CardPrintInfoAndMyNumberInfo(cardPrintInfo, myNumberInfo));
+  });
   if (!verified) endWithSuccess();
 }
 
@@ -138,7 +141,7 @@ bool CardPrintInfoAndMyNumberInfoReader::requestMyNumberInfo(const std::string& 
 }
 
 void CardPrintInfoAndMyNumberInfoReader::deliverFailure(const CardPrintInfoAndMyNumberInfoError& error) {
-  if (delegate) delegate->didGetCardPrintInfoAndGetMyNumber(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) { host.didGetCardPrintInfoAndGetMyNumber(std::unexpected(error)); });
 }
 
 }  // namespace ekyc

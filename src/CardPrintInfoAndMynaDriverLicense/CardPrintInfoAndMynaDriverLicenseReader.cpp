@@ -1,5 +1,7 @@
 #include "CardPrintInfoAndMynaDriverLicense/CardPrintInfoAndMynaDriverLicenseReader.hpp"
 
+#include "Platform/HostCall.hpp"
+
 namespace ekyc {
 
 using Error = CardPrintInfoAndMynaDriverLicenseError;
@@ -61,10 +63,10 @@ void CardPrintInfoAndMynaDriverLicenseReader::finish() {
       record, {platform(), httpConnectionTimeOut, appId.value_or("")}, [this] { endWithSuccess(); },
       [this] { endWithError(); }, [this](const Error& e) { deliverFailure(e); },
       [&] {
-        if (delegate) {
-          delegate->didGetCardPrintInfoAndGetMynaDriverLicense(
+        deliverToHost(delegate, [&](auto& host) {
+          host.didGetCardPrintInfoAndGetMynaDriverLicense(
               CardPrintInfoAndMynaDriverLicense(cardPrintInfoRecord(*this), record));
-        }
+        });
       });
 }
 
@@ -73,7 +75,7 @@ void CardPrintInfoAndMynaDriverLicenseReader::deliverFailure(const Error& error)
   // the chain stops on it.
   if (failed_) return;
   failed_ = true;
-  if (delegate) delegate->didGetCardPrintInfoAndGetMynaDriverLicense(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) { host.didGetCardPrintInfoAndGetMynaDriverLicense(std::unexpected(error)); });
 }
 
 }  // namespace ekyc

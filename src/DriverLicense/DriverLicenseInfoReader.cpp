@@ -4,6 +4,7 @@
 
 #include "Platform/Base64.hpp"
 #include "Platform/Digest.hpp"
+#include "Platform/HostCall.hpp"
 #include "Sign/Signature.hpp"
 #include "TLV/Ber.hpp"
 #include "Utility/Const.hpp"
@@ -161,7 +162,7 @@ void DriverLicenseInfoReader::finish() {
     }
     std::clog << "Response OK" << std::endl;
   }
-  if (delegate) delegate->didGetDriverLicense(makeDriverLicense());
+  deliverToHost(delegate, [&](auto& host) { host.didGetDriverLicense(makeDriverLicense()); });
   endWithSuccess();
 }
 
@@ -186,7 +187,7 @@ bool DriverLicenseInfoReader::request() {
 }
 
 void DriverLicenseInfoReader::deliverFailure(const DriverLicenseError& error) {
-  if (delegate) delegate->didGetDriverLicense(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) { host.didGetDriverLicense(std::unexpected(error)); });
 }
 
 }  // namespace ekyc

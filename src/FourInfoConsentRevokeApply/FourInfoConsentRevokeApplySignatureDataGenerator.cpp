@@ -2,6 +2,7 @@
 
 #include "PKI/DigestInfo.hpp"
 #include "Platform/Clock.hpp"
+#include "Platform/HostCall.hpp"
 #include "Utility/Const.hpp"
 #include "Utility/ConsentXmlUtility.hpp"
 
@@ -53,14 +54,16 @@ FourInfoConsentRevokeApplySignatureDataGenerator::chain() {
 }
 
 void FourInfoConsentRevokeApplySignatureDataGenerator::deliverFailure(const SignatureDataError& error) {
-  if (delegate) delegate->didSignFourInfoConsentRevokeApply(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) { host.didSignFourInfoConsentRevokeApply(std::unexpected(error)); });
 }
 
 void FourInfoConsentRevokeApplySignatureDataGenerator::deliverSuccess() {
   const std::string document = ConsentXmlUtility().finalizeConsentXml(
       baseXml.value_or(""), signedInfoXml.value_or(""), Base64::encode(signature_.value_or(Bytes{})),
       Base64::encode(certificate_.value_or(Bytes{})));
-  if (delegate) delegate->didSignFourInfoConsentRevokeApply(SignatureData(std::nullopt, Base64::encode(toBytes(document))));
+  deliverToHost(delegate, [&](auto& host) {
+    host.didSignFourInfoConsentRevokeApply(SignatureData(std::nullopt, Base64::encode(toBytes(document))));
+  });
 }
 
 }  // namespace ekyc

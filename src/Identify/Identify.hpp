@@ -69,6 +69,7 @@
 
 #include "CoreNFC/IdentifyDelegate.hpp"
 #include "Pin/SetPinKey.hpp"
+#include "Platform/HostCall.hpp"
 #include "Platform/Platform.hpp"
 #include "Reader/AbandonableRequest.hpp"
 #include "Reader/ReaderContext.hpp"
@@ -384,13 +385,18 @@ void Identify::runRequest(std::shared_ptr<std::type_identity_t<Delegate>> delega
   }
   const RequestPins pins = startRequest(std::type_index(typeid(Reader)), reader, reader);
   if (!reader) {
-    if (delegate) ((*delegate).*deliver)(std::unexpected(Error::notNfcTagReadAvailable()));
+    deliverToHost(delegate, [&](Delegate& host) { (host.*deliver)(std::unexpected(Error::notNfcTagReadAvailable())); });
     return;
   }
+  // Replaced before its entry ran (another start came in between): it ends as abandoned, and
+  // neither its PINs nor anything else of it is checked or reported to this facade.
+  if (reader->endIfAbandoned()) return;
   if constexpr (std::is_void_v<EntryResult>) {
     entry(*reader, pins);
   } else {
-    if (auto failure = entry(*reader, pins); failure && delegate) ((*delegate).*deliver)(std::unexpected(std::move(*failure)));
+    if (auto failure = entry(*reader, pins)) {
+      deliverToHost(delegate, [&](Delegate& host) { (host.*deliver)(std::unexpected(std::move(*failure))); });
+    }
   }
 }
 

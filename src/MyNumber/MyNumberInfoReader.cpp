@@ -1,5 +1,6 @@
 #include "MyNumber/MyNumberInfoReader.hpp"
 
+#include "Platform/HostCall.hpp"
 
 namespace ekyc {
 
@@ -29,13 +30,13 @@ void MyNumberInfoReader::finish() {
     }
   }
   endWithSuccess();
-  if (delegate) delegate->didGetMyNumberInfo(myNumberInfoOf(*this));
+  deliverToHost(delegate, [&](auto& host) { host.didGetMyNumberInfo(myNumberInfoOf(*this)); });
 }
 
 bool MyNumberInfoReader::request(const std::string& reqType) { return myNumberRequest(*this, reqType); }
 
 void MyNumberInfoReader::deliverFailure(const MyNumberInfoError& error) {
-  if (delegate) delegate->didGetMyNumberInfo(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) { host.didGetMyNumberInfo(std::unexpected(error)); });
 }
 
 }  // namespace ekyc

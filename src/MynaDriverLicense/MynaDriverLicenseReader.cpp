@@ -1,5 +1,7 @@
 #include "MynaDriverLicense/MynaDriverLicenseReader.hpp"
 
+#include "Platform/HostCall.hpp"
+
 namespace ekyc {
 
 MynaDriverLicenseReader::MynaDriverLicenseReader(std::shared_ptr<MynaDriverLicenseReaderDelegate> delegate_,
@@ -23,12 +25,12 @@ void MynaDriverLicenseReader::finish() {
       record, {platform(), httpConnectionTimeOut, appId.value_or("")}, [this] { endWithSuccess(); },
       [this] { endWithError(); }, [this](const MynaDriverLicenseError& e) { deliverFailure(e); },
       [&] {
-        if (delegate) delegate->didGetMynaDriverLicense(record);
+        deliverToHost(delegate, [&](auto& host) { host.didGetMynaDriverLicense(record); });
       });
 }
 
 void MynaDriverLicenseReader::deliverFailure(const MynaDriverLicenseError& error) {
-  if (delegate) delegate->didGetMynaDriverLicense(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) { host.didGetMynaDriverLicense(std::unexpected(error)); });
 }
 
 }  // namespace ekyc

@@ -6,6 +6,7 @@
 #include "Platform/CardConnection.hpp"
 #include "Platform/CardReader.hpp"
 #include "Platform/CardReaderTag.hpp"
+#include "Platform/HostCall.hpp"
 #include "Platform/NFCAlertPresenter.hpp"
 #include "Platform/ResponseChaining.hpp"
 #include "Platform/SerialQueue.hpp"
@@ -67,7 +68,7 @@ void CardReaderSession::present(const std::string& text) const {
   struct Leave {
     ~Leave() { --presenting; }
   } leave;
-  presenter_->present(text);
+  callHost("the NFC sheet presenter", [&] { presenter_->present(text); });
 }
 
 bool CardReaderSession::presentingOnThisThread() { return presenting > 0; }
@@ -98,9 +99,8 @@ void CardReaderSession::begin() {
     releasedMeanwhile = released_;
   }
   if (registered && releasedMeanwhile) reader_->sessionEnded(this);
-  if (!message.empty()) present(message);
-
-  queue_->async([self] { self->becameActive(); });
+  // The time-out is armed before the host's presenter is shown anything: a session counted as
+  // holding the card always ends.
   std::weak_ptr<CardReaderSession> weak = self;
   queue_->asyncAt(SerialQueue::Clock::now() + timeout_, [weak] {
     if (auto session = weak.lock()) {
@@ -108,6 +108,9 @@ void CardReaderSession::begin() {
                                     "Session timeout"));
     }
   });
+  if (!message.empty()) present(message);
+
+  queue_->async([self] { self->becameActive(); });
   queue_->asyncBlocking([self, stop = ioStop_.get_token()] {
     // The card is ours once the sessions before this one have let it go.
     if (!self->reader_->waitForTurn(self.get(), stop)) return;

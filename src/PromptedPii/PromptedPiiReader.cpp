@@ -1,5 +1,6 @@
 #include "PromptedPii/PromptedPiiReader.hpp"
 
+#include "Platform/HostCall.hpp"
 #include "Utility/ConstApduCmd.hpp"
 #include "Utility/ConstDataLength.hpp"
 
@@ -32,7 +33,7 @@ void PromptedPiiReader::finish() {
     }
   }
   endWithSuccess();
-  if (delegate) delegate->didGetPromptedPii(*ret);
+  deliverToHost(delegate, [&](auto& host) { host.didGetPromptedPii(*ret); });
 }
 
 bool PromptedPiiReader::request(const std::string& reqType, const PromptedPii& promptedPii) {
@@ -41,7 +42,7 @@ bool PromptedPiiReader::request(const std::string& reqType, const PromptedPii& p
 }
 
 void PromptedPiiReader::deliverFailure(const PromptedPiiError& error) {
-  if (delegate) delegate->didGetPromptedPii(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) { host.didGetPromptedPii(std::unexpected(error)); });
 }
 
 }  // namespace ekyc

@@ -13,6 +13,12 @@ class AbandonableRequest {
   // the card), has that session ended as a user closing the sheet would; it then ends as such a
   // session does. Safe to call from any thread, and from inside any host callback.
   virtual void abandon(bool endSession) = 0;
+
+  // Called by the facade right before it runs the request's entry: when the facade has let go of
+  // the request already (another start came in between), the request ends as one abandoned
+  // before its session began (12101, nothing to the facade) and true says that its entry must not
+  // run, so that no PIN or other check of a replaced request reaches the facade.
+  virtual bool endIfAbandoned() = 0;
 };
 
 }  // namespace ekyc

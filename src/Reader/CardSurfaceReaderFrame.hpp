@@ -261,13 +261,12 @@ class CardSurfaceReaderFrame : public ReaderFrame<E> {
                             *promptedPii.getPromptedPiiVerifyingParams(), label);
   }
 
-  // Whether the input-support files hold what their verification needs: the expected hash (the
-  // number and the basic items), a signature and a certificate, neither of them empty.
+  // Whether the record gives the three texts its verification posts (the expected hash needs the
+  // number and the basic items; the signature DF33 and the certificate 7F21 must be there). An
+  // empty signature or certificate is a value: it is posted, and the server's verdict decides.
   static bool promptedPiiComplete(const PromptedPii& promptedPii) {
-    const auto signature = promptedPii.getPromptedPiiSignature();
-    const auto certificate = CardFileFormat::certificate(promptedPii.publicKeyCertRawData().value_or(Bytes{}));
-    return promptedPii.getPromptedPiiHashData() && signature && !signature->empty() &&
-           promptedPii.getPromptedPiiVerifyingParams() && !certificate.value_or(Bytes{}).empty();
+    return promptedPii.getPromptedPiiHashData() && promptedPii.getPromptedPiiSignature() &&
+           promptedPii.getPromptedPiiVerifyingParams();
   }
 
   // What to keep of the card-surface file, into the reader's fields of those names: the whole image

@@ -114,6 +114,12 @@ class ReaderFrame : public NFCTagReaderSessionDelegate,
     }
   }
 
+  bool endIfAbandoned() override {
+    if (!abandoned()) return false;
+    deliverFailure(leftBeforeSession());
+    return true;
+  }
+
   void tagReaderSessionDidBecomeActive(NFCTagReaderSession&) override {}
 
   // Only the first tag of the first detection that has tags is connected.
@@ -236,6 +242,9 @@ class ReaderFrame : public NFCTagReaderSessionDelegate,
 
  private:
   void nextPin(std::size_t index, std::function<void()> passed) {
+    // Let go of by the facade meanwhile: no PIN is checked or asked for, and the facade, serving
+    // another request by now, is told nothing.
+    if (endIfAbandoned()) return;
     if (index >= pinSlots_.size()) {
       passed();
       return;
@@ -284,7 +293,9 @@ class ReaderFrame : public NFCTagReaderSessionDelegate,
 
   // How a request abandoned before its session began ends: as its last PIN dialog cancelled,
   // without the back channel (the facade serves another request by then).
+  // Before its PIN step (its entry never ran) it has no slot, and the text no label.
   E leftBeforeSession() const {
+    if (pinSlots_.empty()) return ReaderSupport::pinDialogCanceled<E>(SetPinKey::MYNUMBERCARD_MYNUMBER_PIN, {});
     const PinSlot& last = pinSlots_.back();
     return ReaderSupport::pinDialogCanceled<E>(last.key, {}, last.label);
   }

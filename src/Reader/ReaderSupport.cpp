@@ -1,5 +1,6 @@
 #include "Reader/ReaderSupport.hpp"
 
+#include "Platform/HostCall.hpp"
 #include "Utility/Const.hpp"
 #include "Utility/ConstResult.hpp"
 
@@ -58,12 +59,16 @@ std::int64_t ReaderSupport::verificationCode(std::optional<int> httpStatusCode,
 }
 
 void ReaderSupport::didGetPin(const std::weak_ptr<IdentifyDelegate>& idetifyDelegate, const std::string& pin) {
-  if (const auto delegate = idetifyDelegate.lock()) delegate->didGetPin(pin);
+  if (const auto delegate = idetifyDelegate.lock()) {
+    callHost("the back channel (IdentifyDelegate)", [&] { delegate->didGetPin(pin); });
+  }
 }
 
 void ReaderSupport::didGetFailedPin(const std::weak_ptr<IdentifyDelegate>& idetifyDelegate, SetPinKey setPinKey,
                                     std::optional<int> pinRemainNum) {
-  if (const auto delegate = idetifyDelegate.lock()) delegate->didGetFailedPin(setPinKey, pinRemainNum);
+  if (const auto delegate = idetifyDelegate.lock()) {
+    callHost("the back channel (IdentifyDelegate)", [&] { delegate->didGetFailedPin(setPinKey, pinRemainNum); });
+  }
 }
 
 ErrorDetail ReaderSupport::missingBasicItems(std::int64_t mask) {

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "Http/HTTPClient.hpp"
+#include "Platform/HostCall.hpp"
 #include "Platform/RandomSource.hpp"
 #include "ResidenceCard/ResidenceCardFiles.hpp"
 #include "TLV/Ber.hpp"
@@ -232,7 +233,7 @@ ResidenceCard ResidenceCardInfoReader::record() const {
 }
 
 void ResidenceCardInfoReader::succeed() {
-  if (delegate) delegate->didGetResidenceCard(record());
+  deliverToHost(delegate, [&](auto& host) { host.didGetResidenceCard(record()); });
   hasApduResponse = true;
   endWithSuccess();
   ReaderSupport::didGetPin(idetifyDelegate, "");
@@ -252,7 +253,7 @@ bool ResidenceCardInfoReader::tagRefused(const std::optional<NFCError>&) {
 }
 
 void ResidenceCardInfoReader::deliverFailure(const ResidenceCardError& error) {
-  if (delegate) delegate->didGetResidenceCard(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) { host.didGetResidenceCard(std::unexpected(error)); });
 }
 
 }  // namespace ekyc

@@ -2,6 +2,7 @@
 
 #include "PKI/Certificate.hpp"
 #include "PKI/DigestInfo.hpp"
+#include "Platform/HostCall.hpp"
 #include "Utility/Const.hpp"
 #include "Utility/ConstResult.hpp"
 
@@ -122,14 +123,15 @@ std::optional<Error> SignatureDataAndBasicPersonalInfoGenerator::keepCertificate
 }
 
 void SignatureDataAndBasicPersonalInfoGenerator::deliverFailure(const Error& error) {
-  if (delegate) delegate->didSignAndGetBasicPersonalInfo(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) { host.didSignAndGetBasicPersonalInfo(std::unexpected(error)); });
 }
 
 void SignatureDataAndBasicPersonalInfoGenerator::deliverSuccess() {
-  if (!delegate) return;
-  delegate->didSignAndGetBasicPersonalInfo(SignatureDataAndBasicPersonalInfo(
-      SignatureData(signatureBinary, certificateBinary, tbsDataBinary, Utility().getHashAlgorithm(hashAlgorithm)),
-      basicPersonalInfo_));
+  deliverToHost(delegate, [&](auto& host) {
+    host.didSignAndGetBasicPersonalInfo(SignatureDataAndBasicPersonalInfo(
+        SignatureData(signatureBinary, certificateBinary, tbsDataBinary, Utility().getHashAlgorithm(hashAlgorithm)),
+        basicPersonalInfo_));
+  });
 }
 
 }  // namespace ekyc

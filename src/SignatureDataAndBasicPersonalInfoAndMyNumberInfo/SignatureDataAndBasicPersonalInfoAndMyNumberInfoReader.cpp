@@ -1,5 +1,7 @@
 #include "SignatureDataAndBasicPersonalInfoAndMyNumberInfo/SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader.hpp"
 
+#include "Platform/HostCall.hpp"
+
 namespace ekyc {
 
 using Reader = SignatureDataAndBasicPersonalInfoAndMyNumberInfoReader;
@@ -41,17 +43,19 @@ std::vector<Reader::Step> Reader::chain() {
 
 void Reader::finish() {
   finishMyNumber(*this, [this] {
-    if (delegate) {
-      delegate->didSignAndGetBasicPersonalInfoAndGetMyNumber(
+    deliverToHost(delegate, [&](auto& host) {
+      host.didSignAndGetBasicPersonalInfoAndGetMyNumber(
           SignatureDataAndBasicPersonalInfoAndMyNumberInfo(signatureData, basicPersonalInfo, myNumberInfo));
-    }
+    });
   });
 }
 
 bool Reader::request(const std::string& reqType) { return myNumberVerification(*this, reqType); }
 
 void Reader::deliverFailure(const SignatureDataAndBasicPersonalInfoAndMyNumberInfoError& error) {
-  if (delegate) delegate->didSignAndGetBasicPersonalInfoAndGetMyNumber(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) {
+    host.didSignAndGetBasicPersonalInfoAndGetMyNumber(std::unexpected(error));
+  });
 }
 
 }  // namespace ekyc

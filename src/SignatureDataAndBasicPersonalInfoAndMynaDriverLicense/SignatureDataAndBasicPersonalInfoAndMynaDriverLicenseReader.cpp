@@ -1,6 +1,7 @@
 #include "SignatureDataAndBasicPersonalInfoAndMynaDriverLicense/SignatureDataAndBasicPersonalInfoAndMynaDriverLicenseReader.hpp"
 
 #include "PKI/DigestInfo.hpp"
+#include "Platform/HostCall.hpp"
 #include "SignatureDataAndBasicPersonalInfo/SignatureDataAndBasicPersonalInfoGenerator.hpp"
 #include "Utility/Const.hpp"
 
@@ -131,15 +132,19 @@ void Reader::chainFinished() {
       record, {platform(), httpConnectionTimeOut, appId}, [this] { endWithSuccess(); }, [this] { endWithError(); },
       [this](const Error& e) { deliverFailure(e); },
       [&] {
-        if (!delegate) return;
-        delegate->didSignAndGetBasicPersonalInfoAndGetMynaDriverLicense(SignatureDataAndBasicPersonalInfoAndMynaDriverLicense(
-            SignatureData(signatureBinary_, certificateBinary_, tbsDataBinary, Utility().getHashAlgorithm(hashAlgorithm)),
-            basicPersonalInfo_, record));
+        deliverToHost(delegate, [&](auto& host) {
+          const SignatureData signatureData(signatureBinary_, certificateBinary_, tbsDataBinary,
+                                            Utility().getHashAlgorithm(hashAlgorithm));
+          host.didSignAndGetBasicPersonalInfoAndGetMynaDriverLicense(
+              SignatureDataAndBasicPersonalInfoAndMynaDriverLicense(signatureData, basicPersonalInfo_, record));
+        });
       });
 }
 
 void Reader::deliverFailure(const Error& error) {
-  if (delegate) delegate->didSignAndGetBasicPersonalInfoAndGetMynaDriverLicense(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) {
+    host.didSignAndGetBasicPersonalInfoAndGetMynaDriverLicense(std::unexpected(error));
+  });
 }
 
 }  // namespace ekyc

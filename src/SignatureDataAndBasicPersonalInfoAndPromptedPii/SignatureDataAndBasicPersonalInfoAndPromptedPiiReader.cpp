@@ -1,5 +1,7 @@
 #include "SignatureDataAndBasicPersonalInfoAndPromptedPii/SignatureDataAndBasicPersonalInfoAndPromptedPiiReader.hpp"
 
+#include "Platform/HostCall.hpp"
+
 namespace ekyc {
 
 using Reader = SignatureDataAndBasicPersonalInfoAndPromptedPiiReader;
@@ -57,10 +59,10 @@ void Reader::finish() {
       return;
     }
   }
-  if (delegate) {
-    delegate->didSignAndGetBasicPersonalInfoAndGetPromptedPii(
+  deliverToHost(delegate, [&](auto& host) {
+    host.didSignAndGetBasicPersonalInfoAndGetPromptedPii(
         SignatureDataAndBasicPersonalInfoAndPromptedPii(signatureData, basicPersonalInfo, promptedPii));
-  }
+  });
 }
 
 bool Reader::request(const std::string& reqType, const PromptedPii& record) {
@@ -68,7 +70,9 @@ bool Reader::request(const std::string& reqType, const PromptedPii& record) {
 }
 
 void Reader::deliverFailure(const Error& error) {
-  if (delegate) delegate->didSignAndGetBasicPersonalInfoAndGetPromptedPii(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) {
+    host.didSignAndGetBasicPersonalInfoAndGetPromptedPii(std::unexpected(error));
+  });
 }
 
 }  // namespace ekyc

@@ -1,5 +1,7 @@
 #include "SignatureDataAndMyNumberInfo/SignatureDataAndMyNumberInfoReader.hpp"
 
+#include "Platform/HostCall.hpp"
+
 namespace ekyc {
 
 SignatureDataAndMyNumberInfoReader::SignatureDataAndMyNumberInfoReader(
@@ -33,7 +35,9 @@ std::vector<SignatureDataAndMyNumberInfoReader::Step> SignatureDataAndMyNumberIn
 
 void SignatureDataAndMyNumberInfoReader::finish() {
   finishMyNumber(*this, [this] {
-    if (delegate) delegate->didSignAndGetMyNumberInfo(SignatureDataAndMyNumberInfo(signatureData, myNumberInfo));
+    deliverToHost(delegate, [&](auto& host) {
+      host.didSignAndGetMyNumberInfo(SignatureDataAndMyNumberInfo(signatureData, myNumberInfo));
+    });
   });
 }
 
@@ -42,7 +46,7 @@ bool SignatureDataAndMyNumberInfoReader::request(const std::string& reqType) {
 }
 
 void SignatureDataAndMyNumberInfoReader::deliverFailure(const SignatureDataAndMyNumberInfoError& error) {
-  if (delegate) delegate->didSignAndGetMyNumberInfo(std::unexpected(error));
+  deliverToHost(delegate, [&](auto& host) { host.didSignAndGetMyNumberInfo(std::unexpected(error)); });
 }
 
 }  // namespace ekyc

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <utility>
 
+#include "Platform/HostCall.hpp"
 #include "UI/AlertController.hpp"
 #include "UI/RunLoop.hpp"
 #include "UI/ViewController.hpp"
@@ -68,7 +69,7 @@ void InputPinDialog::show(const std::shared_ptr<ViewController>& viewController,
     runLoop_ = runLoop;
     completion_ = completion;
   }
-  viewController->present(std::move(alert), true);
+  callHost("the view controller", [&] { viewController->present(std::move(alert), true); });
   presenting->store(false);
 }
 
@@ -95,7 +96,7 @@ void InputPinDialog::canceled(std::function<void()>& completion) {
 
 void InputPinDialog::complete(std::function<void()>& completion) {
   // The completion (and what it holds) is let go of once it has run.
-  if (auto run = std::exchange(completion, nullptr)) run();
+  if (auto run = std::exchange(completion, nullptr)) callHost("the PIN dialog's completion", run);
 }
 
 }  // namespace ekyc

@@ -617,9 +617,14 @@ TEST_P(CardSurfaceFamilyTest, CardRemovedMidChainGivesOneFailure) {
 // do without, is one 13999 in both requests: the session ended with the error text, nothing sent.
 // A reader checks only what it keeps (a digest it does not keep may be anything); an empty template
 // is a file without it, but an empty 7F21 is an empty certificate; an empty signature or
-// certificate is kept, and cannot be verified (the card surface with licence data sends it); the
-// input-support readers keep their files as read, the record giving absent for what does not parse.
-// `message`, when set, is the text of the verifying request's failure.
+// certificate is kept, and cannot be verified (the card surface with licence data and the
+// input-support readers send it, the stand-in refusing it); the input-support readers keep their
+// files as read, the record giving absent for what does not parse. `message`, when set, is the text
+// of the verifying request's failure; `posted`, when set, a member of the body sent and its value.
+struct Posted {
+  std::string VerificationRequest::*member = nullptr;
+  std::string value;
+};
 struct FileCase {
   std::string name;
   std::vector<Kind> readers;
@@ -629,6 +634,7 @@ struct FileCase {
   bool sent = false;
   std::function<bool(const Outcome&)> absent = [](const Outcome&) { return true; };
   std::string message = {};
+  Posted posted = {};
 };
 
 const std::vector<FileCase>& fileCases() {
@@ -753,7 +759,8 @@ const std::vector<FileCase>& fileCases() {
       {"input-support certificate whose 7F21 length is one short", pii, oneShort(s4), O, 13999, false, piiParams},
       {"input-support certificate file with an empty 7F21", csCert, emptied(s4), O, 13999, false,
        emptySupportCertificate},
-      {"input-support certificate file with an empty 7F21", pii, emptied(s4), O, 13999, false, piiEmptyKey},
+      {"input-support certificate file with an empty 7F21", pii, emptied(s4), O, 18001, true, piiEmptyKey, {},
+       {&VerificationRequest::verifyingParams, emptyKey}},
       {"input-support certificate file with an empty 7F21", {K::cardPrintLicence}, emptied(s4), O, 18001, true,
        emptySupportCertificate, cpRefused},
       {"card-surface certificate file with an empty 7F21", csCert, emptied(cs4), O, 13999, false,
@@ -803,8 +810,10 @@ const std::vector<FileCase>& fileCases() {
       {"hash file with a 31-byte DF32", keepDf32, set(s3, 0xDF32, Bytes(31, 0x11))},
       {"hash file with a 31-byte DF32", {K::cardPrint, K::cardPrintLicence, K::promptedPii, K::signPromptedPii},
        set(s3, 0xDF32, Bytes(31, 0x11)), O, 0, true},
-      {"hash file with an empty signature DF33", {K::myNumber, K::cardPrint, K::both, K::promptedPii, K::signNumber,
-       K::signBasicNumber, K::signPromptedPii}, set(s3, 0xDF33, {}), O, 13999, false, emptySupportSignature},
+      {"hash file with an empty signature DF33", {K::myNumber, K::cardPrint, K::both, K::signNumber,
+       K::signBasicNumber}, set(s3, 0xDF33, {}), O, 13999, false, emptySupportSignature},
+      {"hash file with an empty signature DF33", pii, set(s3, 0xDF33, {}), O, 18001, true, emptySupportSignature, {},
+       {&VerificationRequest::signature, ""}},
       {"hash file with an empty signature DF33", {K::cardPrintLicence}, set(s3, 0xDF33, {}), O, 18001, true,
        emptySupportSignature, cpRefused},
       {"hash file with an empty FF30", {K::myNumber, K::cardPrint, K::both, K::promptedPii, K::signNumber,
@@ -883,6 +892,11 @@ TEST_P(CardFileTest, WhatACardFileLacksOrCutsShort) {
         }
       }
       EXPECT_EQ(out.requests > 0, verified && c.optional && c.sent);
+      if (verified && c.posted.member) {
+        const auto received = rig.server->receivedRequests();
+        ASSERT_TRUE(!received.empty() && received.back().request);
+        EXPECT_EQ((*received.back().request).*c.posted.member, c.posted.value);
+      }
     }
   }
 }

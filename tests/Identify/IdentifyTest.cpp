@@ -50,6 +50,7 @@ class FakeReader : public AbandonableRequest, public std::enable_shared_from_thi
   ReaderContext context;
   std::optional<std::string> pinReceived;
   void abandon(bool) override {}
+  bool endIfAbandoned() override { return false; }
 };
 
 const InputPinDialogDisplaySettingGroup PIN_TEXTS{"t1", "t2", "m1", "m2", "p1", "p2", "OK", "Cancel"};
