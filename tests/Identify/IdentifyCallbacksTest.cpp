@@ -147,6 +147,27 @@ TEST(IdentifyHostCallbacksTest, ThePresenterMayDropTheFacadeOrStartARequest) {
   }
 }
 
+// A session arms its time-out before it shows its first text: while the host's presenter holds up
+// that text, with no card in the field, the time-out ends the request (13600) all the same.
+TEST(IdentifyHostCallbacksTest, TheTimeOutRunsWhileThePresenterHoldsTheFirstText) {
+  CardSurfaceRig rig;
+  rig.platform.sessionTimeout = 100ms;
+  auto presenter = std::make_shared<HookedPresenter>();
+  rig.platform.alertPresenter = presenter;
+  auto facade = Identify::create(rig.viewController, 10.0, rig.platform);
+  auto results = std::make_shared<MyNumberResults>(rig.log);
+  std::atomic<bool> endedWhileShown{false};
+  presenter->onText = [&](const std::string& text) {
+    if (text == "initial") endedWhileShown = eventuallyTrue([&] { return results->last().has_value(); }, 5s);
+  };
+  facade->setPin(NUMBER_PIN, rig.holder.myNumberPin);
+  facade->getMyNumber(results, pinTexts(), nfcTexts());
+  EXPECT_TRUE(endedWhileShown.load());
+  EXPECT_TRUE(pumpUntil(*rig.runLoop, [&] { return rig.cardReader->activeSessionCount() == 0; }, 10s));
+  EXPECT_TRUE(endedOnceWith(*results, 13600));
+  presenter->onText = nullptr;
+}
+
 // A card reader that runs a hook, once, when a session is about to be created: the moment between
 // a PIN dialog's answer and the session's begin.
 class HookedCardReader : public VirtualCardReader {
