@@ -37,7 +37,8 @@
 // it replaced (Reader/AbandonableRequest.hpp: one still at its PIN dialog never takes the card;
 // one whose session has begun has it ended). When the device cannot read NFC tags it builds no
 // reader and delivers Error::notNfcTagReadAvailable() (11001, bare text); otherwise it calls the
-// entry with the PINs unchanged (reader<MyNumberInfoReader>() gives the reader back). The
+// entry with the PINs unchanged (reader<MyNumberInfoReader>() gives the reader back), unless
+// another start has abandoned the request meanwhile (it then ends with 12101, its entry unrun). The
 // entry may return std::optional<Error> instead of void: a value is a failure the facade found
 // itself (for example 12012), delivered to the delegate instead of a reader result. The two
 // requests that check a preset signing PIN in the facade use heldSignerPin().
