@@ -190,7 +190,9 @@ std::string demoList() {
   for (const auto& request : DemoRequests::all()) width = std::max(width, request.name.size());
   std::string text;
   for (const auto& request : DemoRequests::all()) {
-    text += request.name + std::string(width - request.name.size() + 1, ' ') + request.summary + "\n";
+    const std::size_t slots = request.pinSlots.size();
+    const std::string pins = slots == 0 ? "" : (slots == 1 ? " (PIN " : " (PINs ") + listed(request.pinSlots) + ")";
+    text += request.name + std::string(width - request.name.size() + 1, ' ') + request.summary + pins + "\n";
   }
   return text;
 }
