@@ -1,5 +1,7 @@
 # Front door: `make test` runs every test, `make demo` runs the example host's tour.
 BUILD ?= build
+# The builds below are makes of their own: no "Entering/Leaving directory" lines from them.
+MAKEFLAGS += --no-print-directory
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 

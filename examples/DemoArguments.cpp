@@ -44,7 +44,15 @@ void addOnce(std::vector<std::string>& names, const std::string& name) {
   if (!contains(names, name)) names.push_back(name);
 }
 
+// An argument that is an option, so never the value of the one before it.
+bool isOption(const std::string& argument) { return argument.starts_with("--") || contains(OPTIONS_ALONE, argument); }
+
 std::unexpected<DemoUsageError> wrong(std::string message) { return std::unexpected(DemoUsageError{std::move(message)}); }
+
+// "--reader bogus is not a reader", or for an empty value "--reader is empty, not a reader".
+std::string isNot(const std::string& option, const std::string& value, const std::string& what) {
+  return option + (value.empty() ? " is empty, not " : " " + value + " is not ") + what;
+}
 
 // --list or --help beside other arguments: the others, named by their options (never a value).
 std::string ignoredBeside(const std::vector<std::string>& arguments, std::size_t alone) {
@@ -58,7 +66,7 @@ std::string ignoredBeside(const std::vector<std::string>& arguments, std::size_t
       continue;
     }
     addOnce(names, argument.substr(0, argument.find('=')));
-    if (contains(OPTIONS_WITH_VALUE, argument) && i + 1 < arguments.size() && i + 1 != alone) ++i;
+    if (contains(OPTIONS_WITH_VALUE, argument) && i + 1 < arguments.size() && !isOption(arguments[i + 1])) ++i;
   }
   if (values > 0) names.push_back(values == 1 ? "an argument" : std::to_string(values) + " arguments");
   const bool one = names.size() == 1 && values <= 1;
@@ -89,9 +97,10 @@ std::vector<std::string> ignoredOptions(const DemoOptions& options, const DemoRe
                           : !options.appId  ? "nothing is verified without --app-id"
                                             : "";
   if (options.appId && !request.verifies) lines.push_back("--app-id is ignored: " + why);
-  const bool endpoint = contains(given, "--endpoint");  // an empty value too: it is refused where it is used
+  // Given counts, an empty value too: it is refused where it is used.
+  const bool endpoint = contains(given, "--endpoint");
   if (endpoint && !why.empty()) lines.push_back("--endpoint is ignored: " + why);
-  if (!options.caFile.empty() && (!why.empty() || !endpoint)) {
+  if (contains(given, "--ca-file") && (!why.empty() || !endpoint)) {
     lines.push_back("--ca-file is ignored: " +
                     (why.empty() ? "without --endpoint the local stand-in's certificate is trusted" : why));
   }
@@ -122,16 +131,18 @@ std::expected<DemoCommand, DemoUsageError> parseDemoCommand(const std::vector<st
       // Not shown: it may be a PIN typed in the wrong place.
       return wrong("argument " + std::to_string(i + 1) + " is not an option (every value follows its option)");
     }
-    if (i + 1 >= arguments.size()) return wrong(argument + " needs a value");
+    // The end of the line or the next option: the value was left out.
+    if (i + 1 >= arguments.size() || isOption(arguments[i + 1])) return wrong(argument + " needs a value");
     const std::string& value = arguments[++i];
     std::string option = argument;
     if (argument == "--request") {
       options.request = value;
     } else if (argument == "--reader") {
-      if (!contains(READERS, value)) return wrong("unknown reader " + value + " (" + joined(READERS) + ")");
+      if (!contains(READERS, value)) return wrong(isNot(argument, value, "a reader (" + joined(READERS) + ")"));
       options.reader = value;
     } else if (argument == "--pin") {
       // The value is never echoed: it may be a PIN given without its slot.
+      if (value.empty()) return wrong("--pin is empty, not SLOT=VALUE");
       const auto equals = value.find('=');
       if (equals == std::string::npos) return wrong("--pin takes SLOT=VALUE, and this one has no '='");
       const std::string slot = value.substr(0, equals);
@@ -150,18 +161,17 @@ std::expected<DemoCommand, DemoUsageError> parseDemoCommand(const std::vector<st
     given.push_back(option);
   }
   const DemoRequest* request = DemoRequests::find(options.request);
-  if (!request) return wrong("no request named " + options.request + " (ekyc-demo --list shows them)");
+  if (!request) return wrong(isNot("--request", options.request, "a request (ekyc-demo --list shows them)"));
   command.ignored = ignoredOptions(options, *request, given, repeated);
   // What the verified run will use is checked before any card is read.
   if (request->verifies && options.appId && contains(given, "--endpoint")) {
     std::string scheme = options.endpoint.substr(0, 8);
     std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](unsigned char c) { return std::tolower(c); });
     if (scheme != "https://" || options.endpoint.size() == scheme.size()) {
-      return wrong("--endpoint " + (options.endpoint.empty() ? "is empty, not" : options.endpoint + " is not") +
-                   " an https:// URL");
+      return wrong(isNot("--endpoint", options.endpoint, "an https:// URL"));
     }
-    if (!options.caFile.empty() && !holdsPemCertificate(options.caFile)) {
-      return wrong("--ca-file " + options.caFile + " is not a readable PEM file of certificates");
+    if (contains(given, "--ca-file") && !holdsPemCertificate(options.caFile)) {
+      return wrong(isNot("--ca-file", options.caFile, "a readable PEM file of certificates"));
     }
   }
   return command;
@@ -180,7 +190,9 @@ std::string demoList() {
   for (const auto& request : DemoRequests::all()) width = std::max(width, request.name.size());
   std::string text;
   for (const auto& request : DemoRequests::all()) {
-    text += request.name + std::string(width - request.name.size() + 1, ' ') + request.summary + "\n";
+    const std::size_t slots = request.pinSlots.size();
+    const std::string pins = slots == 0 ? "" : (slots == 1 ? " (PIN " : " (PINs ") + listed(request.pinSlots) + ")";
+    text += request.name + std::string(width - request.name.size() + 1, ' ') + request.summary + pins + "\n";
   }
   return text;
 }

@@ -31,11 +31,11 @@ struct DemoUsageError {
 // `arguments` without the program name.
 std::expected<DemoCommand, DemoUsageError> parseDemoCommand(const std::vector<std::string>& arguments);
 
-// The usage text, for --help and after a usage error.
+// The usage text, for --help.
 std::string demoUsage();
 
-// The --list text: a line per request, its name and then its summary, the summaries in one column
-// just past the longest name.
+// The --list text: a line per request, its name and then its summary and the PIN slots it uses,
+// the summaries in one column just past the longest name.
 std::string demoList();
 
 }  // namespace ekyc::demo

@@ -2,11 +2,12 @@
 // A request the example host can run. The requests live in files under requests/ (one file per
 // card application) and register themselves:
 //
-//   EKYC_DEMO_REQUEST(myNumber, "my-number", "reads the individual number (virtual card)",
+//   EKYC_DEMO_REQUEST(myNumber, "my-number", "the individual number",
 //                     {"MYNUMBERCARD_MYNUMBER_PIN"}, [](DemoContext& context) -> DemoOutcome { ... });
 //
-// The braces name the PIN slots the request uses (a --pin for another slot is named as ignored);
-// a request that names none reads no card, and the host sets up no reader for it. A request with
+// The braces name the PIN slots the request uses (--list names them after the summary, and a --pin
+// for another slot is named as ignored); a request that names none reads no card, and the host
+// sets up no reader for it. A request with
 // no verified form (it never takes --app-id) adds ekyc::demo::NEVER_VERIFIES.
 //
 // A request presents its virtual card as a maker (context.presentCard([] { return ...; })), which

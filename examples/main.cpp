@@ -5,8 +5,9 @@
 // the default), pcsc (the first PC/SC reader), or vpcd (the virtual cards served to a pcscd of the
 // demo's own through vpcd and read over PC/SC). The command line: DemoArguments.hpp.
 //
-// Exit codes: 0 the record, 1 a coded error, 2 a wrong command line (one line says what), 3 the
-// chosen reader cannot be used here (pcscd cannot run, or another process kept its lock).
+// Exit codes: 0 the record, 1 a coded error, 2 a wrong command line (a line says what, a second one
+// where the usage is), 3 the chosen reader cannot be used here (pcscd cannot run, or another process
+// kept its lock).
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -32,7 +33,7 @@ std::string write(const nlohmann::json& value) {
 int main(int argc, char** argv) {
   const auto command = parseDemoCommand(std::vector<std::string>(argv + 1, argv + argc));
   if (!command) {
-    std::fprintf(stderr, "ekyc-demo: %s\n%s", command.error().message.c_str(), demoUsage().c_str());
+    std::fprintf(stderr, "ekyc-demo: %s\nekyc-demo --help shows the usage\n", command.error().message.c_str());
     return command.error().exitCode;
   }
   for (const auto& line : command->ignored) std::fprintf(stderr, "ekyc-demo: %s\n", line.c_str());

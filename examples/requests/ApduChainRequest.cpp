@@ -90,6 +90,6 @@ DemoOutcome runApduChain(DemoContext& context) {
 }  // namespace ekyc::demo
 
 EKYC_DEMO_REQUEST(apduChain, "apdu-chain",
-                  "select, verify and read a virtual sample card through the NFC layer (PIN slot SAMPLE_PIN)",
+                  "select, verify and read a virtual sample card through the NFC layer",
                   {ekyc::demo::SAMPLE_PIN_SLOT},
                   ekyc::demo::runApduChain, ekyc::demo::NEVER_VERIFIES)

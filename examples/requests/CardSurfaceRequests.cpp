@@ -101,16 +101,16 @@ DemoOutcome run(DemoContext& context, Kind kind) {
 
 }  // namespace ekyc::demo
 
-EKYC_DEMO_REQUEST(myNumber, "my-number", "the individual number (PIN MYNUMBERCARD_MYNUMBER_PIN)",
+EKYC_DEMO_REQUEST(myNumber, "my-number", "the individual number",
                   {"MYNUMBERCARD_MYNUMBER_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::myNumber); })
-EKYC_DEMO_REQUEST(cardPrint, "card-print", "the card surface (PIN MYNUMBERCARD_CARDPRINTINFO_PIN)",
+EKYC_DEMO_REQUEST(cardPrint, "card-print", "the card surface",
                   {"MYNUMBERCARD_CARDPRINTINFO_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::cardPrint); })
 EKYC_DEMO_REQUEST(cardPrintAndMyNumber, "card-print-and-my-number",
-                  "the card surface and the individual number in one tap (both PINs)",
+                  "the card surface and the individual number in one tap",
                   {"MYNUMBERCARD_CARDPRINTINFO_PIN", "MYNUMBERCARD_MYNUMBER_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::both); })
-EKYC_DEMO_REQUEST(promptedPii, "prompted-pii", "the input-support data (PIN MYNUMBERCARD_PROMPTED_PII_PIN)",
+EKYC_DEMO_REQUEST(promptedPii, "prompted-pii", "the input-support data",
                   {"MYNUMBERCARD_PROMPTED_PII_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::promptedPii); })

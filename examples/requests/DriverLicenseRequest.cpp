@@ -127,6 +127,6 @@ DemoOutcome run(DemoContext& context) {
 
 }  // namespace ekyc::demo
 
-EKYC_DEMO_REQUEST(driverLicense, "driver-license", "the IC driving licence (PINs DRIVERLICENSE_PIN1, DRIVERLICENSE_PIN2)",
+EKYC_DEMO_REQUEST(driverLicense, "driver-license", "the IC driving licence",
                   {"DRIVERLICENSE_PIN1", "DRIVERLICENSE_PIN2"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c); })

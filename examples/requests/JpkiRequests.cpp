@@ -126,14 +126,14 @@ DemoOutcome runSignBasicInfo(DemoContext& context) {
 
 }  // namespace ekyc::demo
 
-EKYC_DEMO_REQUEST(auth, "auth", "signs a challenge with the JPKI user-authentication key (MYNUMBERCARD_USERCERT_PIN)",
+EKYC_DEMO_REQUEST(auth, "auth", "signs a challenge with the JPKI user-authentication key",
                   {"MYNUMBERCARD_USERCERT_PIN"},
                   ekyc::demo::runAuth, ekyc::demo::NEVER_VERIFIES)
 EKYC_DEMO_REQUEST(consentRevoke, "consent-revoke",
-                  "signs the consent-revoke document with the JPKI signature key (MYNUMBERCARD_SIGNER_PIN)",
+                  "signs the consent-revoke document with the JPKI signature key",
                   {"MYNUMBERCARD_SIGNER_PIN"},
                   ekyc::demo::runConsentRevoke, ekyc::demo::NEVER_VERIFIES)
 EKYC_DEMO_REQUEST(signBasicInfo, "sign-basic-info",
-                  "signs with the JPKI signature key and reads the four basic items (MYNUMBERCARD_SIGNER_PIN)",
+                  "signs with the JPKI signature key and reads the four basic items",
                   {"MYNUMBERCARD_SIGNER_PIN"},
                   ekyc::demo::runSignBasicInfo, ekyc::demo::NEVER_VERIFIES)

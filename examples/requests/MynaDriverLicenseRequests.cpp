@@ -163,14 +163,14 @@ DemoOutcome run(DemoContext& context, Kind kind) {
 }  // namespace ekyc::demo
 
 EKYC_DEMO_REQUEST(mynaDriverLicense, "myna-driver-license",
-                  "the licence data on the Individual Number Card (PIN MYNA_DRIVERLICENSE_PIN)",
+                  "the licence data on the Individual Number Card",
                   {"MYNA_DRIVERLICENSE_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::licence); })
 EKYC_DEMO_REQUEST(cardPrintAndMynaDriverLicense, "card-print-and-myna-driver-license",
-                  "the card surface and the licence data in one tap (both PINs)",
+                  "the card surface and the licence data in one tap",
                   {"MYNUMBERCARD_CARDPRINTINFO_PIN", "MYNA_DRIVERLICENSE_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::cardPrint); })
 EKYC_DEMO_REQUEST(signBasicInfoAndMynaDriverLicense, "sign-basic-info-and-myna-driver-license",
-                  "signs with the JPKI signature key, reads the four basic items and the licence data (both PINs)",
+                  "signs with the JPKI signature key, reads the four basic items and the licence data",
                   {"MYNUMBERCARD_SIGNER_PIN", "MYNA_DRIVERLICENSE_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::sign); })

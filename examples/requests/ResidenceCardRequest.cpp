@@ -48,6 +48,6 @@ DemoOutcome runResidenceCard(DemoContext& context) {
 }  // namespace ekyc::demo
 
 EKYC_DEMO_REQUEST(residenceCard, "residence-card",
-                  "the residence card (its card number as PIN RESIDENCECARD_PIN; the virtual card's is AB12345678CD)",
+                  "the residence card; its PIN is the card number, AB12345678CD on the virtual card",
                   {"RESIDENCECARD_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::runResidenceCard(c); })

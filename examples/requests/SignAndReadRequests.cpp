@@ -128,8 +128,7 @@ DemoOutcome run(DemoContext& context, Kind kind) {
 }  // namespace ekyc::demo
 
 EKYC_DEMO_REQUEST(signAndMyNumber, "sign-and-my-number",
-                  "signs with the JPKI signature key and reads the individual number (MYNUMBERCARD_SIGNER_PIN, "
-                  "MYNUMBERCARD_MYNUMBER_PIN)",
+                  "signs with the JPKI signature key and reads the individual number",
                   {"MYNUMBERCARD_SIGNER_PIN", "MYNUMBERCARD_MYNUMBER_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::myNumber); })
 EKYC_DEMO_REQUEST(signBasicInfoAndMyNumber, "sign-basic-info-and-my-number",
@@ -137,7 +136,6 @@ EKYC_DEMO_REQUEST(signBasicInfoAndMyNumber, "sign-basic-info-and-my-number",
                   {"MYNUMBERCARD_SIGNER_PIN", "MYNUMBERCARD_MYNUMBER_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::basicMyNumber); })
 EKYC_DEMO_REQUEST(signBasicInfoAndPromptedPii, "sign-basic-info-and-prompted-pii",
-                  "signs, reads the four basic items and the input-support data (MYNUMBERCARD_SIGNER_PIN, "
-                  "MYNUMBERCARD_PROMPTED_PII_PIN)",
+                  "signs, reads the four basic items and the input-support data",
                   {"MYNUMBERCARD_SIGNER_PIN", "MYNUMBERCARD_PROMPTED_PII_PIN"},
                   [](ekyc::demo::DemoContext& c) { return ekyc::demo::run(c, ekyc::demo::Kind::basicPromptedPii); })

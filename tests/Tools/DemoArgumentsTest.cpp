@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -45,12 +46,20 @@ TEST(DemoArgumentsTest, EachBadCommandLineSaysWhatWasWrong) {
       {{"--pin", "PIN=1234"}, 2, "unknown PIN slot PIN" + slots},
       {{"--pin", "1234"}, 2, "--pin takes SLOT=VALUE, and this one has no '='"},
       {{"--pin", "=1234"}, 2, "--pin takes SLOT=VALUE, and this one has no slot name before '='"},
-      {{"--reader", "bogus"}, 2, "unknown reader bogus (virtual, pcsc, vpcd)"},
+      {{"--pin", ""}, 2, "--pin is empty, not SLOT=VALUE"},
+      {{"--reader", "bogus"}, 2, "--reader bogus is not a reader (virtual, pcsc, vpcd)"},
+      {{"--reader", ""}, 2, "--reader is empty, not a reader (virtual, pcsc, vpcd)"},
       {{"--reader=vpcd"}, 2, "--reader takes its value as the next argument: --reader VALUE"},
       {{"--verbose"}, 2, "unknown option --verbose"},
       {{"--request", "auth", "1234"}, 2, "argument 3 is not an option (every value follows its option)"},
       {{"--request", "auth", "--app-id"}, 2, "--app-id needs a value"},
-      {{"--request", "nope"}, 2, "no request named nope (ekyc-demo --list shows them)"},
+      // A value left out: the next option is not taken as the value.
+      {{"--request", "--pin", "SAMPLE_PIN=1234"}, 2, "--request needs a value"},
+      {{"--reader", "--pin", "SAMPLE_PIN=1234"}, 2, "--reader needs a value"},
+      {{"--request", "my-number", "--app-id", "--pin", "MYNUMBERCARD_MYNUMBER_PIN=1"}, 2, "--app-id needs a value"},
+      {{"--app-id", "--verbose", "--help"}, 0, "--help runs no request: --app-id and --verbose are ignored"},
+      {{"--request", "nope"}, 2, "--request nope is not a request (ekyc-demo --list shows them)"},
+      {{"--request", ""}, 2, "--request is empty, not a request (ekyc-demo --list shows them)"},
       {{"--request", "auth", "--app-id", "x"}, 0, "--app-id is ignored: auth has no verified form"},
       {{"--request", "my-number", "--endpoint", "https://h/v"}, 0, "--endpoint is ignored: nothing is verified without --app-id"},
       {{"--request", "my-number", "--app-id", "x", "--ca-file", "ca.pem"}, 0,
@@ -61,6 +70,12 @@ TEST(DemoArgumentsTest, EachBadCommandLineSaysWhatWasWrong) {
       {{"--request", "card-print", "--app-id", "x", "--endpoint", "https://"}, 2, "--endpoint https:// is not an https:// URL"},
       {{"--request", "card-print", "--app-id", "x", "--endpoint", ""}, 2, "--endpoint is empty, not an https:// URL"},
       {{"--request", "card-print", "--endpoint", ""}, 0, "--endpoint is ignored: nothing is verified without --app-id"},
+      {{"--request", "card-print", "--app-id", "x", "--endpoint", "https://h/v", "--ca-file", ""}, 2,
+       "--ca-file is empty, not a readable PEM file of certificates"},
+      {{"--request", "card-print", "--ca-file", ""}, 0, "--ca-file is ignored: nothing is verified without --app-id"},
+      {{"--request", "card-print", "--app-id", "x", "--ca-file", ""}, 0,
+       "--ca-file is ignored: without --endpoint the local stand-in's certificate is trusted"},
+      {{"--request", "auth", "--ca-file", ca}, 0, "--ca-file is ignored: auth has no verified form"},
       // An empty PIN is taken here and refused by the run, as the facade's requests refuse it (below).
       {{"--request", "apdu-chain", "--pin", "SAMPLE_PIN="}, 0, ""},
       {{"--request", "card-print", "--app-id", "x", "--endpoint", "https://h/v", "--ca-file", "/no/such.pem"}, 2,
@@ -120,11 +135,33 @@ TEST(DemoArgumentsTest, ListPutsEverySummaryInOneColumn) {
     const DemoRequest& request = requests[count];
     ASSERT_TRUE(line.starts_with(request.name + " ")) << line;
     const std::size_t column = line.find_first_not_of(' ', request.name.size());
-    EXPECT_EQ(line.substr(column), request.summary);
+    EXPECT_TRUE(line.substr(column).starts_with(request.summary)) << line;
     columns.insert(column);
   }
   EXPECT_EQ(count, requests.size());
   EXPECT_EQ(columns.size(), 1u);
+}
+
+// Every line of --list names the PIN slots of its request in one form after the summary (the
+// residence card's line also its virtual card's PIN, spelled as its card number is printed).
+TEST(DemoArgumentsTest, ListNamesEveryPinSlotAlike) {
+  const std::vector<std::pair<std::string, std::string>> rows{
+      {"apdu-chain", "NFC layer (PIN SAMPLE_PIN)"},
+      {"toolkit-sample", "(no card)"},
+      {"sign-basic-info-and-my-number",
+       "individual number (PINs MYNUMBERCARD_SIGNER_PIN and MYNUMBERCARD_MYNUMBER_PIN)"},
+      {"driver-license", "licence (PINs DRIVERLICENSE_PIN1 and DRIVERLICENSE_PIN2)"},
+      {"residence-card", "AB12345678CD on the virtual card (PIN RESIDENCECARD_PIN)"},
+  };
+  std::istringstream text(demoList());
+  std::map<std::string, std::string> lines;
+  for (std::string line; std::getline(text, line);) lines[line.substr(0, line.find(' '))] = line;
+  for (const auto& [name, ending] : rows) EXPECT_TRUE(lines[name].ends_with(ending)) << lines[name];
+  for (const auto& request : DemoRequests::all()) {
+    const std::string& line = lines[request.name];
+    for (const auto& slot : request.pinSlots) EXPECT_NE(line.find(" " + slot), std::string::npos) << line;
+    EXPECT_EQ(line.find("PIN") == std::string::npos, request.pinSlots.empty()) << line;
+  }
 }
 
 // apdu-chain sends the PIN given as it is, as the facade's readers do after their PIN rule: an
