@@ -203,10 +203,23 @@ TEST(IdentifyHostCallbacksTest, ARequestLeftBeforeItsSessionBeganEndsAsACancelle
 
 // Letting go of a facade that began no session returns at once, while another facade's session on
 // the same card reader waits for a card; that facade's own release still waits for its session.
-// A request refused before its session began does not end the other facade's session either.
+// A request refused before its session began does not end the other facade's session either. So
+// for a facade whose own request read the card and ended: its session, ended, is all it waits for
+// (the host keeps that request's reader, and so the ended session, alive).
 TEST(IdentifyHostCallbacksTest, AnIdleFacadeDroppedBesideABusyOneDoesNotWaitForIt) {
-  CardSurfaceRig rig;  // no card in the field: the busy session waits
+  CardSurfaceRig rig;
   rig.platform.releaseWait = 60s;
+  rig.presentCard();
+  auto done = Identify::create(rig.viewController, 10.0, rig.platform);
+  auto read = std::make_shared<MyNumberResults>(rig.log);
+  rig.viewController->enqueue(ScriptedViewController::Answer::OK(rig.holder.myNumberPin));
+  done->getMyNumber(read, pinTexts(), nfcTexts());
+  const auto kept = done->reader<MyNumberInfoReader>();  // at its dialog, answered by the run loop
+  ASSERT_TRUE(kept);
+  ASSERT_TRUE(pumpUntil(*rig.runLoop, [&] { return read->last() && rig.cardReader->activeSessionCount() == 0; }, 10s));
+  ASSERT_TRUE(endedOnceWith(*read, 0));
+  rig.cardReader->clearField();  // the busy session waits for a card
+
   auto busy = Identify::create(rig.viewController, 10.0, rig.platform);
   auto results = std::make_shared<MyNumberResults>(rig.log);
   busy->setPin(NUMBER_PIN, rig.holder.myNumberPin);
@@ -215,6 +228,7 @@ TEST(IdentifyHostCallbacksTest, AnIdleFacadeDroppedBesideABusyOneDoesNotWaitForI
   {
     Watchdog watchdog(15s, "an idle facade dropped beside a busy one");
     Identify::create(rig.viewController, 10.0, rig.platform).reset();
+    done.reset();
     // A facade whose request was refused before any session neither ends nor waits for the other.
     auto idle = Identify::create(rig.viewController, 10.0, rig.platform);
     auto refused = std::make_shared<MyNumberResults>(rig.log);
