@@ -280,9 +280,9 @@ TEST(IdentifyHostCallbacksTest, ARequestLeftBeforeItsSessionBeganEndsAsACancelle
 
 // Letting go of a facade that began no session returns at once, while another facade's session on
 // the same card reader waits for a card; that facade's own release still waits for its session.
-// A request refused before its session began does not end the other facade's session either. So
-// for a facade whose own request read the card and ended: its session, ended, is all it waits for
-// (the host keeps that request's reader, and so the ended session, alive).
+// A request refused before its session began does not end the other facade's session either. A
+// facade whose own request read the card and ended waits for its own session alone, which has let
+// the card go (the host keeps that request's reader, and with it the ended session).
 TEST(IdentifyHostCallbacksTest, AnIdleFacadeDroppedBesideABusyOneDoesNotWaitForIt) {
   CardSurfaceRig rig;
   rig.platform.releaseWait = 60s;
