@@ -61,6 +61,7 @@ bool CardReader::waitUntilReleased(std::chrono::milliseconds bound,
 }
 
 bool CardReader::sessionBegan(const std::shared_ptr<CardReaderSession>& session) {
+  beforeRegistering(*session);
   std::vector<std::shared_ptr<CardReaderSession>> others;
   {
     std::lock_guard lock(sessionsMutex_);
@@ -73,6 +74,7 @@ bool CardReader::sessionBegan(const std::shared_ptr<CardReaderSession>& session)
     holders_.push_back(session.get());
   }
   for (const auto& other : others) other->cancelBySheet();
+  afterRegistering(*session);
   return true;
 }
 

@@ -51,6 +51,14 @@ class CardReader {
   bool waitUntilReleased(std::chrono::milliseconds bound,
                          const std::vector<std::shared_ptr<NFCTagReaderSession>>& sessions);
 
+ protected:
+  // Test seams, empty here. Both run on the thread beginning `session`, once it has begun: the
+  // first before this reader registers it, the second after it has registered it (not for a
+  // session it refuses), before the session records that. A test's reader ends the session in one
+  // of them, to force an end that otherwise meets the begin only by chance.
+  virtual void beforeRegistering(CardReaderSession& /*session*/) {}
+  virtual void afterRegistering(CardReaderSession& /*session*/) {}
+
  private:
   friend class CardReaderSession;
   // Registers a session that begins and ends the others (outside the lock); false, doing

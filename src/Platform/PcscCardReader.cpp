@@ -12,8 +12,9 @@ namespace ekyc {
 
 namespace {
 
-// Each wait is bounded, so that a cancel arriving just before it began is seen soon.
-constexpr DWORD WAIT_SLICE_MS = 500;
+// Each wait is bounded, so that a cancel arriving just before it began is seen soon, and so that
+// a listing on another context, which takes turns with it (PcscContext), waits little.
+constexpr DWORD WAIT_SLICE_MS = 100;
 
 NFCError serviceFailure(const std::string& what, LONG rv) {
   return NFCError::reader(NFCReaderErrorCode::readerSessionInvalidationErrorSessionTerminatedUnexpectedly,
@@ -95,7 +96,7 @@ std::expected<PcscCardReader::Cards, PcscCardReader::Failure> PcscCardReader::wa
     SCARD_READERSTATE state{};
     state.szReader = reader.c_str();
     state.dwCurrentState = known;
-    const LONG rv = SCardGetStatusChange(context->handle(), WAIT_SLICE_MS, &state, 1);
+    const LONG rv = context->waitForChange(state, WAIT_SLICE_MS);
     if (rv == SCARD_E_TIMEOUT) continue;
     if (rv == SCARD_E_CANCELLED) break;
     if (rv == SCARD_E_UNKNOWN_READER || rv == SCARD_E_READER_UNAVAILABLE) {

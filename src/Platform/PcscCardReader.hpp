@@ -4,7 +4,8 @@
 // end cancels. Its sessions run on one resource-manager context, kept for the reader's life:
 // established at the first wait, and once more when the service has dropped it (pcscd restarted).
 // One session at a time uses it (CardReader), and pcsc-lite serialises calls on a context.
-// isAvailable() asks on a context of its own, so that it never waits behind a session's wait.
+// isAvailable() asks on a context of its own, so that it never waits behind a session's wait for
+// more than one bounded slice of it (listing and waiting take turns process-wide: PcscContext).
 #include <mutex>
 #include <string>
 

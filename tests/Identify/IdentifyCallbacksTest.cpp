@@ -1,6 +1,8 @@
 // Hosts that start requests at the same moment from several threads, and hosts that call back into
 // the library from their own callbacks (the NFC sheet presenter, another thread while a session is
-// being created). Each step that could hang runs under a watchdog, so a hang fails the test.
+// being created), and the PIN store as those callbacks see it. Each step that could hang runs under
+// a watchdog, so a hang fails the test.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -168,6 +170,80 @@ TEST(IdentifyHostCallbacksTest, TheTimeOutRunsWhileThePresenterHoldsTheFirstText
   presenter->onText = nullptr;
 }
 
+bool storeEmpty(const Identify& identify) {
+  const auto pins = identify.pinDic();
+  return std::none_of(pins.begin(), pins.end(), [](const auto& entry) { return entry.second.has_value(); });
+}
+
+// The PIN store as the host's callbacks see it: whichever way a request ends, before its session or
+// after reading the card, what the host preset served that request alone. Once the request has
+// started (at the first sheet text of its session, at its result) the store is empty, and the next
+// request asks for its PIN.
+TEST(IdentifyHostCallbacksTest, EveryRequestEmptiesThePinStoreAsItStarts) {
+  struct Row {
+    std::string name;
+    std::optional<std::string> pin;  // preset for the request's own slot; without one, the dialog is cancelled
+    bool nfc;
+    std::optional<std::string> appId;
+    std::int64_t code;
+  };
+  const std::string right = CardSurfaceHolder::sample().myNumberPin;
+  const std::vector<Row> rows{
+      {"without NFC", right, false, std::nullopt, 11001},
+      {"without an application id", right, true, "", 14001},
+      {"a PIN that breaks the rule", "12", true, std::nullopt, 12007},
+      {"the dialog cancelled", std::nullopt, true, std::nullopt, 12101},
+      {"the card read", right, true, std::nullopt, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    CardSurfaceRig rig;
+    auto presenter = std::make_shared<HookedPresenter>();
+    rig.platform.alertPresenter = presenter;
+    rig.presentCard();
+    rig.cardReader->setAvailable(row.nfc);
+    auto identify = Identify::create(rig.viewController, 10.0, rig.platform);
+    identify->setPin(SetPinKey::DRIVERLICENSE_PIN1, "1234");  // another request's slot
+    if (row.pin) {
+      identify->setPin(NUMBER_PIN, *row.pin);
+    } else {
+      rig.viewController->enqueue(ScriptedViewController::Answer::Cancel());
+    }
+    std::atomic<int> looked{0}, held{0};
+    const auto look = [&] {
+      ++looked;
+      if (!storeEmpty(*identify)) ++held;
+    };
+    presenter->onText = [&](const std::string& text) {
+      if (text == "initial") look();
+    };
+    auto results = std::make_shared<MyNumberResults>(rig.log);
+    results->onResult = look;
+    if (row.appId) {
+      identify->getMyNumber(results, row.appId, pinTexts(), nfcTexts());
+    } else {
+      identify->getMyNumber(results, pinTexts(), nfcTexts());
+    }
+    ASSERT_TRUE(pumpUntil(*rig.runLoop, [&] {
+      return results->last() && !identify->hasReader() && rig.cardReader->activeSessionCount() == 0;
+    }, 20s));
+    EXPECT_TRUE(endedOnceWith(*results, row.code));
+    EXPECT_EQ(looked.load(), row.code == 0 ? 2 : 1);
+    EXPECT_EQ(held.load(), 0);
+    EXPECT_TRUE(storeEmpty(*identify));
+
+    rig.cardReader->setAvailable(true);
+    const auto asked = rig.viewController->presentedCount();
+    rig.viewController->enqueue(ScriptedViewController::Answer::Cancel());
+    auto next = std::make_shared<MyNumberResults>(rig.log);
+    identify->getMyNumber(next, pinTexts(), nfcTexts());
+    ASSERT_TRUE(pumpUntil(*rig.runLoop, [&] { return next->last() && rig.cardReader->activeSessionCount() == 0; }, 20s));
+    EXPECT_TRUE(endedOnceWith(*next, 12101));
+    EXPECT_EQ(rig.viewController->presentedCount(), asked + 1);
+    presenter->onText = nullptr;
+  }
+}
+
 // A card reader that runs a hook, once, when a session is about to be created: the moment between
 // a PIN dialog's answer and the session's begin.
 class HookedCardReader : public VirtualCardReader {
@@ -325,10 +401,23 @@ TEST(IdentifyHostCallbacksTest, ARequestReplacedBeforeItsEntryRanEndsAsAbandoned
 
 // Letting go of a facade that began no session returns at once, while another facade's session on
 // the same card reader waits for a card; that facade's own release still waits for its session.
-// A request refused before its session began does not end the other facade's session either.
+// A request refused before its session began does not end the other facade's session either. A
+// facade whose own request read the card and ended waits for its own session alone, which has let
+// the card go (the host keeps that request's reader, and with it the ended session).
 TEST(IdentifyHostCallbacksTest, AnIdleFacadeDroppedBesideABusyOneDoesNotWaitForIt) {
-  CardSurfaceRig rig;  // no card in the field: the busy session waits
+  CardSurfaceRig rig;
   rig.platform.releaseWait = 60s;
+  rig.presentCard();
+  auto done = Identify::create(rig.viewController, 10.0, rig.platform);
+  auto read = std::make_shared<MyNumberResults>(rig.log);
+  rig.viewController->enqueue(ScriptedViewController::Answer::OK(rig.holder.myNumberPin));
+  done->getMyNumber(read, pinTexts(), nfcTexts());
+  const auto kept = done->reader<MyNumberInfoReader>();  // at its dialog, answered by the run loop
+  ASSERT_TRUE(kept);
+  ASSERT_TRUE(pumpUntil(*rig.runLoop, [&] { return read->last() && rig.cardReader->activeSessionCount() == 0; }, 10s));
+  ASSERT_TRUE(endedOnceWith(*read, 0));
+  rig.cardReader->clearField();  // the busy session waits for a card
+
   auto busy = Identify::create(rig.viewController, 10.0, rig.platform);
   auto results = std::make_shared<MyNumberResults>(rig.log);
   busy->setPin(NUMBER_PIN, rig.holder.myNumberPin);
@@ -337,6 +426,7 @@ TEST(IdentifyHostCallbacksTest, AnIdleFacadeDroppedBesideABusyOneDoesNotWaitForI
   {
     Watchdog watchdog(15s, "an idle facade dropped beside a busy one");
     Identify::create(rig.viewController, 10.0, rig.platform).reset();
+    done.reset();
     // A facade whose request was refused before any session neither ends nor waits for the other.
     auto idle = Identify::create(rig.viewController, 10.0, rig.platform);
     auto refused = std::make_shared<MyNumberResults>(rig.log);

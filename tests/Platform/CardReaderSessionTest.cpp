@@ -322,6 +322,62 @@ TEST(ApduChainRunnerRelease, TheRunReturnsOnlyOnceTheCardHasBeenReset) {
 
 namespace {
 
+// A virtual reader that runs a test's hook, once, on the thread beginning a session: right before it
+// registers the session, or right after.
+class RegisteringReader : public VirtualCardReader {
+ public:
+  std::function<void(CardReaderSession&)> before;
+  std::function<void(CardReaderSession&)> after;
+
+ protected:
+  void beforeRegistering(CardReaderSession& session) override {
+    if (auto hook = std::exchange(before, nullptr)) hook(session);
+  }
+  void afterRegistering(CardReaderSession& session) override {
+    if (auto hook = std::exchange(after, nullptr)) hook(session);
+  }
+};
+
+// A session ends while the reader registers it, right before or right after, and the next session
+// begins meanwhile, as when the next request's start replaces the request that is beginning; the
+// ended session has let the card go (its end has run to the end) before the beginning thread goes
+// on. Either way the ended session ends no other and keeps no claim on the card: the next session
+// gets the card.
+TEST(CardReaderSessionRegistrationTest, ASessionEndedWhileBeingRegisteredLeavesTheCardToTheNext) {
+  for (const bool registered : {false, true}) {
+    SCOPED_TRACE(registered ? "ended right after its registration" : "ended right before its registration");
+    auto reader = std::make_shared<RegisteringReader>();
+    reader->present(VirtualSampleCard::make());
+    Platform platform;
+    platform.cardReader = reader;
+    platform.sessionTimeout = 30s;
+    auto endedRecorder = std::make_shared<SessionRecorder>();
+    auto nextRecorder = std::make_shared<SessionRecorder>();
+    auto ended = std::dynamic_pointer_cast<CardReaderSession>(
+        NFCTagReaderSession::create(platform, NFCPollingOption::iso14443, endedRecorder));
+    auto next = std::dynamic_pointer_cast<CardReaderSession>(
+        NFCTagReaderSession::create(platform, NFCPollingOption::iso14443, nextRecorder));
+    (registered ? reader->after : reader->before) = [&](CardReaderSession& session) {
+      std::weak_ptr<CardReaderSession> held = session.weak_from_this();
+      session.invalidate();
+      next->begin();
+      // The end has run to its last step, the card's release, once no one but this test and the
+      // beginning thread holds the session.
+      EXPECT_TRUE(eventually([&] { return held.use_count() == 2; }));
+    };
+    ended->begin();
+    EXPECT_FALSE(next->hasEnded());
+    ASSERT_TRUE(nextRecorder->waitFor("detect"));
+    EXPECT_EQ(reader->activeSessionCount(), 1u);
+    ASSERT_TRUE(endedRecorder->waitFor("end"));
+    EXPECT_EQ(endedRecorder->names(), std::vector<std::string>{"end"});
+    next->invalidate();
+    ASSERT_TRUE(nextRecorder->waitFor("end"));
+    EXPECT_EQ(nextRecorder->endErrors().size(), 1u);
+    EXPECT_TRUE(eventually([&] { return reader->activeSessionCount() == 0; }));
+  }
+}
+
 // A session withdrawn before it begins never begins: it reports nothing, holds no card and lets
 // go of its delegate; once begun, it can no longer be withdrawn.
 TEST(CardReaderSessionWithdrawTest, OnlyASessionNotYetBegunCanBeWithdrawn) {

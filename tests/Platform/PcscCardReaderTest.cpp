@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include <PCSC/pcsclite.h>
 #include <PCSC/winscard.h>
@@ -108,6 +110,46 @@ TEST_F(PcscCardReaderTest, WaitingForACardEndsWithTheHostCancelOrTheTimeOut) {
     EXPECT_EQ(recorder->endErrors().at(0).code, cancel ? 200 : 201);
     EXPECT_EQ(recorder->names(), (std::vector<std::string>{"active", "end"}));
     recorder->session.reset();
+  }
+}
+
+// Two hosts start at the same moment, each on a card reader of its own (each with its own PC/SC
+// contexts): each asks whether reading is possible and begins a session that then waits for a card.
+// The PC/SC client library keeps one table of reader states for the whole process, which listing
+// the readers and waiting for a change fill in; no two of those calls may run at once, whatever
+// their contexts (under ThreadSanitizer, as CI runs every test, a report fails this test).
+TEST_F(PcscCardReaderTest, TwoStartsAtOnceEachOnItsOwnContexts) {
+  constexpr int HOSTS = 2;
+  std::vector<std::shared_ptr<PcscCardReader>> readers;
+  std::vector<std::shared_ptr<SessionRecorder>> recorders;
+  for (int i = 0; i < HOSTS; ++i) {
+    readers.push_back(std::make_shared<PcscCardReader>(daemon->readerName()));
+    recorders.push_back(std::make_shared<SessionRecorder>());
+  }
+  std::atomic<int> ready{0};
+  std::vector<std::thread> hosts;
+  for (int i = 0; i < HOSTS; ++i) {
+    hosts.emplace_back([&, i] {
+      Platform own = platform;
+      own.cardReader = readers[i];
+      ++ready;
+      while (ready.load() < HOSTS) std::this_thread::yield();
+      EXPECT_TRUE(NFCTagReaderSession::readingAvailable(own));
+      recorders[i]->session = NFCTagReaderSession::create(own, NFCPollingOption::iso14443, recorders[i]);
+      recorders[i]->session->begin();
+    });
+  }
+  for (auto& host : hosts) host.join();
+  for (int i = 0; i < HOSTS; ++i) {
+    ASSERT_TRUE(recorders[i]->waitFor("active"));
+    // Both wait for the card, each on its own context, beside the other's listing.
+    EXPECT_TRUE(readers[i]->isAvailable());
+  }
+  for (int i = 0; i < HOSTS; ++i) {
+    readers[i]->cancelBySheet();
+    ASSERT_TRUE(recorders[i]->waitFor("end"));
+    EXPECT_EQ(recorders[i]->endErrors().at(0).code, 200);
+    recorders[i]->session.reset();
   }
 }
 
