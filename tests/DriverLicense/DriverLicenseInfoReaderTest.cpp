@@ -2,6 +2,8 @@
 // every decoded item compared with what the virtual licence holds, the integrity data recomputed
 // here. What it shares with the card-surface readers (PIN rules, dialogs and refusals, session end,
 // 90xx, unreadable files, every verification outcome) runs in their tables.
+#include <atomic>
+
 #include "CardSurface/CardSurfaceTestSupport.hpp"
 #include "DriverLicense/OpensslState.hpp"
 #include "Platform/Base64.hpp"
@@ -27,7 +29,7 @@ class DriverLicenseInfoReaderTest : public ::testing::Test {
 
   // Runs when the result is delivered, with the reader as it is then.
   std::function<void(const DriverLicenseInfoReader&)> inspect;
-  bool inspected = false;
+  std::atomic<bool> inspected{false};  // set on the session's queue, read by the test
 
   // One request with the card's own PINs, verified when an application id is given.
   void fetch(std::optional<std::string> appId = std::nullopt) {
