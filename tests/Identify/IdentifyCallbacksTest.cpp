@@ -152,6 +152,7 @@ TEST(IdentifyHostCallbacksTest, ThePresenterMayDropTheFacadeOrStartARequest) {
 // A session arms its time-out before it shows its first text: while the host's presenter holds up
 // that text, with no card in the field, the time-out ends the request (13600) all the same.
 TEST(IdentifyHostCallbacksTest, TheTimeOutRunsWhileThePresenterHoldsTheFirstText) {
+  Watchdog watchdog(30s, "the time-out while the presenter holds the first text");
   CardSurfaceRig rig;
   rig.platform.sessionTimeout = 100ms;
   auto presenter = std::make_shared<HookedPresenter>();
@@ -197,6 +198,7 @@ TEST(IdentifyHostCallbacksTest, EveryRequestEmptiesThePinStoreAsItStarts) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
+    Watchdog watchdog(60s, "the PIN store at a request's start: " + row.name);
     CardSurfaceRig rig;
     auto presenter = std::make_shared<HookedPresenter>();
     rig.platform.alertPresenter = presenter;

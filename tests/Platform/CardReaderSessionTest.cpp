@@ -18,6 +18,7 @@
 #include "Platform/VirtualCard/VirtualSampleCard.hpp"
 #include "Platform/PlatformTestSupport.hpp"
 #include "Platform/SessionRecorder.hpp"
+#include "Support/Watchdog.hpp"
 
 using namespace ekyc;
 using namespace ekyc::test;
@@ -346,6 +347,8 @@ class RegisteringReader : public VirtualCardReader {
 TEST(CardReaderSessionRegistrationTest, ASessionEndedWhileBeingRegisteredLeavesTheCardToTheNext) {
   for (const bool registered : {false, true}) {
     SCOPED_TRACE(registered ? "ended right after its registration" : "ended right before its registration");
+    Watchdog watchdog(60s, registered ? "a session ended right after its registration"
+                                      : "a session ended right before its registration");
     auto reader = std::make_shared<RegisteringReader>();
     reader->present(VirtualSampleCard::make());
     Platform platform;

@@ -22,6 +22,7 @@
 #include "Platform/VirtualCard/VpcdBridge.hpp"
 #include "Platform/PlatformTestSupport.hpp"
 #include "Platform/SessionRecorder.hpp"
+#include "Support/Watchdog.hpp"
 
 using namespace ekyc;
 using namespace ekyc::test;
@@ -119,6 +120,7 @@ TEST_F(PcscCardReaderTest, WaitingForACardEndsWithTheHostCancelOrTheTimeOut) {
 // the readers and waiting for a change fill in; no two of those calls may run at once, whatever
 // their contexts (under ThreadSanitizer, as CI runs every test, a report fails this test).
 TEST_F(PcscCardReaderTest, TwoStartsAtOnceEachOnItsOwnContexts) {
+  Watchdog watchdog(std::chrono::seconds(60), "two starts at once over PC/SC");
   constexpr int HOSTS = 2;
   std::vector<std::shared_ptr<PcscCardReader>> readers;
   std::vector<std::shared_ptr<SessionRecorder>> recorders;
